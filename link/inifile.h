@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+// A settings file in the classic INI layout ("[Section]" lines, "key=value"
+// lines, ';' comments) with the profile semantics the program relies on:
+// section and key names match without regard to letter case, a missing file,
+// section or key gives the caller's default, and a write changes only the one
+// line it concerns, keeping every other line, comment and spelling. Every call
+// reads the file afresh, so several windows may share it. Text is UTF-8.
+//
+// QSettings is not used because it matches names case-sensitively on Linux
+// and rewrites the whole file in its own order.
+class IniFile {
+public:
+    explicit IniFile(QString path) : path_(std::move(path)) {}
+
+    const QString& path() const { return path_; }
+
+    QString ReadString(const QString& section, const QString& key,
+                       const QString& defaultValue) const;
+
+    // Creates the file (and its folder) when needed. Returns false when the
+    // file cannot be written; the old file is then left as it was.
+    bool WriteString(const QString& section, const QString& key, const QString& value) const;
+
+private:
+    QString path_;
+};

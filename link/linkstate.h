@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+// The request sent again after a faulty or missing answer. For register 147
+// the count is the chunk number, sent as count * 256.
+struct LastRequestT {
+    std::uint8_t reg = 0;
+    std::uint8_t count = 0;
+};
+
+// The instrument's eight alarm thresholds (registers 118-125, in this order)
+// and their on/off bits (register 126: bit k switches threshold k+1).
+struct AlarmSettingsT {
+    float AL1H = 0, AL1L = 0, AL2H = 0, AL2L = 0, AL3H = 0, AL3L = 0, AL4H = 0, AL4L = 0;
+    std::uint8_t AlarmFlags = 0;
+
+    // Threshold 1-8 in register order.
+    float& threshold(int i) { return (&AL1H)[i - 1]; }
+    float threshold(int i) const { return (&AL1H)[i - 1]; }
+};
+
+inline constexpr std::size_t kLogChunkSize = 1708;
+inline constexpr std::size_t kLogChunkCount = 6;
+inline constexpr std::size_t kInstrumentLogSize = kLogChunkSize * kLogChunkCount; // 10248
+
+// Link state shared by the dispatcher, the measurement commands, the
+// communication window and the instrument windows. One instance lives in the
+// program's SharedState; tests build their own.
+struct LinkState {
+    std::array<std::uint8_t, 128> RequestBuffer{}; // byte 3 attributes read answers
+    LastRequestT LastRequest;
+    std::uint8_t SessionMode = 0; // 0 idle, 1 single test pending, 2 continuous sampling
+    std::uint8_t InstrumentAddress = 0;
+
+    bool UsbLink = false;
+    std::int32_t UsbIdleTicks = 0;
+    std::int32_t UsbReopenTicks = 0;
+    std::uint8_t CurrentPort = 0;
+    bool OpenedWithFile = false;
+    QString UsbDeviceMark;
+    std::array<std::uint8_t, 11> UsbPortList{};
+    bool PortListReady = false;
+    // Selected entry of the communication window's baud-rate list (-1: none);
+    // the dispatcher paces its wait for long answers by it.
+    int BaudIndex = -1;
+
+    std::uint8_t SyncStep = 0;
+    std::uint8_t OptionByte = 0;
+    AlarmSettingsT AlarmSettings;
+
+    std::uint8_t LogChunkIndex = 0; // 0: no download; else the chunk expected next
+    std::array<std::uint8_t, kInstrumentLogSize> LogChunkBuffer{};
+    std::array<std::uint8_t, kInstrumentLogSize> InstrumentLog{};
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class IniFile;
+
+// COM numbers stand for Linux serial devices: COM1-COM32 are /dev/ttyS0-31,
+// COM33-COM64 /dev/ttyUSB0-31, COM65-COM96 /dev/ttyACM0-31; above COM96 there
+// is no device unless "SysSet.ini" maps one. Section "PortMap", key "COMn"
+// (any letter case) names the device of COMn instead, e.g.
+// "COM7=/dev/serial/by-id/usb-..." or a pseudo-terminal path.
+QString DefaultDevicePath(int comNumber);
+QString PortMapDevicePath(int comNumber, const IniFile* sysSet);
+
+// The device identifier of COMn, in the form "USB\VID_vvvv&PID_pppp\serial"
+// for USB adapters: key "COMnId" of section "PortMap" when present, otherwise
+// what udev knows of the device (through QSerialPortInfo), otherwise empty.
+QString PortMapDeviceId(int comNumber, const IniFile* sysSet);

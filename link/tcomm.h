@@ -1,0 +1,164 @@
+#pragma once
+
+#include "userdialogs.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+
+// Port numbers: value n-1 stands for COMn (pnCOM1 = 0 ... pnCOM255 = 254).
+using TComPortNumber = int;
+inline constexpr TComPortNumber pnCOM1 = 0;
+inline constexpr TComPortNumber pnCOM2 = 1;
+inline constexpr TComPortNumber pnCOM255 = 254;
+
+enum class TBaudRate {
+    br110, br300, br600, br1200, br2400, br4800, br9600, br14400,
+    br19200, br38400, br56000, br57600, br76800, br115200, br230400
+};
+enum class THWHandShaking { hhNone, hhNoneRTSON, hhRTSCTS };
+enum class TSWHandShaking { shNone, shXonXoff };
+enum class TDataBits { DB5, DB6, DB7, DB8 };
+enum class TParity { None, Odd, Even, Mark, Space };
+enum class TStopBits { SB1, SB1_5, SB2 };
+
+// Bits per second of each TBaudRate, in enumeration order.
+int BaudRateValue(TBaudRate rate);
+
+// Raised when the port cannot be opened or is used while closed; carries only
+// the text shown to the user.
+class ECommError : public std::runtime_error {
+public:
+    explicit ECommError(const QString& message)
+        : std::runtime_error(message.toStdString()), message_(message) {}
+    const QString& message() const { return message_; }
+
+private:
+    QString message_;
+};
+
+// The program's serial port. It never waits for data: a 100 ms timer on the
+// event loop polls the device and raises OnReceiveData when at least
+// RThreshold bytes wait; the handler then reads them with ReadInputBytes.
+// At most 4096 waiting bytes are read at once; more are discarded.
+//
+// On Linux the port is a termios device opened exclusively (TIOCEXCL and a
+// non-blocking flock, which also stops root); every rate of TBaudRate is set
+// through termios2/BOTHER.
+class TComm : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kQueueSize = 4096;
+
+    explicit TComm(UserDialogs& dialogs, QObject* parent = nullptr);
+    ~TComm() override;
+
+    // Which device stands for COMn (n = port number + 1). The default maps
+    // through PortMapDevicePath without a settings file.
+    void setDeviceResolver(std::function<QString(int comNumber)> resolver);
+
+    TComPortNumber CommPort() const { return commPort_; }
+    void setCommPort(TComPortNumber port) { commPort_ = port; } // takes effect at the next open
+
+    bool PortOpen() const { return fd_ >= 0; }
+    // Opening when open shows "COM Port has been opened!"; a failed open
+    // throws ECommError and leaves the port closed. Closing never fails.
+    void setPortOpen(bool open);
+
+    TBaudRate BaudRate() const { return baudRate_; }
+    void setBaudRate(TBaudRate value);
+    THWHandShaking HwHandShaking() const { return hwHandShaking_; }
+    void setHwHandShaking(THWHandShaking value);
+    TSWHandShaking SwHandShaking() const { return swHandShaking_; }
+    void setSwHandShaking(TSWHandShaking value);
+    TDataBits DataBits() const { return dataBits_; }
+    void setDataBits(TDataBits value);
+    TParity Parity() const { return parity_; }
+    void setParity(TParity value);
+    TStopBits StopBits() const { return stopBits_; }
+    void setStopBits(TStopBits value);
+
+    std::uint32_t CommEvent() const { return commEvent_; }
+    std::uint32_t CommError() const { return commError_; }
+
+    int InputLen = 0; // bytes per read, 0 = all waiting bytes
+    int RThreshold() const { return rThreshold_; }
+    void setRThreshold(int value) { rThreshold_ = value; }
+
+    bool CDHolding() const { return cdHolding_; }
+    bool DSRHolding() const { return dsrHolding_; }
+    bool RIHolding() const { return riHolding_; }
+    bool CTSHolding() const { return ctsHolding_; }
+
+    bool DTREnabled() const { return dtrEnabled_; }
+    void setDTREnabled(bool value);
+    bool RTSEnabled() const { return rtsEnabled_; }
+    void setRTSEnabled(bool value);
+
+    // Waiting input bytes; writing 0 discards them, other values do nothing.
+    int DataCount();
+    void setDataCount(int value);
+
+    // With the port closed shows "COM Port is not opened yet!" and returns
+    // false; otherwise writes and returns true without judging the outcome.
+    bool WriteData(const std::uint8_t* buffer, int count);
+
+    // Reads the waiting input (see ReadPortInput) and returns the last input
+    // read, which is the previous one when nothing could be read now.
+    QByteArray ReadInputBytes();
+    // The same read; the text of the input up to its first zero byte.
+    QString Input();
+
+    // Whether the most recent read took new bytes from the device. False when
+    // the queue was empty or held more than 4096 bytes and was discarded:
+    // ReadInputBytes then returned the previous input once more.
+    bool LastReadFresh() const { return lastReadFresh_; }
+
+    // Samples the modem lines and sets CommEvent to the change bits
+    // (32 carrier, 16 DSR, 256 ring, 8 CTS). Throws ECommError when closed.
+    void UpdateModemStatus();
+
+    // The device path used by the last successful open (empty when closed).
+    QString devicePath() const { return devicePath_; }
+
+signals:
+    void OnReceiveData();
+    void OnReceiveError(std::uint32_t eventMask);
+    void OnModemStateChange(std::uint32_t modemEvent);
+
+private:
+    void PollPort();
+    void OpenPort();
+    void ClosePort();
+    void ApplyPortSettings();
+    void ReadPortInput();
+    int queuedCount(); // also refreshes CommError; -1 when the device fails
+
+    UserDialogs& dialogs_;
+    std::function<QString(int)> resolver_;
+    QTimer PollTimer;
+    int fd_ = -1;
+    QString devicePath_;
+
+    TComPortNumber commPort_ = pnCOM2;
+    TBaudRate baudRate_ = TBaudRate::br9600;
+    THWHandShaking hwHandShaking_ = THWHandShaking::hhNone;
+    TSWHandShaking swHandShaking_ = TSWHandShaking::shNone;
+    TDataBits dataBits_ = TDataBits::DB8;
+    TParity parity_ = TParity::None;
+    TStopBits stopBits_ = TStopBits::SB1;
+    std::uint32_t commEvent_ = 0;
+    std::uint32_t commError_ = 0;
+    int rThreshold_ = 0;
+    bool cdHolding_ = false, dsrHolding_ = false, riHolding_ = false, ctsHolding_ = false;
+    bool dtrEnabled_ = false, rtsEnabled_ = false;
+
+    QByteArray InputBytes;
+    bool lastReadFresh_ = false;
+    QString inputText_;
+};

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A stand-in for the QPA3600 on a pseudo-terminal: the program (or any client)
+// opens devicePath() as its serial port and talks to it byte for byte as to
+// the instrument. It runs on a thread of its own, so a test's event loop and
+// the simulated line run side by side, and paces every answer at the line's
+// rate (10 bits a byte).
+class SimulatedInstrument {
+public:
+    // What can go wrong with an answer, injected on request.
+    enum class Fault {
+        None,
+        Drop,     // the answer is not sent
+        Corrupt,  // one byte of the answer is changed (checksum fails)
+        Truncate, // only the first part of the answer is sent
+        Split,    // the answer is sent in two parts with a pause between
+        Garbage,  // random bytes instead of the answer
+        Silent,   // no answer to this and every later request
+    };
+
+    struct Options {
+        int baud = 0;                    // 0: follow the rate the client sets on the line
+        int address = 0;                 // 0: answer every address
+        double triggerDelaySeconds = 0.2; // until the log start acknowledgement
+        std::string linkPath;            // symbolic link to the device, if not empty
+        unsigned seed = 1;               // drift and garbage are reproducible
+    };
+
+    SimulatedInstrument();
+    explicit SimulatedInstrument(Options options);
+    ~SimulatedInstrument(); // stops
+
+    // Opens the pseudo-terminal and starts serving; false with a reason.
+    bool start(std::string* error = nullptr);
+    void stop();
+
+    std::string devicePath() const;
+
+    // Faults for the next answers, in order (one answer each).
+    void injectFault(Fault fault);
+    // A fault for every n-th answer from now on (n = 0 switches it off).
+    void setPeriodicFault(Fault fault, int everyNth);
+    // Pause between the two parts of a Split answer.
+    void setSplitPauseMs(int ms);
+
+    // Every request with a valid checksum that was addressed to this
+    // instrument, in arrival order, as received.
+    std::vector<std::vector<std::uint8_t>> receivedRequests() const;
+    std::size_t requestCount() const;
+    void clearReceivedRequests();
+    // Blocks until `count` requests arrived or `timeoutMs` passed.
+    bool waitForRequests(std::size_t count, int timeoutMs) const;
+
+    // The instrument's settings, as writes changed them.
+    float threshold(int index) const; // 1-8, registers 118-125
+    std::uint8_t alarmFlags() const;  // register 126
+    std::uint8_t optionByte() const;  // register 128
+    void setThreshold(int index, float value);
+    void setAlarmFlags(std::uint8_t flags);
+    void setOptionByte(std::uint8_t value);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
