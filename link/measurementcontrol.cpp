@@ -1,0 +1,142 @@
+#include "measurementcontrol.h"
+
+#include "linkstate.h"
+#include "registermap.h"
+#include "requestsender.h"
+#include "responsedispatcher.h"
+#include "userdialogs.h"
+
+namespace {
+
+constexpr std::uint8_t kIdle = 0;
+constexpr std::uint8_t kSinglePending = 1;
+constexpr std::uint8_t kContinuous = 2;
+
+const QString kSendFailed = QStringLiteral("提取數據失敗，請檢查是否已經連接儀器！   ");
+
+} // namespace
+
+MeasurementControl::MeasurementControl(LinkState& link, RequestSender& sender,
+                                       ResponseDispatcher& dispatcher, UserDialogs& dialogs,
+                                       QObject* parent)
+    : QObject(parent), link_(link), sender_(sender), dispatcher_(dispatcher), dialogs_(dialogs)
+{
+    ContinuousReadTimer.setInterval(50);
+    ContinuousReadTimer.setSingleShot(true);
+    ReReadTimer.setInterval(2000);
+    // Timer ticks that would send wait while an answer is being received.
+    connect(&ContinuousReadTimer, &QTimer::timeout, this, [this] {
+        dispatcher_.whenIdle(&ContinuousReadTimer, [this] { onContinuousReadTick(); });
+    });
+    connect(&ReReadTimer, &QTimer::timeout, this, [this] {
+        dispatcher_.whenIdle(&ReReadTimer, [this] {
+            if (ReReadTimer.isActive()) // the awaited answer may have stopped it meanwhile
+                onReReadTick();
+        });
+    });
+    connect(&dispatcher_, &ResponseDispatcher::measurementAnswered, this,
+            &MeasurementControl::onMeasurementAnswered);
+}
+
+void MeasurementControl::setStates(const CommandStates& states)
+{
+    if (states == states_)
+        return;
+    states_ = states;
+    emit commandStatesChanged(states_);
+}
+
+void MeasurementControl::startRun(std::uint8_t mode)
+{
+    // A command given while an answer is on its way runs once it is handled.
+    dispatcher_.whenIdle(nullptr, [this, mode] {
+        if (!sender_.SendReadRequest(link_.InstrumentAddress, Register::Measurement, 2))
+            dialogs_.message(kSendFailed);
+        link_.LastRequest = {std::uint8_t(Register::Measurement), 2};
+        link_.SessionMode = mode;
+
+        CommandStates s = states_;
+        s.singleButton = false;
+        s.continuousButton = false;
+        s.stopButton = true;
+        if (mode == kContinuous) {
+            s.C1 = s.N11 = s.N12 = s.N13 = false;
+            s.N31 = s.N32 = s.IEC2 = s.CSA1 = false;
+            s.N14 = true;
+        }
+        setStates(s);
+
+        link_.UsbIdleTicks = 0;
+        link_.UsbReopenTicks = 0;
+        ReReadTimer.start();
+        emit redrawRequested();
+    });
+}
+
+void MeasurementControl::SingleTest()
+{
+    startRun(kSinglePending);
+}
+
+void MeasurementControl::ContinuousSampling()
+{
+    startRun(kContinuous);
+}
+
+void MeasurementControl::StopTest()
+{
+    dispatcher_.whenIdle(nullptr, [this] {
+        link_.SessionMode = kIdle;
+        CommandStates s = states_;
+        s.singleButton = s.continuousButton = true; // stop stays enabled
+        s.C1 = s.N11 = s.N12 = s.N13 = s.N14 = true;
+        s.N31 = s.N32 = s.IEC2 = s.CSA1 = true;
+        setStates(s);
+        ContinuousReadTimer.stop();
+        ReReadTimer.stop();
+    });
+}
+
+void MeasurementControl::SendCloseRequest()
+{
+    if (link_.UsbLink)
+        sender_.SendReadRequest(link_.InstrumentAddress, Register::Goodbye, 0);
+}
+
+void MeasurementControl::setMeasurementCommandsEnabled(bool enabled)
+{
+    CommandStates s = states_;
+    s.singleButton = s.continuousButton = s.N12 = s.N13 = enabled;
+    setStates(s);
+}
+
+void MeasurementControl::onMeasurementAnswered()
+{
+    ReReadTimer.stop();
+    if (link_.SessionMode == kContinuous)
+        ContinuousReadTimer.start();
+    if (link_.SessionMode == kSinglePending) {
+        link_.SessionMode = kIdle;
+        CommandStates s = states_;
+        s.singleButton = s.continuousButton = true;
+        s.N13 = s.N14 = true;
+        setStates(s);
+    }
+}
+
+void MeasurementControl::onContinuousReadTick()
+{
+    emit mainStatusChanged(0, QStringLiteral("正在請求儀器數據"));
+    sender_.SendReadRequest(link_.InstrumentAddress, Register::Measurement, 2);
+    link_.LastRequest.reg = Register::Measurement;
+    ContinuousReadTimer.stop();
+    ReReadTimer.start();
+}
+
+void MeasurementControl::onReReadTick()
+{
+    emit mainStatusChanged(0, QStringLiteral("通訊阻塞，重新請求連接"));
+    // SendReadRequest sends nothing while the port is closed.
+    sender_.SendReadRequest(link_.InstrumentAddress, link_.LastRequest.reg,
+                            link_.LastRequest.count);
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+class RequestSender;
+class ResponseDispatcher;
+class UserDialogs;
+struct LinkState;
+
+// Enabled state of the measurement commands: the tool buttons single test
+// (SeSkinSpeedButton7), continuous (SeSkinSpeedButton8) and stop
+// (SeSkinSpeedButton9), and the menu items that a run locks.
+struct CommandStates {
+    bool singleButton = false;
+    bool continuousButton = false;
+    bool stopButton = false;
+    bool C1 = true;   // "通訊選項 "
+    bool N11 = true;  // "警報值設置"
+    bool N12 = true;  // "單次測試 "
+    bool N13 = true;  // "連續採樣"
+    bool N14 = false; // "停止測試  "
+    bool N31 = true;  // band: narrow
+    bool N32 = true;  // band: wide
+    bool IEC2 = true; // method: IEC
+    bool CSA1 = true; // method: CSA
+
+    bool operator==(const CommandStates&) const = default;
+};
+
+// The measurement run: single test, continuous sampling and stop, with the
+// two timers that drive them. ContinuousReadTimer asks for the next
+// measurement 50 ms after each answer; ReReadTimer repeats the last request
+// every 2 s while an awaited measurement does not come.
+class MeasurementControl : public QObject {
+    Q_OBJECT
+public:
+    MeasurementControl(LinkState& link, RequestSender& sender, ResponseDispatcher& dispatcher,
+                       UserDialogs& dialogs, QObject* parent = nullptr);
+
+    void SingleTest();
+    void ContinuousSampling();
+    void StopTest();
+
+    // Tells the instrument on its USB link that the program leaves
+    // (a read of register 186 with count 0); sends nothing on a serial link.
+    void SendCloseRequest();
+
+    // The connection enables the single-test and continuous commands when the
+    // link opens and disables them when no port was found.
+    void setMeasurementCommandsEnabled(bool enabled);
+
+    const CommandStates& states() const { return states_; }
+
+    QTimer ContinuousReadTimer;
+    QTimer ReReadTimer;
+
+signals:
+    void commandStatesChanged(const CommandStates& states);
+    void mainStatusChanged(int panel, const QString& text);
+    void redrawRequested(); // DrawMeasurementView of the current record
+
+private:
+    void startRun(std::uint8_t mode);
+    void onMeasurementAnswered();
+    void onContinuousReadTick();
+    void onReReadTick();
+    void setStates(const CommandStates& states);
+
+    LinkState& link_;
+    RequestSender& sender_;
+    ResponseDispatcher& dispatcher_;
+    UserDialogs& dialogs_;
+    CommandStates states_;
+};

@@ -1,0 +1,289 @@
+#include "responsedispatcher.h"
+
+#include "measurementrecord.h"
+#include "modbusframe.h"
+#include "numberformat.h"
+#include "requestsender.h"
+#include "tcomm.h"
+#include "userdialogs.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QLoggingCategory>
+
+#include <algorithm>
+#include <cstring>
+
+Q_LOGGING_CATEGORY(lcDispatcher, "qpa3600.link.dispatcher", QtWarningMsg)
+
+namespace {
+
+const QString kSendFailed = QStringLiteral("提取數據失敗，請檢查是否已經連接儀器！   ");
+const QString kSynchronised = QStringLiteral("狀態：已跟儀器同步");
+
+// Pause per wait step, by the entry of the baud-rate list: fifty steps cover
+// the time a 2532-byte answer takes on the line at that rate.
+constexpr int kPauseMs[] = {120, 52, 36, 26, 13, 9, 6, 4};
+
+// Captions of the alarm window while the thresholds are written one by one,
+// by the register whose write was acknowledged.
+const char* const kSendingCaption[] = {
+    "正在傳送 AL1L﹝", "正在傳送 AL2H﹝", "正在傳送 AL2L﹝", "正在傳送 AL3H﹝",
+    "正在傳送 AL3L﹝", "正在傳送 AL4H﹝", "正在傳送 AL4L﹝",
+};
+
+// "提取時間" + the date in the system's short format, a blank and the time in its
+// long format (without a time zone, which the long time format of the
+// desktop's locale may add).
+QString measurementTimeText(const QDateTime& now)
+{
+    const QLocale locale = QLocale::system();
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    timeFormat.remove(QLatin1Char('t'));
+    return QStringLiteral("提取時間") + locale.toString(now.date(), QLocale::ShortFormat) +
+           QLatin1Char(' ') + locale.toString(now.time(), timeFormat.trimmed());
+}
+
+bool isLongAnswerRegister(std::uint8_t reg)
+{
+    return reg == Register::Measurement || reg == Register::Log;
+}
+
+} // namespace
+
+ResponseDispatcher::ResponseDispatcher(TComm& comm, LinkState& link, MeasurementRecord& record,
+                                       RequestSender& sender, UserDialogs& dialogs, QObject* parent)
+    : QObject(parent), comm_(comm), link_(link), record_(record), sender_(sender),
+      dialogs_(dialogs)
+{
+    waitTimer_.setSingleShot(true);
+    waitTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&waitTimer_, &QTimer::timeout, this, &ResponseDispatcher::onWaitTimer);
+}
+
+int ResponseDispatcher::PauseForBaudIndex(int index)
+{
+    return index >= 0 && index < int(std::size(kPauseMs)) ? kPauseMs[index] : 0;
+}
+
+void ResponseDispatcher::whenIdle(const void* key, std::function<void()> action)
+{
+    if (!waiting_) {
+        action();
+        return;
+    }
+    const bool alreadyHeld = key && std::any_of(heldBack_.begin(), heldBack_.end(),
+                                         [key](const auto& held) { return held.first == key; });
+    if (!alreadyHeld)
+        heldBack_.emplace_back(key, std::move(action));
+}
+
+void ResponseDispatcher::runHeldBack()
+{
+    // An action may start another wait (it sends, the answer comes): what is
+    // still held then waits for that answer in turn.
+    while (!waiting_ && !heldBack_.empty()) {
+        auto action = std::move(heldBack_.front().second);
+        heldBack_.erase(heldBack_.begin());
+        action();
+    }
+}
+
+void ResponseDispatcher::Comm1ReceiveData()
+{
+    if (waiting_)
+        return; // the answer being awaited includes this input
+    waiting_ = true;
+    step_ = 0;
+    emit progressChanged(0);
+    waitClock_.start();
+    waitTimer_.start(kSettleMs);
+}
+
+void ResponseDispatcher::onWaitTimer()
+{
+    if (step_ == 0) {
+        // The settling pause is over; now wait for the rest of the answer.
+        if (link_.UsbLink) {
+            // The USB link delivers at once; the bar just shows full.
+            emit progressChanged(100);
+            finishWait();
+            return;
+        }
+        pauseMs_ = isLongAnswerRegister(link_.LastRequest.reg) ? PauseForBaudIndex(link_.BaudIndex)
+                                                               : 0;
+        if (pauseMs_ == 0) {
+            for (step_ = 1; step_ <= kWaitSteps; ++step_)
+                emit progressChanged(step_);
+            finishWait();
+            return;
+        }
+    } else if (step_ == kWaitSteps) {
+        finishWait();
+        return;
+    }
+    ++step_;
+    emit progressChanged(step_);
+    // Step k ends kSettleMs + k * pause after the input was noticed; timing
+    // against the clock keeps timer latency from adding up over fifty steps.
+    const qint64 due = kSettleMs + qint64(step_) * pauseMs_ - waitClock_.elapsed();
+    waitTimer_.start(int(std::max<qint64>(0, due)));
+}
+
+void ResponseDispatcher::finishWait()
+{
+    const QByteArray input = comm_.ReadInputBytes();
+    // Input that was not read just now (the queue was empty, or overflowed and
+    // was discarded) is the previous answer; handling it again would show an
+    // old measurement as new, so it counts as no input.
+    const std::size_t length = comm_.LastReadFresh() ? std::size_t(input.size()) : 0;
+    AnswerBuffer.fill(0);
+    std::memcpy(AnswerBuffer.data(), input.constData(), std::min(length, AnswerBuffer.size()));
+    qCDebug(lcDispatcher) << "<-" << length << "bytes" << input.left(16).toHex(' ');
+
+    if (link_.UsbLink) {
+        // Any input is a sign of life for the USB watchdog.
+        link_.UsbIdleTicks = 0;
+        link_.UsbReopenTicks = 0;
+    }
+    // Still waiting while the answer is handled: a modal message shown by a
+    // chain must not let the next poll start another wait.
+    handleAnswer(length);
+    waiting_ = false;
+    runHeldBack();
+}
+
+void ResponseDispatcher::handleAnswer(std::size_t length)
+{
+    switch (ClassifyAnswer(AnswerBuffer.data(), length)) {
+    case AnswerKind::Invalid:
+        retry();
+        break;
+    case AnswerKind::Measurement:
+        onMeasurement();
+        break;
+    case AnswerKind::LogChunk:
+        onLogChunk();
+        break;
+    case AnswerKind::ReadAnswer:
+        onReadAnswer();
+        break;
+    case AnswerKind::WriteAck:
+        onWriteAck();
+        break;
+    case AnswerKind::LogStartAck:
+        onLogStartAck();
+        break;
+    case AnswerKind::Ignored:
+        break;
+    }
+}
+
+void ResponseDispatcher::retry()
+{
+    const LastRequestT& last = link_.LastRequest;
+    const std::uint16_t count = last.reg == Register::Log ? std::uint16_t(last.count * 256)
+                                                          : std::uint16_t(last.count);
+    sender_.SendReadRequest(link_.InstrumentAddress, last.reg, count);
+}
+
+void ResponseDispatcher::onMeasurement()
+{
+    StoreMeasurementAnswer(record_, AnswerBuffer.data());
+    emit measurementStored();
+    emit mainStatusChanged(0, QStringLiteral("提取數據成功"));
+    emit mainStatusChanged(4, measurementTimeText(QDateTime::currentDateTime()));
+    emit measurementAnswered();
+}
+
+void ResponseDispatcher::onLogChunk()
+{
+    // A chunk nobody asked for (no download running) has no place to go.
+    if (link_.LogChunkIndex < 1 || link_.LogChunkIndex > kLogChunkCount)
+        return;
+    std::memcpy(link_.LogChunkBuffer.data() + (link_.LogChunkIndex - 1) * kLogChunkSize,
+                AnswerBuffer.data(), kLogChunkSize);
+    ++link_.LogChunkIndex;
+    if (link_.LogChunkIndex <= kLogChunkCount) {
+        sender_.SendReadRequest(link_.InstrumentAddress, Register::Log,
+                                std::uint16_t(link_.LogChunkIndex * 256));
+        link_.LastRequest = {std::uint8_t(Register::Log), link_.LogChunkIndex};
+        emit logStatusChanged(QStringLiteral("正在提取第%1數據組合").arg(link_.LogChunkIndex));
+    } else {
+        link_.InstrumentLog = link_.LogChunkBuffer;
+        link_.LogChunkIndex = 0;
+        emit logStatusChanged(QStringLiteral("完成測量"));
+        emit instrumentLogComplete();
+    }
+}
+
+void ResponseDispatcher::sendOrComplain(std::uint16_t reg, std::uint16_t count)
+{
+    if (!sender_.SendReadRequest(link_.InstrumentAddress, reg, count))
+        dialogs_.message(kSendFailed);
+}
+
+void ResponseDispatcher::onReadAnswer()
+{
+    // A read answer does not say which register it carries: it belongs to the
+    // last frame built in RequestBuffer.
+    const int reg = link_.RequestBuffer[3];
+    if (reg >= Register::AlarmFirst && reg <= Register::AlarmLast) {
+        const int i = reg - (Register::AlarmFirst - 1);
+        float& threshold = link_.AlarmSettings.threshold(i);
+        threshold = DecodeFloat(&AnswerBuffer[3]);
+        emit alarmValueRead(i, FormatGeneral(RoundToDecimals(threshold, 4)));
+        // The step counter keeps a repeated answer from sending the next
+        // request twice.
+        if (link_.SyncStep < i) {
+            sendOrComplain(std::uint16_t(reg + 1), 2);
+            ++link_.SyncStep;
+        }
+    } else if (reg == Register::AlarmFlags) {
+        link_.AlarmSettings.AlarmFlags = AnswerBuffer[3];
+        emit alarmFlagsRead(link_.AlarmSettings.AlarmFlags);
+        ++link_.SyncStep;
+        emit mainStatusChanged(0, kSynchronised);
+        emit alarmStatusChanged(kSynchronised);
+    } else if (reg == Register::Options) {
+        link_.OptionByte = AnswerBuffer[3];
+        const bool wideBand = link_.OptionByte & 1;
+        const bool csaMethod = link_.OptionByte & 2;
+        // The trailing "<" marks the active choice.
+        emit optionCaptionsChanged(
+            wideBand ? QStringLiteral("窄頻 &(Y)") : QStringLiteral("窄頻 &(Y)<"),
+            wideBand ? QStringLiteral("寬頻 &(Z)<") : QStringLiteral("寬頻 &(Z)"),
+            csaMethod ? QStringLiteral("%f： IEC方式 &(Y)") : QStringLiteral("%f： IEC方式 &(Y)<"),
+            csaMethod ? QStringLiteral("%r： CSA方式 &(Z)<") : QStringLiteral("%r： CSA方式 &(Z)"));
+        if (link_.SyncStep < 4)
+            sendOrComplain(Register::AlarmFirst, 2);
+    }
+}
+
+void ResponseDispatcher::onWriteAck()
+{
+    // The write chain: each acknowledged threshold sends the next one, the
+    // last threshold the flags.
+    const std::uint8_t address = link_.InstrumentAddress;
+    const int reg = AnswerBuffer[2];
+    if (reg >= Register::AlarmFirst && reg < Register::AlarmLast) {
+        const int next = reg + 1;
+        emit alarmStatusChanged(QString::fromUtf8(kSendingCaption[reg - Register::AlarmFirst]));
+        sender_.SendWriteValue(address, std::uint16_t(next),
+                               FloatBits(link_.AlarmSettings.threshold(next - 117)));
+    } else if (reg == Register::AlarmLast) {
+        const std::uint8_t flags[4] = {link_.AlarmSettings.AlarmFlags, 0, 0, 0};
+        sender_.SendWriteBytes(address, Register::AlarmFlags, flags);
+        emit alarmStatusChanged(QStringLiteral("正在完成傳送 "));
+    } else if (reg == Register::AlarmFlags) {
+        emit alarmStatusChanged(QStringLiteral("完成傳送"));
+    }
+}
+
+void ResponseDispatcher::onLogStartAck()
+{
+    emit logStatusChanged(QStringLiteral("觸發成功，正在提取數據包"));
+    link_.LogChunkIndex = 1;
+    link_.LastRequest.count = 1;
+    sender_.SendReadRequest(link_.InstrumentAddress, Register::Log, 256);
+}

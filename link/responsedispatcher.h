@@ -1,0 +1,93 @@
+#pragma once
+
+#include "linkstate.h"
+#include "registermap.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+class QByteArray;
+class RequestSender;
+class TComm;
+class UserDialogs;
+struct MeasurementRecord;
+
+// Comm1ReceiveData: the one place where answers from the instrument are read.
+// When the port announces input it waits until a whole answer can be expected
+// (paced by the line rate for the long answers), reads everything waiting,
+// checks it and acts on it by its kind: stores and announces a measurement,
+// assembles the instrument log, fills in the alarm settings of a read-back,
+// updates the option captions, and sends the next request of a chain. A short
+// or corrupted answer makes it send the last request again at once.
+//
+// The wait runs on the event loop, so windows keep painting; meanwhile no
+// further input is taken and actions that would send a request are held back
+// with whenIdle() until the answer has been handled, so that request and
+// answer still strictly alternate.
+class ResponseDispatcher : public QObject {
+    Q_OBJECT
+public:
+    ResponseDispatcher(TComm& comm, LinkState& link, MeasurementRecord& record,
+                       RequestSender& sender, UserDialogs& dialogs, QObject* parent = nullptr);
+
+    // The handler of the port's receive event.
+    void Comm1ReceiveData();
+
+    bool awaitingAnswer() const { return waiting_; }
+
+    // Runs `action` now, or once the answer being awaited has been handled.
+    // Actions held back with the same non-null key run once (a timer's
+    // ticks); those with a null key each run (the user's commands).
+    void whenIdle(const void* key, std::function<void()> action);
+
+    // Pause per wait step for an entry of the baud-rate list (0 for others).
+    static int PauseForBaudIndex(int index);
+    static constexpr int kWaitSteps = 50;
+    static constexpr int kSettleMs = 20;
+
+signals:
+    void progressChanged(int position); // ProgressBar1 shown at this position
+    void mainStatusChanged(int panel, const QString& text);
+    void measurementStored();   // the record holds a new measurement: draw it
+    void measurementAnswered(); // then the measurement commands go on
+    void alarmValueRead(int index, const QString& text); // Edit1-Edit8 of the alarm window
+    void alarmFlagsRead(std::uint8_t flags);             // CheckBox1-CheckBox8
+    void alarmStatusChanged(const QString& text);        // the alarm window's Label7
+    void optionCaptionsChanged(const QString& n31, const QString& n32, const QString& iec2,
+                               const QString& csa1);
+    void logStatusChanged(const QString& text); // the logging window's status panel 0
+    void instrumentLogComplete();               // InstrumentLog holds a new log: draw it
+
+private:
+    void onWaitTimer();
+    void finishWait();
+    void handleAnswer(std::size_t length);
+    void retry();
+    void onMeasurement();
+    void onLogChunk();
+    void onReadAnswer();
+    void onWriteAck();
+    void onLogStartAck();
+    void sendOrComplain(std::uint16_t reg, std::uint16_t count);
+    void runHeldBack();
+
+    TComm& comm_;
+    LinkState& link_;
+    MeasurementRecord& record_;
+    RequestSender& sender_;
+    UserDialogs& dialogs_;
+
+    std::array<std::uint8_t, kAnswerBufferSize> AnswerBuffer{};
+
+    bool waiting_ = false;
+    int step_ = 0;
+    int pauseMs_ = 0;
+    QTimer waitTimer_;
+    QElapsedTimer waitClock_;
+    std::vector<std::pair<const void*, std::function<void()>>> heldBack_;
+};
