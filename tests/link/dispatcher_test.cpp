@@ -1,0 +1,362 @@
+// The dispatcher and the measurement commands against a line the test writes
+// by hand: every answer, its timing and its faults are chosen here.
+#include "eventwait.h"
+#include "linkrig.h"
+#include "modbusframe.h"
+#include "scriptedline.h"
+
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+QByteArray readFrame(std::uint8_t address, std::uint16_t reg, std::uint16_t count)
+{
+    QByteArray f(int(kReadRequestSize), 0);
+    BuildReadRequest(reinterpret_cast<std::uint8_t*>(f.data()), address, reg, count);
+    return f;
+}
+
+QByteArray writeFrame(std::uint16_t reg, const std::uint8_t* data)
+{
+    QByteArray f(int(kWriteRequestSize), 0);
+    BuildWriteRequest(reinterpret_cast<std::uint8_t*>(f.data()), 1, reg, data);
+    return f;
+}
+
+QByteArray writeValueFrame(std::uint16_t reg, float value)
+{
+    const std::uint32_t bits = FloatBits(value);
+    const std::uint8_t data[4] = {std::uint8_t(bits), std::uint8_t(bits >> 8),
+                                  std::uint8_t(bits >> 16), std::uint8_t(bits >> 24)};
+    return writeFrame(reg, data);
+}
+
+QByteArray measurementAnswer(float urms)
+{
+    MeasurementRecord r;
+    ResetMeasurementRecord(r);
+    r.URMS = urms;
+    r.UF = 50.0f;
+    return FrameWithCrc(QByteArray(reinterpret_cast<const char*>(&r), int(kMeasurementDataSize)));
+}
+
+QByteArray floatAnswer(float value)
+{
+    const std::uint32_t bits = FloatBits(value);
+    QByteArray body = QByteArray::fromHex("010304");
+    for (int i = 0; i < 4; ++i)
+        body.append(char(bits >> (8 * i)));
+    return FrameWithCrc(body);
+}
+
+const QByteArray kMeasurementRequest = QByteArray::fromHex("01030094000285E7");
+
+class DispatcherTest : public ::testing::Test {
+protected:
+    ScriptedLine line;
+    LinkRig rig{line.path()};
+
+    void answerAndWaitStored(const QByteArray& answer)
+    {
+        const int before = rig.measurementsStored;
+        line.write(answer);
+        ASSERT_TRUE(WaitUntil([&] { return rig.measurementsStored > before; }));
+    }
+    // Waits until the dispatcher has handled whatever it is reading now.
+    void waitHandled()
+    {
+        ASSERT_TRUE(WaitUntil([&] { return rig.dispatcher.awaitingAnswer(); }));
+        ASSERT_TRUE(WaitUntil([&] { return !rig.dispatcher.awaitingAnswer(); }));
+    }
+};
+
+TEST_F(DispatcherTest, SingleTestRunsFromRequestToAnswerWithTheCommandStates)
+{
+    rig.control.SingleTest();
+    EXPECT_EQ(line.waitForSent(8), kMeasurementRequest);
+    EXPECT_EQ(rig.link.SessionMode, 1);
+    EXPECT_FALSE(rig.control.states().singleButton);
+    EXPECT_FALSE(rig.control.states().continuousButton);
+    EXPECT_TRUE(rig.control.states().stopButton);
+    EXPECT_TRUE(rig.control.ReReadTimer.isActive());
+
+    answerAndWaitStored(measurementAnswer(230.5f));
+    EXPECT_EQ(rig.record.URMS, 230.5f);
+    EXPECT_EQ(rig.link.SessionMode, 0);
+    const CommandStates& s = rig.control.states();
+    EXPECT_TRUE(s.singleButton && s.continuousButton && s.stopButton && s.N13 && s.N14);
+    EXPECT_FALSE(rig.control.ReReadTimer.isActive());
+    EXPECT_FALSE(rig.control.ContinuousReadTimer.isActive());
+    EXPECT_TRUE(rig.mainStatus.contains("0:提取數據成功"));
+    EXPECT_TRUE(rig.mainStatus.last().startsWith("4:提取時間"));
+
+    // The bar starts at 0 and walks the fifty steps of the wait.
+    std::vector<int> expected{0};
+    for (int step = 1; step <= 50; ++step)
+        expected.push_back(step);
+    EXPECT_EQ(rig.progress, expected);
+}
+
+TEST_F(DispatcherTest, ContinuousSamplingAsksAgainAfterEachAnswerUntilStopped)
+{
+    rig.control.ContinuousSampling();
+    EXPECT_EQ(line.waitForSent(8), kMeasurementRequest);
+    const CommandStates& s = rig.control.states();
+    EXPECT_FALSE(s.C1 || s.N11 || s.N12 || s.N13 || s.N31 || s.N32 || s.IEC2 || s.CSA1);
+    EXPECT_TRUE(s.N14 && s.stopButton);
+
+    answerAndWaitStored(measurementAnswer(1.0f));
+    EXPECT_TRUE(rig.control.ContinuousReadTimer.isActive());
+    EXPECT_EQ(line.waitForSent(8), kMeasurementRequest);
+    EXPECT_TRUE(rig.mainStatus.contains("0:正在請求儀器數據"));
+    EXPECT_TRUE(rig.control.ReReadTimer.isActive());
+
+    // Stop while that request is out: its answer is still shown, then nothing.
+    rig.control.StopTest();
+    EXPECT_EQ(rig.link.SessionMode, 0);
+    EXPECT_FALSE(rig.control.ReReadTimer.isActive());
+    answerAndWaitStored(measurementAnswer(2.0f));
+    EXPECT_EQ(rig.record.URMS, 2.0f);
+    RunEventLoopFor(300);
+    EXPECT_TRUE(line.takeSent().isEmpty());
+    const CommandStates& after = rig.control.states();
+    EXPECT_TRUE(after.singleButton && after.continuousButton && after.stopButton);
+    EXPECT_TRUE(after.C1 && after.N11 && after.N12 && after.N13 && after.N14 && after.N31 &&
+                after.N32 && after.IEC2 && after.CSA1);
+}
+
+TEST_F(DispatcherTest, LostAnswerIsAskedForAgainAfterTwoSeconds)
+{
+    rig.control.SingleTest();
+    EXPECT_EQ(line.waitForSent(8), kMeasurementRequest);
+    EXPECT_EQ(line.waitForSent(8, 4000), kMeasurementRequest);
+    EXPECT_TRUE(rig.mainStatus.contains("0:通訊阻塞，重新請求連接"));
+}
+
+TEST_F(DispatcherTest, SingleTestWithThePortClosedComplainsButArmsTheRun)
+{
+    rig.comm.setPortOpen(false);
+    rig.control.SingleTest();
+    ASSERT_EQ(rig.dialogs.texts(), QStringList{"提取數據失敗，請檢查是否已經連接儀器！   "});
+    EXPECT_EQ(rig.link.SessionMode, 1);
+    EXPECT_FALSE(rig.control.states().singleButton);
+    EXPECT_TRUE(rig.control.ReReadTimer.isActive());
+}
+
+TEST_F(DispatcherTest, FaultyAnswersSendTheLastRequestAgainAtOnce)
+{
+    QByteArray corrupted = measurementAnswer(5.0f);
+    corrupted[100] = char(corrupted[100] ^ 0x40);
+    const struct {
+        const char* name;
+        QByteArray answer;
+    } cases[] = {
+        {"one corrupted byte", corrupted},
+        {"four bytes with a valid checksum", FrameWithCrc("0103")},
+        {"longer than the answer buffer", FrameWithCrc(QByteArray(2700, '\x03'))},
+        {"a truncated measurement", measurementAnswer(5.0f).left(1200)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        rig.link.LastRequest = {148, 2};
+        line.write(c.answer);
+        EXPECT_EQ(line.waitForSent(8), kMeasurementRequest);
+        RunEventLoopFor(150);
+        EXPECT_TRUE(line.takeSent().isEmpty()) << "sent once, not more";
+        EXPECT_EQ(rig.measurementsStored, 0);
+    }
+}
+
+TEST_F(DispatcherTest, RetryOfALogChunkSendsTheChunkNumberInTheHighByte)
+{
+    rig.link.LastRequest = {147, 3};
+    line.write(QByteArray::fromHex("A5A5A5"));
+    EXPECT_EQ(line.waitForSent(8), readFrame(1, 147, 768));
+}
+
+TEST_F(DispatcherTest, InputThatWasNotReadNowIsNotHandledAgain)
+{
+    rig.link.LastRequest = {148, 2};
+    answerAndWaitStored(measurementAnswer(7.0f));
+    // A receive event that finds nothing new (the port returns its previous
+    // input) must not show the old measurement again: it asks again instead.
+    rig.dispatcher.Comm1ReceiveData();
+    EXPECT_EQ(line.waitForSent(8), kMeasurementRequest);
+    EXPECT_EQ(rig.measurementsStored, 1);
+}
+
+TEST_F(DispatcherTest, ReadAnswerBelongsToTheLastFrameBuiltInTheRequestBuffer)
+{
+    rig.link.SyncStep = 9; // read-back done: fields fill, nothing more is asked
+    rig.sender.SendReadRequest(1, 120, 2);
+    rig.sender.SendWriteValue(1, 129, FloatBits(1.0f)); // value writes leave the buffer alone
+    line.waitForSent(8 + 13);
+    line.write(floatAnswer(0.5f));
+    waitHandled();
+    EXPECT_EQ(rig.alarmFields, QStringList{"3:0.5"});
+    EXPECT_EQ(rig.link.AlarmSettings.AL2H, 0.5f);
+    RunEventLoopFor(150);
+    EXPECT_TRUE(line.takeSent().isEmpty());
+}
+
+TEST_F(DispatcherTest, ReadBackChainAsksForEachNextRegisterOnce)
+{
+    rig.link.SyncStep = 0;
+    rig.sender.SendReadRequest(1, 128, 2);
+    line.waitForSent(8);
+    line.write(FrameWithCrc("0103040300 0000"));
+    EXPECT_EQ(line.waitForSent(8), readFrame(1, 118, 2));
+    EXPECT_EQ(rig.link.OptionByte, 3);
+    EXPECT_EQ(rig.optionCaptions, (QStringList{"窄頻 &(Y)", "寬頻 &(Z)<", "%f： IEC方式 &(Y)",
+                                               "%r： CSA方式 &(Z)<"}));
+
+    const float values[8] = {300.0f, 0.12345f, 12.5f, 0.0f, 250.25f, 1.0f, 7.77777f, 2.0f};
+    for (int i = 0; i < 8; ++i) {
+        line.write(floatAnswer(values[i]));
+        EXPECT_EQ(line.waitForSent(8), readFrame(1, std::uint16_t(119 + i), 2));
+        if (i == 0) {
+            // The same register asked again (its answer repeats): filled
+            // again, but the next request is not sent a second time.
+            rig.sender.SendReadRequest(1, 118, 2);
+            line.waitForSent(8);
+            line.write(floatAnswer(values[0]));
+            waitHandled();
+            EXPECT_TRUE(line.takeSent().isEmpty());
+            rig.sender.SendReadRequest(1, 119, 2); // back on the chain's track
+            line.waitForSent(8);
+        }
+    }
+    line.write(FrameWithCrc("010304A5000000"));
+    ASSERT_TRUE(WaitUntil([&] { return !rig.alarmStatus.isEmpty(); }));
+    EXPECT_EQ(rig.alarmFlags, 0xA5);
+    EXPECT_EQ(rig.link.SyncStep, 9);
+    EXPECT_EQ(rig.alarmStatus, QStringList{"狀態：已跟儀器同步"});
+    EXPECT_EQ(rig.mainStatus.last(), "0:狀態：已跟儀器同步");
+    EXPECT_EQ(rig.alarmFields,
+              (QStringList{"1:300", "1:300", "2:0.1235", "3:12.5", "4:0", "5:250.25", "6:1",
+                           "7:7.7778", "8:2"}));
+    RunEventLoopFor(150);
+    EXPECT_TRUE(line.takeSent().isEmpty());
+}
+
+TEST_F(DispatcherTest, ReadBackWithThePortClosedComplainsAndStillCounts)
+{
+    rig.link.SyncStep = 0;
+    rig.sender.SendReadRequest(1, 118, 2);
+    line.waitForSent(8);
+    line.write(floatAnswer(1.0f));
+    ASSERT_TRUE(WaitUntil([&] { return rig.comm.DataCount() > 0; }));
+    rig.comm.setPortOpen(false);
+    rig.dispatcher.Comm1ReceiveData(); // reads nothing: the port is closed
+    ASSERT_TRUE(WaitUntil([&] { return !rig.dispatcher.awaitingAnswer(); }));
+    EXPECT_TRUE(rig.dialogs.texts().isEmpty()); // no input: a retry, which cannot go out
+}
+
+TEST_F(DispatcherTest, WriteChainSendsEveryThresholdThenTheFlags)
+{
+    AlarmSettingsT& a = rig.link.AlarmSettings;
+    a = {300.0f, 100.0f, 5.5f, 0.5f, 1000.0f, 10.0f, 0.9f, 0.1f, 0x5A};
+    rig.sender.SendWriteValue(1, 118, FloatBits(a.AL1H));
+    EXPECT_EQ(line.waitForSent(13), writeValueFrame(118, 300.0f));
+
+    const char* captions[] = {"正在傳送 AL1L﹝", "正在傳送 AL2H﹝", "正在傳送 AL2L﹝",
+                              "正在傳送 AL3H﹝", "正在傳送 AL3L﹝", "正在傳送 AL4H﹝",
+                              "正在傳送 AL4L﹝"};
+    for (int reg = 118; reg <= 124; ++reg) {
+        line.write(FrameWithCrc(QByteArray::fromHex("0109") + char(reg)));
+        EXPECT_EQ(line.waitForSent(13), writeValueFrame(std::uint16_t(reg + 1), a.threshold(reg - 116)));
+        EXPECT_EQ(rig.alarmStatus.last(), QString::fromUtf8(captions[reg - 118]));
+    }
+    line.write(FrameWithCrc("01097D"));
+    const std::uint8_t flags[4] = {0x5A, 0, 0, 0};
+    EXPECT_EQ(line.waitForSent(13), writeFrame(126, flags));
+    EXPECT_EQ(rig.alarmStatus.last(), "正在完成傳送 ");
+    line.write(FrameWithCrc("01097E"));
+    ASSERT_TRUE(WaitUntil([&] { return rig.alarmStatus.last() == "完成傳送"; }));
+}
+
+TEST_F(DispatcherTest, LogDownloadAssemblesSixChunks)
+{
+    // A chunk while no download runs has nowhere to go and is dropped.
+    line.write(FrameWithCrc(QByteArray(1708, '\x11')));
+    waitHandled();
+    EXPECT_TRUE(line.takeSent().isEmpty());
+
+    rig.link.LastRequest = {147, 0x12};
+    rig.sender.SendReadRequest(1, 147, 0x12);
+    line.waitForSent(8);
+    line.write(FrameWithCrc("010A92"));
+    EXPECT_EQ(line.waitForSent(8), readFrame(1, 147, 256));
+    EXPECT_EQ(rig.link.LogChunkIndex, 1);
+    EXPECT_EQ(rig.link.LastRequest.count, 1);
+
+    QByteArray whole;
+    for (int chunk = 1; chunk <= 6; ++chunk) {
+        QByteArray data(1708, char(chunk));
+        data[0] = char(0xF0 + chunk);
+        whole += data;
+        line.write(FrameWithCrc(data));
+        if (chunk < 6)
+            EXPECT_EQ(line.waitForSent(8), readFrame(1, 147, std::uint16_t((chunk + 1) * 256)));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return rig.logsCompleted == 1; }));
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(rig.link.InstrumentLog.data()), 10248), whole);
+    EXPECT_EQ(rig.link.LogChunkIndex, 0);
+    EXPECT_EQ(rig.logStatus,
+              (QStringList{"觸發成功，正在提取數據包", "正在提取第2數據組合", "正在提取第3數據組合",
+                           "正在提取第4數據組合", "正在提取第5數據組合", "正在提取第6數據組合",
+                           "完成測量"}));
+}
+
+TEST_F(DispatcherTest, WaitKeepsTheLoopRunningHoldsRequestsBackAndReadsAfterTheFullWait)
+{
+    rig.link.BaudIndex = 4; // 13 ms a step: 650 ms for a long answer
+    rig.link.LastRequest = {148, 2};
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(5);
+
+    const QByteArray answer = measurementAnswer(42.0f);
+    line.write(answer.left(1000));
+    ASSERT_TRUE(WaitUntil([&] { return rig.dispatcher.awaitingAnswer(); }));
+    rig.control.SingleTest(); // the user asks while the answer is on its way
+    RunEventLoopFor(200);
+    EXPECT_TRUE(line.takeSent().isEmpty()) << "nothing is sent during the wait";
+    line.write(answer.mid(1000)); // the rest comes late, but within the wait
+    ASSERT_TRUE(WaitUntil([&] { return rig.measurementsStored == 1; }));
+    EXPECT_EQ(rig.record.URMS, 42.0f);
+    EXPECT_GT(ticks, 20) << "the event loop ran during the wait";
+    EXPECT_EQ(rig.progress.back(), 50);
+    EXPECT_EQ(line.waitForSent(8), kMeasurementRequest) << "the held-back command ran";
+    EXPECT_EQ(rig.link.SessionMode, 1);
+}
+
+TEST_F(DispatcherTest, UsbLinkReadsWithoutPacedWaitAndResetsTheWatchdog)
+{
+    rig.link.UsbLink = true;
+    rig.link.BaudIndex = 0;
+    rig.link.LastRequest = {148, 2};
+    rig.link.UsbIdleTicks = 7;
+    rig.link.UsbReopenTicks = 12;
+    answerAndWaitStored(measurementAnswer(3.0f));
+    EXPECT_EQ(rig.progress, (std::vector<int>{0, 100}));
+    EXPECT_EQ(rig.link.UsbIdleTicks, 0);
+    EXPECT_EQ(rig.link.UsbReopenTicks, 0);
+}
+
+TEST_F(DispatcherTest, CloseRequestTellsOnlyTheUsbInstrument)
+{
+    rig.control.SendCloseRequest();
+    RunEventLoopFor(50);
+    EXPECT_TRUE(line.takeSent().isEmpty());
+    rig.link.UsbLink = true;
+    rig.control.SendCloseRequest();
+    EXPECT_EQ(line.waitForSent(8), readFrame(1, 186, 0));
+}
+
+} // namespace
