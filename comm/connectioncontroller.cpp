@@ -1,0 +1,232 @@
+#include "connectioncontroller.h"
+
+#include "baudratelist.h"
+#include "linkstate.h"
+#include "measurementcontrol.h"
+#include "portenvironment.h"
+#include "registermap.h"
+#include "requestsender.h"
+#include "responsedispatcher.h"
+#include "tcomm.h"
+#include "userdialogs.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kHighestPort = 255;
+constexpr int kKeepAliveAfterTicks = 10;
+constexpr int kReopenAfterTicks = 15;
+
+// A setting read as text; anything that is not a whole number reads as -1,
+// which no list index, port or address takes.
+int settingNumber(const QString& text)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok ? value : -1;
+}
+
+} // namespace
+
+const QString ConnectionController::kNoPortMessage =
+    QStringLiteral("       沒有找到預設端口，請檢查：\r\r"
+                   "               儀器電源是否開啟。\r"
+                   "               連接儀器的通訊網路。\r"
+                   "               更換了USB口，請重新設置。       ");
+
+ConnectionController::ConnectionController(LinkState& link, TComm& comm, RequestSender& sender,
+                                           ResponseDispatcher& dispatcher,
+                                           MeasurementControl& control, PortEnvironment& ports,
+                                           UserDialogs& dialogs, IniFile sysSet, QObject* parent)
+    : QObject(parent), link_(link), comm_(comm), sender_(sender), dispatcher_(dispatcher),
+      control_(control), ports_(ports), dialogs_(dialogs), sysSet_(std::move(sysSet))
+{
+    Timer1.setInterval(100);
+    // A tick that would send waits while an answer is being received.
+    connect(&Timer1, &QTimer::timeout, this,
+            [this] { dispatcher_.whenIdle(&Timer1, [this] { WatchdogTick(); }); });
+    Timer1.start();
+}
+
+QString ConnectionController::PortItemText(int n, bool usb)
+{
+    return QStringLiteral("COM") + QString::number(n) +
+           (usb ? QStringLiteral("         通過USB連接QPA3600") : QStringLiteral("    "));
+}
+
+bool ConnectionController::AddressKeyAccepted(QChar key)
+{
+    return (key >= QLatin1Char('0') && key <= QLatin1Char('9')) || key.unicode() == 8;
+}
+
+void ConnectionController::SetCommPort(std::uint8_t n)
+{
+    if (n != 0)
+        comm_.setCommPort(n - 1); // takes effect at the next open
+}
+
+bool ConnectionController::openLink()
+{
+    if (comm_.PortOpen())
+        return true;
+    try {
+        comm_.setPortOpen(true);
+        return true;
+    } catch (const ECommError& e) {
+        dialogs_.message(e.message(), UserDialogs::Icon::Error);
+        emit mainStatusChanged(0, QStringLiteral("連接失敗"));
+        return false;
+    }
+}
+
+void ConnectionController::ScanPorts()
+{
+    link_.PortListReady = false;
+    emit mainStatusChanged(0, QStringLiteral("正在搜索通訊端口！"));
+
+    const int baudIndex =
+        settingNumber(sysSet_.ReadString(QStringLiteral("CommBaudrate"), QStringLiteral("Baudrate"),
+                                         QStringLiteral("2")));
+    link_.BaudIndex = IsBaudIndex(baudIndex) ? baudIndex : -1;
+    emit baudIndexChanged(link_.BaudIndex);
+    if (IsBaudIndex(baudIndex))
+        comm_.setBaudRate(kBaudRateList[baudIndex].rate);
+
+    link_.CurrentPort = std::uint8_t(std::max(0, settingNumber(sysSet_.ReadString(
+                                                     QStringLiteral("CommPort"),
+                                                     QStringLiteral("Port"), QStringLiteral("2")))));
+    const QString address = sysSet_.ReadString(QStringLiteral("CommAddress"),
+                                               QStringLiteral("Address"), QStringLiteral("2"));
+    AddressChanged(address);
+
+    if (comm_.PortOpen())
+        comm_.setPortOpen(false); // so that our own port passes the test below
+
+    link_.UsbPortList.fill(0);
+    ports_.refresh();
+    std::size_t usbCount = 0;
+    for (int n = 1; n <= kHighestPort && usbCount < link_.UsbPortList.size(); ++n)
+        if (ports_.deviceId(n).contains(link_.UsbDeviceMark) && !link_.UsbDeviceMark.isEmpty())
+            link_.UsbPortList[usbCount++] = std::uint8_t(n);
+
+    portItems_.clear();
+    selectedPortItem_ = -1;
+    link_.UsbLink = false;
+    for (int n = 1; n <= kHighestPort; ++n) {
+        if (!ports_.canOpen(n))
+            continue;
+        const bool usb = std::find(link_.UsbPortList.begin(), link_.UsbPortList.end(), n) !=
+                         link_.UsbPortList.end();
+        portItems_ << PortItemText(n, usb);
+        if (n == link_.CurrentPort) {
+            link_.UsbLink = usb;
+            selectedPortItem_ = int(portItems_.size()) - 1;
+        }
+    }
+    emit portListChanged();
+
+    if (selectedPortItem_ < 0) {
+        if (!link_.OpenedWithFile)
+            dialogs_.message(kNoPortMessage);
+        link_.OpenedWithFile = false;
+        control_.setMeasurementCommandsEnabled(false);
+        emit mainStatusChanged(0, QStringLiteral("連接失敗"));
+    } else {
+        SetCommPort(link_.CurrentPort);
+        if (openLink()) {
+            emit mainStatusChanged(0, QStringLiteral("已經開啟通訊口"));
+            control_.setMeasurementCommandsEnabled(true);
+            // The read of the option byte starts the read-back chain; no
+            // retry is armed for it.
+            link_.SyncStep = 0;
+            if (!sender_.SendReadRequest(link_.InstrumentAddress, Register::Options, 2))
+                dialogs_.message(QStringLiteral("提取數據失敗，請檢查是否已經連接儀器。"));
+        } else {
+            control_.setMeasurementCommandsEnabled(false);
+        }
+    }
+    // Also after a failed open, so that a click in the list can still connect.
+    link_.PortListReady = true;
+}
+
+void ConnectionController::PortListClicked(int index)
+{
+    if (!link_.PortListReady || index < 0 || index >= portItems_.size())
+        return;
+    selectedPortItem_ = index;
+    const QString text = portItems_[index];
+    const QString number = text.mid(3, 3).trimmed();
+    sysSet_.WriteString(QStringLiteral("CommPort"), QStringLiteral("Port"), number);
+    link_.CurrentPort = std::uint8_t(std::max(0, settingNumber(number)));
+
+    comm_.setPortOpen(false);
+    SetCommPort(link_.CurrentPort);
+    link_.UsbLink = text.contains(QStringLiteral("USB"));
+    if (!openLink())
+        return;
+    emit mainStatusChanged(0, QStringLiteral("已經連接"));
+    control_.setMeasurementCommandsEnabled(true);
+}
+
+void ConnectionController::BaudRateChanged(int index)
+{
+    sysSet_.WriteString(QStringLiteral("CommBaudrate"), QStringLiteral("Baudrate"),
+                        QString::number(index));
+    link_.BaudIndex = IsBaudIndex(index) ? index : -1;
+    if (IsBaudIndex(index))
+        comm_.setBaudRate(kBaudRateList[index].rate);
+    if (comm_.PortOpen()) {
+        comm_.setPortOpen(false);
+        openLink();
+    }
+}
+
+void ConnectionController::AddressChanged(const QString& text)
+{
+    addressText_ = text;
+    bool ok = true;
+    const int value = text.isEmpty() ? 0 : text.toInt(&ok);
+    addressValid_ = ok && value >= 1 && value <= 255;
+    if (addressValid_ || value == 0)
+        link_.InstrumentAddress = std::uint8_t(value);
+    // Above 255 the address in use stays the last one that fits a byte.
+    if (addressValid_)
+        sysSet_.WriteString(QStringLiteral("CommAddress"), QStringLiteral("Address"), text);
+    emit addressTextChanged(text, addressValid_);
+}
+
+void ConnectionController::sendKeepAlive()
+{
+    sender_.SendReadRequest(link_.InstrumentAddress, Register::KeepAlive, 15);
+}
+
+void ConnectionController::WatchdogTick()
+{
+    ++link_.UsbIdleTicks;
+    ++link_.UsbReopenTicks;
+    if (!link_.UsbLink)
+        return;
+    if (link_.UsbIdleTicks > kKeepAliveAfterTicks) {
+        link_.UsbIdleTicks = 0;
+        sendKeepAlive();
+    }
+    if (link_.UsbReopenTicks > kReopenAfterTicks) {
+        link_.UsbReopenTicks = 0;
+        comm_.setPortOpen(false);
+        if (!ports_.canOpen(link_.CurrentPort)) {
+            emit mainStatusChanged(0, QStringLiteral("連接儀器失敗!"));
+            return;
+        }
+        try {
+            comm_.setPortOpen(true);
+        } catch (const ECommError&) {
+            // Lost between the test and the open: the next round tries again.
+            emit mainStatusChanged(0, QStringLiteral("連接儀器失敗!"));
+            return;
+        }
+        emit mainStatusChanged(0, QStringLiteral("已經連接儀器!"));
+        link_.UsbIdleTicks = 0;
+        sendKeepAlive();
+    }
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "inifile.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+class MeasurementControl;
+class PortEnvironment;
+class RequestSender;
+class ResponseDispatcher;
+class TComm;
+class UserDialogs;
+struct LinkState;
+
+// The link set-up behind the communication window: it restores port, baud
+// rate and instrument address from "SysSet.ini", scans the ports, recognises
+// the instrument's USB port, opens the link and starts the read-back chain;
+// it applies the user's changes; and while the link runs over the
+// instrument's USB port, Timer1 keeps it alive and reopens it after silence.
+class ConnectionController : public QObject {
+    Q_OBJECT
+public:
+    ConnectionController(LinkState& link, TComm& comm, RequestSender& sender,
+                         ResponseDispatcher& dispatcher, MeasurementControl& control,
+                         PortEnvironment& ports, UserDialogs& dialogs, IniFile sysSet,
+                         QObject* parent = nullptr);
+
+    void ScanPorts();
+    void SetCommPort(std::uint8_t n);
+
+    // RadioGroup2: the user picked item `index` of the port list.
+    void PortListClicked(int index);
+    // ComboBox1: the list's index changed (-1: typed text that is no item).
+    void BaudRateChanged(int index);
+    // Edit1: the address text changed.
+    void AddressChanged(const QString& text);
+    // Edit1 takes only digits and backspace.
+    static bool AddressKeyAccepted(QChar key);
+
+    // The list as the window shows it.
+    const QStringList& portItems() const { return portItems_; }
+    int selectedPortItem() const { return selectedPortItem_; }
+    const QString& addressText() const { return addressText_; }
+    bool addressValid() const { return addressValid_; }
+
+    QTimer Timer1; // the USB link watchdog, 100 ms, always running
+
+    static QString PortItemText(int n, bool usb);
+    static const QString kNoPortMessage;
+
+signals:
+    void portListChanged();
+    void baudIndexChanged(int index); // select this item (-1: none)
+    void addressTextChanged(const QString& text, bool valid);
+    void mainStatusChanged(int panel, const QString& text);
+
+private:
+    void WatchdogTick();
+    bool openLink(); // false when the port could not be opened (already reported)
+    void sendKeepAlive();
+
+    LinkState& link_;
+    TComm& comm_;
+    RequestSender& sender_;
+    ResponseDispatcher& dispatcher_;
+    MeasurementControl& control_;
+    PortEnvironment& ports_;
+    UserDialogs& dialogs_;
+    IniFile sysSet_;
+
+    QStringList portItems_;
+    int selectedPortItem_ = -1;
+    QString addressText_;
+    bool addressValid_ = false;
+};

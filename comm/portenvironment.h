@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+class IniFile;
+
+// What a port scan needs to know of the machine's serial ports.
+class PortEnvironment {
+public:
+    virtual ~PortEnvironment() = default;
+
+    // Called once at the start of every scan: gathers the device identifiers.
+    virtual void refresh() = 0;
+    // Whether COMn can be opened right now: not missing, not held by another
+    // program, not forbidden to this user.
+    virtual bool canOpen(int comNumber) = 0;
+    // The device identifier of COMn ("USB\VID_vvvv&PID_pppp\serial"), or empty.
+    virtual QString deviceId(int comNumber) = 0;
+};
+
+// The real serial devices, named through the COM map of "SysSet.ini".
+class SystemPorts : public PortEnvironment {
+public:
+    explicit SystemPorts(const IniFile& sysSet) : sysSet_(sysSet) {}
+
+    void refresh() override;
+    bool canOpen(int comNumber) override;
+    QString deviceId(int comNumber) override;
+
+private:
+    const IniFile& sysSet_;
+    QHash<int, QString> ids_;
+};
+
+// The port test: open the device for reading and writing, take the exclusive
+// lock, release, close. A device another program holds fails it.
+bool CanOpenSerialDevice(const QString& path);
