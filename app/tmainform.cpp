@@ -1,0 +1,269 @@
+#include "tmainform.h"
+
+#include "sharedstate.h"
+#include "toolbaricons.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+constexpr int kProgressPanel = 3;
+constexpr int kLogoPanel = 5;
+
+// The maker's logo in the status bar; a click opens the maker's web page.
+class LogoPanel : public QLabel {
+public:
+    std::function<void()> onClick;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        QLabel::mouseReleaseEvent(event);
+        if (onClick)
+            onClick();
+    }
+};
+
+QPixmap logoPicture()
+{
+    QPixmap pixmap(72, 18);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(0, 96, 160));
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(0, 1, 16, 16, 3, 3);
+    p.setPen(Qt::white);
+    QFont mark = p.font();
+    mark.setBold(true);
+    mark.setPixelSize(12);
+    p.setFont(mark);
+    p.drawText(QRect(0, 1, 16, 16), Qt::AlignCenter, QStringLiteral("Q"));
+    p.setPen(QColor(0, 96, 160));
+    mark.setPixelSize(11);
+    p.setFont(mark);
+    p.drawText(QRect(19, 0, 53, 18), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Quorvane"));
+    return pixmap;
+}
+
+QLabel* statusLabel(const QString& text, int width, Qt::Alignment align, QLabel* label = nullptr)
+{
+    if (!label)
+        label = new QLabel;
+    label->setText(text);
+    if (width > 0)
+        label->setFixedWidth(width);
+    label->setAlignment(align | Qt::AlignVCenter);
+    label->setFrameShape(QFrame::StyledPanel);
+    label->setFrameShadow(QFrame::Sunken);
+    return label;
+}
+
+} // namespace
+
+TMainForm::TMainForm(SharedState& state, MeasurementControl& control, QWidget* parent)
+    : QMainWindow(parent), state_(state), control_(control)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("QPA3600 Power Analyzer"));
+    resize(1109, 760);
+
+    panel1_ = new QWidget(this);
+    panel1_->setObjectName(QStringLiteral("Panel1"));
+    setCentralWidget(panel1_);
+
+    buildMenus();
+    buildToolBar();
+    buildStatusBar();
+    applyCommandStates(control_.states());
+}
+
+void TMainForm::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    auto item = [this](QMenu* menu, const QString& text, void (TMainForm::*signal)()) {
+        QAction* action = menu->addAction(text);
+        connect(action, &QAction::triggered, this, signal);
+        return action;
+    };
+    auto command = [](QMenu* menu, const QString& text, auto handler) {
+        QAction* action = menu->addAction(text);
+        QObject::connect(action, &QAction::triggered, handler);
+        return action;
+    };
+
+    QMenu* file = bar->addMenu(QStringLiteral("檔案(&F)"));
+    item(file, QStringLiteral("開啟舊檔 "), &TMainForm::openFileRequested);
+    item(file, QStringLiteral("儲存檔案"), &TMainForm::saveFileRequested);
+    file->addSeparator();
+    item(file, QStringLiteral("列印 "), &TMainForm::printRequested);
+    file->addSeparator();
+    command(file, QStringLiteral("結束 "), [this] { close(); });
+
+    QMenu* options = bar->addMenu(QStringLiteral("選項 (&O)"));
+    C1 = item(options, QStringLiteral("通訊選項 "), &TMainForm::commOptionsRequested);
+    options->addSeparator();
+    item(options, QStringLiteral("風格配置 "), &TMainForm::appearanceRequested);
+    options->addSeparator();
+    N11 = item(options, QStringLiteral("警報值設置"), &TMainForm::alarmRequested);
+    options->addSeparator()->setVisible(false);
+    calibrateItem = item(options, QStringLiteral("校准 "), &TMainForm::calibrateRequested);
+    calibrateItem->setVisible(false); // a service window, not for everyday use
+    options->addSeparator();
+    QMenu* band = options->addMenu(QStringLiteral("電流帶寬 "));
+    N31 = item(band, QStringLiteral("窄頻 &(Y)←"), &TMainForm::narrowBandRequested);
+    N32 = item(band, QStringLiteral("寬頻 &(Z)"), &TMainForm::wideBandRequested);
+    options->addSeparator();
+    QMenu* method = options->addMenu(QStringLiteral("諧波計算方式 "));
+    IEC2 = item(method, QStringLiteral("%f： IEC方式 &(Y)←"), &TMainForm::iecMethodRequested);
+    CSA1 = item(method, QStringLiteral("%r： CSA方式 &(Z)"), &TMainForm::csaMethodRequested);
+    options->addSeparator();
+    item(options, QStringLiteral("外接互感器選項"), &TMainForm::externalCtRequested);
+    options->addSeparator();
+
+    QMenu* operate = bar->addMenu(QStringLiteral("操作 (&P)"));
+    N12 = command(operate, QStringLiteral("單次測試 "), [this] { control_.SingleTest(); });
+    N13 = command(operate, QStringLiteral("連續採樣"), [this] { control_.ContinuousSampling(); });
+    N14 = command(operate, QStringLiteral("停止測試  "), [this] { control_.StopTest(); });
+    operate->addSeparator();
+    item(operate, QStringLiteral("啟動測試"), &TMainForm::startTestRequested);
+    operate->addSeparator();
+    item(operate, QStringLiteral("諧波列表 "), &TMainForm::harmonicListRequested);
+    operate->addSeparator();
+    item(operate, QStringLiteral("記錄 "), &TMainForm::recordRequested);
+
+    QMenu* help = bar->addMenu(QStringLiteral("說明(&H)"));
+    item(help, QStringLiteral("版本信息"), &TMainForm::versionRequested);
+    item(help, QStringLiteral("Quorvane網頁 "), &TMainForm::webPageRequested);
+    help->addSeparator();
+    item(help, QStringLiteral("儀器手冊 "), &TMainForm::manualRequested);
+}
+
+void TMainForm::buildToolBar()
+{
+    QToolBar* tools = addToolBar(QStringLiteral("Tools"));
+    tools->setMovable(false);
+    tools->setIconSize(QSize(32, 32));
+    auto button = [this, tools](ToolIcon icon, const QString& tip, auto handler) {
+        auto* b = new QToolButton(tools);
+        b->setIcon(ToolbarIcon(icon));
+        b->setToolTip(tip);
+        b->setAutoRaise(true);
+        connect(b, &QToolButton::clicked, this, handler);
+        tools->addWidget(b);
+        return b;
+    };
+    button(ToolIcon::Open, QStringLiteral("開啟舊檔"), [this] { emit openFileRequested(); });
+    button(ToolIcon::Save, QStringLiteral("儲存檔案"), [this] { emit saveFileRequested(); });
+    button(ToolIcon::Print, QStringLiteral("列印"), [this] { emit printRequested(); });
+    tools->addSeparator();
+    button(ToolIcon::Version, QStringLiteral("版本信息"), [this] { emit versionRequested(); });
+    tools->addSeparator();
+    button(ToolIcon::Record, QStringLiteral("記錄"), [this] { emit recordRequested(); });
+    button(ToolIcon::HarmonicList, QStringLiteral("諧波列表"),
+           [this] { emit harmonicListRequested(); });
+    button(ToolIcon::StartTest, QStringLiteral("啟動測試"), [this] { emit startTestRequested(); });
+    tools->addSeparator();
+    SeSkinSpeedButton7 =
+        button(ToolIcon::Single, QStringLiteral("單次測試"), [this] { control_.SingleTest(); });
+    SeSkinSpeedButton8 = button(ToolIcon::Continuous, QStringLiteral("連續採樣"),
+                                [this] { control_.ContinuousSampling(); });
+    SeSkinSpeedButton9 =
+        button(ToolIcon::Stop, QStringLiteral("停止測試"), [this] { control_.StopTest(); });
+}
+
+void TMainForm::buildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setSizeGripEnabled(false);
+    statusPanels_[0] = statusLabel(QStringLiteral("连接：正在连接"), 160, Qt::AlignLeft);
+    statusPanels_[1] = statusLabel(QStringLiteral("测试状态：停止"), 100, Qt::AlignRight);
+    statusPanels_[2] = statusLabel(QStringLiteral("通訊進度:"), 70, Qt::AlignRight);
+    statusPanels_[3] = statusLabel(QString(), 124, Qt::AlignLeft);
+    statusPanels_[4] = statusLabel(QStringLiteral("測量日期："), 0, Qt::AlignLeft);
+    auto* logo = new LogoPanel;
+    logo->onClick = [this] { emit webPageRequested(); };
+    statusPanels_[5] = statusLabel(QString(), 76, Qt::AlignCenter, logo);
+    logo->setPixmap(logoPicture());
+    statusPanels_[6] = statusLabel(QStringLiteral("專業的電測專家！  "), 120, Qt::AlignRight);
+
+    ProgressBar1 = new QProgressBar(statusPanels_[kProgressPanel]);
+    ProgressBar1->setRange(0, 50);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setVisible(false);
+    auto* progressLayout = new QHBoxLayout(statusPanels_[kProgressPanel]);
+    progressLayout->setContentsMargins(2, 2, 2, 2);
+    progressLayout->addWidget(ProgressBar1);
+
+    statusPanels_[kLogoPanel]->setCursor(Qt::PointingHandCursor);
+    statusPanels_[kLogoPanel]->setToolTip(QStringLiteral("Quorvane網頁"));
+
+    for (int i = 0; i < int(statusPanels_.size()); ++i)
+        bar->addWidget(statusPanels_[i], i == 4 ? 1 : 0);
+}
+
+void TMainForm::setStatusText(int panel, const QString& text)
+{
+    if (panel >= 0 && panel < int(statusPanels_.size()) && panel != kProgressPanel)
+        statusPanels_[panel]->setText(text);
+}
+
+QString TMainForm::statusText(int panel) const
+{
+    return panel >= 0 && panel < int(statusPanels_.size()) ? statusPanels_[panel]->text()
+                                                            : QString();
+}
+
+void TMainForm::showProgress(int position)
+{
+    ProgressBar1->setVisible(true);
+    // A position past the maximum (the USB link's 100) shows the bar full.
+    ProgressBar1->setValue(std::min(position, ProgressBar1->maximum()));
+    ProgressBar1->repaint();
+}
+
+void TMainForm::applyCommandStates(const CommandStates& s)
+{
+    SeSkinSpeedButton7->setEnabled(s.singleButton);
+    SeSkinSpeedButton8->setEnabled(s.continuousButton);
+    SeSkinSpeedButton9->setEnabled(s.stopButton);
+    C1->setEnabled(s.C1);
+    N11->setEnabled(s.N11);
+    N12->setEnabled(s.N12);
+    N13->setEnabled(s.N13);
+    N14->setEnabled(s.N14);
+    N31->setEnabled(s.N31);
+    N32->setEnabled(s.N32);
+    IEC2->setEnabled(s.IEC2);
+    CSA1->setEnabled(s.CSA1);
+}
+
+void TMainForm::setOptionCaptions(const QString& n31, const QString& n32, const QString& iec2,
+                                  const QString& csa1)
+{
+    N31->setText(n31);
+    N32->setText(n32);
+    IEC2->setText(iec2);
+    CSA1->setText(csa1);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    // Closing is never refused; the instrument on its USB link is told first.
+    control_.SendCloseRequest();
+    event->accept();
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    emit resized();
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "measurementcontrol.h"
+
+#include <QMainWindow>
+
+#include <array>
+
+class QAction;
+class QLabel;
+class QProgressBar;
+class QToolButton;
+struct SharedState;
+
+// The main window: menu, tool bar, the measurement display and the status bar.
+// It shows what the link and the measurement commands report and hands every
+// command on; the commands of windows of their own are announced as signals
+// that the program connects to those windows.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    TMainForm(SharedState& state, MeasurementControl& control, QWidget* parent = nullptr);
+
+    // The central client panel that holds the measurement display.
+    QWidget* Panel1() const { return panel1_; }
+
+    void setStatusText(int panel, const QString& text);
+    QString statusText(int panel) const;
+    void showProgress(int position);
+    void applyCommandStates(const CommandStates& states);
+    void setOptionCaptions(const QString& n31, const QString& n32, const QString& iec2,
+                           const QString& csa1);
+
+    // Menu items by their designer names.
+    QAction* C1 = nullptr;
+    QAction* N11 = nullptr;
+    QAction* N12 = nullptr;
+    QAction* N13 = nullptr;
+    QAction* N14 = nullptr;
+    QAction* N31 = nullptr;
+    QAction* N32 = nullptr;
+    QAction* IEC2 = nullptr;
+    QAction* CSA1 = nullptr;
+    QAction* calibrateItem = nullptr; // "校准 ", hidden
+
+    QToolButton* SeSkinSpeedButton7 = nullptr; // single test
+    QToolButton* SeSkinSpeedButton8 = nullptr; // continuous sampling
+    QToolButton* SeSkinSpeedButton9 = nullptr; // stop
+    QProgressBar* ProgressBar1 = nullptr;
+
+signals:
+    void openFileRequested();
+    void saveFileRequested();
+    void printRequested();
+    void commOptionsRequested();
+    void appearanceRequested();
+    void alarmRequested();
+    void calibrateRequested();
+    void narrowBandRequested();
+    void wideBandRequested();
+    void iecMethodRequested();
+    void csaMethodRequested();
+    void externalCtRequested();
+    void startTestRequested();
+    void harmonicListRequested();
+    void recordRequested();
+    void versionRequested();
+    void webPageRequested();
+    void manualRequested();
+    void resized(); // LayoutDisplay, then DrawMeasurementView
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolBar();
+    void buildStatusBar();
+
+    SharedState& state_;
+    MeasurementControl& control_;
+    QWidget* panel1_ = nullptr;
+    std::array<QLabel*, 7> statusPanels_{};
+};
