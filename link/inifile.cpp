@@ -58,9 +58,22 @@ bool isKeyLine(const QString& line, const QString& key, QString* value = nullptr
 
 } // namespace
 
+QString IniFile::overrideKey(const QString& section, const QString& key)
+{
+    return section.toLower() + QLatin1Char('\n') + key.toLower();
+}
+
+void IniFile::setOverride(const QString& section, const QString& key, const QString& value)
+{
+    overrides_->insert(overrideKey(section, key), value);
+}
+
 QString IniFile::ReadString(const QString& section, const QString& key,
                             const QString& defaultValue) const
 {
+    const auto overridden = overrides_->constFind(overrideKey(section, key));
+    if (overridden != overrides_->constEnd())
+        return *overridden;
     bool inSection = false;
     for (const QString& line : readLines(path_).lines) {
         const QString name = sectionName(line);
@@ -77,6 +90,11 @@ QString IniFile::ReadString(const QString& section, const QString& key,
 
 bool IniFile::WriteString(const QString& section, const QString& key, const QString& value) const
 {
+    const auto overridden = overrides_->find(overrideKey(section, key));
+    if (overridden != overrides_->end()) {
+        *overridden = value;
+        return true;
+    }
     Lines file = readLines(path_);
     QStringList& lines = file.lines;
 

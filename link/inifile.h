@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
+
+#include <memory>
 
 // A settings file in the classic INI layout ("[Section]" lines, "key=value"
 // lines, ';' comments) with the profile semantics the program relies on:
@@ -24,6 +27,15 @@ public:
     // file cannot be written; the old file is then left as it was.
     bool WriteString(const QString& section, const QString& key, const QString& value) const;
 
+    // A value that stands in for the file's for this run only: reads return
+    // it, writes to it change it and leave the file alone. Copies of this
+    // object share the overrides.
+    void setOverride(const QString& section, const QString& key, const QString& value);
+
 private:
+    static QString overrideKey(const QString& section, const QString& key);
+
     QString path_;
+    std::shared_ptr<QHash<QString, QString>> overrides_ =
+        std::make_shared<QHash<QString, QString>>();
 };

@@ -93,3 +93,19 @@ TEST_F(IniFileTest, UnwritableFolderReportsFailureAndKeepsNothingHalfWritten)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(IniFileTest, OverridesStandInForTheFileForThisRunOnly)
+{
+    writeAll(path, "[CommPort]\nPort=3\n");
+    IniFile ini(path);
+    ini.setOverride("CommPort", "Port", "250");
+    const IniFile copy = ini; // windows hold copies; they see the same override
+    EXPECT_EQ(copy.ReadString("commport", "PORT", "2"), "250");
+    ASSERT_TRUE(copy.WriteString("CommPort", "Port", "251"));
+    EXPECT_EQ(ini.ReadString("CommPort", "Port", "2"), "251");
+    EXPECT_EQ(readAll(path), "[CommPort]\nPort=3\n");
+}
+
+} // namespace
