@@ -1,0 +1,305 @@
+#include "paintercanvas.h"
+
+#include <QImage>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPolygon>
+
+#include <algorithm>
+
+namespace {
+
+// Gathers the pixels of a 1-pixel line into horizontal or vertical runs, so
+// that a line costs one fill per run instead of one per pixel.
+class PixelRuns {
+public:
+    PixelRuns(QPainter& painter, const QColor& color) : painter_(painter), color_(color) {}
+    PixelRuns(const PixelRuns&) = delete;
+    PixelRuns& operator=(const PixelRuns&) = delete;
+    ~PixelRuns() { flush(); }
+
+    void add(int x, int y)
+    {
+        if (!empty_) {
+            if (run_.height() == 1 && y == run_.top()) {
+                if (x == run_.right() + 1) {
+                    run_.setRight(x);
+                    return;
+                }
+                if (x == run_.left() - 1) {
+                    run_.setLeft(x);
+                    return;
+                }
+            }
+            if (run_.width() == 1 && x == run_.left()) {
+                if (y == run_.bottom() + 1) {
+                    run_.setBottom(y);
+                    return;
+                }
+                if (y == run_.top() - 1) {
+                    run_.setTop(y);
+                    return;
+                }
+            }
+            flush();
+        }
+        run_ = QRect(x, y, 1, 1);
+        empty_ = false;
+    }
+
+    void flush()
+    {
+        if (!empty_)
+            painter_.fillRect(run_, color_);
+        empty_ = true;
+    }
+
+private:
+    QPainter& painter_;
+    QColor color_;
+    QRect run_;
+    bool empty_ = true;
+};
+
+// Writes the pixels of a 1-pixel line straight into a 32-bit image, which
+// is what the painter would do for each run, without its per-call cost.
+class PixelWriter {
+public:
+    PixelWriter(QImage& image, const QColor& color)
+        : bits_(image.bits()),
+          stride_(image.bytesPerLine()),
+          width_(image.width()),
+          height_(image.height()),
+          value_(color.rgba())
+    {
+    }
+
+    void add(int x, int y)
+    {
+        if (x >= 0 && y >= 0 && x < width_ && y < height_)
+            reinterpret_cast<QRgb*>(bits_ + static_cast<qsizetype>(y) * stride_)[x] = value_;
+    }
+
+private:
+    uchar* bits_;
+    qsizetype stride_;
+    int width_;
+    int height_;
+    QRgb value_;
+};
+
+bool DirectlyWritable(const QImage* image)
+{
+    return image != nullptr && (image->format() == QImage::Format_RGB32 || image->format() == QImage::Format_ARGB32 ||
+                                image->format() == QImage::Format_ARGB32_Premultiplied);
+}
+
+QFont MakeFont(const CanvasFont& font, int resolution)
+{
+    QFont f(font.face);
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(std::max(1, FontPixelHeight(font.points, resolution)));
+    f.setBold(font.bold);
+    return f;
+}
+
+CanvasRect Ordered(const CanvasRect& r)
+{
+    return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
+            std::max(r.top, r.bottom)};
+}
+
+} // namespace
+
+PainterCanvas::PainterCanvas(QPainter& painter)
+    : painter_(painter),
+      resolution_(painter.device() != nullptr ? painter.device()->logicalDpiY() : 96),
+      font_(MakeFont(state_.font, resolution_)),
+      metrics_(font_, painter.device())
+{
+    if (painter.device() != nullptr && painter.device()->devType() == QInternal::Image) {
+        auto* image = static_cast<QImage*>(painter.device());
+        if (DirectlyWritable(image))
+            image_ = image;
+    }
+    // Pixel-exact drawing: antialiased edges would smear the 1-pixel grid
+    // and the bar outlines over neighbouring pixels.
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+void PainterCanvas::SetPen(const CanvasPen& pen)
+{
+    state_.pen = pen;
+    pattern_.setStyle(thinPen() ? pen.style : PenStyle::Solid);
+}
+
+void PainterCanvas::SetBrush(const CanvasBrush& brush)
+{
+    state_.brush = brush;
+}
+
+void PainterCanvas::SetFont(const CanvasFont& font)
+{
+    state_.font = font;
+    font_ = MakeFont(font, resolution_);
+    metrics_ = QFontMetrics(font_, painter_.device());
+}
+
+void PainterCanvas::SetTextBackground(TextBackground background)
+{
+    state_.textBackground = background;
+}
+
+void PainterCanvas::SetTextMovesPen(bool moves)
+{
+    state_.textMovesPen = moves;
+}
+
+void PainterCanvas::MoveTo(QPoint p)
+{
+    state_.penPosition = p;
+    pattern_.restart();
+}
+
+void PainterCanvas::LineTo(QPoint p)
+{
+    if (thinPen()) {
+        strokeThin(state_.penPosition, p);
+    } else {
+        usePainterPen(Qt::RoundJoin);
+        painter_.drawLine(penCentre(state_.penPosition), penCentre(p));
+    }
+    state_.penPosition = p;
+}
+
+void PainterCanvas::Polyline(std::span<const QPoint> points)
+{
+    if (points.size() < 2)
+        return;
+    if (thinPen()) {
+        pattern_.restart();
+        for (std::size_t i = 1; i < points.size(); ++i)
+            strokeThin(points[i - 1], points[i]);
+        return;
+    }
+    QPolygonF path;
+    for (const QPoint& p : points)
+        path << penCentre(p);
+    usePainterPen(Qt::RoundJoin);
+    painter_.drawPolyline(path);
+}
+
+void PainterCanvas::FillRect(const CanvasRect& r)
+{
+    if (state_.brush.none || r.right <= r.left || r.bottom <= r.top)
+        return;
+    painter_.fillRect(r.toQRect(), state_.brush.color);
+}
+
+void PainterCanvas::Rectangle(const CanvasRect& r)
+{
+    const CanvasRect o = Ordered(r);
+    if (o.right == o.left || o.bottom == o.top)
+        return;
+    if (!state_.brush.none && o.right - o.left > 2 && o.bottom - o.top > 2)
+        painter_.fillRect(QRect(o.left + 1, o.top + 1, o.right - o.left - 2, o.bottom - o.top - 2),
+                          state_.brush.color);
+    if (thinPen()) {
+        const QPoint corners[] = {{o.left, o.top}, {o.right - 1, o.top}, {o.right - 1, o.bottom - 1},
+                                  {o.left, o.bottom - 1}};
+        strokeThinClosed(corners);
+        return;
+    }
+    usePainterPen(Qt::MiterJoin);
+    painter_.drawRect(QRectF(penCentre({o.left, o.top}), penCentre({o.right - 1, o.bottom - 1})));
+}
+
+void PainterCanvas::Polygon(std::span<const QPoint> points)
+{
+    if (points.empty())
+        return;
+    const QPolygon shape(QList<QPoint>(points.begin(), points.end()));
+    if (!state_.brush.none) {
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(state_.brush.color);
+        painter_.drawPolygon(shape, Qt::OddEvenFill);
+    }
+    if (thinPen()) {
+        strokeThinClosed(points);
+        return;
+    }
+    QPolygonF outline;
+    for (const QPoint& p : points)
+        outline << penCentre(p);
+    usePainterPen(Qt::RoundJoin);
+    painter_.drawPolygon(outline);
+}
+
+void PainterCanvas::TextOut(QPoint at, const QString& text)
+{
+    const int width = metrics_.horizontalAdvance(text);
+    if (state_.textBackground == TextBackground::Opaque && !state_.brush.none)
+        painter_.fillRect(QRect(at.x(), at.y(), width, metrics_.height()), state_.brush.color);
+    painter_.setFont(font_);
+    painter_.setPen(QPen(state_.font.color));
+    painter_.drawText(QPoint(at.x(), at.y() + metrics_.ascent()), text);
+    if (state_.textMovesPen)
+        MoveTo(QPoint(at.x() + width, at.y()));
+}
+
+QSize PainterCanvas::TextExtent(const QString& text) const
+{
+    return QSize(metrics_.horizontalAdvance(text), metrics_.height());
+}
+
+void PainterCanvas::CopyImage(const CanvasRect& destination, const QImage& image, const CanvasRect& source)
+{
+    painter_.drawImage(destination.toQRect(), image, source.toQRect());
+}
+
+void PainterCanvas::strokeThin(QPoint from, QPoint to)
+{
+    // An opaque pen on an unclipped, untransformed 32-bit image gives the
+    // same pixels written directly; anything else goes through the painter.
+    const bool direct = image_ != nullptr && state_.pen.color.alpha() == 255 && !painter_.hasClipping() &&
+                        painter_.transform().isIdentity();
+    if (direct) {
+        PixelWriter pixels(*image_, state_.pen.color);
+        ForEachLinePixel(from, to, [&](int x, int y) {
+            if (pattern_.next())
+                pixels.add(x, y);
+        });
+        return;
+    }
+    PixelRuns runs(painter_, state_.pen.color);
+    ForEachLinePixel(from, to, [&](int x, int y) {
+        if (pattern_.next())
+            runs.add(x, y);
+    });
+}
+
+void PainterCanvas::strokeThinClosed(std::span<const QPoint> points)
+{
+    // Each edge leaves out its end point, which the next edge starts on;
+    // the closing edge ends on the first point, so every corner is painted
+    // exactly once.
+    pattern_.restart();
+    for (std::size_t i = 0; i < points.size(); ++i)
+        strokeThin(points[i], points[(i + 1) % points.size()]);
+}
+
+void PainterCanvas::usePainterPen(Qt::PenJoinStyle join)
+{
+    painter_.setPen(QPen(state_.pen.color, state_.pen.width, Qt::SolidLine, Qt::RoundCap, join));
+    painter_.setBrush(Qt::NoBrush);
+}
+
+QPointF PainterCanvas::penCentre(QPoint p) const
+{
+    // An odd-width stroke is centred on the pixel's middle so that it covers
+    // whole pixels; an even-width one on the pixel's corner for the same
+    // reason.
+    const double offset = state_.pen.width % 2 != 0 ? 0.5 : 0.0;
+    return QPointF(p.x() + offset, p.y() + offset);
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "canvas.h"
+
+#include <QPoint>
+#include <QSize>
+#include <QString>
+
+#include <vector>
+
+enum class CanvasOp {
+    SetPen,
+    SetBrush,
+    SetFont,
+    SetTextBackground,
+    SetTextMovesPen,
+    MoveTo,
+    LineTo,
+    Polyline,
+    FillRect,
+    Rectangle,
+    Polygon,
+    TextOut,
+    CopyImage,
+};
+
+// One canvas call with its arguments as plain values, and the canvas state
+// right after it (for a LineTo, `start` is where the line began).
+struct CanvasCall {
+    CanvasOp op;
+    std::vector<QPoint> points; // MoveTo/LineTo target, Polyline/Polygon vertices, TextOut anchor
+    CanvasRect rect;            // FillRect, Rectangle, CopyImage destination
+    CanvasRect source;          // CopyImage source rectangle
+    QSize imageSize;            // CopyImage source image
+    QString text;               // TextOut
+    QPoint start;               // pen position before the call
+    CanvasState state;
+};
+
+// A drawn line piece: one LineTo, or one segment of a Polyline.
+struct CanvasSegment {
+    QPoint from;
+    QPoint to;
+    CanvasPen pen;
+};
+
+// A canvas that draws nothing and remembers every call, for tests and for
+// code that inspects a drawing. It keeps the state like a real canvas.
+// Text is measured without a font engine: the cell is as high as the font's
+// pixel height and each character half of that, rounded up.
+class RecordingCanvas final : public Canvas {
+public:
+    explicit RecordingCanvas(int resolution = 96) : resolution_(resolution) {}
+
+    void SetPen(const CanvasPen& pen) override;
+    void SetBrush(const CanvasBrush& brush) override;
+    void SetFont(const CanvasFont& font) override;
+    void SetTextBackground(TextBackground background) override;
+    void SetTextMovesPen(bool moves) override;
+    const CanvasState& State() const override { return state_; }
+
+    void MoveTo(QPoint p) override;
+    void LineTo(QPoint p) override;
+    void Polyline(std::span<const QPoint> points) override;
+
+    void FillRect(const CanvasRect& r) override;
+    void Rectangle(const CanvasRect& r) override;
+    void Polygon(std::span<const QPoint> points) override;
+
+    void TextOut(QPoint at, const QString& text) override;
+    QSize TextExtent(const QString& text) const override;
+
+    void CopyImage(const CanvasRect& destination, const QImage& image, const CanvasRect& source) override;
+
+    int Resolution() const override { return resolution_; }
+
+    const std::vector<CanvasCall>& calls() const { return calls_; }
+    std::vector<CanvasCall> callsOf(CanvasOp op) const;
+    // Every line piece in drawing order, with the pen it was drawn with.
+    std::vector<CanvasSegment> segments() const;
+    void clear() { calls_.clear(); }
+
+private:
+    CanvasCall& record(CanvasOp op);
+
+    int resolution_;
+    CanvasState state_;
+    std::vector<CanvasCall> calls_;
+};

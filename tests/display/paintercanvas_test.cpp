@@ -1,0 +1,306 @@
+#include "paintercanvas.h"
+
+#include "qtprinters.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+
+namespace {
+
+constexpr QRgb kWhite = 0xffffffff;
+constexpr QRgb kBlack = 0xff000000;
+constexpr QRgb kRed = 0xffff0000;
+
+// A white 40 x 24 image at 96 dpi with a canvas on it.
+class PainterCanvasTest : public ::testing::Test {
+protected:
+    PainterCanvasTest() : image_(40, 24, QImage::Format_RGB32)
+    {
+        image_.fill(Qt::white);
+        image_.setDotsPerMeterX(3780);
+        image_.setDotsPerMeterY(3780);
+        painter_ = std::make_unique<QPainter>(&image_);
+        canvas_ = std::make_unique<PainterCanvas>(*painter_);
+    }
+
+    Canvas& canvas() { return *canvas_; }
+
+    const QImage& finished()
+    {
+        canvas_.reset();
+        painter_->end();
+        return image_;
+    }
+
+    // The x of every painted pixel in row y.
+    std::set<int> paintedInRow(int y)
+    {
+        const QImage& image = finished();
+        std::set<int> xs;
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != kWhite)
+                xs.insert(x);
+        return xs;
+    }
+
+    QImage image_;
+    std::unique_ptr<QPainter> painter_;
+    std::unique_ptr<PainterCanvas> canvas_;
+};
+
+TEST_F(PainterCanvasTest, LinesLeaveOutTheirEndPoint)
+{
+    canvas().MoveTo({2, 5});
+    canvas().LineTo({10, 5});
+    EXPECT_EQ(canvas().State().penPosition, QPoint(10, 5));
+    canvas().MoveTo({30, 20});
+    canvas().LineTo({30, 15}); // upwards
+    canvas().MoveTo({20, 2});
+    canvas().LineTo({24, 6}); // diagonal
+    canvas().MoveTo({35, 2});
+    canvas().LineTo({35, 2}); // to itself: nothing
+
+    const QImage& image = finished();
+    for (int x = 2; x < 10; ++x)
+        EXPECT_EQ(image.pixel(x, 5), kBlack) << x;
+    EXPECT_EQ(image.pixel(10, 5), kWhite);
+    EXPECT_EQ(image.pixel(1, 5), kWhite);
+    EXPECT_EQ(image.pixel(30, 20), kBlack);
+    EXPECT_EQ(image.pixel(30, 16), kBlack);
+    EXPECT_EQ(image.pixel(30, 15), kWhite);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(image.pixel(20 + i, 2 + i), kBlack) << i;
+    EXPECT_EQ(image.pixel(24, 6), kWhite);
+    EXPECT_EQ(image.pixel(35, 2), kWhite);
+}
+
+TEST_F(PainterCanvasTest, PolylineLeavesOutItsLastPointAndKeepsThePenPosition)
+{
+    canvas().MoveTo({1, 1});
+    const QPoint points[] = {{2, 8}, {12, 8}, {12, 3}};
+    canvas().Polyline(points);
+    EXPECT_EQ(canvas().State().penPosition, QPoint(1, 1));
+
+    const QImage& image = finished();
+    EXPECT_EQ(image.pixel(2, 8), kBlack);
+    EXPECT_EQ(image.pixel(12, 8), kBlack); // an inner vertex is painted
+    EXPECT_EQ(image.pixel(12, 4), kBlack);
+    EXPECT_EQ(image.pixel(12, 3), kWhite);
+}
+
+TEST_F(PainterCanvasTest, DottedPenRunsThreeOnThreeOffAcrossLineTo)
+{
+    canvas().SetPen({Qt::black, 1, PenStyle::Dot});
+    canvas().MoveTo({0, 2});
+    canvas().LineTo({4, 2});
+    canvas().LineTo({20, 2});
+
+    EXPECT_EQ(paintedInRow(2), (std::set<int>{0, 1, 2, 6, 7, 8, 12, 13, 14, 18, 19}));
+}
+
+TEST_F(PainterCanvasTest, MoveToRestartsTheDotPattern)
+{
+    canvas().SetPen({Qt::black, 1, PenStyle::Dot});
+    canvas().MoveTo({0, 2});
+    canvas().LineTo({2, 2});
+    canvas().MoveTo({2, 2});
+    canvas().LineTo({8, 2});
+
+    EXPECT_EQ(paintedInRow(2), (std::set<int>{0, 1, 2, 3, 4}));
+}
+
+TEST_F(PainterCanvasTest, DashDotPenRunsNineSixThreeSix)
+{
+    canvas().SetPen({Qt::black, 1, PenStyle::DashDot});
+    canvas().MoveTo({0, 2});
+    canvas().LineTo({30, 2});
+
+    EXPECT_EQ(paintedInRow(2), (std::set<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 15, 16, 17, 24, 25, 26, 27, 28, 29}));
+}
+
+TEST_F(PainterCanvasTest, StyledPenWiderThanOnePixelDrawsSolid)
+{
+    canvas().SetPen({Qt::black, 2, PenStyle::Dot});
+    canvas().MoveTo({4, 10});
+    canvas().LineTo({30, 10});
+
+    const QImage& image = finished();
+    for (int x = 5; x < 30; ++x) {
+        EXPECT_EQ(image.pixel(x, 9), kBlack) << x;
+        EXPECT_EQ(image.pixel(x, 10), kBlack) << x;
+    }
+    EXPECT_EQ(image.pixel(15, 8), kWhite);
+    EXPECT_EQ(image.pixel(15, 11), kWhite);
+}
+
+TEST_F(PainterCanvasTest, RectangleOutlinesEdgePixelsAndFillsTheInside)
+{
+    canvas().SetBrush(CanvasBrush::Solid(Qt::red));
+    canvas().Rectangle({2, 2, 7, 6});
+    canvas().Rectangle({12, 8, 10, 2}); // corners in reverse order
+    canvas().Rectangle({20, 2, 25, 2}); // no height: nothing
+
+    const QImage& image = finished();
+    for (int x = 2; x <= 6; ++x) {
+        EXPECT_EQ(image.pixel(x, 2), kBlack) << x;
+        EXPECT_EQ(image.pixel(x, 5), kBlack) << x;
+    }
+    EXPECT_EQ(image.pixel(2, 4), kBlack);
+    EXPECT_EQ(image.pixel(6, 4), kBlack);
+    EXPECT_EQ(image.pixel(3, 3), kRed);
+    EXPECT_EQ(image.pixel(5, 4), kRed);
+    EXPECT_EQ(image.pixel(7, 3), kWhite);
+    EXPECT_EQ(image.pixel(3, 6), kWhite);
+
+    // A 2-pixel-wide rectangle is a solid column: 10 and 11, rows 2-7.
+    for (int y = 2; y < 8; ++y) {
+        EXPECT_EQ(image.pixel(10, y), kBlack) << y;
+        EXPECT_EQ(image.pixel(11, y), kBlack) << y;
+    }
+    EXPECT_EQ(image.pixel(12, 4), kWhite);
+    EXPECT_EQ(image.pixel(10, 8), kWhite);
+
+    for (int x = 19; x <= 25; ++x)
+        EXPECT_EQ(image.pixel(x, 2), kWhite) << x;
+}
+
+TEST_F(PainterCanvasTest, FillRectUsesTheBrushAndLeavesOutRightAndBottom)
+{
+    canvas().SetBrush(CanvasBrush::Solid(Qt::red));
+    canvas().FillRect({1, 1, 4, 3});
+    canvas().SetBrush(CanvasBrush::None());
+    canvas().FillRect({10, 1, 14, 3});
+
+    const QImage& image = finished();
+    EXPECT_EQ(image.pixel(1, 1), kRed);
+    EXPECT_EQ(image.pixel(3, 2), kRed);
+    EXPECT_EQ(image.pixel(4, 2), kWhite);
+    EXPECT_EQ(image.pixel(3, 3), kWhite);
+    EXPECT_EQ(image.pixel(11, 2), kWhite);
+}
+
+TEST_F(PainterCanvasTest, PolygonFillsWithTheBrushInsideThePenOutline)
+{
+    canvas().SetBrush(CanvasBrush::Solid(Qt::red));
+    const QPoint triangle[] = {{10, 20}, {30, 20}, {20, 10}};
+    canvas().Polygon(triangle);
+
+    const QImage& image = finished();
+    EXPECT_EQ(image.pixel(20, 17), kRed);
+    for (const QPoint& corner : triangle)
+        EXPECT_EQ(image.pixel(corner), kBlack);
+    EXPECT_EQ(image.pixel(20, 20), kBlack); // on the closing edge
+    EXPECT_EQ(image.pixel(10, 12), kWhite);
+}
+
+TEST_F(PainterCanvasTest, OpaqueTextFillsItsCellWithTheBrushTransparentDoesNot)
+{
+    canvas().SetBrush(CanvasBrush::Solid(Qt::red));
+    canvas().SetFont(CanvasFont{});
+    const QSize cell = canvas().TextExtent(QStringLiteral("-"));
+    ASSERT_GT(cell.width(), 1);
+    canvas().TextOut({1, 1}, QStringLiteral("-"));
+    canvas().SetTextBackground(TextBackground::Transparent);
+    canvas().TextOut({20, 1}, QStringLiteral("-"));
+    canvas().SetTextBackground(TextBackground::Opaque);
+    canvas().SetBrush(CanvasBrush::None());
+    canvas().TextOut({30, 1}, QStringLiteral("-"));
+
+    const QImage& image = finished();
+    // The top corners of the cell carry no glyph ink.
+    EXPECT_EQ(image.pixel(1, 1), kRed);
+    EXPECT_EQ(image.pixel(cell.width(), 1), kRed);
+    EXPECT_EQ(image.pixel(cell.width() + 1, 1), kWhite);
+    EXPECT_EQ(image.pixel(20, 1), kWhite);
+    EXPECT_EQ(image.pixel(30, 1), kWhite);
+}
+
+TEST_F(PainterCanvasTest, TextMovesThePenWhenAskedTo)
+{
+    const int width = canvas().TextExtent(QStringLiteral("ab")).width();
+    canvas().TextOut({3, 4}, QStringLiteral("ab"));
+    EXPECT_EQ(canvas().State().penPosition, QPoint(3 + width, 4));
+
+    canvas().SetTextMovesPen(false);
+    canvas().TextOut({20, 10}, QStringLiteral("ab"));
+    EXPECT_EQ(canvas().State().penPosition, QPoint(3 + width, 4));
+}
+
+TEST_F(PainterCanvasTest, CopyImageStretchesPixels)
+{
+    QImage source(2, 2, QImage::Format_RGB32);
+    source.setPixel(0, 0, kRed);
+    source.setPixel(1, 0, kBlack);
+    source.setPixel(0, 1, kBlack);
+    source.setPixel(1, 1, kRed);
+    canvas().CopyImage({10, 10, 14, 14}, source, {0, 0, 2, 2});
+
+    const QImage& image = finished();
+    EXPECT_EQ(image.pixel(10, 10), kRed);
+    EXPECT_EQ(image.pixel(11, 11), kRed);
+    EXPECT_EQ(image.pixel(12, 11), kBlack);
+    EXPECT_EQ(image.pixel(13, 13), kRed);
+    EXPECT_EQ(image.pixel(14, 14), kWhite);
+}
+
+TEST(PainterCanvasPaths, ClippedPainterDrawsTheSamePixelsAsDirectWriting)
+{
+    // 1-pixel lines on a plain 32-bit image are written straight into its
+    // pixels; with a clip (as on widgets and printers) they go through the
+    // painter. Both must give the same picture.
+    const auto draw = [](bool clipped) {
+        QImage image(60, 40, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        if (clipped)
+            painter.setClipRect(QRect(0, 0, 60, 40));
+        PainterCanvas canvas(painter);
+        canvas.SetPen({Qt::darkGreen, 1, PenStyle::Dot});
+        canvas.MoveTo({-5, 3});
+        canvas.LineTo({70, 3});
+        canvas.LineTo({10, 38});
+        canvas.SetPen({Qt::red, 1, PenStyle::Solid});
+        const QPoint wave[] = {{2, 20}, {5, 9}, {9, 31}, {30, 30}, {31, 2}, {55, 25}};
+        canvas.Polyline(wave);
+        canvas.SetBrush(CanvasBrush::Solid(Qt::yellow));
+        canvas.Rectangle({40, 30, 50, 36});
+        canvas.SetPen({Qt::blue, 1, PenStyle::DashDot});
+        canvas.Rectangle({3, 25, 58, 39});
+        return image;
+    };
+    EXPECT_EQ(draw(false), draw(true));
+}
+
+TEST(CanvasFonts, PointsScaleWithTheDeviceResolution)
+{
+    struct Case {
+        int points;
+        int dpi;
+        int pixels;
+    };
+    for (const Case& c : {Case{8, 96, 11}, Case{8, 192, 21}, Case{10, 600, 83}, Case{6, 96, 8}, Case{17, 300, 71}})
+        EXPECT_EQ(FontPixelHeight(c.points, c.dpi), c.pixels) << c.points << " pt at " << c.dpi;
+
+    // The same font is about twice as high on a device of twice the resolution.
+    const auto extent = [](int dotsPerMeter) {
+        QImage image(10, 10, QImage::Format_RGB32);
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+        QPainter painter(&image);
+        PainterCanvas canvas(painter);
+        canvas.SetFont(CanvasFont{});
+        return std::pair(canvas.Resolution(), canvas.TextExtent(QStringLiteral("Hg")).height());
+    };
+    const auto [lowDpi, lowHeight] = extent(3780);
+    const auto [highDpi, highHeight] = extent(7559);
+    EXPECT_EQ(lowDpi, 96);
+    EXPECT_EQ(highDpi, 192);
+    EXPECT_NEAR(highHeight, 2 * lowHeight, 2);
+}
+
+} // namespace
