@@ -24,11 +24,11 @@ public:
     };
 
     struct Options {
-        int baud = 0;                    // 0: follow the rate the client sets on the line
-        int address = 0;                 // 0: answer every address
+        int baud = 0;                     // 0: follow the rate the client sets on the line
+        int address = 0;                  // 0: answer every address
         double triggerDelaySeconds = 0.2; // until the log start acknowledgement
-        std::string linkPath;            // symbolic link to the device, if not empty
-        unsigned seed = 1;               // drift and garbage are reproducible
+        std::string linkPath;             // symbolic link to the device, if not empty
+        unsigned seed = 1;                // drift and garbage are reproducible
     };
 
     SimulatedInstrument();
@@ -63,6 +63,8 @@ public:
     void setThreshold(int index, float value);
     void setAlarmFlags(std::uint8_t flags);
     void setOptionByte(std::uint8_t value);
+    float externalCtShift() const;     // register 129, seconds
+    std::uint8_t logRangeCode() const; // range code of the last armed burst log
 
 private:
     struct Impl;

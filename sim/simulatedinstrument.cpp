@@ -1,0 +1,315 @@
+#include "simulatedinstrument.h"
+
+#include "devicelink.h"
+#include "faultplan.h"
+#include "instrumentmodel.h"
+#include "linerate.h"
+#include "pacedsender.h"
+#include "pseudoterminal.h"
+#include "requestparser.h"
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kDefaultBitsPerSecond = 115200;
+// A stream of its own for the faults, so that spoiling answers does not
+// change the measurements.
+constexpr std::uint32_t kFaultSeedOffset = 0xFA17;
+
+timespec ToTimespec(std::chrono::steady_clock::duration duration)
+{
+    const auto nanoseconds = std::max<long long>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(duration).count(), 0);
+    return timespec{static_cast<time_t>(nanoseconds / 1000000000),
+                    static_cast<long>(nanoseconds % 1000000000)};
+}
+
+} // namespace
+
+struct SimulatedInstrument::Impl {
+    explicit Impl(Options chosen)
+        : options(std::move(chosen)), model(options.seed,
+                                            std::chrono::milliseconds(static_cast<long long>(
+                                                options.triggerDelaySeconds * 1000.0)),
+                                            std::chrono::steady_clock::now()),
+          faults(options.seed + kFaultSeedOffset)
+    {
+    }
+
+    void serve();
+    void receive();
+    void startNextAnswer(std::chrono::steady_clock::time_point now);
+    bool addressedToUs(const std::vector<std::uint8_t>& frame) const
+    {
+        return options.address == 0 || frame[0] == options.address;
+    }
+
+    const Options options;
+
+    // Guards everything below it up to the server's own state.
+    mutable std::mutex mutex;
+    mutable std::condition_variable requestArrived;
+    InstrumentModel model;
+    FaultPlan faults;
+    std::vector<std::vector<std::uint8_t>> received;
+    std::string devicePath;
+
+    // Touched by start/stop on the caller's thread only.
+    PseudoTerminal terminal;
+    DeviceLink link;
+    std::thread server;
+    int wakeFd = -1;
+    std::atomic<bool> stopping{false};
+
+    // The server thread's own.
+    RequestParser parser;
+    std::deque<std::vector<std::uint8_t>> waiting; // requests not answered yet
+    PacedSender sender;
+};
+
+void SimulatedInstrument::Impl::serve()
+{
+    const int masterFd = terminal.masterFd();
+    while (!stopping.load()) {
+        auto now = std::chrono::steady_clock::now();
+        if (!sender.busy())
+            startNextAnswer(now);
+        PacedSender::Wait wait = sender.pump(masterFd, now);
+        if (!sender.busy() && !waiting.empty())
+            continue; // the next answer follows at once
+
+        std::array<pollfd, 2> watched{{
+            {wakeFd, POLLIN, 0},
+            {masterFd, static_cast<short>(POLLIN | (wait.forWritable ? POLLOUT : 0)), 0},
+        }};
+        timespec timeout{};
+        timespec* timeoutPointer = nullptr;
+        if (wait.until) {
+            timeout = ToTimespec(*wait.until - std::chrono::steady_clock::now());
+            timeoutPointer = &timeout;
+        }
+        if (ppoll(watched.data(), watched.size(), timeoutPointer, nullptr) < 0 && errno != EINTR)
+            break;
+        if (watched[1].revents & POLLIN)
+            receive();
+        else if (watched[1].revents & (POLLHUP | POLLERR)) // nothing to read: do not spin
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+void SimulatedInstrument::Impl::receive()
+{
+    std::array<std::uint8_t, 4096> bytes;
+    for (;;) {
+        const ssize_t count = ::read(terminal.masterFd(), bytes.data(), bytes.size());
+        if (count <= 0)
+            return;
+        for (std::vector<std::uint8_t>& frame :
+             parser.feed(bytes.data(), static_cast<std::size_t>(count))) {
+            if (!addressedToUs(frame))
+                continue;
+            {
+                std::lock_guard lock(mutex);
+                received.push_back(frame);
+            }
+            requestArrived.notify_all();
+            waiting.push_back(std::move(frame));
+        }
+    }
+}
+
+void SimulatedInstrument::Impl::startNextAnswer(std::chrono::steady_clock::time_point now)
+{
+    while (!sender.busy() && !waiting.empty()) {
+        const std::vector<std::uint8_t> request = std::move(waiting.front());
+        waiting.pop_front();
+        Transmission transmission;
+        {
+            std::lock_guard lock(mutex);
+            // A silent instrument has stopped working altogether: it neither
+            // answers nor takes in what it is sent.
+            if (faults.silent())
+                continue;
+            const std::optional<Answer> answer = model.answer(request, now);
+            if (!answer)
+                continue;
+            transmission = faults.shape(*answer);
+        }
+        int rate = options.baud > 0 ? options.baud : LineRate(terminal.masterFd());
+        if (rate <= 0)
+            rate = kDefaultBitsPerSecond;
+        sender.begin(std::move(transmission), rate, now);
+    }
+}
+
+SimulatedInstrument::SimulatedInstrument() : SimulatedInstrument(Options{}) {}
+
+SimulatedInstrument::SimulatedInstrument(Options options)
+    : impl_(std::make_unique<Impl>(std::move(options)))
+{
+}
+
+SimulatedInstrument::~SimulatedInstrument()
+{
+    stop();
+}
+
+bool SimulatedInstrument::start(std::string* error)
+{
+    Impl& impl = *impl_;
+    if (impl.server.joinable()) {
+        if (error)
+            *error = "the simulator is already serving " + devicePath();
+        return false;
+    }
+    if (!impl.terminal.open(error))
+        return false;
+    if (!impl.options.linkPath.empty() &&
+        !impl.link.create(impl.options.linkPath, impl.terminal.slavePath(), error)) {
+        impl.terminal.close();
+        return false;
+    }
+    impl.wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (impl.wakeFd < 0) {
+        if (error)
+            *error = "eventfd failed";
+        impl.link.release();
+        impl.terminal.close();
+        return false;
+    }
+    {
+        std::lock_guard lock(impl.mutex);
+        impl.devicePath = impl.terminal.slavePath();
+        impl.faults.clearSilence();
+    }
+    impl.parser = RequestParser{};
+    impl.waiting.clear();
+    impl.sender = PacedSender{};
+    impl.stopping = false;
+    impl.server = std::thread([&impl] { impl.serve(); });
+    return true;
+}
+
+void SimulatedInstrument::stop()
+{
+    Impl& impl = *impl_;
+    if (!impl.server.joinable())
+        return;
+    impl.stopping = true;
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(impl.wakeFd, &one, sizeof one);
+    impl.server.join();
+    ::close(impl.wakeFd);
+    impl.wakeFd = -1;
+    impl.link.release();
+    impl.terminal.close();
+    std::lock_guard lock(impl.mutex);
+    impl.devicePath.clear();
+}
+
+std::string SimulatedInstrument::devicePath() const
+{
+    std::lock_guard lock(impl_->mutex);
+    return impl_->devicePath;
+}
+
+void SimulatedInstrument::injectFault(Fault fault)
+{
+    std::lock_guard lock(impl_->mutex);
+    impl_->faults.inject(fault);
+}
+
+void SimulatedInstrument::setPeriodicFault(Fault fault, int everyNth)
+{
+    std::lock_guard lock(impl_->mutex);
+    impl_->faults.setPeriodic(fault, everyNth);
+}
+
+void SimulatedInstrument::setSplitPauseMs(int ms)
+{
+    std::lock_guard lock(impl_->mutex);
+    impl_->faults.setSplitPause(std::chrono::milliseconds(ms));
+}
+
+std::vector<std::vector<std::uint8_t>> SimulatedInstrument::receivedRequests() const
+{
+    std::lock_guard lock(impl_->mutex);
+    return impl_->received;
+}
+
+std::size_t SimulatedInstrument::requestCount() const
+{
+    std::lock_guard lock(impl_->mutex);
+    return impl_->received.size();
+}
+
+void SimulatedInstrument::clearReceivedRequests()
+{
+    std::lock_guard lock(impl_->mutex);
+    impl_->received.clear();
+}
+
+bool SimulatedInstrument::waitForRequests(std::size_t count, int timeoutMs) const
+{
+    std::unique_lock lock(impl_->mutex);
+    return impl_->requestArrived.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                          [&] { return impl_->received.size() >= count; });
+}
+
+float SimulatedInstrument::threshold(int index) const
+{
+    std::lock_guard lock(impl_->mutex);
+    return impl_->model.settings().thresholds.at(static_cast<std::size_t>(index - 1));
+}
+
+std::uint8_t SimulatedInstrument::alarmFlags() const
+{
+    std::lock_guard lock(impl_->mutex);
+    return impl_->model.settings().alarmFlags;
+}
+
+std::uint8_t SimulatedInstrument::optionByte() const
+{
+    std::lock_guard lock(impl_->mutex);
+    return impl_->model.settings().optionByte;
+}
+
+void SimulatedInstrument::setThreshold(int index, float value)
+{
+    std::lock_guard lock(impl_->mutex);
+    impl_->model.settings().thresholds.at(static_cast<std::size_t>(index - 1)) = value;
+}
+
+void SimulatedInstrument::setAlarmFlags(std::uint8_t flags)
+{
+    std::lock_guard lock(impl_->mutex);
+    impl_->model.settings().alarmFlags = flags;
+}
+
+void SimulatedInstrument::setOptionByte(std::uint8_t value)
+{
+    std::lock_guard lock(impl_->mutex);
+    impl_->model.settings().optionByte = value;
+}
+
+float SimulatedInstrument::externalCtShift() const
+{
+    std::lock_guard lock(impl_->mutex);
+    return impl_->model.settings().externalCtShift;
+}
+
+std::uint8_t SimulatedInstrument::logRangeCode() const
+{
+    std::lock_guard lock(impl_->mutex);
+    return impl_->model.logRangeCode();
+}
