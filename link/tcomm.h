@@ -1,5 +1,6 @@
 #pragma once
 
+#include "serialdevice.h"
 #include "userdialogs.h"
 
 #include <QByteArray>
@@ -138,6 +139,9 @@ private:
     void ApplyPortSettings();
     void ReadPortInput();
     int queuedCount(); // also refreshes CommError; -1 when the device fails
+    void settingChanged();
+    void discardInput();
+    std::uint32_t lineErrorFlags();
 
     UserDialogs& dialogs_;
     std::function<QString(int)> resolver_;
@@ -157,6 +161,13 @@ private:
     int rThreshold_ = 0;
     bool cdHolding_ = false, dsrHolding_ = false, riHolding_ = false, ctsHolding_ = false;
     bool dtrEnabled_ = false, rtsEnabled_ = false;
+
+    // The input queue: bytes taken from the device but not yet read, at most
+    // one byte over kQueueSize (enough to see that the limit was passed).
+    QByteArray receiveQueue_;
+    serial::ErrorCounters errorCounts_;
+    bool errorCountsKnown_ = false;
+    bool deviceFailed_ = false;
 
     QByteArray InputBytes;
     bool lastReadFresh_ = false;
