@@ -1,8 +1,30 @@
+#include "program.h"
+#include "settingsfolder.h"
+#include "tlogoform.h"
+#include "tmainform.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Quorvane QPA3600"));
-    return 0;
+    TLogoForm splash;
+    splash.showNow();
+
+    QApplication::setApplicationName(QStringLiteral("Quorvane QPA3600"));
+
+    ProgramOptions options;
+    options.settingsFolder = SettingsFolder();
+    options.programFolder = ProgramFolder();
+    for (const QString& argument : QApplication::arguments().mid(1)) {
+        if (argument == QLatin1String("--demo"))
+            options.demo = true;
+        else
+            options.arguments << argument;
+    }
+
+    Program program(options);
+    program.MainForm().show();
+    splash.close();
+    return app.exec();
 }

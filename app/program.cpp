@@ -1,0 +1,126 @@
+#include "program.h"
+
+#include "measurementarea.h"
+#include "portmap.h"
+#include "simulatedinstrument.h"
+#include "tcommform.h"
+#include "tmainform.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+
+// The port number a demonstration run gives its simulated instrument: one
+// without a device of its own, so no real port is shadowed.
+constexpr int kDemoPort = 200;
+
+QSize screenSize()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        return screen->size();
+    return {2400, 1600}; // no screen: surfaces large enough for any window
+}
+
+} // namespace
+
+Program::Program(ProgramOptions options, UserDialogs* dialogs)
+    : options_(std::move(options)), dialogs_(dialogs ? *dialogs : qtDialogs_),
+      sysSet_(QDir(options_.settingsFolder).filePath(QStringLiteral("SysSet.ini")))
+{
+    if (options_.demo)
+        startDemo();
+    configureComm1();
+    createMainForm();
+    createCommForm();
+}
+
+Program::~Program() = default;
+
+void Program::startDemo()
+{
+    simulator_ = std::make_unique<SimulatedInstrument>();
+    std::string error;
+    if (!simulator_->start(&error)) {
+        dialogs_.message(QStringLiteral("Cannot start the simulated instrument: ") +
+                             QString::fromStdString(error),
+                         UserDialogs::Icon::Error);
+        simulator_.reset();
+        return;
+    }
+    // The simulated instrument becomes the saved port of this run only; the
+    // user's "SysSet.ini" is not changed.
+    const QString com = QStringLiteral("COM%1").arg(kDemoPort);
+    sysSet_.setOverride(QStringLiteral("PortMap"), com,
+                        QString::fromStdString(simulator_->devicePath()));
+    sysSet_.setOverride(QStringLiteral("CommPort"), QStringLiteral("Port"),
+                        QString::number(kDemoPort));
+}
+
+void Program::configureComm1()
+{
+    comm_.setDeviceResolver([this](int n) { return PortMapDevicePath(n, &sysSet_); });
+    comm_.setBaudRate(TBaudRate::br115200);
+    comm_.setDataBits(TDataBits::DB8);
+    comm_.setParity(TParity::None);
+    comm_.setStopBits(TStopBits::SB1);
+    comm_.setHwHandShaking(THWHandShaking::hhNone);
+    comm_.setSwHandShaking(TSWHandShaking::shNone);
+    comm_.InputLen = 0;
+    comm_.setRThreshold(1);
+    QObject::connect(&comm_, &TComm::OnReceiveData, &dispatcher_,
+                     &ResponseDispatcher::Comm1ReceiveData);
+}
+
+void Program::DrawMeasurementView()
+{
+    display_->DrawMeasurementView(state_.MeasurementRecord,
+                                  {QColor::fromRgb(state_.ChartBackColor),
+                                   QColor::fromRgb(state_.ChartGridColor)});
+}
+
+void Program::createMainForm()
+{
+    mainForm_ = std::make_unique<TMainForm>(state_, control_);
+    TMainForm* form = mainForm_.get();
+
+    // FormCreate: shared state and surfaces, layout, the command line.
+    InitLinkAndMeasurement(state_);
+    display_ = new MeasurementArea(form->Panel1(), screenSize());
+    display_->LayoutDisplay();
+    if (!options_.arguments.isEmpty())
+        state_.link.OpenedWithFile = true;
+
+    QObject::connect(form, &TMainForm::resized, form, [this] {
+        display_->LayoutDisplay();
+        DrawMeasurementView();
+    });
+    QObject::connect(&control_, &MeasurementControl::commandStatesChanged, form,
+                     &TMainForm::applyCommandStates);
+    QObject::connect(&control_, &MeasurementControl::mainStatusChanged, form,
+                     &TMainForm::setStatusText);
+    QObject::connect(&control_, &MeasurementControl::redrawRequested, form,
+                     [this] { DrawMeasurementView(); });
+    QObject::connect(&dispatcher_, &ResponseDispatcher::progressChanged, form,
+                     &TMainForm::showProgress);
+    QObject::connect(&dispatcher_, &ResponseDispatcher::mainStatusChanged, form,
+                     &TMainForm::setStatusText);
+    QObject::connect(&dispatcher_, &ResponseDispatcher::measurementStored, form,
+                     [this] { DrawMeasurementView(); });
+    QObject::connect(&dispatcher_, &ResponseDispatcher::optionCaptionsChanged, form,
+                     &TMainForm::setOptionCaptions);
+}
+
+void Program::createCommForm()
+{
+    connection_ = std::make_unique<ConnectionController>(state_.link, comm_, sender_, dispatcher_,
+                                                         control_, ports_, dialogs_, sysSet_);
+    commForm_ = std::make_unique<TCommForm>(*connection_, mainForm_.get());
+    QObject::connect(connection_.get(), &ConnectionController::mainStatusChanged, mainForm_.get(),
+                     &TMainForm::setStatusText);
+    QObject::connect(mainForm_.get(), &TMainForm::commOptionsRequested, commForm_.get(),
+                     [this] { commForm_->exec(); });
+    // Creating the window connects: scan, open the saved port, first read.
+    connection_->ScanPorts();
+}

@@ -1,0 +1,106 @@
+// The whole program, started as a user starts it, against the simulated
+// instrument on a pseudo-terminal.
+#include "eventwait.h"
+#include "measurementarea.h"
+#include "program.h"
+#include "recordingdialogs.h"
+#include "simulatedinstrument.h"
+#include "tcommform.h"
+#include "tmainform.h"
+
+#include <QFile>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(simulator.start());
+        QFile settings(dir.filePath("SysSet.ini"));
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write("[CommPort]\nPort=150\n[CommBaudrate]\nBaudrate=7\n[CommAddress]\nAddress=5\n"
+                       "[PortMap]\nCOM150=" +
+                       QByteArray::fromStdString(simulator.devicePath()) + "\n");
+    }
+
+    std::unique_ptr<Program> start(QStringList arguments = {})
+    {
+        ProgramOptions options;
+        options.settingsFolder = dir.path();
+        options.programFolder = dir.path();
+        options.arguments = arguments;
+        return std::make_unique<Program>(options, &dialogs);
+    }
+
+    QTemporaryDir dir;
+    SimulatedInstrument simulator;
+    RecordingDialogs dialogs;
+};
+
+TEST_F(StartupTest, ConnectsToTheSavedPortAndSynchronisesWithTheInstrument)
+{
+    auto program = start();
+    TMainForm& form = program->MainForm();
+    ASSERT_TRUE(simulator.waitForRequests(1, 5000));
+    const auto first = simulator.receivedRequests().front();
+    EXPECT_EQ(first, (std::vector<std::uint8_t>{5, 3, 0, 128, 0, 2, first[6], first[7]}));
+
+    ASSERT_TRUE(WaitUntil([&] { return form.statusText(0) == "狀態：已跟儀器同步"; }, 10000))
+        << form.statusText(0).toStdString();
+    EXPECT_EQ(program->State().link.SyncStep, 9);
+    std::vector<int> registers;
+    for (const auto& request : simulator.receivedRequests())
+        registers.push_back(request[3]);
+    EXPECT_EQ(registers, (std::vector<int>{128, 118, 119, 120, 121, 122, 123, 124, 125, 126}));
+    EXPECT_TRUE(form.SeSkinSpeedButton7->isEnabled());
+    EXPECT_TRUE(form.SeSkinSpeedButton8->isEnabled());
+    EXPECT_FALSE(form.SeSkinSpeedButton9->isEnabled());
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(StartupTest, SingleAndContinuousShowLiveValues)
+{
+    auto program = start();
+    TMainForm& form = program->MainForm();
+    ASSERT_TRUE(WaitUntil([&] { return form.statusText(0) == "狀態：已跟儀器同步"; }, 10000));
+
+    form.SeSkinSpeedButton7->click();
+    ASSERT_TRUE(WaitUntil([&] { return form.statusText(0) == "提取數據成功"; }, 5000));
+    EXPECT_GT(program->State().MeasurementRecord.URMS, 100.0f);
+    EXPECT_TRUE(program->Display().panelText(PanelId::Panel_URMS).endsWith("V"));
+    EXPECT_TRUE(program->Display().panelText(PanelId::Panel_UF).startsWith("5"));
+    EXPECT_TRUE(form.statusText(4).startsWith("提取時間"));
+    EXPECT_TRUE(form.SeSkinSpeedButton7->isEnabled());
+
+    form.SeSkinSpeedButton8->click();
+    const std::size_t before = simulator.requestCount();
+    ASSERT_TRUE(WaitUntil([&] { return simulator.requestCount() >= before + 4; }, 10000));
+    EXPECT_FALSE(form.C1->isEnabled());
+    EXPECT_TRUE(form.N14->isEnabled());
+    form.SeSkinSpeedButton9->click();
+    ASSERT_TRUE(WaitUntil([&] { return !program->Dispatcher().awaitingAnswer(); }));
+    RunEventLoopFor(400);
+    const std::size_t stopped = simulator.requestCount();
+    RunEventLoopFor(400);
+    EXPECT_EQ(simulator.requestCount(), stopped);
+    EXPECT_TRUE(form.C1->isEnabled());
+}
+
+TEST_F(StartupTest, ClosingOnASerialLinkSendsNothing)
+{
+    auto program = start();
+    ASSERT_TRUE(WaitUntil(
+        [&] { return program->MainForm().statusText(0) == "狀態：已跟儀器同步"; }, 10000));
+    const std::size_t before = simulator.requestCount();
+    program->MainForm().close();
+    RunEventLoopFor(300);
+    EXPECT_EQ(simulator.requestCount(), before);
+}
+
+} // namespace

@@ -1,0 +1,286 @@
+#include "connectioncontroller.h"
+#include "eventwait.h"
+#include "inifile.h"
+#include "linkrig.h"
+#include "modbusframe.h"
+#include "portenvironment.h"
+#include "scriptedline.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <set>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+// Ports as the test declares them: which can be opened, which carry an id.
+class FakePorts : public PortEnvironment {
+public:
+    void refresh() override { ++refreshes; }
+    bool canOpen(int n) override { return openable.count(n) > 0; }
+    QString deviceId(int n) override { return ids.value(n); }
+
+    std::set<int> openable;
+    QHash<int, QString> ids;
+    int refreshes = 0;
+};
+
+QByteArray readFrame(std::uint8_t address, std::uint16_t reg, std::uint16_t count)
+{
+    QByteArray f(8, 0);
+    BuildReadRequest(reinterpret_cast<std::uint8_t*>(f.data()), address, reg, count);
+    return f;
+}
+
+const QString kUsbId = QStringLiteral("USB\\VID_0483&PID_5732\\0001");
+
+class ConnectionTest : public ::testing::Test {
+protected:
+    ConnectionTest()
+    {
+        rig.comm.setPortOpen(false);
+        rig.comm.setBaudRate(TBaudRate::br115200);
+        rig.link.UsbDeviceMark = QStringLiteral("5732");
+        rig.link.InstrumentAddress = 0;
+        // Every port number of the test reaches the same scripted line.
+        const QString path = line.path();
+        rig.comm.setDeviceResolver([path](int) { return path; });
+        QObject::connect(&controller, &ConnectionController::mainStatusChanged,
+                         [this](int, const QString& text) { status << text; });
+    }
+
+    void writeSettings(const QByteArray& text)
+    {
+        QFile f(sysSet.path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+
+    QTemporaryDir dir;
+    IniFile sysSet{dir.filePath(QStringLiteral("SysSet.ini"))};
+    ScriptedLine line;
+    LinkRig rig{line.path()};
+    FakePorts ports;
+    ConnectionController controller{rig.link,    rig.comm,  rig.sender, rig.dispatcher,
+                                    rig.control, ports,     rig.dialogs, sysSet};
+    QStringList status;
+};
+
+TEST_F(ConnectionTest, MissingSettingsGiveTheDefaultsAndNoPortMessage)
+{
+    QSignalSpy baud(&controller, &ConnectionController::baudIndexChanged);
+    ports.openable = {1, 3};
+    controller.ScanPorts();
+
+    EXPECT_EQ(baud.takeFirst().at(0).toInt(), 2);
+    EXPECT_EQ(rig.comm.BaudRate(), TBaudRate::br14400);
+    EXPECT_EQ(rig.link.BaudIndex, 2);
+    EXPECT_EQ(rig.link.CurrentPort, 2);
+    EXPECT_EQ(rig.link.InstrumentAddress, 2);
+    EXPECT_EQ(sysSet.ReadString("CommAddress", "Address", "none"), "2");
+    EXPECT_EQ(controller.portItems(), (QStringList{"COM1    ", "COM3    "}));
+    EXPECT_EQ(controller.selectedPortItem(), -1);
+
+    ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+    EXPECT_EQ(rig.dialogs.messages[0].text,
+              "       沒有找到預設端口，請檢查：\r\r"
+              "               儀器電源是否開啟。\r"
+              "               連接儀器的通訊網路。\r"
+              "               更換了USB口，請重新設置。       ");
+    EXPECT_FALSE(rig.control.states().singleButton);
+    EXPECT_FALSE(rig.control.states().N13);
+    EXPECT_EQ(status, (QStringList{"正在搜索通訊端口！", "連接失敗"}));
+    EXPECT_TRUE(rig.link.PortListReady);
+    EXPECT_FALSE(rig.comm.PortOpen());
+}
+
+TEST_F(ConnectionTest, BaudIndexOutsideTheListOrNotANumberSelectsNothing)
+{
+    for (const char* saved : {"9", "-1", "fast"}) {
+        SCOPED_TRACE(saved);
+        writeSettings(QByteArray("[CommBaudrate]\nBaudrate=") + saved + "\n");
+        QSignalSpy baud(&controller, &ConnectionController::baudIndexChanged);
+        controller.ScanPorts();
+        EXPECT_EQ(baud.takeFirst().at(0).toInt(), -1);
+        EXPECT_EQ(rig.comm.BaudRate(), TBaudRate::br115200);
+        EXPECT_EQ(rig.link.BaudIndex, -1);
+    }
+}
+
+TEST_F(ConnectionTest, SavedPortConnectsAndStartsTheReadBackWithTheSavedAddress)
+{
+    writeSettings("[CommPort]\nPort=12\n[CommAddress]\nAddress=7\n[CommBaudrate]\nBaudrate=7\n");
+    ports.openable = {3, 12, 40};
+    rig.link.SyncStep = 9;
+    controller.ScanPorts();
+
+    EXPECT_EQ(controller.portItems(), (QStringList{"COM3    ", "COM12    ", "COM40    "}));
+    EXPECT_EQ(controller.selectedPortItem(), 1);
+    EXPECT_TRUE(rig.comm.PortOpen());
+    EXPECT_EQ(rig.comm.CommPort(), 11);
+    EXPECT_FALSE(rig.link.UsbLink);
+    EXPECT_EQ(rig.link.SyncStep, 0);
+    EXPECT_EQ(line.waitForSent(8), readFrame(7, 128, 2));
+    EXPECT_TRUE(rig.control.states().singleButton && rig.control.states().continuousButton);
+    EXPECT_TRUE(rig.control.states().N12 && rig.control.states().N13);
+    EXPECT_EQ(status.last(), "已經開啟通訊口");
+    EXPECT_TRUE(rig.dialogs.messages.empty());
+    // The first read arms no retry.
+    EXPECT_FALSE(rig.control.ReReadTimer.isActive());
+}
+
+TEST_F(ConnectionTest, InstrumentUsbPortsAreMarkedAndOnlyTheSavedOneIsTheUsbLink)
+{
+    writeSettings("[CommPort]\nPort=7\n");
+    ports.openable = {5, 7, 9};
+    ports.ids = {{7, kUsbId}, {9, kUsbId}, {5, "USB\\VID_0403&PID_6001\\A1"}};
+    controller.ScanPorts();
+    EXPECT_EQ(controller.portItems(),
+              (QStringList{"COM5    ", "COM7         通過USB連接QPA3600",
+                           "COM9         通過USB連接QPA3600"}));
+    EXPECT_TRUE(rig.link.UsbLink);
+    EXPECT_EQ(rig.link.UsbPortList[0], 7);
+    EXPECT_EQ(rig.link.UsbPortList[1], 9);
+    EXPECT_EQ(rig.link.UsbPortList[2], 0);
+    EXPECT_EQ(ports.refreshes, 1);
+
+    // A click on an ordinary port leaves the USB link; nothing is sent.
+    line.waitForSent(8);
+    controller.PortListClicked(0);
+    EXPECT_FALSE(rig.link.UsbLink);
+    EXPECT_EQ(rig.link.CurrentPort, 5);
+    EXPECT_EQ(sysSet.ReadString("CommPort", "Port", ""), "5");
+    EXPECT_EQ(status.last(), "已經連接");
+    EXPECT_TRUE(rig.comm.PortOpen());
+    RunEventLoopFor(50);
+    EXPECT_TRUE(line.takeSent().isEmpty());
+}
+
+TEST_F(ConnectionTest, StartedWithAFileTheFirstScanStaysQuiet)
+{
+    rig.link.OpenedWithFile = true;
+    controller.ScanPorts();
+    EXPECT_TRUE(rig.dialogs.messages.empty());
+    EXPECT_FALSE(rig.link.OpenedWithFile);
+    controller.ScanPorts(); // the button: now the message shows
+    EXPECT_EQ(rig.dialogs.messages.size(), 1u);
+}
+
+TEST_F(ConnectionTest, ClicksDuringAScanAreIgnored)
+{
+    ports.openable = {4};
+    controller.ScanPorts();
+    rig.link.PortListReady = false;
+    controller.PortListClicked(0);
+    EXPECT_FALSE(rig.comm.PortOpen());
+    EXPECT_EQ(sysSet.ReadString("CommPort", "Port", "none"), "none");
+}
+
+TEST_F(ConnectionTest, BaudChangeIsSavedAndReopensTheLink)
+{
+    writeSettings("[CommPort]\nPort=4\n");
+    ports.openable = {4};
+    controller.ScanPorts();
+    ASSERT_TRUE(rig.comm.PortOpen());
+    controller.BaudRateChanged(0);
+    EXPECT_EQ(sysSet.ReadString("CommBaudrate", "Baudrate", ""), "0");
+    EXPECT_EQ(rig.comm.BaudRate(), TBaudRate::br4800);
+    EXPECT_EQ(rig.link.BaudIndex, 0);
+    EXPECT_TRUE(rig.comm.PortOpen());
+    controller.BaudRateChanged(-1); // typed text that is no item
+    EXPECT_EQ(sysSet.ReadString("CommBaudrate", "Baudrate", ""), "-1");
+    EXPECT_EQ(rig.comm.BaudRate(), TBaudRate::br4800);
+}
+
+TEST_F(ConnectionTest, AddressFieldSavesOnlyAddressesFromOneTo255)
+{
+    const struct {
+        const char* text;
+        bool valid;
+        int address;
+    } cases[] = {{"17", true, 17}, {"255", true, 255}, {"0", false, 0},
+                 {"", false, 0},   {"256", false, 0},  {"1", true, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        QSignalSpy shown(&controller, &ConnectionController::addressTextChanged);
+        controller.AddressChanged(c.text);
+        EXPECT_EQ(shown.takeFirst().at(1).toBool(), c.valid);
+        EXPECT_EQ(controller.addressValid(), c.valid);
+        if (c.valid)
+            EXPECT_EQ(sysSet.ReadString("CommAddress", "Address", ""), c.text);
+        if (c.valid || c.address == 0)
+            EXPECT_EQ(rig.link.InstrumentAddress, c.address);
+    }
+    EXPECT_EQ(sysSet.ReadString("CommAddress", "Address", ""), "1");
+    for (QChar key : QStringLiteral("0123456789\b"))
+        EXPECT_TRUE(ConnectionController::AddressKeyAccepted(key));
+    for (QChar key : QStringLiteral("a-. +"))
+        EXPECT_FALSE(ConnectionController::AddressKeyAccepted(key));
+}
+
+TEST_F(ConnectionTest, WatchdogKeepsASilentUsbLinkAliveAndReopensIt)
+{
+    writeSettings("[CommPort]\nPort=7\n[CommAddress]\nAddress=3\n");
+    ports.openable = {7};
+    ports.ids = {{7, kUsbId}};
+    controller.ScanPorts();
+    EXPECT_EQ(line.waitForSent(8), readFrame(3, 128, 2));
+    rig.link.UsbIdleTicks = 0;
+    rig.link.UsbReopenTicks = 0;
+
+    // 11 silent ticks: keep-alive; 16: close, test, reopen and keep-alive.
+    EXPECT_EQ(line.waitForSent(8, 3000), readFrame(3, 187, 15));
+    EXPECT_EQ(line.waitForSent(8, 3000), readFrame(3, 187, 15));
+    EXPECT_EQ(status.last(), "已經連接儀器!");
+    EXPECT_TRUE(rig.comm.PortOpen());
+
+    // The device is gone: the port stays closed and the test is repeated.
+    ports.openable.clear();
+    ASSERT_TRUE(WaitUntil([&] { return status.last() == "連接儀器失敗!"; }, 4000));
+    EXPECT_FALSE(rig.comm.PortOpen());
+    ports.openable = {7};
+    ASSERT_TRUE(WaitUntil([&] { return status.last() == "已經連接儀器!"; }, 4000));
+    EXPECT_TRUE(rig.comm.PortOpen());
+}
+
+TEST_F(ConnectionTest, WatchdogCountsButSendsNothingOnASerialLink)
+{
+    writeSettings("[CommPort]\nPort=4\n");
+    ports.openable = {4};
+    controller.ScanPorts();
+    line.waitForSent(8);
+    const int before = rig.link.UsbReopenTicks;
+    RunEventLoopFor(1800);
+    EXPECT_GT(rig.link.UsbReopenTicks, before + 10);
+    EXPECT_TRUE(line.takeSent().isEmpty());
+}
+
+// The real port test: a device held by another program is not offered.
+TEST(SystemPortsTest, PortHeldByAnotherOpenerIsNotListed)
+{
+    QTemporaryDir dir;
+    ScriptedLine line;
+    IniFile sysSet(dir.filePath("SysSet.ini"));
+    sysSet.WriteString("PortMap", "com150", line.path());
+    sysSet.WriteString("PortMap", "COM151Id", kUsbId);
+    SystemPorts ports(sysSet);
+    ports.refresh();
+    EXPECT_TRUE(ports.canOpen(150));
+    EXPECT_TRUE(ports.deviceId(151).contains("5732"));
+    EXPECT_FALSE(ports.canOpen(151)); // no device behind it
+
+    const int holder = ::open(line.path().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    EXPECT_FALSE(ports.canOpen(150));
+    ::close(holder);
+    EXPECT_TRUE(ports.canOpen(150));
+}
+
+} // namespace
