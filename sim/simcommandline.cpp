@@ -68,10 +68,10 @@ std::optional<double> ParseSeconds(const std::string& text)
 }
 
 // Applies one option's value; returns an error text or an empty string.
-std::string Apply(const OptionSpec& spec, const std::string& value, SimCommandLine& commandLine)
+std::string Apply(const OptionSpec& option, const std::string& value, SimCommandLine& commandLine)
 {
-    const std::string bad = "invalid value '" + value + "' for " + std::string(spec.name);
-    switch (spec.setting) {
+    const std::string bad = "invalid value '" + value + "' for " + std::string(option.name);
+    switch (option.setting) {
     case Setting::Baud:
         if (const auto rate = ParseInteger(value, 50, 4000000)) {
             commandLine.options.baud = static_cast<int>(*rate);
@@ -117,7 +117,7 @@ std::string Apply(const OptionSpec& spec, const std::string& value, SimCommandLi
         return bad + " (a number of answers, 0 or more)";
     case Setting::PeriodicFault:
         if (const auto every = ParseInteger(value, 1, 1000000000)) {
-            commandLine.periodicFaults.emplace_back(spec.fault, static_cast<int>(*every));
+            commandLine.periodicFaults.emplace_back(option.fault, static_cast<int>(*every));
             return {};
         }
         return bad + " (a number of answers, 1 or more)";
@@ -138,11 +138,11 @@ SimCommandLineResult ParseSimCommandLine(const std::vector<std::string>& argumen
         }
         const std::size_t equals = argument.find('=');
         const std::string_view name = std::string_view(argument).substr(0, equals);
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* option = nullptr;
         for (const OptionSpec& candidate : kOptions)
             if (candidate.name == name)
-                spec = &candidate;
-        if (!spec) {
+                option = &candidate;
+        if (!option) {
             result.error = "unknown argument '" + argument + "'";
             return result;
         }
@@ -155,7 +155,7 @@ SimCommandLineResult ParseSimCommandLine(const std::vector<std::string>& argumen
             result.error = "missing value for " + std::string(name);
             return result;
         }
-        result.error = Apply(*spec, value, result.commandLine);
+        result.error = Apply(*option, value, result.commandLine);
         if (!result.error.empty())
             return result;
     }
