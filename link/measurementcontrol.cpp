@@ -29,13 +29,25 @@ MeasurementControl::MeasurementControl(LinkState& link, RequestSender& sender,
         dispatcher_.whenIdle(&ContinuousReadTimer, [this] { onContinuousReadTick(); });
     });
     connect(&ReReadTimer, &QTimer::timeout, this, [this] {
-        dispatcher_.whenIdle(&ReReadTimer, [this] {
-            if (ReReadTimer.isActive()) // the awaited answer may have stopped it meanwhile
+        const int restarts = reReadRestarts_;
+        dispatcher_.whenIdle(&ReReadTimer, [this, restarts] {
+            // The awaited answer may have stopped the timer meanwhile, or a
+            // retry may have sent the request again already: a second copy
+            // would bring two answers at once, which the line cannot take
+            // apart.
+            if (ReReadTimer.isActive() && restarts == reReadRestarts_)
                 onReReadTick();
         });
     });
     connect(&dispatcher_, &ResponseDispatcher::measurementAnswered, this,
             &MeasurementControl::onMeasurementAnswered);
+    connect(&dispatcher_, &ResponseDispatcher::requestRepeated, this, [this] {
+        // The request just went out again: the two seconds start anew.
+        if (ReReadTimer.isActive()) {
+            ReReadTimer.start();
+            ++reReadRestarts_;
+        }
+    });
 }
 
 void MeasurementControl::setStates(const CommandStates& states)

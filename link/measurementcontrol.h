@@ -72,4 +72,5 @@ private:
     ResponseDispatcher& dispatcher_;
     UserDialogs& dialogs_;
     CommandStates states_;
+    int reReadRestarts_ = 0;
 };

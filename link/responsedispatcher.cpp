@@ -95,13 +95,52 @@ void ResponseDispatcher::Comm1ReceiveData()
         return; // the answer being awaited includes this input
     waiting_ = true;
     step_ = 0;
+    quietWait_ = false;
+    lastCount_ = comm_.DataCount();
     emit progressChanged(0);
     waitClock_.start();
     waitTimer_.start(kSettleMs);
 }
 
+bool ResponseDispatcher::inputStillArriving()
+{
+    const int count = comm_.DataCount();
+    const bool arriving = count != lastCount_;
+    lastCount_ = count;
+    return arriving;
+}
+
+// The wait is sized to the time the longest answer takes on the line, which
+// leaves no margin: an answer read while its last bytes are still arriving
+// fails its checksum, the request goes out again while that tail arrives, and
+// the tail is then taken for the next answer, so the exchange never recovers.
+// When bytes were still coming in at the end of the wait, reading therefore
+// waits on until the line has been quiet for a few byte times.
+void ResponseDispatcher::waitForQuietLine()
+{
+    const int rate = BaudRateValue(comm_.BaudRate());
+    const int byteMs = std::max(1, 10 * 1000 / std::max(rate, 1));
+    const int quietMs = std::max(20, 4 * byteMs); // room for a sender's scheduling jitter
+    const qint64 limitMs = qint64(kAnswerBufferSize) * byteMs; // a whole answer buffer at the rate
+    if (!quietWait_) {
+        quietWait_ = true;
+        quietSince_ = waitClock_.elapsed();
+        waitTimer_.start(quietMs);
+        return;
+    }
+    if (inputStillArriving() && waitClock_.elapsed() - quietSince_ < limitMs) {
+        waitTimer_.start(quietMs);
+        return;
+    }
+    finishWait();
+}
+
 void ResponseDispatcher::onWaitTimer()
 {
+    if (quietWait_) {
+        waitForQuietLine();
+        return;
+    }
     if (step_ == 0) {
         // The settling pause is over; now wait for the rest of the answer.
         if (link_.UsbLink) {
@@ -115,13 +154,14 @@ void ResponseDispatcher::onWaitTimer()
         if (pauseMs_ == 0) {
             for (step_ = 1; step_ <= kWaitSteps; ++step_)
                 emit progressChanged(step_);
-            finishWait();
+            inputStillArriving() ? waitForQuietLine() : finishWait();
             return;
         }
     } else if (step_ == kWaitSteps) {
-        finishWait();
+        inputStillArriving() ? waitForQuietLine() : finishWait();
         return;
     }
+    lastCount_ = comm_.DataCount(); // compared at the end of the next step
     ++step_;
     emit progressChanged(step_);
     // Step k ends kSettleMs + k * pause after the input was noticed; timing
@@ -185,6 +225,7 @@ void ResponseDispatcher::retry()
     const std::uint16_t count = last.reg == Register::Log ? std::uint16_t(last.count * 256)
                                                           : std::uint16_t(last.count);
     sender_.SendReadRequest(link_.InstrumentAddress, last.reg, count);
+    emit requestRepeated();
 }
 
 void ResponseDispatcher::onMeasurement()

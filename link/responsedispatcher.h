@@ -55,6 +55,7 @@ signals:
     void mainStatusChanged(int panel, const QString& text);
     void measurementStored();   // the record holds a new measurement: draw it
     void measurementAnswered(); // then the measurement commands go on
+    void requestRepeated();     // a faulty answer made it send the last request again
     void alarmValueRead(int index, const QString& text); // Edit1-Edit8 of the alarm window
     void alarmFlagsRead(std::uint8_t flags);             // CheckBox1-CheckBox8
     void alarmStatusChanged(const QString& text);        // the alarm window's Label7
@@ -65,7 +66,9 @@ signals:
 
 private:
     void onWaitTimer();
+    void waitForQuietLine();
     void finishWait();
+    bool inputStillArriving();
     void handleAnswer(std::size_t length);
     void retry();
     void onMeasurement();
@@ -87,6 +90,9 @@ private:
     bool waiting_ = false;
     int step_ = 0;
     int pauseMs_ = 0;
+    int lastCount_ = 0;      // waiting bytes at the previous look
+    qint64 quietSince_ = -1; // when the line was first found still busy
+    bool quietWait_ = false;
     QTimer waitTimer_;
     QElapsedTimer waitClock_;
     std::vector<std::pair<const void*, std::function<void()>>> heldBack_;

@@ -5,6 +5,7 @@
 #include "modbusframe.h"
 #include "scriptedline.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -334,6 +335,31 @@ TEST_F(DispatcherTest, WaitKeepsTheLoopRunningHoldsRequestsBackAndReadsAfterTheF
     EXPECT_EQ(rig.progress.back(), 50);
     EXPECT_EQ(line.waitForSent(8), kMeasurementRequest) << "the held-back command ran";
     EXPECT_EQ(rig.link.SessionMode, 1);
+}
+
+TEST_F(DispatcherTest, AnswerStillArrivingWhenTheWaitEndsIsReadWhole)
+{
+    rig.link.BaudIndex = 4; // 650 ms for a long answer
+    rig.comm.setBaudRate(TBaudRate::br38400);
+    rig.link.LastRequest = {148, 2};
+    const QByteArray answer = measurementAnswer(12.0f);
+    line.write(answer.left(500));
+    ASSERT_TRUE(WaitUntil([&] { return rig.dispatcher.awaitingAnswer(); }));
+    // The rest trickles in until well after the paced wait is over.
+    QElapsedTimer clock;
+    clock.start();
+    qsizetype sent = 500;
+    while (sent < answer.size()) {
+        const qsizetype piece = std::min<qsizetype>(8, answer.size() - sent);
+        line.write(answer.mid(sent, piece));
+        sent += piece;
+        RunEventLoopFor(3);
+    }
+    EXPECT_GT(clock.elapsed(), 700) << "the test must outlast the paced wait";
+    ASSERT_TRUE(WaitUntil([&] { return rig.measurementsStored == 1; }));
+    EXPECT_EQ(rig.record.URMS, 12.0f);
+    RunEventLoopFor(100);
+    EXPECT_TRUE(line.takeSent().isEmpty()) << "no retry for an answer read whole";
 }
 
 TEST_F(DispatcherTest, UsbLinkReadsWithoutPacedWaitAndResetsTheWatchdog)

@@ -1,0 +1,163 @@
+// Timing of the instrument link against the simulated instrument: how long
+// the event loop stalls while long answers are awaited, and how fast
+// continuous sampling runs. Prints one line per figure.
+#include "linkstate.h"
+#include "measurementcontrol.h"
+#include "measurementrecord.h"
+#include "requestsender.h"
+#include "responsedispatcher.h"
+#include "simulatedinstrument.h"
+#include "stallprobe.h"
+#include "tcomm.h"
+#include "userdialogs.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+#include <cstdlib>
+
+namespace {
+
+class SilentDialogs : public UserDialogs {
+public:
+    void message(const QString& text, Icon, const QString&) override
+    {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+    bool askYesNo(const QString&, const QString&) override { return true; }
+    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+};
+
+struct Link {
+    Link(const QString& path, TBaudRate rate, int baudIndex)
+    {
+        ResetMeasurementRecord(record);
+        link.InstrumentAddress = 1;
+        link.BaudIndex = baudIndex;
+        comm.setDeviceResolver([path](int) { return path; });
+        comm.setBaudRate(rate);
+        comm.setRThreshold(1);
+        QObject::connect(&comm, &TComm::OnReceiveData, &dispatcher,
+                         &ResponseDispatcher::Comm1ReceiveData);
+        QObject::connect(&dispatcher, &ResponseDispatcher::measurementStored,
+                         [this] { ++measurements; });
+        comm.setPortOpen(true);
+    }
+
+    SilentDialogs dialogs;
+    LinkState link;
+    MeasurementRecord record;
+    TComm comm{dialogs};
+    RequestSender sender{comm, link};
+    ResponseDispatcher dispatcher{comm, link, record, sender, dialogs};
+    MeasurementControl control{link, sender, dispatcher, dialogs};
+    int measurements = 0;
+};
+
+// Runs the event loop (sleeping while there is nothing to do) until `done`
+// holds or the time is up.
+void runUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    check.start(5);
+    if (!done())
+        loop.exec();
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Single tests at a slow rate: the longest stall from request to answer,
+// beside the same probe on an idle loop for as long, since the machine's own
+// scheduling hiccups show up in both.
+void singleTestStall(SimulatedInstrument& sim, TBaudRate rate, int baudIndex, const char* name)
+{
+    Link link(QString::fromStdString(sim.devicePath()), rate, baudIndex);
+    StallProbe probe;
+    std::vector<double> busy, idle;
+    double slowest = 0;
+    constexpr int kRuns = 5;
+    for (int run = 0; run < kRuns; ++run) {
+        const int before = link.measurements;
+        QElapsedTimer clock;
+        probe.start();
+        clock.start();
+        link.control.SingleTest();
+        runUntil([&] { return link.measurements > before; }, 20000);
+        const qint64 took = clock.elapsed();
+        slowest = std::max(slowest, took / 1000.0);
+        probe.stop();
+        busy.push_back(probe.longestMs());
+        if (std::getenv("QPA_BENCH_VERBOSE"))
+            std::printf("  run %d: stall %.2f ms beginning %.1f ms after the request\n", run,
+                        probe.longestMs(), probe.longestAtMs());
+        probe.start();
+        runUntil([] { return false; }, int(took));
+        probe.stop();
+        idle.push_back(probe.longestMs());
+    }
+    std::printf("%-44s longest event-loop stall per exchange: median %.2f ms, worst %.2f ms "
+                "(idle loop for as long: median %.2f ms, worst %.2f ms); answer after %.2f s, "
+                "%d/%d answers\n",
+                name, median(busy), *std::max_element(busy.begin(), busy.end()), median(idle),
+                *std::max_element(idle.begin(), idle.end()), slowest, link.measurements, kRuns);
+}
+
+void continuousSampling(SimulatedInstrument& sim, TBaudRate rate, int baudIndex, int bitsPerSecond,
+                        const char* name)
+{
+    Link link(QString::fromStdString(sim.devicePath()), rate, baudIndex);
+    StallProbe probe;
+    link.control.ContinuousSampling();
+    runUntil([&] { return link.measurements >= 1; }, 20000); // first answer: timing settled
+    const int first = link.measurements;
+    QElapsedTimer clock;
+    clock.start();
+    probe.start();
+    runUntil([] { return false; }, 10000);
+    probe.stop();
+    const double seconds = clock.elapsed() / 1000.0;
+    const int count = link.measurements - first;
+    link.control.StopTest();
+    const double lineMs = 2532.0 * 10 / bitsPerSecond * 1000;
+    const double waitMs = ResponseDispatcher::kSettleMs +
+                          ResponseDispatcher::kWaitSteps *
+                              ResponseDispatcher::PauseForBaudIndex(baudIndex);
+    std::printf("%-44s %.2f measurements/s, cycle %.1f ms; the design costs 50 (avg poll) + %.0f "
+                "(wait) + 50 = %.0f ms, the line alone %.0f ms; longest stall %.2f ms\n",
+                name, count / seconds, seconds * 1000 / std::max(count, 1), waitMs,
+                100 + waitMs, lineMs, probe.longestMs());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // figures appear as they are measured
+    QCoreApplication app(argc, argv);
+    SimulatedInstrument sim;
+    std::string error;
+    if (!sim.start(&error)) {
+        std::fprintf(stderr, "cannot start the simulated instrument: %s\n", error.c_str());
+        return 1;
+    }
+    singleTestStall(sim, TBaudRate::br4800, 0, "single test, 2532-byte answer, 4800 bit/s:");
+    continuousSampling(sim, TBaudRate::br115200, 7, 115200, "continuous sampling, 115200 bit/s:");
+    continuousSampling(sim, TBaudRate::br9600, 1, 9600, "continuous sampling, 9600 bit/s:");
+    return 0;
+}
