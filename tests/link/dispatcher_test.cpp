@@ -138,6 +138,22 @@ TEST_F(DispatcherTest, LostAnswerIsAskedForAgainAfterTwoSeconds)
     EXPECT_TRUE(rig.mainStatus.contains("0:通訊阻塞，重新請求連接"));
 }
 
+TEST_F(DispatcherTest, RetryRestartsTheReReadCountSoOnlyOneRequestIsOut)
+{
+    rig.control.SingleTest();
+    EXPECT_EQ(line.waitForSent(8), kMeasurementRequest);
+    RunEventLoopFor(1400);
+    QByteArray corrupted = measurementAnswer(1.0f);
+    corrupted[7] = char(corrupted[7] ^ 0x01);
+    line.write(corrupted);
+    EXPECT_EQ(line.waitForSent(8), kMeasurementRequest); // the retry
+    // The re-read timer would have come due 2 s after the first request; the
+    // retry already asked again, so it waits two seconds from the retry.
+    RunEventLoopFor(1200);
+    EXPECT_TRUE(line.takeSent().isEmpty());
+    EXPECT_EQ(line.waitForSent(8, 3000), kMeasurementRequest);
+}
+
 TEST_F(DispatcherTest, SingleTestWithThePortClosedComplainsButArmsTheRun)
 {
     rig.comm.setPortOpen(false);
