@@ -4,6 +4,7 @@
 #include "tmainform.h"
 
 #include <QApplication>
+#include <QScreen>
 
 int main(int argc, char** argv)
 {
@@ -24,7 +25,10 @@ int main(int argc, char** argv)
     }
 
     Program program(options);
-    program.MainForm().show();
+    TMainForm& mainForm = program.MainForm();
+    if (const QScreen* screen = QApplication::primaryScreen())
+        mainForm.move(screen->availableGeometry().center() - mainForm.rect().center());
+    mainForm.show();
     splash.close();
     return app.exec();
 }

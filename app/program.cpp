@@ -89,8 +89,16 @@ void Program::createMainForm()
     InitLinkAndMeasurement(state_);
     display_ = new MeasurementArea(form->Panel1(), screenSize());
     display_->LayoutDisplay();
-    if (!options_.arguments.isEmpty())
+    if (!options_.arguments.isEmpty()) {
         state_.link.OpenedWithFile = true;
+        const QString& file = options_.arguments.front();
+        // A record file opens in the record window once all windows exist.
+        for (const char* extension : {"zqr", "ZQR", "Zqr"})
+            if (file.endsWith(QLatin1String(extension))) {
+                state_.CommandLineFile = file;
+                form->MOpenTimer.start();
+            }
+    }
 
     QObject::connect(form, &TMainForm::resized, form, [this] {
         display_->LayoutDisplay();

@@ -80,6 +80,10 @@ TMainForm::TMainForm(SharedState& state, MeasurementControl& control, QWidget* p
     panel1_->setObjectName(QStringLiteral("Panel1"));
     setCentralWidget(panel1_);
 
+    MOpenTimer.setInterval(1000);
+    MOpenTimer.setSingleShot(true);
+    connect(&MOpenTimer, &QTimer::timeout, this, &TMainForm::recordFileOpenRequested);
+
     buildMenus();
     buildToolBar();
     buildStatusBar();

@@ -3,6 +3,7 @@
 #include "measurementcontrol.h"
 
 #include <QMainWindow>
+#include <QTimer>
 
 #include <array>
 
@@ -48,6 +49,10 @@ public:
     QToolButton* SeSkinSpeedButton9 = nullptr; // stop
     QProgressBar* ProgressBar1 = nullptr;
 
+    // Hands a record file named on the command line to the record window a
+    // second after start-up (one-shot).
+    QTimer MOpenTimer;
+
 signals:
     void openFileRequested();
     void saveFileRequested();
@@ -68,6 +73,7 @@ signals:
     void webPageRequested();
     void manualRequested();
     void resized(); // LayoutDisplay, then DrawMeasurementView
+    void recordFileOpenRequested(); // MOpenTimer: the record window opens CommandLineFile
 
 protected:
     void closeEvent(QCloseEvent* event) override;

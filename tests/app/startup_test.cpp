@@ -11,6 +11,11 @@
 #include <QFile>
 #include <QProgressBar>
 #include <QTemporaryDir>
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -90,6 +95,47 @@ TEST_F(StartupTest, SingleAndContinuousShowLiveValues)
     RunEventLoopFor(400);
     EXPECT_EQ(simulator.requestCount(), stopped);
     EXPECT_TRUE(form.C1->isEnabled());
+}
+
+TEST_F(StartupTest, CommunicationWindowShowsTheRestoredLinkAndFiltersTheAddress)
+{
+    auto program = start();
+    TCommForm& window = program->CommForm();
+    EXPECT_EQ(window.windowTitle(), "通訊設置");
+    EXPECT_EQ(window.ComboBox1->count(), 8);
+    EXPECT_EQ(window.ComboBox1->itemText(5), "57,6Kbps");
+    EXPECT_EQ(window.ComboBox1->currentIndex(), 7);
+    EXPECT_EQ(window.Edit1->text(), "5");
+    QAbstractButton* saved = window.RadioGroup2->checkedButton();
+    ASSERT_NE(saved, nullptr);
+    EXPECT_EQ(saved->text(), "COM150    ");
+
+    window.Edit1->setFocus();
+    window.Edit1->end(false);
+    QTest::keyClicks(window.Edit1, "x7-");
+    EXPECT_EQ(window.Edit1->text(), "57");
+    EXPECT_NE(window.Edit1->palette().color(QPalette::Text), QColor(Qt::red));
+    EXPECT_EQ(program->State().link.InstrumentAddress, 57);
+    QTest::keyClick(window.Edit1, Qt::Key_Backspace);
+    QTest::keyClicks(window.Edit1, "0");
+    EXPECT_EQ(program->State().link.InstrumentAddress, 50);
+    EXPECT_EQ(program->SysSet().ReadString("CommAddress", "Address", ""), "50");
+    window.Edit1->clear();
+    EXPECT_EQ(window.Edit1->palette().color(QPalette::Text), QColor(Qt::red));
+    EXPECT_EQ(program->SysSet().ReadString("CommAddress", "Address", ""), "50");
+}
+
+TEST_F(StartupTest, RecordFileOnTheCommandLineIsHandedOnAfterASecond)
+{
+    auto program = start({"/data/run 1.Zqr"});
+    EXPECT_TRUE(program->State().link.OpenedWithFile);
+    EXPECT_EQ(program->State().CommandLineFile, "/data/run 1.Zqr");
+    EXPECT_TRUE(program->MainForm().MOpenTimer.isActive());
+    bool handedOn = false;
+    QObject::connect(&program->MainForm(), &TMainForm::recordFileOpenRequested,
+                     [&] { handedOn = true; });
+    ASSERT_TRUE(WaitUntil([&] { return handedOn; }, 3000));
+    EXPECT_FALSE(program->MainForm().MOpenTimer.isActive());
 }
 
 TEST_F(StartupTest, ClosingOnASerialLinkSendsNothing)
