@@ -156,7 +156,7 @@ void TComm::ApplyPortSettings()
     case THWHandShaking::hhRTSCTS: line.rts = serial::LineSettings::RtsMode::Handshake; break;
     }
     line.xonXoff = swHandShaking_ == TSWHandShaking::shXonXoff;
-    // Like the settings call of the original ports, the outcome is not
+    // As with every settings call of this component, the outcome is not
     // judged: a refused setting leaves the line as it was.
     if (!serial::ApplyLineSettings(fd_, line))
         qCDebug(lcPort) << devicePath_ << "refused the line settings";
@@ -262,7 +262,7 @@ std::uint32_t TComm::lineErrorFlags()
 // of waiting bytes is made here: whatever the device has ready moves into
 // the component's own queue, which stops one byte past the 4096-byte limit.
 // The flags of line errors counted since the last call become CommError, so
-// each error is reported once, as when the original ports cleared them.
+// each error is reported once and then counts as cleared.
 int TComm::queuedCount()
 {
     std::uint8_t area[kQueueSize + 1];
