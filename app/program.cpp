@@ -31,7 +31,7 @@ Program::Program(ProgramOptions options, UserDialogs* dialogs)
 {
     if (options_.demo)
         startDemo();
-    configureComm1();
+    link_.Comm1.setDeviceResolver([this](int n) { return PortMapDevicePath(n, &sysSet_); });
     createMainForm();
     createCommForm();
 }
@@ -58,21 +58,6 @@ void Program::startDemo()
                         QString::number(kDemoPort));
 }
 
-void Program::configureComm1()
-{
-    comm_.setDeviceResolver([this](int n) { return PortMapDevicePath(n, &sysSet_); });
-    comm_.setBaudRate(TBaudRate::br115200);
-    comm_.setDataBits(TDataBits::DB8);
-    comm_.setParity(TParity::None);
-    comm_.setStopBits(TStopBits::SB1);
-    comm_.setHwHandShaking(THWHandShaking::hhNone);
-    comm_.setSwHandShaking(TSWHandShaking::shNone);
-    comm_.InputLen = 0;
-    comm_.setRThreshold(1);
-    QObject::connect(&comm_, &TComm::OnReceiveData, &dispatcher_,
-                     &ResponseDispatcher::Comm1ReceiveData);
-}
-
 void Program::DrawMeasurementView()
 {
     display_->DrawMeasurementView(state_.MeasurementRecord,
@@ -82,7 +67,7 @@ void Program::DrawMeasurementView()
 
 void Program::createMainForm()
 {
-    mainForm_ = std::make_unique<TMainForm>(state_, control_);
+    mainForm_ = std::make_unique<TMainForm>(state_, link_.control);
     TMainForm* form = mainForm_.get();
 
     // FormCreate: shared state and surfaces, layout, the command line.
@@ -104,26 +89,27 @@ void Program::createMainForm()
         display_->LayoutDisplay();
         DrawMeasurementView();
     });
-    QObject::connect(&control_, &MeasurementControl::commandStatesChanged, form,
+    QObject::connect(&link_.control, &MeasurementControl::commandStatesChanged, form,
                      &TMainForm::applyCommandStates);
-    QObject::connect(&control_, &MeasurementControl::mainStatusChanged, form,
+    QObject::connect(&link_.control, &MeasurementControl::mainStatusChanged, form,
                      &TMainForm::setStatusText);
-    QObject::connect(&control_, &MeasurementControl::redrawRequested, form,
+    QObject::connect(&link_.control, &MeasurementControl::redrawRequested, form,
                      [this] { DrawMeasurementView(); });
-    QObject::connect(&dispatcher_, &ResponseDispatcher::progressChanged, form,
+    QObject::connect(&link_.dispatcher, &ResponseDispatcher::progressChanged, form,
                      &TMainForm::showProgress);
-    QObject::connect(&dispatcher_, &ResponseDispatcher::mainStatusChanged, form,
+    QObject::connect(&link_.dispatcher, &ResponseDispatcher::mainStatusChanged, form,
                      &TMainForm::setStatusText);
-    QObject::connect(&dispatcher_, &ResponseDispatcher::measurementStored, form,
+    QObject::connect(&link_.dispatcher, &ResponseDispatcher::measurementStored, form,
                      [this] { DrawMeasurementView(); });
-    QObject::connect(&dispatcher_, &ResponseDispatcher::optionCaptionsChanged, form,
+    QObject::connect(&link_.dispatcher, &ResponseDispatcher::optionCaptionsChanged, form,
                      &TMainForm::setOptionCaptions);
 }
 
 void Program::createCommForm()
 {
-    connection_ = std::make_unique<ConnectionController>(state_.link, comm_, sender_, dispatcher_,
-                                                         control_, ports_, dialogs_, sysSet_);
+    connection_ = std::make_unique<ConnectionController>(
+        state_.link, link_.Comm1, link_.sender, link_.dispatcher, link_.control, ports_, dialogs_,
+        sysSet_);
     commForm_ = std::make_unique<TCommForm>(*connection_, mainForm_.get());
     QObject::connect(connection_.get(), &ConnectionController::mainStatusChanged, mainForm_.get(),
                      &TMainForm::setStatusText);

@@ -2,13 +2,10 @@
 
 #include "connectioncontroller.h"
 #include "inifile.h"
-#include "measurementcontrol.h"
+#include "instrumentlink.h"
 #include "portenvironment.h"
 #include "qtdialogs.h"
-#include "requestsender.h"
-#include "responsedispatcher.h"
 #include "sharedstate.h"
-#include "tcomm.h"
 
 #include <QStringList>
 
@@ -38,17 +35,16 @@ public:
     TCommForm& CommForm() { return *commForm_; }
     MeasurementArea& Display() { return *display_; }
     SharedState& State() { return state_; }
-    TComm& Comm1() { return comm_; }
-    MeasurementControl& Control() { return control_; }
+    TComm& Comm1() { return link_.Comm1; }
+    MeasurementControl& Control() { return link_.control; }
     ConnectionController& Connection() { return *connection_; }
-    ResponseDispatcher& Dispatcher() { return dispatcher_; }
+    ResponseDispatcher& Dispatcher() { return link_.dispatcher; }
     const IniFile& SysSet() const { return sysSet_; }
 
     // DrawMeasurementView of the current record in the current chart colours.
     void DrawMeasurementView();
 
 private:
-    void configureComm1();
     void createMainForm();
     void createCommForm();
     void startDemo();
@@ -59,10 +55,7 @@ private:
     SharedState state_;
     IniFile sysSet_;
     std::unique_ptr<SimulatedInstrument> simulator_;
-    TComm comm_{dialogs_};
-    RequestSender sender_{comm_, state_.link};
-    ResponseDispatcher dispatcher_{comm_, state_.link, state_.MeasurementRecord, sender_, dialogs_};
-    MeasurementControl control_{state_.link, sender_, dispatcher_, dialogs_};
+    InstrumentLink link_{state_.link, state_.MeasurementRecord, dialogs_};
     SystemPorts ports_{sysSet_};
     std::unique_ptr<ConnectionController> connection_;
     std::unique_ptr<TMainForm> mainForm_;

@@ -1,14 +1,11 @@
 // Timing of the instrument link against the simulated instrument: how long
 // the event loop stalls while long answers are awaited, and how fast
 // continuous sampling runs. Prints one line per figure.
+#include "instrumentlink.h"
 #include "linkstate.h"
-#include "measurementcontrol.h"
 #include "measurementrecord.h"
-#include "requestsender.h"
-#include "responsedispatcher.h"
 #include "simulatedinstrument.h"
 #include "stallprobe.h"
-#include "tcomm.h"
 #include "userdialogs.h"
 
 #include <QCoreApplication>
@@ -40,23 +37,17 @@ struct Link {
         ResetMeasurementRecord(record);
         link.InstrumentAddress = 1;
         link.BaudIndex = baudIndex;
-        comm.setDeviceResolver([path](int) { return path; });
-        comm.setBaudRate(rate);
-        comm.setRThreshold(1);
-        QObject::connect(&comm, &TComm::OnReceiveData, &dispatcher,
-                         &ResponseDispatcher::Comm1ReceiveData);
-        QObject::connect(&dispatcher, &ResponseDispatcher::measurementStored,
+        parts.Comm1.setDeviceResolver([path](int) { return path; });
+        parts.Comm1.setBaudRate(rate);
+        QObject::connect(&parts.dispatcher, &ResponseDispatcher::measurementStored,
                          [this] { ++measurements; });
-        comm.setPortOpen(true);
+        parts.Comm1.setPortOpen(true);
     }
 
     SilentDialogs dialogs;
     LinkState link;
     MeasurementRecord record;
-    TComm comm{dialogs};
-    RequestSender sender{comm, link};
-    ResponseDispatcher dispatcher{comm, link, record, sender, dialogs};
-    MeasurementControl control{link, sender, dispatcher, dialogs};
+    InstrumentLink parts{link, record, dialogs};
     int measurements = 0;
 };
 
@@ -97,7 +88,7 @@ void singleTestStall(SimulatedInstrument& sim, TBaudRate rate, int baudIndex, co
         QElapsedTimer clock;
         probe.start();
         clock.start();
-        link.control.SingleTest();
+        link.parts.control.SingleTest();
         runUntil([&] { return link.measurements > before; }, 20000);
         const qint64 took = clock.elapsed();
         slowest = std::max(slowest, took / 1000.0);
@@ -123,7 +114,7 @@ void continuousSampling(SimulatedInstrument& sim, TBaudRate rate, int baudIndex,
 {
     Link link(QString::fromStdString(sim.devicePath()), rate, baudIndex);
     StallProbe probe;
-    link.control.ContinuousSampling();
+    link.parts.control.ContinuousSampling();
     runUntil([&] { return link.measurements >= 1; }, 20000); // first answer: timing settled
     const int first = link.measurements;
     QElapsedTimer clock;
@@ -133,7 +124,7 @@ void continuousSampling(SimulatedInstrument& sim, TBaudRate rate, int baudIndex,
     probe.stop();
     const double seconds = clock.elapsed() / 1000.0;
     const int count = link.measurements - first;
-    link.control.StopTest();
+    link.parts.control.StopTest();
     const double lineMs = 2532.0 * 10 / bitsPerSecond * 1000;
     const double waitMs = ResponseDispatcher::kSettleMs +
                           ResponseDispatcher::kWaitSteps *

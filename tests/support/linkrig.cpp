@@ -7,9 +7,6 @@ LinkRig::LinkRig(const QString& devicePath, TBaudRate rate, int baudIndex)
     link.BaudIndex = baudIndex;
     comm.setDeviceResolver([devicePath](int) { return devicePath; });
     comm.setBaudRate(rate);
-    comm.setRThreshold(1);
-    QObject::connect(&comm, &TComm::OnReceiveData, &dispatcher,
-                     &ResponseDispatcher::Comm1ReceiveData);
 
     QObject::connect(&dispatcher, &ResponseDispatcher::progressChanged,
                      [this](int p) { progress.push_back(p); });

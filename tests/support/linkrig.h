@@ -1,12 +1,9 @@
 #pragma once
 
+#include "instrumentlink.h"
 #include "linkstate.h"
-#include "measurementcontrol.h"
 #include "measurementrecord.h"
 #include "recordingdialogs.h"
-#include "requestsender.h"
-#include "responsedispatcher.h"
-#include "tcomm.h"
 
 #include <QString>
 #include <QStringList>
@@ -23,10 +20,11 @@ struct LinkRig {
     RecordingDialogs dialogs;
     LinkState link;
     MeasurementRecord record;
-    TComm comm{dialogs};
-    RequestSender sender{comm, link};
-    ResponseDispatcher dispatcher{comm, link, record, sender, dialogs};
-    MeasurementControl control{link, sender, dispatcher, dialogs};
+    InstrumentLink parts{link, record, dialogs};
+    TComm& comm = parts.Comm1;
+    RequestSender& sender = parts.sender;
+    ResponseDispatcher& dispatcher = parts.dispatcher;
+    MeasurementControl& control = parts.control;
 
     // What was shown, in order.
     std::vector<int> progress;

@@ -1,0 +1,17 @@
+#include "instrumentlink.h"
+
+InstrumentLink::InstrumentLink(LinkState& link, MeasurementRecord& record, UserDialogs& dialogs)
+    : Comm1(dialogs), sender(Comm1, link), dispatcher(Comm1, link, record, sender, dialogs),
+      control(link, sender, dispatcher, dialogs)
+{
+    Comm1.setBaudRate(TBaudRate::br115200);
+    Comm1.setDataBits(TDataBits::DB8);
+    Comm1.setParity(TParity::None);
+    Comm1.setStopBits(TStopBits::SB1);
+    Comm1.setHwHandShaking(THWHandShaking::hhNone);
+    Comm1.setSwHandShaking(TSWHandShaking::shNone);
+    Comm1.InputLen = 0;
+    Comm1.setRThreshold(1);
+    QObject::connect(&Comm1, &TComm::OnReceiveData, &dispatcher,
+                     &ResponseDispatcher::Comm1ReceiveData);
+}
