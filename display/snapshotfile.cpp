@@ -1,0 +1,74 @@
+#include "snapshotfile.h"
+
+#include "measurementrecord.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+#include <cstring>
+
+// A snapshot file ("*.zqm") is the measurement record byte for byte: 8052
+// bytes, no header, version or checksum. Bytes 0-2529 are the instrument's
+// measurement data (little-endian floats and 16-bit samples, laid out in
+// MeasurementRecord), bytes 2530-8051 the Reserved area, kept as it came.
+
+namespace {
+
+QString Shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// The system's reason goes on a second line for whoever has to sort it out.
+QString WithReason(const QString& text, const QString& reason)
+{
+    return reason.isEmpty() ? text : text + QLatin1Char('\n') + reason;
+}
+
+} // namespace
+
+SnapshotFileResult SaveSnapshotFile(const QString& path, const MeasurementRecord& record)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {WithReason(QStringLiteral("無法建立檔案：%1").arg(Shown(path)), file.errorString())};
+    // The bytes are flushed and checked here: commit() would put the
+    // temporary file in place even when writing its buffer out failed part
+    // way, leaving a cut-off snapshot instead of the old file.
+    const auto size = static_cast<qint64>(kMeasurementRecordSize);
+    if (file.write(reinterpret_cast<const char*>(&record), size) != size || !file.flush()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return {WithReason(QStringLiteral("寫入檔案失敗：%1").arg(Shown(path)), reason)};
+    }
+    if (!file.commit())
+        return {WithReason(QStringLiteral("寫入檔案失敗：%1").arg(Shown(path)), file.errorString())};
+    return {};
+}
+
+SnapshotFileResult OpenSnapshotFile(const QString& path, MeasurementRecord& record)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {WithReason(QStringLiteral("無法開啟檔案：%1").arg(Shown(path)), file.errorString())};
+
+    // Read into a copy so that a short or failing read leaves the shown
+    // measurement whole.
+    MeasurementRecord read;
+    char* bytes = reinterpret_cast<char*>(&read);
+    qint64 got = 0;
+    const auto size = static_cast<qint64>(kMeasurementRecordSize);
+    while (got < size) {
+        const qint64 n = file.read(bytes + got, size - got);
+        if (n < 0)
+            return {WithReason(QStringLiteral("讀取檔案失敗：%1").arg(Shown(path)), file.errorString())};
+        if (n == 0)
+            return {QStringLiteral("檔案不完整，測量檔案應有 %1 位元組：%2")
+                        .arg(kMeasurementRecordSize)
+                        .arg(Shown(path))};
+        got += n;
+    }
+    std::memcpy(&record, &read, sizeof record);
+    return {};
+}

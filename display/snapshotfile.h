@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+struct MeasurementRecord;
+
+// Outcome of reading or writing a snapshot file: `error` is empty on
+// success, otherwise the message shown to the user, naming the file.
+struct SnapshotFileResult {
+    QString error;
+
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Writes the whole record, all 8052 bytes as they lie in memory (Reserved
+// included), to `path`. The bytes go to a temporary file beside the target
+// that replaces it only once completely written, so a failed save leaves an
+// existing file as it was.
+SnapshotFileResult SaveSnapshotFile(const QString& path, const MeasurementRecord& record);
+
+// Reads the first 8052 bytes of `path` into `record`. A longer file is
+// taken by its first 8052 bytes; a shorter or unreadable one is refused and
+// `record` is left untouched.
+SnapshotFileResult OpenSnapshotFile(const QString& path, MeasurementRecord& record);

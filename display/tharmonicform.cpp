@@ -1,0 +1,86 @@
+#include "tharmonicform.h"
+
+#include "harmonictable.h"
+#include "sharedstate.h"
+
+#include <QHeaderView>
+#include <QShowEvent>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kFormWidth = 648;
+constexpr int kFormHeight = 500;
+constexpr int kRowHeight = 20;
+
+} // namespace
+
+// The grid's fixed row 0 is the table widget's header, so the headings stay
+// in view while the orders scroll; the fixed column 0 is drawn like the
+// header and cannot be selected. Headings keep their leading blanks and are
+// aligned to the left like every other cell, the blanks doing the indenting.
+THarmonicForm::THarmonicForm(SharedState& state, QWidget* parent)
+    : QDialog(parent), state_(state)
+{
+    setWindowTitle(QStringLiteral("諧波含量列表"));
+    resize(kFormWidth, kFormHeight);
+
+    p1_h = new QTableWidget(kHarmonicTableRows - 1, kHarmonicTableColumns, this);
+    p1_h->setObjectName(QStringLiteral("p1_h"));
+    p1_h->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The five columns fill the window; the last one gives up the width of
+    // the vertical scroll bar rather than bring in a horizontal one.
+    p1_h->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(p1_h);
+
+    QHeaderView* top = p1_h->horizontalHeader();
+    top->setMinimumSectionSize(0);
+    top->setDefaultSectionSize(HarmonicColumnWidth(kFormWidth));
+    top->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    top->setFixedHeight(kRowHeight);
+    QHeaderView* side = p1_h->verticalHeader();
+    side->hide();
+    side->setMinimumSectionSize(0);
+    side->setDefaultSectionSize(kRowHeight);
+    side->setSectionResizeMode(QHeaderView::Fixed);
+
+    const QBrush fixedBackground = palette().button();
+    for (int row = 0; row < p1_h->rowCount(); ++row) {
+        auto* order = new QTableWidgetItem;
+        order->setFlags(Qt::ItemIsEnabled);
+        order->setBackground(fixedBackground);
+        p1_h->setItem(row, 0, order);
+        for (int column = 1; column < kHarmonicTableColumns; ++column)
+            p1_h->setItem(row, column, new QTableWidgetItem);
+    }
+    refresh();
+
+    Timer1.setInterval(1000);
+    connect(&Timer1, &QTimer::timeout, this, &THarmonicForm::refresh);
+    Timer1.start();
+}
+
+QString THarmonicForm::cellText(int row, int column) const
+{
+    if (row == 0)
+        return p1_h->horizontalHeaderItem(column)->text();
+    return p1_h->item(row - 1, column)->text();
+}
+
+void THarmonicForm::showEvent(QShowEvent* event)
+{
+    refresh();
+    QDialog::showEvent(event);
+}
+
+void THarmonicForm::refresh()
+{
+    const HarmonicTableTexts cells = HarmonicTableCells(state_.MeasurementRecord);
+    p1_h->setHorizontalHeaderLabels(QStringList(cells[0].begin(), cells[0].end()));
+    for (int row = 1; row < kHarmonicTableRows; ++row)
+        for (int column = 0; column < kHarmonicTableColumns; ++column)
+            p1_h->item(row - 1, column)->setText(cells[row][column]);
+}
