@@ -3,6 +3,8 @@
 #include "measurementarea.h"
 #include "portmap.h"
 #include "simulatedinstrument.h"
+#include "snapshotcommands.h"
+#include "tharmonicform.h"
 #include "tcommform.h"
 #include "tmainform.h"
 
@@ -34,6 +36,7 @@ Program::Program(ProgramOptions options, UserDialogs* dialogs)
     link_.Comm1.setDeviceResolver([this](int n) { return PortMapDevicePath(n, &sysSet_); });
     createMainForm();
     createCommForm();
+    createHarmonicForm();
 }
 
 Program::~Program() = default;
@@ -74,16 +77,14 @@ void Program::createMainForm()
     InitLinkAndMeasurement(state_);
     display_ = new MeasurementArea(form->Panel1(), screenSize());
     display_->LayoutDisplay();
-    if (!options_.arguments.isEmpty()) {
-        state_.link.OpenedWithFile = true;
-        const QString& file = options_.arguments.front();
-        // A record file opens in the record window once all windows exist.
-        for (const char* extension : {"zqr", "ZQR", "Zqr"})
-            if (file.endsWith(QLatin1String(extension))) {
-                state_.CommandLineFile = file;
-                form->MOpenTimer.start();
-            }
-    }
+    // The command line: a snapshot is opened and shown now; a record file
+    // goes to the record window a second after start-up.
+    snapshots_ = std::make_unique<SnapshotCommands>(state_, dialogs_,
+                                                    [this] { DrawMeasurementView(); });
+    if (snapshots_->OpenFromCommandLine(options_.arguments) == StartFileKind::RecordFile)
+        form->MOpenTimer.start();
+    QObject::connect(form, &TMainForm::openFileRequested, form, [this] { snapshots_->Open(); });
+    QObject::connect(form, &TMainForm::saveFileRequested, form, [this] { snapshots_->Save(); });
 
     QObject::connect(form, &TMainForm::resized, form, [this] {
         display_->LayoutDisplay();
@@ -103,6 +104,13 @@ void Program::createMainForm()
                      [this] { DrawMeasurementView(); });
     QObject::connect(&link_.dispatcher, &ResponseDispatcher::optionCaptionsChanged, form,
                      &TMainForm::setOptionCaptions);
+}
+
+void Program::createHarmonicForm()
+{
+    harmonicForm_ = std::make_unique<THarmonicForm>(state_, mainForm_.get());
+    QObject::connect(mainForm_.get(), &TMainForm::harmonicListRequested, harmonicForm_.get(),
+                     [this] { harmonicForm_->exec(); });
 }
 
 void Program::createCommForm()

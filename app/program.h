@@ -13,6 +13,8 @@
 
 class MeasurementArea;
 class SimulatedInstrument;
+class SnapshotCommands;
+class THarmonicForm;
 class TCommForm;
 class TMainForm;
 
@@ -33,6 +35,7 @@ public:
 
     TMainForm& MainForm() { return *mainForm_; }
     TCommForm& CommForm() { return *commForm_; }
+    THarmonicForm& HarmonicForm() { return *harmonicForm_; }
     MeasurementArea& Display() { return *display_; }
     SharedState& State() { return state_; }
     TComm& Comm1() { return link_.Comm1; }
@@ -47,6 +50,7 @@ public:
 private:
     void createMainForm();
     void createCommForm();
+    void createHarmonicForm();
     void startDemo();
 
     ProgramOptions options_;
@@ -61,4 +65,6 @@ private:
     std::unique_ptr<TMainForm> mainForm_;
     MeasurementArea* display_ = nullptr;
     std::unique_ptr<TCommForm> commForm_;
+    std::unique_ptr<SnapshotCommands> snapshots_;
+    std::unique_ptr<THarmonicForm> harmonicForm_;
 };

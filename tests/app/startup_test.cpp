@@ -138,6 +138,26 @@ TEST_F(StartupTest, RecordFileOnTheCommandLineIsHandedOnAfterASecond)
     EXPECT_FALSE(program->MainForm().MOpenTimer.isActive());
 }
 
+TEST_F(StartupTest, SnapshotFileOnTheCommandLineIsShownAtOnce)
+{
+    MeasurementRecord saved;
+    ResetMeasurementRecord(saved);
+    saved.URMS = 123.5f;
+    saved.Reserved.fill(0x3C);
+    const QString path = dir.filePath("bench run.ZQM");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(&saved), sizeof saved);
+    file.close();
+
+    auto program = start({path});
+    EXPECT_EQ(program->State().MeasurementRecord.URMS, 123.5f);
+    EXPECT_EQ(program->State().MeasurementRecord.Reserved[100], 0x3C);
+    EXPECT_EQ(program->Display().panelText(PanelId::Panel_URMS), "123.5V");
+    EXPECT_EQ(program->State().CommandLineFile, path);
+    EXPECT_FALSE(program->MainForm().MOpenTimer.isActive());
+}
+
 TEST_F(StartupTest, ClosingOnASerialLinkSendsNothing)
 {
     auto program = start();
