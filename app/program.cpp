@@ -1,6 +1,9 @@
 #include "program.h"
 
 #include "measurementarea.h"
+#include "skinsetting.h"
+#include "tskin.h"
+#include "tvform.h"
 #include "portmap.h"
 #include "simulatedinstrument.h"
 #include "snapshotcommands.h"
@@ -35,6 +38,7 @@ Program::Program(ProgramOptions options, UserDialogs* dialogs)
         startDemo();
     link_.Comm1.setDeviceResolver([this](int n) { return PortMapDevicePath(n, &sysSet_); });
     createMainForm();
+    createAppearanceForms();
     createCommForm();
     createHarmonicForm();
 }
@@ -76,6 +80,7 @@ void Program::createMainForm()
     // FormCreate: shared state and surfaces, layout, the command line.
     InitLinkAndMeasurement(state_);
     display_ = new MeasurementArea(form->Panel1(), screenSize());
+    ApplySkinSetting(sysSet_, options_.programFolder, ApplicationStyleSheetSetter());
     display_->LayoutDisplay();
     // The command line: a snapshot is opened and shown now; a record file
     // goes to the record window a second after start-up.
@@ -104,6 +109,20 @@ void Program::createMainForm()
                      [this] { DrawMeasurementView(); });
     QObject::connect(&link_.dispatcher, &ResponseDispatcher::optionCaptionsChanged, form,
                      &TMainForm::setOptionCaptions);
+}
+
+void Program::createAppearanceForms()
+{
+    TMainForm* form = mainForm_.get();
+    // Its creation restores the chart colours and redraws the live view.
+    skinForm_ = std::make_unique<Tskin>(state_, sysSet_, ApplicationStyleSheetSetter(),
+                                        options_.programFolder,
+                                        [this] { DrawMeasurementView(); }, form);
+    versionForm_ = std::make_unique<TVForm>(form);
+    QObject::connect(form, &TMainForm::appearanceRequested, form, [this] { skinForm_->exec(); });
+    QObject::connect(form, &TMainForm::versionRequested, form, [this] { versionForm_->exec(); });
+    QObject::connect(form, &TMainForm::webPageRequested, form, [this] { helpLinks_.openWebPage(); });
+    QObject::connect(form, &TMainForm::manualRequested, form, [this] { helpLinks_.openManual(); });
 }
 
 void Program::createHarmonicForm()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "connectioncontroller.h"
+#include "helplinks.h"
 #include "inifile.h"
 #include "instrumentlink.h"
 #include "portenvironment.h"
@@ -15,6 +16,8 @@ class MeasurementArea;
 class SimulatedInstrument;
 class SnapshotCommands;
 class THarmonicForm;
+class TVForm;
+class Tskin;
 class TCommForm;
 class TMainForm;
 
@@ -36,6 +39,7 @@ public:
     TMainForm& MainForm() { return *mainForm_; }
     TCommForm& CommForm() { return *commForm_; }
     THarmonicForm& HarmonicForm() { return *harmonicForm_; }
+    Tskin& SkinForm() { return *skinForm_; }
     MeasurementArea& Display() { return *display_; }
     SharedState& State() { return state_; }
     TComm& Comm1() { return link_.Comm1; }
@@ -51,6 +55,7 @@ private:
     void createMainForm();
     void createCommForm();
     void createHarmonicForm();
+    void createAppearanceForms();
     void startDemo();
 
     ProgramOptions options_;
@@ -64,6 +69,9 @@ private:
     std::unique_ptr<ConnectionController> connection_;
     std::unique_ptr<TMainForm> mainForm_;
     MeasurementArea* display_ = nullptr;
+    std::unique_ptr<Tskin> skinForm_;
+    std::unique_ptr<TVForm> versionForm_;
+    HelpLinks helpLinks_;
     std::unique_ptr<TCommForm> commForm_;
     std::unique_ptr<SnapshotCommands> snapshots_;
     std::unique_ptr<THarmonicForm> harmonicForm_;

@@ -29,6 +29,13 @@ THarmonicForm::THarmonicForm(SharedState& state, QWidget* parent)
     p1_h = new QTableWidget(kHarmonicTableRows - 1, kHarmonicTableColumns, this);
     p1_h->setObjectName(QStringLiteral("p1_h"));
     p1_h->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The cells indent their values with 21 blanks; at the grid's classic
+    // 11-pixel face the values still fit their 127-pixel columns whole, and
+    // a value that does not is clipped, never replaced by an ellipsis.
+    QFont gridFont = p1_h->font();
+    gridFont.setPixelSize(11);
+    p1_h->setFont(gridFont);
+    p1_h->setTextElideMode(Qt::ElideNone);
     // The five columns fill the window; the last one gives up the width of
     // the vertical scroll bar rather than bring in a horizontal one.
     p1_h->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -67,6 +67,12 @@ TEST_F(StartupTest, ConnectsToTheSavedPortAndSynchronisesWithTheInstrument)
     EXPECT_TRUE(form.SeSkinSpeedButton8->isEnabled());
     EXPECT_FALSE(form.SeSkinSpeedButton9->isEnabled());
     EXPECT_TRUE(dialogs.messages.empty());
+
+    // The appearance window's creation restored (and, at a first start, wrote)
+    // the chart colours.
+    EXPECT_EQ(program->State().ChartBackColor, 0xFFEEEEEEu);
+    EXPECT_EQ(program->State().ChartGridColor, 0xFFAAAAAAu);
+    EXPECT_EQ(program->SysSet().ReadString("skinSet", "Skin", ""), "2");
 }
 
 TEST_F(StartupTest, SingleAndContinuousShowLiveValues)
