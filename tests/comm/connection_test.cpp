@@ -212,10 +212,12 @@ TEST_F(ConnectionTest, AddressFieldSavesOnlyAddressesFromOneTo255)
         controller.AddressChanged(c.text);
         EXPECT_EQ(shown.takeFirst().at(1).toBool(), c.valid);
         EXPECT_EQ(controller.addressValid(), c.valid);
-        if (c.valid)
+        if (c.valid) {
             EXPECT_EQ(sysSet.ReadString("CommAddress", "Address", ""), c.text);
-        if (c.valid || c.address == 0)
+        }
+        if (c.valid || c.address == 0) {
             EXPECT_EQ(rig.link.InstrumentAddress, c.address);
+        }
     }
     EXPECT_EQ(sysSet.ReadString("CommAddress", "Address", ""), "1");
     for (QChar key : QStringLiteral("0123456789\b"))
