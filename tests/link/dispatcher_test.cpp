@@ -317,8 +317,9 @@ TEST_F(DispatcherTest, LogDownloadAssemblesSixChunks)
         data[0] = char(0xF0 + chunk);
         whole += data;
         line.write(FrameWithCrc(data));
-        if (chunk < 6)
+        if (chunk < 6) {
             EXPECT_EQ(line.waitForSent(8), readFrame(1, 147, std::uint16_t((chunk + 1) * 256)));
+        }
     }
     ASSERT_TRUE(WaitUntil([&] { return rig.logsCompleted == 1; }));
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(rig.link.InstrumentLog.data()), 10248), whole);

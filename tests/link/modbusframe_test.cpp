@@ -64,8 +64,9 @@ TEST(RequestFrames, ReadAndWriteFramesAreByteExact)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (c.expected)
+        if (c.expected) {
             EXPECT_EQ(c.built, hex(c.expected));
+        }
         EXPECT_TRUE(AnswerChecksumValid(c.built.data(), c.built.size()));
     }
     EXPECT_EQ(std::vector<std::uint8_t>(cases[2].built.begin(), cases[2].built.begin() + 6),
