@@ -1,7 +1,6 @@
 #include "portenvironment.h"
 
 #include "inifile.h"
-#include "portmap.h"
 
 #include <QFile>
 
@@ -27,22 +26,22 @@ bool CanOpenSerialDevice(const QString& path)
 
 void SystemPorts::refresh()
 {
-    // Identifiers are looked up once per scan: udev enumeration is the slow
-    // part of a scan, and only the mapped ports matter.
-    ids_.clear();
-    for (int n = 1; n <= 255; ++n) {
-        const QString id = PortMapDeviceId(n, &sysSet_);
-        if (!id.isEmpty())
-            ids_.insert(n, id);
-    }
+    directory_.emplace(&sysSet_);
+}
+
+const PortDirectory& SystemPorts::directory()
+{
+    if (!directory_)
+        refresh();
+    return *directory_;
 }
 
 bool SystemPorts::canOpen(int comNumber)
 {
-    return CanOpenSerialDevice(PortMapDevicePath(comNumber, &sysSet_));
+    return CanOpenSerialDevice(directory().devicePath(comNumber));
 }
 
 QString SystemPorts::deviceId(int comNumber)
 {
-    return ids_.value(comNumber);
+    return directory().deviceId(comNumber);
 }

@@ -1,7 +1,10 @@
 #pragma once
 
-#include <QHash>
+#include "portmap.h"
+
 #include <QString>
+
+#include <optional>
 
 class IniFile;
 
@@ -24,13 +27,17 @@ class SystemPorts : public PortEnvironment {
 public:
     explicit SystemPorts(const IniFile& sysSet) : sysSet_(sysSet) {}
 
+    // The COM map and the device identifiers are read at each refresh (each
+    // scan) and kept until the next one.
     void refresh() override;
     bool canOpen(int comNumber) override;
     QString deviceId(int comNumber) override;
 
 private:
+    const PortDirectory& directory();
+
     const IniFile& sysSet_;
-    QHash<int, QString> ids_;
+    std::optional<PortDirectory> directory_;
 };
 
 // The port test: open the device for reading and writing, take the exclusive

@@ -88,6 +88,31 @@ QString IniFile::ReadString(const QString& section, const QString& key,
     return defaultValue;
 }
 
+QHash<QString, QString> IniFile::ReadSection(const QString& section) const
+{
+    QHash<QString, QString> values;
+    bool inSection = false;
+    for (const QString& line : readLines(path_).lines) {
+        const QString name = sectionName(line);
+        if (!name.isNull()) {
+            inSection = name.compare(section, Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        const QString trimmed = line.trimmed();
+        const qsizetype eq = trimmed.indexOf(QLatin1Char('='));
+        if (!inSection || eq < 0 || trimmed.startsWith(QLatin1Char(';')))
+            continue;
+        const QString key = trimmed.left(eq).trimmed().toLower();
+        if (!values.contains(key)) // the first of repeated keys counts, as for ReadString
+            values.insert(key, trimmed.mid(eq + 1).trimmed());
+    }
+    const QString prefix = overrideKey(section, QString());
+    for (auto it = overrides_->constBegin(); it != overrides_->constEnd(); ++it)
+        if (it.key().startsWith(prefix))
+            values.insert(it.key().mid(prefix.size()), it.value());
+    return values;
+}
+
 bool IniFile::WriteString(const QString& section, const QString& key, const QString& value) const
 {
     const auto overridden = overrides_->find(overrideKey(section, key));

@@ -23,6 +23,10 @@ public:
     QString ReadString(const QString& section, const QString& key,
                        const QString& defaultValue) const;
 
+    // Every key of a section that is present (also with an empty value), by
+    // its name in lower case, in one read of the file; overrides included.
+    QHash<QString, QString> ReadSection(const QString& section) const;
+
     // Creates the file (and its folder) when needed. Returns false when the
     // file cannot be written; the old file is then left as it was.
     bool WriteString(const QString& section, const QString& key, const QString& value) const;

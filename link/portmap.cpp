@@ -5,32 +5,23 @@
 #include <QFileInfo>
 #include <QSerialPortInfo>
 
-#include <optional>
-
 namespace {
 
 const QString kSection = QStringLiteral("PortMap");
 
-// The value of a key that is present, even when it is empty: an empty
-// "COMn=" hides a device, an empty "COMnId=" denies it an identifier.
-// IniFile reports a missing key only through the default, so two different
-// defaults tell a missing key from one that holds either of them.
-std::optional<QString> presentValue(const IniFile* ini, const QString& key)
-{
-    if (!ini)
-        return std::nullopt;
-    const QString first = ini->ReadString(kSection, key, QStringLiteral("0"));
-    if (first != QLatin1String("0"))
-        return first;
-    const QString second = ini->ReadString(kSection, key, QStringLiteral("1"));
-    if (second != QLatin1String("1"))
-        return second;
-    return std::nullopt;
-}
-
 QString comKey(int comNumber)
 {
-    return QStringLiteral("COM") + QString::number(comNumber);
+    return QStringLiteral("com") + QString::number(comNumber);
+}
+
+// A key that is present counts even when it is empty: an empty "COMn=" hides
+// a device, an empty "COMnId=" denies it an identifier.
+QString mappedDevicePath(const QHash<QString, QString>& portMap, int comNumber)
+{
+    if (comNumber < 1)
+        return {};
+    const auto mapped = portMap.constFind(comKey(comNumber));
+    return mapped != portMap.constEnd() ? *mapped : DefaultDevicePath(comNumber);
 }
 
 } // namespace
@@ -51,35 +42,47 @@ QString DefaultDevicePath(int comNumber)
     return {};
 }
 
-QString PortMapDevicePath(int comNumber, const IniFile* sysSet)
+PortDirectory::PortDirectory(const IniFile* sysSet)
+{
+    if (sysSet)
+        portMap_ = sysSet->ReadSection(kSection);
+    // The same device may be named through a link (/dev/serial/by-id/...),
+    // so identifiers are kept by where the names lead.
+    for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts()) {
+        if (!port.hasVendorIdentifier() || !port.hasProductIdentifier())
+            continue;
+        const QString device = QFileInfo(port.systemLocation()).canonicalFilePath();
+        if (!device.isEmpty())
+            idsByDevice_.insert(device, QString::asprintf("USB\\VID_%04X&PID_%04X\\",
+                                                          port.vendorIdentifier(),
+                                                          port.productIdentifier()) +
+                                            port.serialNumber());
+    }
+}
+
+QString PortDirectory::devicePath(int comNumber) const
+{
+    return mappedDevicePath(portMap_, comNumber);
+}
+
+QString PortDirectory::deviceId(int comNumber) const
 {
     if (comNumber < 1)
         return {};
-    if (const std::optional<QString> mapped = presentValue(sysSet, comKey(comNumber)))
-        return *mapped;
-    return DefaultDevicePath(comNumber);
+    const auto id = portMap_.constFind(comKey(comNumber) + QStringLiteral("id"));
+    if (id != portMap_.constEnd())
+        return *id;
+    const QString device = QFileInfo(devicePath(comNumber)).canonicalFilePath();
+    return device.isEmpty() ? QString() : idsByDevice_.value(device);
+}
+
+QString PortMapDevicePath(int comNumber, const IniFile* sysSet)
+{
+    return mappedDevicePath(sysSet ? sysSet->ReadSection(kSection) : QHash<QString, QString>(),
+                            comNumber);
 }
 
 QString PortMapDeviceId(int comNumber, const IniFile* sysSet)
 {
-    if (comNumber < 1)
-        return {};
-    if (const std::optional<QString> id = presentValue(sysSet, comKey(comNumber) + QStringLiteral("Id")))
-        return *id;
-
-    // The same device may be named through a link (/dev/serial/by-id/...),
-    // so compare where both names lead.
-    const QString device = QFileInfo(PortMapDevicePath(comNumber, sysSet)).canonicalFilePath();
-    if (device.isEmpty())
-        return {};
-    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo& port : ports) {
-        if (QFileInfo(port.systemLocation()).canonicalFilePath() != device)
-            continue;
-        if (!port.hasVendorIdentifier() || !port.hasProductIdentifier())
-            return {};
-        return QString::asprintf("USB\\VID_%04X&PID_%04X\\", port.vendorIdentifier(), port.productIdentifier())
-               + port.serialNumber();
-    }
-    return {};
+    return PortDirectory(sysSet).deviceId(comNumber);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 class IniFile;
@@ -16,3 +17,18 @@ QString PortMapDevicePath(int comNumber, const IniFile* sysSet);
 // for USB adapters: key "COMnId" of section "PortMap" when present, otherwise
 // what udev knows of the device (through QSerialPortInfo), otherwise empty.
 QString PortMapDeviceId(int comNumber, const IniFile* sysSet);
+
+// The COM map and the udev identifiers read once, for a scan that looks at
+// every port number: "SysSet.ini" and the device list are read here, not
+// again per port.
+class PortDirectory {
+public:
+    explicit PortDirectory(const IniFile* sysSet);
+
+    QString devicePath(int comNumber) const;
+    QString deviceId(int comNumber) const;
+
+private:
+    QHash<QString, QString> portMap_;          // keys of section "PortMap", lower case
+    QHash<QString, QString> idsByDevice_;      // canonical device path -> identifier
+};

@@ -109,3 +109,20 @@ TEST_F(IniFileTest, OverridesStandInForTheFileForThisRunOnly)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(IniFileTest, ReadSectionGivesEveryPresentKeyInOneRead)
+{
+    writeAll(path, "[portmap]\nCOM7 = /dev/ttyUSB3\nCOM8=\n;COM9=/dev/x\n[Other]\nCOM7=no\n");
+    IniFile ini(path);
+    ini.setOverride("PortMap", "COM200", "/dev/pts/4");
+    const QHash<QString, QString> section = ini.ReadSection("PortMap");
+    EXPECT_EQ(section.size(), 3);
+    EXPECT_EQ(section.value("com7"), "/dev/ttyUSB3");
+    EXPECT_TRUE(section.contains("com8")); // present though empty
+    EXPECT_EQ(section.value("com200"), "/dev/pts/4");
+    EXPECT_TRUE(IniFile(dir.filePath("missing.ini")).ReadSection("PortMap").isEmpty());
+}
+
+} // namespace
