@@ -74,7 +74,7 @@ void Program::DrawMeasurementView()
 
 void Program::createMainForm()
 {
-    mainForm_ = std::make_unique<TMainForm>(state_, link_.control);
+    mainForm_ = std::make_unique<TMainForm>(link_.control);
     TMainForm* form = mainForm_.get();
 
     // FormCreate: shared state and surfaces, layout, the command line.

@@ -1,6 +1,5 @@
 #include "tmainform.h"
 
-#include "sharedstate.h"
 #include "toolbaricons.h"
 
 #include <QCloseEvent>
@@ -69,8 +68,8 @@ QLabel* statusLabel(const QString& text, int width, Qt::Alignment align, QLabel*
 
 } // namespace
 
-TMainForm::TMainForm(SharedState& state, MeasurementControl& control, QWidget* parent)
-    : QMainWindow(parent), state_(state), control_(control)
+TMainForm::TMainForm(MeasurementControl& control, QWidget* parent)
+    : QMainWindow(parent), control_(control)
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("QPA3600 Power Analyzer"));

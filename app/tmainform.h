@@ -11,7 +11,6 @@ class QAction;
 class QLabel;
 class QProgressBar;
 class QToolButton;
-struct SharedState;
 
 // The main window: menu, tool bar, the measurement display and the status bar.
 // It shows what the link and the measurement commands report and hands every
@@ -20,7 +19,7 @@ struct SharedState;
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
-    TMainForm(SharedState& state, MeasurementControl& control, QWidget* parent = nullptr);
+    explicit TMainForm(MeasurementControl& control, QWidget* parent = nullptr);
 
     // The central client panel that holds the measurement display.
     QWidget* Panel1() const { return panel1_; }
@@ -84,7 +83,6 @@ private:
     void buildToolBar();
     void buildStatusBar();
 
-    SharedState& state_;
     MeasurementControl& control_;
     QWidget* panel1_ = nullptr;
     std::array<QLabel*, 7> statusPanels_{};

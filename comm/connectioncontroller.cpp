@@ -88,10 +88,8 @@ void ConnectionController::ScanPorts()
     const int baudIndex =
         settingNumber(sysSet_.ReadString(QStringLiteral("CommBaudrate"), QStringLiteral("Baudrate"),
                                          QStringLiteral("2")));
-    link_.BaudIndex = IsBaudIndex(baudIndex) ? baudIndex : -1;
+    applyBaudIndex(baudIndex);
     emit baudIndexChanged(link_.BaudIndex);
-    if (IsBaudIndex(baudIndex))
-        comm_.setBaudRate(kBaudRateList[baudIndex].rate);
 
     link_.CurrentPort = std::uint8_t(std::max(0, settingNumber(sysSet_.ReadString(
                                                      QStringLiteral("CommPort"),
@@ -173,13 +171,19 @@ void ConnectionController::BaudRateChanged(int index)
 {
     sysSet_.WriteString(QStringLiteral("CommBaudrate"), QStringLiteral("Baudrate"),
                         QString::number(index));
-    link_.BaudIndex = IsBaudIndex(index) ? index : -1;
-    if (IsBaudIndex(index))
-        comm_.setBaudRate(kBaudRateList[index].rate);
+    applyBaudIndex(index);
     if (comm_.PortOpen()) {
         comm_.setPortOpen(false);
         openLink();
     }
+}
+
+void ConnectionController::applyBaudIndex(int index)
+{
+    // Anything but a list entry selects nothing and leaves the rate alone.
+    link_.BaudIndex = IsBaudIndex(index) ? index : -1;
+    if (IsBaudIndex(index))
+        comm_.setBaudRate(kBaudRateList[index].rate);
 }
 
 void ConnectionController::AddressChanged(const QString& text)

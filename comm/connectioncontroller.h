@@ -59,6 +59,7 @@ signals:
 private:
     void WatchdogTick();
     bool openLink(); // false when the port could not be opened (already reported)
+    void applyBaudIndex(int index); // -1 or a list index; rates only for list entries
     void sendKeepAlive();
 
     LinkState& link_;

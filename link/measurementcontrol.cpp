@@ -1,5 +1,6 @@
 #include "measurementcontrol.h"
 
+#include "linkmessages.h"
 #include "linkstate.h"
 #include "registermap.h"
 #include "requestsender.h"
@@ -12,7 +13,6 @@ constexpr std::uint8_t kIdle = 0;
 constexpr std::uint8_t kSinglePending = 1;
 constexpr std::uint8_t kContinuous = 2;
 
-const QString kSendFailed = QStringLiteral("提取數據失敗，請檢查是否已經連接儀器！   ");
 
 } // namespace
 
@@ -63,7 +63,7 @@ void MeasurementControl::startRun(std::uint8_t mode)
     // A command given while an answer is on its way runs once it is handled.
     dispatcher_.whenIdle(nullptr, [this, mode] {
         if (!sender_.SendReadRequest(link_.InstrumentAddress, Register::Measurement, 2))
-            dialogs_.message(kSendFailed);
+            dialogs_.message(kSendFailedMessage);
         link_.LastRequest = {std::uint8_t(Register::Measurement), 2};
         link_.SessionMode = mode;
 

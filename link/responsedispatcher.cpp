@@ -1,5 +1,6 @@
 #include "responsedispatcher.h"
 
+#include "linkmessages.h"
 #include "measurementrecord.h"
 #include "modbusframe.h"
 #include "numberformat.h"
@@ -18,7 +19,6 @@ Q_LOGGING_CATEGORY(lcDispatcher, "qpa3600.link.dispatcher", QtWarningMsg)
 
 namespace {
 
-const QString kSendFailed = QStringLiteral("提取數據失敗，請檢查是否已經連接儀器！   ");
 const QString kSynchronised = QStringLiteral("狀態：已跟儀器同步");
 
 // Pause per wait step, by the entry of the baud-rate list: fifty steps cover
@@ -261,7 +261,7 @@ void ResponseDispatcher::onLogChunk()
 void ResponseDispatcher::sendOrComplain(std::uint16_t reg, std::uint16_t count)
 {
     if (!sender_.SendReadRequest(link_.InstrumentAddress, reg, count))
-        dialogs_.message(kSendFailed);
+        dialogs_.message(kSendFailedMessage);
 }
 
 void ResponseDispatcher::onReadAnswer()

@@ -260,7 +260,7 @@ TEST_F(DispatcherTest, ReadBackChainAsksForEachNextRegisterOnce)
     EXPECT_TRUE(line.takeSent().isEmpty());
 }
 
-TEST_F(DispatcherTest, ReadBackWithThePortClosedComplainsAndStillCounts)
+TEST_F(DispatcherTest, ReceiveWithThePortClosedReadsNothingAndRetriesQuietly)
 {
     rig.link.SyncStep = 0;
     rig.sender.SendReadRequest(1, 118, 2);
