@@ -1,0 +1,55 @@
+#include "regularfile.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+FileOpenError OpenRegularFile(QFile& file, QIODevice::OpenMode mode, int* errorNumber)
+{
+    auto fail = [errorNumber](FileOpenError error, int code) {
+        if (errorNumber)
+            *errorNumber = code;
+        return error;
+    };
+
+    const bool writing = mode.testFlag(QIODevice::WriteOnly);
+    const int access = writing ? O_RDWR : O_RDONLY;
+    // O_NONBLOCK makes the open of a FIFO return at once instead of waiting
+    // for a writer; O_NOCTTY keeps a terminal device from becoming ours.
+    const int fd = ::open(QFile::encodeName(file.fileName()).constData(),
+                          access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int code = errno;
+        if (code == ENOENT || code == ENOTDIR)
+            return fail(FileOpenError::Missing, code);
+        // Opening a folder for writing fails with EISDIR before fstat can tell.
+        if (code == EISDIR || code == ENXIO)
+            return fail(FileOpenError::NotRegular, code);
+        return fail(FileOpenError::Unreadable, code);
+    }
+
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int code = errno;
+        ::close(fd);
+        return fail(S_ISREG(info.st_mode) ? FileOpenError::Unreadable : FileOpenError::NotRegular,
+                    S_ISREG(info.st_mode) ? code : 0);
+    }
+    // A regular file never blocks; plain blocking reads and writes follow.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+
+    if (!file.open(fd, mode | QIODevice::ExistingOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(FileOpenError::Unreadable, EIO);
+    }
+    return fail(FileOpenError::None, 0);
+}
+
+QString SystemReason(int errorNumber)
+{
+    return errorNumber == 0 ? QString() : QString::fromLocal8Bit(std::strerror(errorNumber));
+}

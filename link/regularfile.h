@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QIODevice>
+#include <QString>
+
+class QFile;
+
+// Why a file the program reads could not be opened.
+enum class FileOpenError {
+    None,
+    Missing,    // no such file
+    NotRegular, // a folder, a named pipe, a device or a socket
+    Unreadable, // exists, but the system refused the open (permissions, I/O)
+};
+
+// Opens `file` (its fileName()) as a regular file only. The open itself never
+// blocks: a named pipe without a writer would otherwise hang the program, so
+// the path is opened non-blocking, checked to be a regular file, and only
+// then handed to the QFile in `mode` (read-only or read-write; never creates
+// or truncates). `errorNumber`, when given, receives the system's errno.
+FileOpenError OpenRegularFile(QFile& file, QIODevice::OpenMode mode, int* errorNumber = nullptr);
+
+// The system's wording of errno `errorNumber`, for a second line under a message.
+QString SystemReason(int errorNumber);
