@@ -140,6 +140,10 @@ void Program::createCommForm()
     commForm_ = std::make_unique<TCommForm>(*connection_, mainForm_.get());
     QObject::connect(connection_.get(), &ConnectionController::mainStatusChanged, mainForm_.get(),
                      &TMainForm::setStatusText);
+    QObject::connect(&connection_->Recovery(), &LinkRecovery::linkLost, mainForm_.get(),
+                     &TMainForm::showLinkLost);
+    QObject::connect(&connection_->Recovery(), &LinkRecovery::linkRestored, mainForm_.get(),
+                     &TMainForm::showLinkRestored);
     QObject::connect(mainForm_.get(), &TMainForm::commOptionsRequested, commForm_.get(),
                      [this] { commForm_->exec(); });
     // Creating the window connects: scan, open the saved port, first read.

@@ -219,6 +219,16 @@ void TMainForm::setStatusText(int panel, const QString& text)
         statusPanels_[panel]->setText(text);
 }
 
+void TMainForm::showLinkLost()
+{
+    setStatusText(0, QStringLiteral("連接中斷，等待儀器重新連接"));
+}
+
+void TMainForm::showLinkRestored()
+{
+    setStatusText(0, QStringLiteral("已經重新連接儀器"));
+}
+
 QString TMainForm::statusText(int panel) const
 {
     return panel >= 0 && panel < int(statusPanels_.size()) ? statusPanels_[panel]->text()

@@ -26,6 +26,9 @@ public:
 
     void setStatusText(int panel, const QString& text);
     QString statusText(int panel) const;
+    // The link's device vanished and is being waited for; it came back.
+    void showLinkLost();
+    void showLinkRestored();
     void showProgress(int position);
     void applyCommandStates(const CommandStates& states);
     void setOptionCaptions(const QString& n31, const QString& n32, const QString& iec2,

@@ -40,7 +40,8 @@ ConnectionController::ConnectionController(LinkState& link, TComm& comm, Request
                                            MeasurementControl& control, PortEnvironment& ports,
                                            UserDialogs& dialogs, IniFile sysSet, QObject* parent)
     : QObject(parent), link_(link), comm_(comm), sender_(sender), dispatcher_(dispatcher),
-      control_(control), ports_(ports), dialogs_(dialogs), sysSet_(std::move(sysSet))
+      control_(control), ports_(ports), dialogs_(dialogs), sysSet_(std::move(sysSet)),
+      recovery_(link, comm, ports, dispatcher, control)
 {
     Timer1.setInterval(100);
     // A tick that would send waits while an answer is being received.
@@ -91,9 +92,10 @@ void ConnectionController::ScanPorts()
     applyBaudIndex(baudIndex);
     emit baudIndexChanged(link_.BaudIndex);
 
-    link_.CurrentPort = std::uint8_t(std::max(0, settingNumber(sysSet_.ReadString(
-                                                     QStringLiteral("CommPort"),
-                                                     QStringLiteral("Port"), QStringLiteral("2")))));
+    // A number outside 1-255 names no port (it must not wrap into one).
+    const int savedPort = settingNumber(
+        sysSet_.ReadString(QStringLiteral("CommPort"), QStringLiteral("Port"), QStringLiteral("2")));
+    link_.CurrentPort = savedPort >= 1 && savedPort <= kHighestPort ? std::uint8_t(savedPort) : 0;
     const QString address = sysSet_.ReadString(QStringLiteral("CommAddress"),
                                                QStringLiteral("Address"), QStringLiteral("2"));
     AddressChanged(address);
@@ -138,6 +140,9 @@ void ConnectionController::ScanPorts()
             // The read of the option byte starts the read-back chain; no
             // retry is armed for it.
             link_.SyncStep = 0;
+            // Entered as the last request so that a spoiled answer is asked
+            // for again; no re-read timer runs for it.
+            link_.LastRequest = {std::uint8_t(Register::Options), 2};
             if (!sender_.SendReadRequest(link_.InstrumentAddress, Register::Options, 2))
                 dialogs_.message(QStringLiteral("提取數據失敗，請檢查是否已經連接儀器。"));
         } else {
@@ -151,6 +156,10 @@ void ConnectionController::ScanPorts()
 void ConnectionController::PortListClicked(int index)
 {
     if (!link_.PortListReady || index < 0 || index >= portItems_.size())
+        return;
+    // The selected port is already in use: reopening it would lose an answer
+    // on its way.
+    if (index == selectedPortItem_ && comm_.PortOpen())
         return;
     selectedPortItem_ = index;
     const QString text = portItems_[index];

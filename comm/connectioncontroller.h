@@ -1,6 +1,7 @@
 #pragma once
 
 #include "inifile.h"
+#include "linkrecovery.h"
 
 #include <QObject>
 #include <QStringList>
@@ -47,6 +48,9 @@ public:
 
     QTimer Timer1; // the USB link watchdog, 100 ms, always running
 
+    // Reopens an ordinary serial link whose device vanished and came back.
+    LinkRecovery& Recovery() { return recovery_; }
+
     static QString PortItemText(int n, bool usb);
     static const QString kNoPortMessage;
 
@@ -70,6 +74,8 @@ private:
     PortEnvironment& ports_;
     UserDialogs& dialogs_;
     IniFile sysSet_;
+
+    LinkRecovery recovery_;
 
     QStringList portItems_;
     int selectedPortItem_ = -1;

@@ -6,10 +6,15 @@
 #include <cstdint>
 
 // The request sent again after a faulty or missing answer. For register 147
-// the count is the chunk number, sent as count * 256.
+// the count is the chunk number, sent as count * 256. The write chain of the
+// alarm settings awaits acknowledgements of writes: asking again for one of
+// those writes the value (or the flag byte) anew from AlarmSettings.
 struct LastRequestT {
+    enum class Kind : std::uint8_t { Read, WriteValue, WriteFlags };
+
     std::uint8_t reg = 0;
     std::uint8_t count = 0;
+    Kind kind = Kind::Read;
 };
 
 // The instrument's eight alarm thresholds (registers 118-125, in this order)

@@ -109,6 +109,18 @@ void MeasurementControl::StopTest()
     });
 }
 
+void MeasurementControl::SuspendRun()
+{
+    ContinuousReadTimer.stop();
+    ReReadTimer.stop();
+}
+
+void MeasurementControl::ResumeRun()
+{
+    if (link_.SessionMode == kContinuous || link_.SessionMode == kSinglePending)
+        startRun(link_.SessionMode);
+}
+
 void MeasurementControl::SendCloseRequest()
 {
     if (link_.UsbLink)

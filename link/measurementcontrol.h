@@ -46,6 +46,13 @@ public:
     // (a read of register 186 with count 0); sends nothing on a serial link.
     void SendCloseRequest();
 
+    // While the link's device is gone: nothing is requested, the run's mode
+    // and the commands' states stay as they are.
+    void SuspendRun();
+    // The device is back: a continuous run goes on, a pending single test is
+    // asked for again; nothing happens when the run was stopped meanwhile.
+    void ResumeRun();
+
     // The connection enables the single-test and continuous commands when the
     // link opens and disables them when no port was found.
     void setMeasurementCommandsEnabled(bool enabled);

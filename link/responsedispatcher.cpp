@@ -144,9 +144,13 @@ void ResponseDispatcher::onWaitTimer()
     if (step_ == 0) {
         // The settling pause is over; now wait for the rest of the answer.
         if (link_.UsbLink) {
-            // The USB link delivers at once; the bar just shows full.
+            // No paced wait on the USB link, the bar just shows full; but the
+            // answer may still be streaming in (a bridge inside the
+            // instrument, a busy hub), so it is read only once the line has
+            // gone quiet. An answer that was complete when noticed is read
+            // at once.
             emit progressChanged(100);
-            finishWait();
+            inputStillArriving() ? waitForQuietLine() : finishWait();
             return;
         }
         pauseMs_ = isLongAnswerRegister(link_.LastRequest.reg) ? PauseForBaudIndex(link_.BaudIndex)
@@ -222,10 +226,34 @@ void ResponseDispatcher::handleAnswer(std::size_t length)
 void ResponseDispatcher::retry()
 {
     const LastRequestT& last = link_.LastRequest;
-    const std::uint16_t count = last.reg == Register::Log ? std::uint16_t(last.count * 256)
-                                                          : std::uint16_t(last.count);
-    sender_.SendReadRequest(link_.InstrumentAddress, last.reg, count);
+    const std::uint8_t address = link_.InstrumentAddress;
+    switch (last.kind) {
+    case LastRequestT::Kind::Read: {
+        const std::uint16_t count = last.reg == Register::Log ? std::uint16_t(last.count * 256)
+                                                              : std::uint16_t(last.count);
+        sender_.SendReadRequest(address, last.reg, count);
+        break;
+    }
+    case LastRequestT::Kind::WriteValue:
+        sender_.SendWriteValue(address, last.reg,
+                               FloatBits(link_.AlarmSettings.threshold(last.reg - 117)));
+        break;
+    case LastRequestT::Kind::WriteFlags: {
+        const std::uint8_t flags[4] = {link_.AlarmSettings.AlarmFlags, 0, 0, 0};
+        sender_.SendWriteBytes(address, Register::AlarmFlags, flags);
+        break;
+    }
+    }
     emit requestRepeated();
+}
+
+void ResponseDispatcher::RequestInChain(std::uint16_t reg, std::uint16_t count)
+{
+    // Entered as the last request so that a spoiled answer asks for this
+    // register again, not for whatever a measurement run asked last.
+    link_.LastRequest = {std::uint8_t(reg), std::uint8_t(count)};
+    if (!sender_.SendReadRequest(link_.InstrumentAddress, reg, count))
+        dialogs_.message(kSendFailedMessage);
 }
 
 void ResponseDispatcher::onMeasurement()
@@ -258,12 +286,6 @@ void ResponseDispatcher::onLogChunk()
     }
 }
 
-void ResponseDispatcher::sendOrComplain(std::uint16_t reg, std::uint16_t count)
-{
-    if (!sender_.SendReadRequest(link_.InstrumentAddress, reg, count))
-        dialogs_.message(kSendFailedMessage);
-}
-
 void ResponseDispatcher::onReadAnswer()
 {
     // A read answer does not say which register it carries: it belongs to the
@@ -277,7 +299,7 @@ void ResponseDispatcher::onReadAnswer()
         // The step counter keeps a repeated answer from sending the next
         // request twice.
         if (link_.SyncStep < i) {
-            sendOrComplain(std::uint16_t(reg + 1), 2);
+            RequestInChain(std::uint16_t(reg + 1), 2);
             ++link_.SyncStep;
         }
     } else if (reg == Register::AlarmFlags) {
@@ -286,6 +308,7 @@ void ResponseDispatcher::onReadAnswer()
         ++link_.SyncStep;
         emit mainStatusChanged(0, kSynchronised);
         emit alarmStatusChanged(kSynchronised);
+        emit readBackComplete();
     } else if (reg == Register::Options) {
         link_.OptionByte = AnswerBuffer[3];
         const bool wideBand = link_.OptionByte & 1;
@@ -297,7 +320,7 @@ void ResponseDispatcher::onReadAnswer()
             csaMethod ? QStringLiteral("%f： IEC方式 &(Y)") : QStringLiteral("%f： IEC方式 &(Y)<"),
             csaMethod ? QStringLiteral("%r： CSA方式 &(Z)<") : QStringLiteral("%r： CSA方式 &(Z)"));
         if (link_.SyncStep < 4)
-            sendOrComplain(Register::AlarmFirst, 2);
+            RequestInChain(Register::AlarmFirst, 2);
     }
 }
 
@@ -310,10 +333,12 @@ void ResponseDispatcher::onWriteAck()
     if (reg >= Register::AlarmFirst && reg < Register::AlarmLast) {
         const int next = reg + 1;
         emit alarmStatusChanged(QString::fromUtf8(kSendingCaption[reg - Register::AlarmFirst]));
+        link_.LastRequest = {std::uint8_t(next), 0, LastRequestT::Kind::WriteValue};
         sender_.SendWriteValue(address, std::uint16_t(next),
                                FloatBits(link_.AlarmSettings.threshold(next - 117)));
     } else if (reg == Register::AlarmLast) {
         const std::uint8_t flags[4] = {link_.AlarmSettings.AlarmFlags, 0, 0, 0};
+        link_.LastRequest = {std::uint8_t(Register::AlarmFlags), 0, LastRequestT::Kind::WriteFlags};
         sender_.SendWriteBytes(address, Register::AlarmFlags, flags);
         emit alarmStatusChanged(QStringLiteral("正在完成傳送 "));
     } else if (reg == Register::AlarmFlags) {
@@ -325,6 +350,6 @@ void ResponseDispatcher::onLogStartAck()
 {
     emit logStatusChanged(QStringLiteral("觸發成功，正在提取數據包"));
     link_.LogChunkIndex = 1;
-    link_.LastRequest.count = 1;
+    link_.LastRequest = {std::uint8_t(Register::Log), 1};
     sender_.SendReadRequest(link_.InstrumentAddress, Register::Log, 256);
 }

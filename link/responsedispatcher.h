@@ -40,6 +40,11 @@ public:
 
     bool awaitingAnswer() const { return waiting_; }
 
+    // Sends a read of a request chain and enters it as the last request, so
+    // that a spoiled answer asks for it again; a send on a closed port shows
+    // the send-failure message.
+    void RequestInChain(std::uint16_t reg, std::uint16_t count);
+
     // Runs `action` now, or once the answer being awaited has been handled.
     // Actions held back with the same non-null key run once (a timer's
     // ticks); those with a null key each run (the user's commands).
@@ -58,6 +63,7 @@ signals:
     void requestRepeated();     // a faulty answer made it send the last request again
     void alarmValueRead(int index, const QString& text); // Edit1-Edit8 of the alarm window
     void alarmFlagsRead(std::uint8_t flags);             // CheckBox1-CheckBox8
+    void readBackComplete(); // the flags, the last answer of the read-back chain, are in
     void alarmStatusChanged(const QString& text);        // the alarm window's Label7
     void optionCaptionsChanged(const QString& n31, const QString& n32, const QString& iec2,
                                const QString& csa1);
@@ -76,7 +82,6 @@ private:
     void onReadAnswer();
     void onWriteAck();
     void onLogStartAck();
-    void sendOrComplain(std::uint16_t reg, std::uint16_t count);
     void runHeldBack();
 
     TComm& comm_;

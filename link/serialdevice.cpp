@@ -151,6 +151,16 @@ int InputWaiting(int fd)
     return count;
 }
 
+bool LineHungUp(int fd)
+{
+    pollfd p{fd, POLLIN, 0};
+    int ready;
+    do {
+        ready = ::poll(&p, 1, 0);
+    } while (ready < 0 && errno == EINTR);
+    return ready < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
 long ReadReady(int fd, std::uint8_t* buffer, std::size_t capacity)
 {
     ssize_t got;

@@ -66,6 +66,10 @@ bool ApplyLineSettings(int fd, const LineSettings& settings);
 // which is how a vanished or hung-up device shows.
 int InputWaiting(int fd);
 
+// Whether the device is gone: hung up (a pulled USB adapter, the far end of
+// a pseudo-terminal closed) or in error. Never waits.
+bool LineHungUp(int fd);
+
 // Reads what is ready now, at most `capacity` bytes; never waits. Returns the
 // count, 0 when nothing is ready or the device hung up, -1 on failure.
 long ReadReady(int fd, std::uint8_t* buffer, std::size_t capacity);

@@ -123,6 +123,7 @@ void TComm::OpenPort()
     fd_ = opened.fd;
     devicePath_ = path;
     deviceFailed_ = false;
+    lossAnnounced_ = false;
     receiveQueue_.clear();
     serial::FlushInputAndOutput(fd_);
     // Line errors count from the open on; what the driver counted before
@@ -266,8 +267,10 @@ std::uint32_t TComm::lineErrorFlags()
 int TComm::queuedCount()
 {
     std::uint8_t area[kQueueSize + 1];
+    bool readFailed = false;
     while (receiveQueue_.size() <= kQueueSize) {
         const long got = serial::ReadReady(fd_, area, kQueueSize + 1 - receiveQueue_.size());
+        readFailed = got < 0;
         if (got <= 0)
             break;
         receiveQueue_.append(reinterpret_cast<const char*>(area), got);
@@ -275,11 +278,11 @@ int TComm::queuedCount()
 
     commError_ = lineErrorFlags();
     const int held = serial::InputWaiting(fd_);
-    if (held < 0) {
+    if (held < 0 || readFailed || serial::LineHungUp(fd_)) {
         // Unplugged or hung up: every later call fails the same way until
-        // the port is closed, so say it once.
+        // the port is closed, so it is announced once.
         if (!deviceFailed_)
-            qCDebug(lcPort) << devicePath_ << "stopped answering; polls go on until the port is closed";
+            qCDebug(lcPort) << devicePath_ << "is gone (hung up or failing)";
         deviceFailed_ = true;
         return -1;
     }
@@ -393,6 +396,15 @@ void TComm::PollPort()
     if (fd_ < 0)
         return;
     const int queued = queuedCount();
+    if (queued < 0) {
+        // Nothing more can come from a device that is gone; its owner
+        // decides whether to close and wait for it.
+        if (!lossAnnounced_) {
+            lossAnnounced_ = true;
+            emit DeviceLost();
+        }
+        return;
+    }
     if (rThreshold_ > 0 && queued >= rThreshold_)
         emit OnReceiveData();
     if (fd_ < 0)

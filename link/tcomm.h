@@ -124,6 +124,9 @@ public:
     // (32 carrier, 16 DSR, 256 ring, 8 CTS). Throws ECommError when closed.
     void UpdateModemStatus();
 
+    // Whether the open device was found gone (see DeviceLost).
+    bool DeviceFailed() const { return fd_ >= 0 && deviceFailed_; }
+
     // The device path used by the last successful open (empty when closed).
     QString devicePath() const { return devicePath_; }
 
@@ -131,6 +134,9 @@ signals:
     void OnReceiveData();
     void OnReceiveError(std::uint32_t eventMask);
     void OnModemStateChange(std::uint32_t modemEvent);
+    // The open device hung up or started failing (unplugged, its far end
+    // gone). Raised once per open, by the poll.
+    void DeviceLost();
 
 private:
     void PollPort();
@@ -168,6 +174,7 @@ private:
     serial::ErrorCounters errorCounts_;
     bool errorCountsKnown_ = false;
     bool deviceFailed_ = false;
+    bool lossAnnounced_ = false;
 
     QByteArray InputBytes;
     bool lastReadFresh_ = false;

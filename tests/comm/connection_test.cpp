@@ -135,6 +135,40 @@ TEST_F(ConnectionTest, SavedPortConnectsAndStartsTheReadBackWithTheSavedAddress)
     EXPECT_FALSE(rig.control.ReReadTimer.isActive());
 }
 
+TEST_F(ConnectionTest, SavedPortOutsideOneTo255NamesNoPort)
+{
+    // 263 would wrap to COM7 in a byte.
+    ports.openable = {7, 255};
+    for (const char* saved : {"263", "0", "-1", "256", "99999999999", "seven"}) {
+        SCOPED_TRACE(saved);
+        rig.dialogs.messages.clear();
+        writeSettings(QByteArray("[CommPort]\nPort=") + saved + "\n");
+        controller.ScanPorts();
+        EXPECT_EQ(rig.link.CurrentPort, 0);
+        EXPECT_EQ(controller.selectedPortItem(), -1);
+        EXPECT_FALSE(rig.comm.PortOpen());
+        EXPECT_EQ(rig.dialogs.messages.size(), 1u);
+    }
+    writeSettings("[CommPort]\nPort=255\n");
+    controller.ScanPorts();
+    EXPECT_EQ(rig.link.CurrentPort, 255);
+    EXPECT_TRUE(rig.comm.PortOpen());
+}
+
+TEST_F(ConnectionTest, ClickOnThePortInUseKeepsTheLinkAndItsAnswer)
+{
+    writeSettings("[CommPort]\nPort=4\n");
+    ports.openable = {4};
+    controller.ScanPorts();
+    ASSERT_EQ(line.waitForSent(8), readFrame(2, 128, 2));
+    line.write(FrameWithCrc("01030403000000")); // the answer is on its way
+    ASSERT_TRUE(WaitUntil([&] { return rig.comm.DataCount() > 0; }));
+    controller.PortListClicked(0);
+    EXPECT_TRUE(rig.comm.PortOpen());
+    ASSERT_TRUE(WaitUntil([&] { return rig.link.OptionByte == 3; })) << "the answer was kept";
+    EXPECT_EQ(status.last(), "已經開啟通訊口");
+}
+
 TEST_F(ConnectionTest, InstrumentUsbPortsAreMarkedAndOnlyTheSavedOneIsTheUsbLink)
 {
     writeSettings("[CommPort]\nPort=7\n");

@@ -260,6 +260,85 @@ TEST_F(DispatcherTest, ReadBackChainAsksForEachNextRegisterOnce)
     EXPECT_TRUE(line.takeSent().isEmpty());
 }
 
+// A spoiled answer anywhere in a chain asks again for exactly what the chain
+// awaited there, and the chain still completes.
+TEST_F(DispatcherTest, SpoiledAnswerInTheReadBackChainAsksForThatRegisterAgain)
+{
+    auto spoiled = [](QByteArray answer) {
+        answer[3] = char(answer[3] ^ 0x10);
+        return answer;
+    };
+    rig.link.SyncStep = 0;
+    rig.dispatcher.RequestInChain(128, 2);
+    EXPECT_EQ(line.waitForSent(8), readFrame(1, 128, 2));
+
+    std::vector<std::pair<int, QByteArray>> chain = {{128, FrameWithCrc("01030401000000")}};
+    for (int reg = 118; reg <= 125; ++reg)
+        chain.emplace_back(reg, floatAnswer(float(reg)));
+    chain.emplace_back(126, FrameWithCrc("0103040F000000"));
+    for (std::size_t k = 0; k < chain.size(); ++k) {
+        const auto& [reg, answer] = chain[k];
+        SCOPED_TRACE(reg);
+        line.write(spoiled(answer));
+        EXPECT_EQ(line.waitForSent(8), readFrame(1, std::uint16_t(reg), 2));
+        line.write(answer);
+        if (k + 1 < chain.size()) {
+            EXPECT_EQ(line.waitForSent(8), readFrame(1, std::uint16_t(chain[k + 1].first), 2));
+        }
+    }
+    ASSERT_TRUE(WaitUntil([&] { return rig.alarmFlags == 0x0F; }));
+    EXPECT_EQ(rig.link.SyncStep, 9);
+    EXPECT_EQ(rig.link.AlarmSettings.AL4L, 125.0f);
+    EXPECT_EQ(rig.mainStatus.last(), "0:狀態：已跟儀器同步");
+}
+
+TEST_F(DispatcherTest, SpoiledAcknowledgementInTheWriteChainWritesThatRegisterAgain)
+{
+    AlarmSettingsT& a = rig.link.AlarmSettings;
+    a = {300.0f, 100.0f, 5.5f, 0.5f, 1000.0f, 10.0f, 0.9f, 0.1f, 0x5A};
+    rig.link.LastRequest = {118, 0, LastRequestT::Kind::WriteValue};
+    rig.sender.SendWriteValue(1, 118, FloatBits(a.AL1H));
+    line.waitForSent(13);
+
+    const std::uint8_t flags[4] = {0x5A, 0, 0, 0};
+    for (int reg = 118; reg <= 126; ++reg) {
+        SCOPED_TRACE(reg);
+        const QByteArray awaited =
+            reg == 126 ? writeFrame(126, flags) : writeValueFrame(std::uint16_t(reg), a.threshold(reg - 117));
+        QByteArray ack = FrameWithCrc(QByteArray::fromHex("0109") + char(reg));
+        QByteArray spoiledAck = ack;
+        spoiledAck[4] = char(spoiledAck[4] ^ 0x01);
+        line.write(spoiledAck);
+        EXPECT_EQ(line.waitForSent(13), awaited);
+        line.write(ack);
+        if (reg < 126) {
+            EXPECT_EQ(line.waitForSent(13),
+                      reg == 125 ? writeFrame(126, flags)
+                                 : writeValueFrame(std::uint16_t(reg + 1), a.threshold(reg - 116)));
+        }
+    }
+    ASSERT_TRUE(WaitUntil([&] { return rig.alarmStatus.last() == "完成傳送"; }));
+}
+
+TEST_F(DispatcherTest, UsbLinkReadsAStreamingAnswerOnceTheLineIsQuiet)
+{
+    rig.link.UsbLink = true;
+    rig.link.LastRequest = {148, 2};
+    const QByteArray answer = measurementAnswer(9.0f);
+    line.write(answer.left(561));
+    ASSERT_TRUE(WaitUntil([&] { return rig.dispatcher.awaitingAnswer(); }));
+    // The rest streams in at about 27 kbit/s, far slower than USB.
+    for (qsizetype sent = 561; sent < answer.size(); sent += 8) {
+        line.write(answer.mid(sent, 8));
+        RunEventLoopFor(3);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return rig.measurementsStored == 1; }));
+    EXPECT_EQ(rig.record.URMS, 9.0f);
+    EXPECT_EQ(rig.progress, (std::vector<int>{0, 100}));
+    RunEventLoopFor(100);
+    EXPECT_TRUE(line.takeSent().isEmpty()) << "no retry for an answer read whole";
+}
+
 TEST_F(DispatcherTest, ReceiveWithThePortClosedReadsNothingAndRetriesQuietly)
 {
     rig.link.SyncStep = 0;
