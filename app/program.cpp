@@ -173,7 +173,12 @@ void Program::createRecordForms()
     QObject::connect(main, &TMainForm::recordFileOpenRequested, recordForm_.get(),
                      [this] { recordControl_->OpenTimer.start(); });
     QObject::connect(recordForm_.get(), &TRecordForm::settingsRequested, recSetForm_.get(),
-                     [this] { recSetForm_->exec(); });
+                     [this] {
+                         // Modal over the record window, centred on the main window.
+                         recSetForm_->move(mainForm_->frameGeometry().center()
+                                           - recSetForm_->rect().center());
+                         recSetForm_->exec();
+                     });
     // Closing the program keeps the samples of a recording in progress.
     QObject::connect(main, &TMainForm::closing, recordForm_.get(),
                      [this] { recordControl_->SaveOnExit(); });

@@ -71,6 +71,13 @@ SurfaceView::SurfaceView(const QImage& surface, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+void SurfaceView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (onResize)
+        onResize();
+}
+
 void SurfaceView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -85,6 +92,9 @@ TRecordForm::TRecordForm(RecordControl& control, RecordState& record, SharedStat
       rulerSurface_(kRulerWidth, kSurfaceHeight, QImage::Format_RGB32)
 {
     setObjectName(QStringLiteral("RecordForm"));
+    // Only the part of the chart surface the chart shows is ever drawn (and
+    // so only that part takes memory); the chart is drawn before it is shown.
+    rulerSurface_.fill(Qt::white);
     setWindowTitle(QStringLiteral("記錄"));
     resize(797, 598);
 
@@ -265,6 +275,12 @@ QWidget* TRecordForm::buildChartGroup()
     Pic4 = new SurfaceView(chartSurface_, panel);
     Pic4->setObjectName(QStringLiteral("Pic4"));
     Pic4->setMouseTracking(true);
+    // The chart is drawn again whenever its size changes, once the layout
+    // has placed it.
+    Pic4->onResize = [this] {
+        placeOverlays();
+        DrawRecordChart();
+    };
     Pic5 = new SurfaceView(rulerSurface_, panel);
     Pic5->setObjectName(QStringLiteral("Pic5"));
     Pic5->setFixedWidth(kRulerWidth);
@@ -331,6 +347,10 @@ QWidget* TRecordForm::buildParameterGroup()
         panel->setPalette(grey);
 
         QLabel* tag = label(c + 1, panel, QStringLiteral("CH%1 ").arg(c + 1), {4, 8});
+        QFont small = tag->font();
+        small.setPixelSize(10);
+        tag->setFont(small);
+        tag->setFixedWidth(26);
         tag->setAutoFillBackground(true);
         QPalette tagColours = tag->palette();
         tagColours.setColor(QPalette::Window, kChannels[c].colour);
@@ -408,14 +428,30 @@ QString TRecordForm::channelCaption(int channel) const
     return labels[6 + channel]->text();
 }
 
+void TRecordForm::showEvent(QShowEvent* event)
+{
+    // The first showing centres the window on the main window.
+    if (!placed_ && parentWidget()) {
+        placed_ = true;
+        move(parentWidget()->frameGeometry().center() - rect().center());
+    }
+    QMainWindow::showEvent(event);
+}
+
 void TRecordForm::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
-    if (QWidget* panel = Pic4->parentWidget()) {
-        SeSkinButton19->move(Pic5->x() + 1, panel->height() - 36);
-        TrackBar1->setGeometry(29, 4, std::max(0, panel->width() - 81), TrackBar1->height());
-    }
+    placeOverlays();
     DrawRecordChart();
+}
+
+// The range button sits at the lower left of the ruler, the zoom track bar
+// over the top of the chart.
+void TRecordForm::placeOverlays()
+{
+    QWidget* panel = Pic4->parentWidget();
+    SeSkinButton19->move(Pic5->x() + 1, panel->height() - 36);
+    TrackBar1->setGeometry(29, 4, std::max(0, panel->width() - 81), TrackBar1->height());
 }
 
 // For now the chart shows its background, grid and ruler; the traces, the

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class QAction;
 class QGroupBox;
@@ -22,8 +23,11 @@ class SurfaceView : public QWidget {
 public:
     SurfaceView(const QImage& surface, QWidget* parent);
 
+    std::function<void()> onResize; // the surface is to be drawn at the new size
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     const QImage& surface_;
@@ -89,6 +93,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildMenus();
@@ -97,6 +102,7 @@ private:
     QWidget* buildChartGroup();
     QWidget* buildParameterGroup();
     void loadPenImages();
+    void placeOverlays();
     void applyCommandStates(const RecordCommandStates& states);
     void setCaptions(const std::array<std::int32_t, 6>& codes);
     void showViewGlyph(int viewMode);
@@ -108,4 +114,5 @@ private:
     QImage chartSurface_;
     QImage rulerSurface_;
     std::array<QLabel*, 7> statusPanels_{};
+    bool placed_ = false;
 };

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <ostream>
 #include <variant>
 #include <vector>
 
@@ -97,6 +98,8 @@ struct SaveCase {
     int blocks;          // whole blocks of the file at the end
     std::int32_t count;  // count field of its last block
 };
+
+void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.name; }
 
 class RecordSaveSequence : public ::testing::TestWithParam<SaveCase> {};
 
@@ -197,6 +200,8 @@ struct OpenCase {
     RecordFileFailure failure;
     std::int32_t last; // BrowseLast when opened
 };
+
+void PrintTo(const OpenCase& c, std::ostream* os) { *os << c.name; }
 
 class RecordOpen : public ::testing::TestWithParam<OpenCase> {};
 

@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 
 namespace {
 
@@ -61,6 +62,8 @@ struct StoredCase {
     int stepMs;          // sampling period in use
     const char* panel0;
 };
+
+void PrintTo(const StoredCase& c, std::ostream* os) { *os << c.name; }
 
 class RecordSettingsStored : public RecordWindowsTest,
                              public ::testing::WithParamInterface<StoredCase> {};
