@@ -11,6 +11,7 @@
 #include "sharedstate.h"
 #include "simulatedinstrument.h"
 #include "stallprobe.h"
+#include "tmainform.h"
 #include "trecordform.h"
 #include "userdialogs.h"
 

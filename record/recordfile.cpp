@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <sys/uio.h>
 #include <unistd.h>
 
 // A record file ("*.zqr") is a plain sequence of 32016-byte RecordBlocks,
@@ -45,6 +46,16 @@ void SyncFolder(const QString& folder)
     ::fsync(fd);
     ::close(fd);
 }
+
+// The bytes of a block after its timestamps.
+struct BlockTail {
+    std::array<std::uint8_t, 6> Codes;
+    std::array<std::uint8_t, 2> Reserved1;
+    std::int32_t Count;
+    std::array<std::uint8_t, 4> Reserved2;
+};
+static_assert(sizeof(BlockTail) == kRecordBlockSize - offsetof(RecordBlock, Codes));
+static_assert(offsetof(BlockTail, Count) == kBlockCountOffset - offsetof(RecordBlock, Codes));
 
 bool WriteAt(QFile& file, qint64 offset, const void* data, qint64 size)
 {
@@ -155,35 +166,36 @@ RecordFileResult OpenRecordFile(const QString& path, SampleBuffers& browse,
     if (blocks > kMaxRecordBlocks)
         return {RecordFileFailure::TooManyBlocks, 0};
 
-    // One read of every whole block into a staging area: the browse buffers
-    // change only once the whole file has arrived.
-    const qint64 total = blocks * blockSize;
-    std::unique_ptr<RecordBlock[]> staging(new RecordBlock[std::size_t(blocks)]);
-    char* bytes = reinterpret_cast<char*>(staging.get());
-    qint64 got = 0;
-    while (got < total) {
-        const qint64 n = file.read(bytes + got, total - got);
-        if (n <= 0)
-            return {RecordFileFailure::ReadFailed, n < 0 ? errno : 0};
-        got += n;
-    }
-
+    // Every block is read with one scattered read straight into its place in
+    // a second set of sample buffers: channel k's 1000 values into channel
+    // k's array, the timestamps into the timestamp array, the last 16 bytes
+    // into `tail`. The set takes the place of the browse buffers only once
+    // the whole file has arrived, so a failing read leaves them as they were.
+    auto staging = std::make_unique<SampleBuffers>();
+    BlockTail tail{};
+    const int fd = file.handle();
     for (qint64 k = 0; k < blocks; ++k) {
-        const RecordBlock& block = staging[std::size_t(k)];
         const std::size_t first = std::size_t(k) * kBlockSamples;
+        std::array<iovec, 8> parts{};
         for (int c = 0; c < 6; ++c)
-            std::memcpy(browse.channel(c) + first, block.Values[c].data(),
-                        kBlockSamples * sizeof(float));
-        std::memcpy(browse.timestamps() + first, block.Timestamps.data(),
-                    kBlockSamples * sizeof(double));
+            parts[c] = {staging->channel(c) + first, kBlockSamples * sizeof(float)};
+        parts[6] = {staging->timestamps() + first, kBlockSamples * sizeof(double)};
+        parts[7] = {&tail, sizeof tail};
+        ssize_t got;
+        do
+            got = ::preadv(fd, parts.data(), int(parts.size()), off_t(k * blockSize));
+        while (got < 0 && errno == EINTR);
+        if (got != blockSize)
+            return {RecordFileFailure::ReadFailed, got < 0 ? errno : 0};
     }
-    const RecordBlock& last = staging[std::size_t(blocks - 1)];
+    browse.swap(*staging);
+
     opened.blocks = int(blocks);
     // The count may claim more than the blocks hold, or be negative: only
     // samples that are in the file count.
     opened.last = std::max<std::int32_t>(
-        -1, std::min<std::int32_t>(last.Count, std::int32_t(blocks) * kBlockSamples) - 1);
+        -1, std::min<std::int32_t>(tail.Count, std::int32_t(blocks) * kBlockSamples) - 1);
     for (int c = 0; c < 6; ++c)
-        opened.codes[c] = last.Codes[c];
+        opened.codes[c] = tail.Codes[c];
     return {};
 }

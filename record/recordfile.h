@@ -56,7 +56,8 @@ struct OpenedRecordFile {
 };
 
 // Reads every whole block of `path` into `browse`. The file is read whole
-// into a staging area first, so a refused or failing read leaves `browse`
-// and `opened` untouched. A trailing partial block is ignored.
+// into a staging set of buffers that then takes the place of `browse`, so a
+// refused or failing read leaves `browse` and `opened` untouched. Entries
+// past the file's blocks are 0. A trailing partial block is ignored.
 RecordFileResult OpenRecordFile(const QString& path, SampleBuffers& browse,
                                 OpenedRecordFile& opened);

@@ -25,6 +25,12 @@ public:
     double* timestamps() { return times_.get(); }
     const double* timestamps() const { return times_.get(); }
 
+    void swap(SampleBuffers& other) noexcept
+    {
+        values_.swap(other.values_);
+        times_.swap(other.times_);
+    }
+
 private:
     struct Free {
         void operator()(void* p) const { std::free(p); }
