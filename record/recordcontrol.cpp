@@ -156,7 +156,7 @@ void RecordControl::CreateFile()
         return;
     const RecordFileResult result = CreateRecordFile(path, block);
     if (!result.ok()) {
-        reportFileFailure(int(result.failure), result.errorNumber, path);
+        reportFileFailure(result, path);
         return;
     }
     record_.FileReady = true;
@@ -187,7 +187,7 @@ bool RecordControl::OpenPath(const QString& path)
     OpenedRecordFile opened;
     const RecordFileResult result = OpenRecordFile(path, record_.BrowseBuffers, opened);
     if (!result.ok()) {
-        reportFileFailure(int(result.failure), result.errorNumber, path);
+        reportFileFailure(result, path);
         return false;
     }
     record_.BrowseLast = opened.last;
@@ -268,7 +268,7 @@ bool RecordControl::save()
     // Reported once; every tick tries again and the samples stay in memory.
     if (!record_.SaveFailureReported) {
         record_.SaveFailureReported = true;
-        reportFileFailure(int(result.failure), result.errorNumber, record_.RecordFileName);
+        reportFileFailure(result, record_.RecordFileName);
     }
     return false;
 }
@@ -297,10 +297,11 @@ void RecordControl::setStates(const RecordCommandStates& states)
     emit commandStatesChanged(states_);
 }
 
-void RecordControl::reportFileFailure(int failure, int errorNumber, const QString& path)
+void RecordControl::reportFileFailure(const RecordFileResult& result, const QString& path)
 {
-    QString text = FailureText(RecordFileFailure(failure), path);
-    const QString reason = SystemReason(errorNumber);
+    QString text = FailureText(result.failure, path);
+    // The system's reason goes on a second line for whoever has to sort it out.
+    const QString reason = SystemReason(result.errorNumber);
     if (!reason.isEmpty())
         text += QLatin1Char('\n') + reason;
     dialogs_.message(text, UserDialogs::Icon::Error);

@@ -11,6 +11,7 @@
 #include <functional>
 
 class UserDialogs;
+struct RecordFileResult;
 struct RecordState;
 struct SharedState;
 
@@ -87,7 +88,7 @@ signals:
 private:
     bool save();
     void setStates(const RecordCommandStates& states);
-    void reportFileFailure(int failure, int errorNumber, const QString& path);
+    void reportFileFailure(const RecordFileResult& result, const QString& path);
 
     RecordState& record_;
     SharedState& shared_;

@@ -72,7 +72,10 @@ TRecSetForm::TRecSetForm(const IniFile& sysSet, RecordControl& control, UserDial
     // An editable list shows a text without holding an entry.
     ComboBox9->setEditable(true);
     ComboBox9->lineEdit()->setText(QStringLiteral("此功能正在完成中"));
+    ComboBox9->lineEdit()->setCursorPosition(0); // shown from its start
     ComboBox9->setEnabled(false);
+    ComboBox9->setMinimumWidth(ComboBox9->fontMetrics().horizontalAdvance(
+                                   ComboBox9->lineEdit()->text()) + 40);
     temperatureRow->addWidget(ComboBox9);
     temperature->setEnabled(false);
 
