@@ -119,12 +119,14 @@ void RecordControl::Start()
 
 void RecordControl::Stop()
 {
-    // The samples since the last save go to the file before saving ends.
+    // Sampling ends first, so that a message about a failing save does not
+    // run over new samples; the samples since the last save go to the file
+    // before saving ends.
+    Timer1.stop();
+    GridTimer.stop();
     if (TimerSave.isActive())
         save();
-    Timer1.stop();
     TimerSave.stop();
-    GridTimer.stop();
     RecordCommandStates s = states_;
     s.stopButton = false;
     s.stopItem = false;

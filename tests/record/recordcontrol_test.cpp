@@ -251,6 +251,27 @@ TEST_F(RecordControlTest, CreateCancelledDeclinedOrFailingKeepsTheFileInUse)
     EXPECT_EQ(dialogs.filters.first(), "Quorvane記錄檔案(.zqr) (*.zqr)");
 }
 
+TEST_F(RecordControlTest, RedrawsAfterSamplesOpeningAndTheDelayedRedrawOnly)
+{
+    int redraws = 0;
+    QObject::connect(&control, &RecordControl::redrawRequested, [&] { ++redraws; });
+    ASSERT_TRUE(create());
+    control.Start();
+    EXPECT_EQ(redraws, 0) << "creating and starting do not draw";
+    sample(1);
+    EXPECT_EQ(redraws, 1);
+    control.TimerSaveTimer();
+    control.GridTimerTimer();
+    EXPECT_EQ(redraws, 1);
+    EXPECT_EQ(record->GridShift, 1);
+    ASSERT_TRUE(control.OpenPath(dir.filePath("run.zqr")));
+    EXPECT_EQ(redraws, 2);
+    EXPECT_EQ(record->BrowseLast, 0);
+    control.ScrollBar1ChangeTimerTimer();
+    EXPECT_EQ(redraws, 3);
+    EXPECT_FALSE(control.ScrollBar1ChangeTimer.isActive());
+}
+
 TEST_F(RecordControlTest, OpenRefusalsAreReportedAndChangeNothing)
 {
     QFile shortFile(dir.filePath("short.zqr"));
