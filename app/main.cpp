@@ -1,4 +1,5 @@
 #include "program.h"
+#include "quitsignals.h"
 #include "settingsfolder.h"
 #include "tlogoform.h"
 #include "tmainform.h"
@@ -29,6 +30,7 @@ int main(int argc, char** argv)
     if (const QScreen* screen = QApplication::primaryScreen())
         mainForm.move(screen->availableGeometry().center() - mainForm.rect().center());
     mainForm.show();
+    CloseOnQuitSignals(&mainForm);
     splash.close();
     return app.exec();
 }

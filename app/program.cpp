@@ -5,10 +5,15 @@
 #include "tskin.h"
 #include "tvform.h"
 #include "portmap.h"
+#include "recordcontrol.h"
+#include "recordsettings.h"
+#include "recordstate.h"
 #include "simulatedinstrument.h"
 #include "snapshotcommands.h"
 #include "tharmonicform.h"
 #include "tcommform.h"
+#include "trecordform.h"
+#include "trecsetform.h"
 #include "tmainform.h"
 
 #include <QDir>
@@ -41,6 +46,7 @@ Program::Program(ProgramOptions options, UserDialogs* dialogs)
     createAppearanceForms();
     createCommForm();
     createHarmonicForm();
+    createRecordForms();
 }
 
 Program::~Program() = default;
@@ -148,4 +154,36 @@ void Program::createCommForm()
                      [this] { commForm_->exec(); });
     // Creating the window connects: scan, open the saved port, first read.
     connection_->ScanPorts();
+}
+
+void Program::createRecordForms()
+{
+    TMainForm* main = mainForm_.get();
+    record_ = std::make_unique<RecordState>();
+    recordControl_ = std::make_unique<RecordControl>(*record_, state_, dialogs_);
+    recordForm_ = std::make_unique<TRecordForm>(*recordControl_, *record_, state_,
+                                                options_.programFolder, main);
+    // The record window's creation reads the record settings: periods,
+    // status texts, channel codes and captions.
+    recordControl_->ApplySettings(ReadRecordSettings(sysSet_));
+    recSetForm_ = std::make_unique<TRecSetForm>(sysSet_, *recordControl_, dialogs_,
+                                                recordForm_.get());
+
+    QObject::connect(main, &TMainForm::recordRequested, recordForm_.get(), [this] {
+        recordForm_->show();
+        recordForm_->raise();
+        recordForm_->activateWindow();
+    });
+    QObject::connect(main, &TMainForm::recordFileOpenRequested, recordForm_.get(),
+                     [this] { recordControl_->OpenTimer.start(); });
+    QObject::connect(recordForm_.get(), &TRecordForm::settingsRequested, recSetForm_.get(),
+                     [this] {
+                         // Modal over the record window, centred on the main window.
+                         recSetForm_->move(mainForm_->frameGeometry().center()
+                                           - recSetForm_->rect().center());
+                         recSetForm_->exec();
+                     });
+    // Closing the program keeps the samples of a recording in progress.
+    QObject::connect(main, &TMainForm::closing, recordForm_.get(),
+                     [this] { recordControl_->SaveOnExit(); });
 }

@@ -16,6 +16,10 @@ class MeasurementArea;
 class SimulatedInstrument;
 class SnapshotCommands;
 class THarmonicForm;
+class TRecSetForm;
+class TRecordForm;
+class RecordControl;
+struct RecordState;
 class TVForm;
 class Tskin;
 class TCommForm;
@@ -39,6 +43,10 @@ public:
     TMainForm& MainForm() { return *mainForm_; }
     TCommForm& CommForm() { return *commForm_; }
     THarmonicForm& HarmonicForm() { return *harmonicForm_; }
+    TRecordForm& RecordForm() { return *recordForm_; }
+    TRecSetForm& RecSetForm() { return *recSetForm_; }
+    RecordControl& Recording() { return *recordControl_; }
+    RecordState& Record() { return *record_; }
     Tskin& SkinForm() { return *skinForm_; }
     MeasurementArea& Display() { return *display_; }
     SharedState& State() { return state_; }
@@ -55,6 +63,7 @@ private:
     void createMainForm();
     void createCommForm();
     void createHarmonicForm();
+    void createRecordForms();
     void createAppearanceForms();
     void startDemo();
 
@@ -75,4 +84,8 @@ private:
     std::unique_ptr<TCommForm> commForm_;
     std::unique_ptr<SnapshotCommands> snapshots_;
     std::unique_ptr<THarmonicForm> harmonicForm_;
+    std::unique_ptr<RecordState> record_;
+    std::unique_ptr<RecordControl> recordControl_;
+    std::unique_ptr<TRecordForm> recordForm_;
+    std::unique_ptr<TRecSetForm> recSetForm_;
 };

@@ -272,6 +272,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
 {
     // Closing is never refused; the instrument on its USB link is told first.
     control_.SendCloseRequest();
+    emit closing();
     event->accept();
 }
 

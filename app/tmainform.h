@@ -76,6 +76,7 @@ signals:
     void manualRequested();
     void resized(); // LayoutDisplay, then DrawMeasurementView
     void recordFileOpenRequested(); // MOpenTimer: the record window opens CommandLineFile
+    void closing();                 // the program ends with this window
 
 protected:
     void closeEvent(QCloseEvent* event) override;

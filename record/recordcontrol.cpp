@@ -1,0 +1,310 @@
+#include "recordcontrol.h"
+
+#include "recordfile.h"
+#include "recordstate.h"
+#include "regularfile.h"
+#include "sharedstate.h"
+#include "userdialogs.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// The file dialogs' filter in Qt's "name (patterns)" form.
+const QString kFilter = QStringLiteral("Quorvane記錄檔案(.zqr) (*.zqr)");
+const QString kDefaultName = QStringLiteral("RecordFile.zqr");
+
+constexpr std::uint8_t kContinuousSampling = 2;
+
+QString FailureText(RecordFileFailure failure, const QString& path)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    switch (failure) {
+    case RecordFileFailure::None:
+        break;
+    case RecordFileFailure::Missing:
+        return QStringLiteral("找不到檔案：%1").arg(shown);
+    case RecordFileFailure::NotRegular:
+        return QStringLiteral("不是記錄檔案：%1").arg(shown);
+    case RecordFileFailure::Unreadable:
+        return QStringLiteral("無法開啟檔案：%1").arg(shown);
+    case RecordFileFailure::NoWholeBlock:
+        return QStringLiteral("檔案不完整，記錄檔案至少應有 %1 位元組：%2")
+            .arg(kRecordBlockSize)
+            .arg(shown);
+    case RecordFileFailure::TooManyBlocks:
+        return QStringLiteral("檔案過大，記錄檔案最多 %1 個記錄區塊（%2 位元組）：%3")
+            .arg(kMaxRecordBlocks)
+            .arg(kMaxRecordBlocks * kRecordBlockSize)
+            .arg(shown);
+    case RecordFileFailure::ReadFailed:
+        return QStringLiteral("讀取檔案失敗：%1").arg(shown);
+    case RecordFileFailure::CreateFailed:
+        return QStringLiteral("無法建立檔案：%1").arg(shown);
+    case RecordFileFailure::WriteFailed:
+        return QStringLiteral("寫入記錄檔案失敗：%1").arg(shown);
+    }
+    return {};
+}
+
+} // namespace
+
+RecordControl::RecordControl(RecordState& record, SharedState& shared, UserDialogs& dialogs,
+                             QObject* parent)
+    : QObject(parent), record_(record), shared_(shared), dialogs_(dialogs)
+{
+    Timer1.setInterval(record_.SampleStepMs);
+    TimerSave.setInterval(record_.SaveIntervalMs);
+    GridTimer.setInterval(1000);
+    ScrollBar1ChangeTimer.setInterval(100);
+    OpenTimer.setInterval(0);
+    OpenTimer.setSingleShot(true);
+    connect(&Timer1, &QTimer::timeout, this, &RecordControl::Timer1Timer);
+    connect(&TimerSave, &QTimer::timeout, this, &RecordControl::TimerSaveTimer);
+    connect(&GridTimer, &QTimer::timeout, this, &RecordControl::GridTimerTimer);
+    connect(&ScrollBar1ChangeTimer, &QTimer::timeout, this,
+            &RecordControl::ScrollBar1ChangeTimerTimer);
+    connect(&OpenTimer, &QTimer::timeout, this, &RecordControl::OpenTimerTimer);
+    // Its first tick draws the empty chart once the program runs.
+    ScrollBar1ChangeTimer.start();
+}
+
+void RecordControl::ApplySettings(const RecordSettings& settings)
+{
+    if (IsSaveIntervalIndex(settings.saveInterval)) {
+        record_.SaveIntervalIndex = settings.saveInterval;
+        record_.SaveIntervalMs = SaveIntervalMsOf(settings.saveInterval);
+    }
+    TimerSave.setInterval(record_.SaveIntervalMs);
+    if (IsSampleStepIndex(settings.sampleStep)) {
+        record_.SampleStepIndex = settings.sampleStep;
+        record_.SampleStepMs = SampleStepMsOf(settings.sampleStep);
+    }
+    Timer1.setInterval(record_.SampleStepMs);
+    for (int k = 0; k < 6; ++k)
+        record_.ChannelCodes[k] = settings.channels[k];
+    emit stepTextsChanged();
+    emit captionsChanged(record_.ChannelCodes);
+}
+
+void RecordControl::Start()
+{
+    if (shared_.link.SessionMode != kContinuousSampling) {
+        dialogs_.message(QStringLiteral("   要開啟記錄必須在連續測量模式，記錄沒有成功啟動。 "));
+        return;
+    }
+    if (!record_.FileReady) {
+        dialogs_.message(QStringLiteral("    請建立記錄檔案！    "));
+        return;
+    }
+    Timer1.start();
+    GridTimer.start();
+    TimerSave.start();
+    RecordCommandStates s = states_;
+    s.settingsButton = false;
+    s.settingsItem = false;
+    s.startItem = false;
+    s.stopItem = true;
+    s.startButton = false;
+    s.stopButton = true;
+    setStates(s);
+    record_.ViewMode = 0;
+    record_.RecZoom = 1;
+    record_.RecOffset = 0;
+    emit viewModeChanged(0);
+    emit modePanelChanged(0);
+    emit recordingViewReset();
+}
+
+void RecordControl::Stop()
+{
+    // Sampling ends first, so that a message about a failing save does not
+    // run over new samples; the samples since the last save go to the file
+    // before saving ends.
+    Timer1.stop();
+    GridTimer.stop();
+    if (TimerSave.isActive())
+        save();
+    TimerSave.stop();
+    RecordCommandStates s = states_;
+    s.stopButton = false;
+    s.stopItem = false;
+    s.settingsButton = true;
+    s.settingsItem = true;
+    setStates(s);
+}
+
+void RecordControl::CreateFile()
+{
+    // A recording in progress ends first, as "停止記錄" ends it: its file
+    // gets the samples since the last save and is not written again.
+    if (TimerSave.isActive())
+        Stop();
+
+    record_.CaptureCount = 0;
+    RecordBlock& block = record_.SaveBlock;
+    block = RecordBlock{};
+    for (int k = 0; k < 6; ++k)
+        block.Codes[k] = std::uint8_t(record_.ChannelCodes[k]);
+    block.Count = 0;
+
+    const QString path = dialogs_.saveFileName(QString(), kFilter, kDefaultName);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo::exists(path)
+        && !dialogs_.askYesNo(QStringLiteral("檔案存在"),
+                              QStringLiteral("  檔案已經存在，是否覆蓋？  ")))
+        return;
+    const RecordFileResult result = CreateRecordFile(path, block);
+    if (!result.ok()) {
+        reportFileFailure(result, path);
+        return;
+    }
+    record_.FileReady = true;
+    record_.RecordFileName = path;
+    record_.SavedCount = 0;
+    record_.SaveFailureReported = false;
+    RecordCommandStates s = states_;
+    s.startButton = true;
+    s.startItem = true;
+    s.settingsButton = true;
+    s.settingsItem = true;
+    setStates(s);
+    emit modePanelChanged(0);
+}
+
+void RecordControl::OpenFile()
+{
+    const QString path = dialogs_.openFileName(QString(), kFilter, QString());
+    if (path.isEmpty()) {
+        emit redrawRequested();
+        return;
+    }
+    OpenPath(path);
+}
+
+bool RecordControl::OpenPath(const QString& path)
+{
+    OpenedRecordFile opened;
+    const RecordFileResult result = OpenRecordFile(path, record_.BrowseBuffers, opened);
+    if (!result.ok()) {
+        reportFileFailure(result, path);
+        return false;
+    }
+    record_.BrowseLast = opened.last;
+    record_.BrowseChannelCodes = opened.codes;
+    emit captionsChanged(record_.BrowseChannelCodes);
+    record_.ViewMode = 1;
+    emit viewModeChanged(1);
+    emit modePanelChanged(1);
+    record_.FileReady = true;
+    RecordCommandStates s = states_;
+    s.settingsButton = false;
+    s.settingsItem = false;
+    setStates(s);
+    emit redrawRequested();
+    return true;
+}
+
+void RecordControl::SaveOnExit()
+{
+    if (TimerSave.isActive())
+        save();
+}
+
+void RecordControl::Timer1Timer()
+{
+    if (record_.CaptureCount >= kMaxSamples) { // no room left: never write past the buffers
+        Timer1.stop();
+        return;
+    }
+    if (shared_.link.SessionMode == kContinuousSampling) {
+        record_.SampleVector = SampleVectorOf(shared_.MeasurementRecord);
+        const std::int32_t i = record_.CaptureCount;
+        for (int k = 0; k < 6; ++k) {
+            const std::int32_t code = record_.ChannelCodes[k];
+            // A code that names no quantity records 0.0.
+            record_.CaptureBuffers.channel(k)[i] =
+                code >= 0 && code < kQuantityCount ? record_.SampleVector[code] : 0.0f;
+        }
+        record_.CaptureBuffers.timestamps()[i] = OleDateFromLocal(clock_());
+        record_.CaptureCount += 1;
+        if (record_.CaptureCount >= kMaxSamples) {
+            Timer1.stop();
+            save(); // the last samples reach the file before the message
+            TimerSave.stop();
+            RecordCommandStates s = states_;
+            s.startButton = false;
+            s.stopButton = false;
+            setStates(s);
+            dialogs_.message(QStringLiteral("   記錄已經超過檔案最大限制，請重新建立檔案.    "));
+        }
+    } else {
+        Timer1.stop();
+        dialogs_.message(QStringLiteral("   你已經停止了連續測量，記錄停止。   "));
+        RecordCommandStates s = states_;
+        s.stopButton = false;
+        setStates(s);
+    }
+    emit redrawRequested();
+}
+
+void RecordControl::TimerSaveTimer()
+{
+    save();
+}
+
+bool RecordControl::save()
+{
+    if (!record_.FileReady || record_.RecordFileName.isEmpty())
+        return true;
+    const RecordFileResult result =
+        SaveRecordFile(record_.RecordFileName, record_.CaptureBuffers, record_.CaptureCount,
+                       record_.SavedCount, record_.SaveBlock);
+    if (result.ok()) {
+        record_.SavedCount = record_.CaptureCount;
+        record_.SaveFailureReported = false;
+        return true;
+    }
+    // Reported once; every tick tries again and the samples stay in memory.
+    if (!record_.SaveFailureReported) {
+        record_.SaveFailureReported = true;
+        reportFileFailure(result, record_.RecordFileName);
+    }
+    return false;
+}
+
+void RecordControl::GridTimerTimer()
+{
+    record_.GridShift = (record_.GridShift + 1) % 20;
+}
+
+void RecordControl::ScrollBar1ChangeTimerTimer()
+{
+    ScrollBar1ChangeTimer.stop();
+    emit redrawRequested();
+}
+
+void RecordControl::OpenTimerTimer()
+{
+    OpenTimer.stop();
+    emit showRequested();
+    OpenPath(shared_.CommandLineFile);
+}
+
+void RecordControl::setStates(const RecordCommandStates& states)
+{
+    states_ = states;
+    emit commandStatesChanged(states_);
+}
+
+void RecordControl::reportFileFailure(const RecordFileResult& result, const QString& path)
+{
+    QString text = FailureText(result.failure, path);
+    // The system's reason goes on a second line for whoever has to sort it out.
+    const QString reason = SystemReason(result.errorNumber);
+    if (!reason.isEmpty())
+        text += QLatin1Char('\n') + reason;
+    dialogs_.message(text, UserDialogs::Icon::Error);
+}

@@ -1,0 +1,201 @@
+#include "recordfile.h"
+
+#include "recordstate.h"
+#include "regularfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <sys/uio.h>
+#include <unistd.h>
+
+// A record file ("*.zqr") is a plain sequence of 32016-byte RecordBlocks,
+// block b holding samples b*1000 .. b*1000+999, with no header. The count
+// field of the last block is the number of valid samples of the recording.
+
+namespace {
+
+RecordFileFailure FromOpenError(FileOpenError error)
+{
+    switch (error) {
+    case FileOpenError::None:
+        return RecordFileFailure::None;
+    case FileOpenError::Missing:
+        return RecordFileFailure::Missing;
+    case FileOpenError::NotRegular:
+        return RecordFileFailure::NotRegular;
+    case FileOpenError::Unreadable:
+        break;
+    }
+    return RecordFileFailure::Unreadable;
+}
+
+// Makes a new or renamed entry of `folder` durable.
+void SyncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// The bytes of a block after its timestamps.
+struct BlockTail {
+    std::array<std::uint8_t, 6> Codes;
+    std::array<std::uint8_t, 2> Reserved1;
+    std::int32_t Count;
+    std::array<std::uint8_t, 4> Reserved2;
+};
+static_assert(sizeof(BlockTail) == kRecordBlockSize - offsetof(RecordBlock, Codes));
+static_assert(offsetof(BlockTail, Count) == kBlockCountOffset - offsetof(RecordBlock, Codes));
+
+bool WriteAt(QFile& file, qint64 offset, const void* data, qint64 size)
+{
+    return file.seek(offset) && file.write(static_cast<const char*>(data), size) == size;
+}
+
+bool DataSync(QFile& file)
+{
+    return file.flush() && ::fdatasync(file.handle()) == 0;
+}
+
+} // namespace
+
+void AssembleBlock(RecordBlock& block, const SampleBuffers& capture, std::int32_t count, int k,
+                   std::int32_t countField)
+{
+    const std::int32_t first = k * kBlockSamples;
+    const int valid = std::clamp(count - first, 0, kBlockSamples);
+    for (int c = 0; c < 6; ++c) {
+        std::memcpy(block.Values[c].data(), capture.channel(c) + first, valid * sizeof(float));
+        std::fill(block.Values[c].begin() + valid, block.Values[c].end(), 0.0f);
+    }
+    std::memcpy(block.Timestamps.data(), capture.timestamps() + first, valid * sizeof(double));
+    std::fill(block.Timestamps.begin() + valid, block.Timestamps.end(), 0.0);
+    block.Reserved1 = {};
+    block.Reserved2 = {};
+    block.Count = countField;
+}
+
+RecordFileResult CreateRecordFile(const QString& path, const RecordBlock& block)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {RecordFileFailure::CreateFailed, errno};
+    const auto size = qint64(kRecordBlockSize);
+    if (file.write(reinterpret_cast<const char*>(&block), size) != size || !file.flush()) {
+        const int code = errno;
+        file.cancelWriting();
+        return {RecordFileFailure::WriteFailed, code};
+    }
+    if (!file.commit())
+        return {RecordFileFailure::WriteFailed, errno};
+    SyncFolder(QFileInfo(path).absolutePath());
+    return {};
+}
+
+// With n whole blocks in the file and b the block of the newest sample, the
+// save writes blocks max(0, min(b, n-1)) .. b: normally the block the last
+// save ended in and, past a block boundary, the new one. Starting from the
+// file's own last block rather than from what the previous save wrote means
+// a failed save, an interrupted append or a file cut from outside still
+// gets every block it misses. A file longer than b+1 blocks is cut back.
+//
+// The blocks are written carrying the count of the last completed save and
+// made durable first; only then the new count goes into their count fields
+// and is made durable in turn. Whatever moment the program dies at, the
+// count of the file's last block never covers a sample that is not on disk.
+RecordFileResult SaveRecordFile(const QString& path, const SampleBuffers& capture,
+                                std::int32_t count, std::int32_t savedCount,
+                                RecordBlock& assembly)
+{
+    QFile file(path);
+    int code = 0;
+    const FileOpenError opened = OpenRegularFile(file, QIODevice::ReadWrite, &code);
+    if (opened != FileOpenError::None)
+        return {FromOpenError(opened), code};
+
+    const auto blockSize = qint64(kRecordBlockSize);
+    const auto n = int(file.size() / blockSize);
+    // At 450000 samples the newest sample lies in block 449, the last one.
+    const int b = std::min(count / kBlockSamples, kMaxRecordBlocks - 1);
+    const int first = std::max(0, std::min(b, n - 1));
+
+    for (int k = first; k <= b; ++k) {
+        AssembleBlock(assembly, capture, count, k, savedCount);
+        if (!WriteAt(file, k * blockSize, &assembly, blockSize))
+            return {RecordFileFailure::WriteFailed, errno};
+    }
+    if (file.size() > (b + 1) * blockSize && !file.resize((b + 1) * blockSize))
+        return {RecordFileFailure::WriteFailed, errno};
+    if (!DataSync(file))
+        return {RecordFileFailure::WriteFailed, errno};
+
+    if (count != savedCount) {
+        for (int k = first; k <= b; ++k)
+            if (!WriteAt(file, k * blockSize + qint64(kBlockCountOffset), &count, sizeof count))
+                return {RecordFileFailure::WriteFailed, errno};
+        if (!DataSync(file))
+            return {RecordFileFailure::WriteFailed, errno};
+    }
+    assembly.Count = count;
+    return {};
+}
+
+RecordFileResult OpenRecordFile(const QString& path, SampleBuffers& browse,
+                                OpenedRecordFile& opened)
+{
+    QFile file(path);
+    int code = 0;
+    const FileOpenError openError = OpenRegularFile(file, QIODevice::ReadOnly, &code);
+    if (openError != FileOpenError::None)
+        return {FromOpenError(openError), code};
+
+    const auto blockSize = qint64(kRecordBlockSize);
+    const qint64 blocks = file.size() / blockSize;
+    if (blocks < 1)
+        return {RecordFileFailure::NoWholeBlock, 0};
+    if (blocks > kMaxRecordBlocks)
+        return {RecordFileFailure::TooManyBlocks, 0};
+
+    // Every block is read with one scattered read straight into its place in
+    // a second set of sample buffers: channel k's 1000 values into channel
+    // k's array, the timestamps into the timestamp array, the last 16 bytes
+    // into `tail`. The set takes the place of the browse buffers only once
+    // the whole file has arrived, so a failing read leaves them as they were.
+    auto staging = std::make_unique<SampleBuffers>();
+    BlockTail tail{};
+    const int fd = file.handle();
+    for (qint64 k = 0; k < blocks; ++k) {
+        const std::size_t first = std::size_t(k) * kBlockSamples;
+        std::array<iovec, 8> parts{};
+        for (int c = 0; c < 6; ++c)
+            parts[c] = {staging->channel(c) + first, kBlockSamples * sizeof(float)};
+        parts[6] = {staging->timestamps() + first, kBlockSamples * sizeof(double)};
+        parts[7] = {&tail, sizeof tail};
+        ssize_t got;
+        do
+            got = ::preadv(fd, parts.data(), int(parts.size()), off_t(k * blockSize));
+        while (got < 0 && errno == EINTR);
+        if (got != blockSize)
+            return {RecordFileFailure::ReadFailed, got < 0 ? errno : 0};
+    }
+    browse.swap(*staging);
+
+    opened.blocks = int(blocks);
+    // The count may claim more than the blocks hold, or be negative: only
+    // samples that are in the file count.
+    opened.last = std::max<std::int32_t>(
+        -1, std::min<std::int32_t>(tail.Count, std::int32_t(blocks) * kBlockSamples) - 1);
+    for (int c = 0; c < 6; ++c)
+        opened.codes[c] = tail.Codes[c];
+    return {};
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QIcon>
+
+// The record window's tool button glyphs, drawn by the program.
+enum class RecordGlyph {
+    Open, Create, Print, Settings, Start, Stop, Newer, Older, ZoomOut, ZoomIn,
+    ScaleUp, ScaleDown, ShowHide, Range,
+};
+
+QIcon RecordGlyphIcon(RecordGlyph glyph);

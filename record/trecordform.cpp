@@ -1,0 +1,487 @@
+#include "trecordform.h"
+
+#include "recordcontrol.h"
+#include "recordglyphs.h"
+#include "recordsettings.h"
+#include "recordstate.h"
+#include "sharedstate.h"
+
+#include <QDir>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScrollBar>
+#include <QSlider>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// The off-screen chart surface is as large as any screen the window meets;
+// the ruler beside it is 50 pixels wide whatever the screen.
+constexpr int kSurfaceWidth = 2400;
+constexpr int kSurfaceHeight = 1600;
+constexpr int kRulerWidth = 50;
+constexpr int kPenStripWidth = 25;
+
+struct ChannelLook {
+    QColor colour;
+    QColor text;
+    const char* pen; // pen image beside the chart
+};
+
+const std::array<ChannelLook, 6> kChannels{{
+    {QColor(0, 128, 0), Qt::white, "green.dat"},
+    {QColor(255, 0, 0), Qt::white, "red.dat"},
+    {QColor(0, 0, 255), Qt::white, "blue.dat"},
+    {QColor(128, 0, 0), Qt::white, "maroon.dat"},
+    {QColor(255, 255, 0), QColor(128, 128, 128), "yellow.dat"},
+    {QColor(255, 0, 255), Qt::white, "red2.dat"},
+}};
+
+// Scale up, scale down and show/hide of each channel, by designer number.
+constexpr std::array<std::array<int, 3>, 6> kChannelButtons{
+    {{3, 2, 1}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}, {13, 14, 15}, {16, 17, 18}}};
+
+// Positions of the channel panels in the group " 參數 ".
+constexpr std::array<QPoint, 6> kChannelPanels{
+    {{196, 16}, {196, 53}, {196, 90}, {493, 16}, {493, 53}, {493, 90}}};
+
+QLabel* StatusLabel(const QString& text, int width, Qt::Alignment align)
+{
+    auto* label = new QLabel(text);
+    label->setFixedWidth(width);
+    label->setAlignment(align | Qt::AlignVCenter);
+    label->setFrameShape(QFrame::StyledPanel);
+    label->setFrameShadow(QFrame::Sunken);
+    return label;
+}
+
+} // namespace
+
+SurfaceView::SurfaceView(const QImage& surface, QWidget* parent)
+    : QWidget(parent), surface_(surface)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void SurfaceView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (onResize)
+        onResize();
+}
+
+void SurfaceView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), surface_, rect());
+}
+
+TRecordForm::TRecordForm(RecordControl& control, RecordState& record, SharedState& shared,
+                         const QString& programFolder, QWidget* parent)
+    : QMainWindow(parent, Qt::Window), control_(control), record_(record), shared_(shared),
+      programFolder_(programFolder),
+      chartSurface_(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32),
+      rulerSurface_(kRulerWidth, kSurfaceHeight, QImage::Format_RGB32)
+{
+    setObjectName(QStringLiteral("RecordForm"));
+    // Only the part of the chart surface the chart shows is ever drawn (and
+    // so only that part takes memory); the chart is drawn before it is shown.
+    rulerSurface_.fill(Qt::white);
+    setWindowTitle(QStringLiteral("記錄"));
+    resize(797, 598);
+
+    buildMenus();
+    buildToolBar();
+    buildStatusBar();
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(buildChartGroup(), 1);
+    layout->addWidget(buildParameterGroup());
+    setCentralWidget(central);
+    loadPenImages();
+    showViewGlyph(0);
+
+    connect(&control_, &RecordControl::commandStatesChanged, this,
+            &TRecordForm::applyCommandStates);
+    connect(&control_, &RecordControl::redrawRequested, this, &TRecordForm::DrawRecordChart);
+    connect(&control_, &RecordControl::stepTextsChanged, this, [this] {
+        statusPanels_[0]->setText(SampleStepStatusText(record_.SampleStepIndex));
+        statusPanels_[1]->setText(SaveIntervalStatusText(record_.SaveIntervalIndex));
+    });
+    connect(&control_, &RecordControl::captionsChanged, this, &TRecordForm::setCaptions);
+    connect(&control_, &RecordControl::modePanelChanged, this, [this](int viewMode) {
+        statusPanels_[5]->setText(viewMode == 0 ? QStringLiteral("模式：記錄")
+                                                : QStringLiteral("模式：查閱"));
+    });
+    connect(&control_, &RecordControl::viewModeChanged, this, &TRecordForm::showViewGlyph);
+    connect(&control_, &RecordControl::recordingViewReset, this, [this] {
+        SeSkinScrollBar1->setValue(0);
+        TrackBar1->setValue(150);
+    });
+    connect(&control_, &RecordControl::showRequested, this, [this] {
+        show();
+        raise();
+        activateWindow();
+    });
+    applyCommandStates(control_.states());
+}
+
+void TRecordForm::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    auto item = [this](QMenu* menu, const QString& text, auto handler) {
+        QAction* action = menu->addAction(text);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    QMenu* file = bar->addMenu(QStringLiteral("檔案(&F)"));
+    openItem = item(file, QStringLiteral("打開舊檔"), [this] { control_.OpenFile(); });
+    createItem = item(file, QStringLiteral("建立新檔"), [this] { control_.CreateFile(); });
+    file->addSeparator();
+    printItem = file->addAction(QStringLiteral("列印"));
+    printItem->setEnabled(false);
+    file->addSeparator();
+    exitItem = item(file, QStringLiteral("結束"), [this] { close(); });
+
+    QMenu* options = bar->addMenu(QStringLiteral("選項 (&O)"));
+    settingsItem = item(options, QStringLiteral("設置"), [this] { emit settingsRequested(); });
+
+    // Zoom and paging get their behaviour with the chart's browsing commands.
+    QMenu* view = bar->addMenu(QStringLiteral("檢閱 (&V)"));
+    zoomInItem = view->addAction(QStringLiteral("向前展開"));
+    zoomOutItem = view->addAction(QStringLiteral("向後收縮"));
+    olderItem = view->addAction(QStringLiteral("段前移"));
+    newerItem = view->addAction(QStringLiteral("段後移"));
+
+    QMenu* operate = bar->addMenu(QStringLiteral("操作 (&R)"));
+    startItem = item(operate, QStringLiteral("啟動記錄"), [this] { control_.Start(); });
+    stopItem = item(operate, QStringLiteral("停止記錄"), [this] { control_.Stop(); });
+}
+
+void TRecordForm::buildToolBar()
+{
+    QToolBar* tools = addToolBar(QStringLiteral("Record"));
+    tools->setMovable(false);
+    tools->setIconSize(QSize(32, 32));
+    auto button = [this, tools](RecordGlyph glyph, const QString& tip, const QString& name) {
+        auto* b = new QToolButton(tools);
+        b->setObjectName(name);
+        b->setIcon(RecordGlyphIcon(glyph));
+        b->setToolTip(tip);
+        b->setAutoRaise(true);
+        tools->addWidget(b);
+        return b;
+    };
+    SeSkinSpeedButton1 = button(RecordGlyph::Open, QStringLiteral("打開舊檔"),
+                                QStringLiteral("SeSkinSpeedButton1"));
+    SeSkinSpeedButton12 = button(RecordGlyph::Create, QStringLiteral("建立新檔"),
+                                 QStringLiteral("SeSkinSpeedButton12"));
+    SeSkinSpeedButton3 = button(RecordGlyph::Print, QStringLiteral("列印記錄報告"),
+                                QStringLiteral("SeSkinSpeedButton3"));
+    tools->addSeparator();
+    SeSkinSpeedButton4 = button(RecordGlyph::Settings, QStringLiteral("記錄設置"),
+                                QStringLiteral("SeSkinSpeedButton4"));
+    tools->addSeparator();
+    SeSkinSpeedButton5 = button(RecordGlyph::Start, QStringLiteral("啟動記錄"),
+                                QStringLiteral("SeSkinSpeedButton5"));
+    SeSkinSpeedButton6 = button(RecordGlyph::Stop, QStringLiteral("停止記錄"),
+                                QStringLiteral("SeSkinSpeedButton6"));
+    tools->addSeparator();
+    SeSkinSpeedButton11 = new QToolButton(tools);
+    SeSkinSpeedButton11->setObjectName(QStringLiteral("SeSkinSpeedButton11"));
+    SeSkinSpeedButton11->setToolTip(QStringLiteral("切換記錄／查閱"));
+    SeSkinSpeedButton11->setAutoRaise(true);
+    tools->addWidget(SeSkinSpeedButton11);
+    SeSkinSpeedButton9 = button(RecordGlyph::Newer, QStringLiteral("段後移"),
+                                QStringLiteral("SeSkinSpeedButton9"));
+    SeSkinSpeedButton10 = button(RecordGlyph::Older, QStringLiteral("段前移"),
+                                 QStringLiteral("SeSkinSpeedButton10"));
+    SeSkinSpeedButton7 = button(RecordGlyph::ZoomOut, QStringLiteral("向後收縮"),
+                                QStringLiteral("SeSkinSpeedButton7"));
+    SeSkinSpeedButton8 = button(RecordGlyph::ZoomIn, QStringLiteral("向前展開"),
+                                QStringLiteral("SeSkinSpeedButton8"));
+
+    connect(SeSkinSpeedButton1, &QToolButton::clicked, this, [this] { control_.OpenFile(); });
+    connect(SeSkinSpeedButton12, &QToolButton::clicked, this, [this] { control_.CreateFile(); });
+    connect(SeSkinSpeedButton3, &QToolButton::clicked, this, [this] {
+        shared_.ReportKind = 1;
+        emit recordReportRequested();
+    });
+    connect(SeSkinSpeedButton4, &QToolButton::clicked, this, [this] { emit settingsRequested(); });
+    connect(SeSkinSpeedButton5, &QToolButton::clicked, this, [this] { control_.Start(); });
+    connect(SeSkinSpeedButton6, &QToolButton::clicked, this, [this] { control_.Stop(); });
+}
+
+void TRecordForm::buildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setSizeGripEnabled(false);
+    const struct {
+        const char16_t* text;
+        int width;
+        Qt::Alignment align;
+    } panels[7] = {
+        {u"採樣步長：", 90, Qt::AlignLeft},       {u"存儲間隔時間：", 120, Qt::AlignLeft},
+        {u"開始：", 140, Qt::AlignLeft},          {u"結束：", 140, Qt::AlignLeft},
+        {u"記錄長度：", 90, Qt::AlignLeft},       {u"模式：記錄", 70, Qt::AlignLeft},
+        {u"顯示範圍：只顯示正值", 50, Qt::AlignRight},
+    };
+    for (int i = 0; i < 7; ++i) {
+        statusPanels_[i] =
+            StatusLabel(QString::fromUtf16(panels[i].text), panels[i].width, panels[i].align);
+        bar->addWidget(statusPanels_[i]);
+    }
+    // The last panel takes the rest of the bar, as the window's last panel does.
+    statusPanels_[6]->setMinimumWidth(50);
+    statusPanels_[6]->setMaximumWidth(QWIDGETSIZE_MAX);
+    bar->addWidget(statusPanels_[6], 1);
+}
+
+QWidget* TRecordForm::buildChartGroup()
+{
+    auto* group = new QGroupBox(QStringLiteral(" 記錄波形 "));
+    auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->setContentsMargins(5, 16, 5, 5);
+
+    auto* panel = new QFrame(group);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setLineWidth(4); // two lowered bevels of 2 pixels each
+    groupLayout->addWidget(panel);
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(4, 4, 4, 4);
+    grid->setSpacing(0);
+
+    auto* penStrip = new QWidget(panel);
+    penStrip->setFixedWidth(kPenStripWidth);
+    penStrip->setAutoFillBackground(true);
+    QPalette white = penStrip->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    penStrip->setPalette(white);
+    for (int k = 0; k < 6; ++k) {
+        penImages[k] = new QLabel(penStrip);
+        penImages[k]->setObjectName(QStringLiteral("Image%1").arg(k + 1));
+        penImages[k]->setGeometry(0, 0, 25, 14);
+    }
+    Pic4 = new SurfaceView(chartSurface_, panel);
+    Pic4->setObjectName(QStringLiteral("Pic4"));
+    Pic4->setMouseTracking(true);
+    // The chart is drawn again whenever its size changes, once the layout
+    // has placed it.
+    Pic4->onResize = [this] {
+        placeOverlays();
+        DrawRecordChart();
+    };
+    Pic5 = new SurfaceView(rulerSurface_, panel);
+    Pic5->setObjectName(QStringLiteral("Pic5"));
+    Pic5->setFixedWidth(kRulerWidth);
+    SeSkinScrollBar1 = new QScrollBar(Qt::Horizontal, panel);
+    SeSkinScrollBar1->setObjectName(QStringLiteral("SeSkinScrollBar1"));
+    SeSkinScrollBar1->setRange(0, 450);
+    SeSkinScrollBar1->setFixedHeight(17);
+
+    grid->addWidget(penStrip, 0, 0);
+    grid->addWidget(Pic4, 0, 1);
+    grid->addWidget(Pic5, 0, 2);
+    grid->addWidget(SeSkinScrollBar1, 1, 0, 1, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(0, 1);
+
+    // Laid over the chart; placed on every resize.
+    TrackBar1 = new QSlider(Qt::Horizontal, panel);
+    TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
+    TrackBar1->setRange(0, 150);
+    TrackBar1->setValue(150);
+    TrackBar1->hide();
+    SeSkinButton19 = new QToolButton(panel);
+    SeSkinButton19->setObjectName(QStringLiteral("SeSkinButton19"));
+    SeSkinButton19->setIcon(RecordGlyphIcon(RecordGlyph::Range));
+    SeSkinButton19->setToolTip(QStringLiteral("顯示範圍：正值／正值和負值／負值"));
+    SeSkinButton19->setFixedSize(20, 20);
+    iLedArrow1 = new QWidget(panel);
+    iLedArrow1->setObjectName(QStringLiteral("iLedArrow1"));
+    iLedArrow1->setFixedSize(9, 9);
+    iLedArrow1->setAutoFillBackground(true);
+    QPalette aqua = iLedArrow1->palette();
+    aqua.setColor(QPalette::Window, QColor(0, 255, 255));
+    iLedArrow1->setPalette(aqua);
+    iLedArrow1->setMask(QRegion(QPolygon({QPoint(0, 0), QPoint(9, 0), QPoint(4, 9)})));
+    iLedArrow1->move(29, 4);
+    return group;
+}
+
+QWidget* TRecordForm::buildParameterGroup()
+{
+    auto* group = new QGroupBox(QStringLiteral(" 參數 "));
+    group->setFixedHeight(126);
+
+    auto* readout = new QFrame(group);
+    readout->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    readout->setGeometry(5, 16, 188, 104);
+    auto label = [this](int number, QWidget* parent, const QString& text, QPoint at) {
+        auto* l = new QLabel(text, parent);
+        l->setObjectName(QStringLiteral("Label%1").arg(number));
+        l->move(at);
+        labels[number - 1] = l;
+        return l;
+    };
+    label(21, readout, QStringLiteral("記錄點時間：   "), {7, 8});
+    label(19, readout, QStringLiteral("日期：   "), {7, 48});
+    label(20, readout, QStringLiteral("時間：   "), {7, 72});
+
+    for (int c = 0; c < 6; ++c) {
+        auto* panel = new QFrame(group);
+        panel->setGeometry(QRect(kChannelPanels[c], QSize(293, 30)));
+        panel->setAutoFillBackground(true);
+        QPalette grey = panel->palette();
+        grey.setColor(QPalette::Window, QColor(192, 192, 192));
+        panel->setPalette(grey);
+
+        QLabel* tag = label(c + 1, panel, QStringLiteral("CH%1 ").arg(c + 1), {4, 8});
+        QFont small = tag->font();
+        small.setPixelSize(10);
+        tag->setFont(small);
+        tag->setFixedWidth(26);
+        tag->setAutoFillBackground(true);
+        QPalette tagColours = tag->palette();
+        tagColours.setColor(QPalette::Window, kChannels[c].colour);
+        tagColours.setColor(QPalette::WindowText, kChannels[c].text);
+        tag->setPalette(tagColours);
+        label(c + 7, panel, QString(), {32, 8})->setFixedWidth(62);
+        label(c + 13, panel, QStringLiteral("Value："), {95, 8})->setFixedWidth(110);
+
+        const std::array<RecordGlyph, 3> glyphs{RecordGlyph::ScaleUp, RecordGlyph::ScaleDown,
+                                                RecordGlyph::ShowHide};
+        for (int b = 0; b < 3; ++b) {
+            const int number = kChannelButtons[c][b];
+            auto* button = new QToolButton(panel);
+            button->setObjectName(QStringLiteral("SeSkinButton%1").arg(number));
+            button->setIcon(RecordGlyphIcon(glyphs[b]));
+            button->setGeometry(208 + 28 * b, 1, 28, 28);
+            channelButtons[number - 1] = button;
+        }
+    }
+    return group;
+}
+
+void TRecordForm::loadPenImages()
+{
+    const QDir penData(QDir(programFolder_).filePath(QStringLiteral("PenData")));
+    for (int k = 0; k < 6; ++k) {
+        // PNG pictures under ".dat": the reader goes by their content.
+        QImageReader reader(penData.filePath(QString::fromLatin1(kChannels[k].pen)));
+        reader.setDecideFormatFromContent(true);
+        const QImage image = reader.read();
+        if (!image.isNull())
+            penImages[k]->setPixmap(QPixmap::fromImage(image));
+    }
+}
+
+void TRecordForm::showViewGlyph(int viewMode)
+{
+    const QDir penData(QDir(programFolder_).filePath(QStringLiteral("PenData")));
+    QImageReader reader(penData.filePath(viewMode == 0 ? QStringLiteral("12.dat")
+                                                       : QStringLiteral("13.dat")));
+    reader.setDecideFormatFromContent(true);
+    const QImage glyph = reader.read();
+    SeSkinSpeedButton11->setIcon(QIcon(QPixmap::fromImage(glyph)));
+}
+
+bool TRecordForm::penImageLoaded(int channel) const
+{
+    return !penImages[channel]->pixmap().isNull();
+}
+
+void TRecordForm::applyCommandStates(const RecordCommandStates& s)
+{
+    SeSkinSpeedButton5->setEnabled(s.startButton);
+    SeSkinSpeedButton6->setEnabled(s.stopButton);
+    SeSkinSpeedButton4->setEnabled(s.settingsButton);
+    startItem->setEnabled(s.startItem);
+    stopItem->setEnabled(s.stopItem);
+    settingsItem->setEnabled(s.settingsItem);
+}
+
+void TRecordForm::setCaptions(const std::array<std::int32_t, 6>& codes)
+{
+    for (int c = 0; c < 6; ++c)
+        labels[6 + c]->setText(QuantityCaption(codes[c]));
+}
+
+QString TRecordForm::statusText(int panel) const
+{
+    return panel >= 0 && panel < int(statusPanels_.size()) ? statusPanels_[panel]->text()
+                                                            : QString();
+}
+
+QString TRecordForm::channelCaption(int channel) const
+{
+    return labels[6 + channel]->text();
+}
+
+void TRecordForm::showEvent(QShowEvent* event)
+{
+    // The first showing centres the window on the main window.
+    if (!placed_ && parentWidget()) {
+        placed_ = true;
+        move(parentWidget()->frameGeometry().center() - rect().center());
+    }
+    QMainWindow::showEvent(event);
+}
+
+void TRecordForm::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    placeOverlays();
+    DrawRecordChart();
+}
+
+// The range button sits at the lower left of the ruler, the zoom track bar
+// over the top of the chart.
+void TRecordForm::placeOverlays()
+{
+    QWidget* panel = Pic4->parentWidget();
+    SeSkinButton19->move(Pic5->x() + 1, panel->height() - 36);
+    TrackBar1->setGeometry(29, 4, std::max(0, panel->width() - 81), TrackBar1->height());
+}
+
+// For now the chart shows its background, grid and ruler; the traces, the
+// overflow marks and the panels the chart sets come with the chart renderer.
+void TRecordForm::DrawRecordChart()
+{
+    const int w = std::min(Pic4->width(), kSurfaceWidth);
+    const int h = std::min(Pic4->height(), kSurfaceHeight);
+    {
+        QPainter p(&chartSurface_);
+        p.fillRect(QRect(0, 0, w, h), QColor::fromRgb(shared_.ChartBackColor));
+        p.setPen(QPen(QColor::fromRgb(shared_.ChartGridColor), 1, Qt::DotLine));
+        for (int b = 0; b <= 10; ++b) {
+            const int y = qRound((h - 32) * (b / 10.0)) + 16;
+            p.drawLine(0, y, w, y);
+        }
+        for (int x = 0; x <= w; x += 20)
+            p.drawLine(x, 16, x, h - 16);
+    }
+    {
+        QPainter p(&rulerSurface_);
+        p.fillRect(QRect(0, 0, kRulerWidth, h), Qt::white);
+        p.setPen(QPen(Qt::black, 1));
+        for (int i = 0; i <= 50; ++i) {
+            const int y = qRound((h - 32) * (i / 50.0)) + 16;
+            p.drawLine(i % 5 == 0 ? 3 : 7, y, 13, y);
+        }
+        p.setPen(QPen(Qt::black, 2));
+        p.drawLine(13, 16, 13, h - 16);
+    }
+    Pic4->update();
+    Pic5->update();
+}

@@ -1,0 +1,118 @@
+#pragma once
+
+#include <QImage>
+#include <QMainWindow>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QScrollBar;
+class QSlider;
+class QToolButton;
+class RecordControl;
+struct RecordCommandStates;
+struct RecordState;
+struct SharedState;
+
+// A chart display that shows its part of an off-screen surface.
+class SurfaceView : public QWidget {
+public:
+    SurfaceView(const QImage& surface, QWidget* parent);
+
+    std::function<void()> onResize; // the surface is to be drawn at the new size
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    const QImage& surface_;
+};
+
+// The record window "記錄": menus, tool buttons, the chart with its ruler and
+// pen images, the channel parameter panels and a seven-panel status bar. It
+// shows what the recording (RecordControl) reports and hands every command
+// on. "結束" and the close button only hide it; a recording goes on.
+class TRecordForm : public QMainWindow {
+    Q_OBJECT
+public:
+    TRecordForm(RecordControl& control, RecordState& record, SharedState& shared,
+                const QString& programFolder, QWidget* parent = nullptr);
+
+    // Redraws the chart and its ruler from the record state.
+    void DrawRecordChart();
+
+    QString statusText(int panel) const;
+    QString channelCaption(int channel) const; // channel 0-5
+    bool penImageLoaded(int channel) const;
+
+    // Menu items.
+    QAction* openItem = nullptr;   // "打開舊檔"
+    QAction* createItem = nullptr; // "建立新檔"
+    QAction* printItem = nullptr;  // "列印", always disabled
+    QAction* exitItem = nullptr;   // "結束"
+    QAction* settingsItem = nullptr; // "設置"
+    QAction* zoomInItem = nullptr;   // "向前展開"
+    QAction* zoomOutItem = nullptr;  // "向後收縮"
+    QAction* olderItem = nullptr;    // "段前移"
+    QAction* newerItem = nullptr;    // "段後移"
+    QAction* startItem = nullptr;    // "啟動記錄"
+    QAction* stopItem = nullptr;     // "停止記錄"
+
+    // Tool buttons by their designer names.
+    QToolButton* SeSkinSpeedButton1 = nullptr;  // open
+    QToolButton* SeSkinSpeedButton12 = nullptr; // create
+    QToolButton* SeSkinSpeedButton3 = nullptr;  // print the record report
+    QToolButton* SeSkinSpeedButton4 = nullptr;  // settings
+    QToolButton* SeSkinSpeedButton5 = nullptr;  // start
+    QToolButton* SeSkinSpeedButton6 = nullptr;  // stop
+    QToolButton* SeSkinSpeedButton11 = nullptr; // view switch
+    QToolButton* SeSkinSpeedButton9 = nullptr;  // toward newer samples
+    QToolButton* SeSkinSpeedButton10 = nullptr; // toward older samples
+    QToolButton* SeSkinSpeedButton7 = nullptr;  // zoom out
+    QToolButton* SeSkinSpeedButton8 = nullptr;  // zoom in
+
+    // The chart area and the parameter panels.
+    SurfaceView* Pic4 = nullptr;
+    SurfaceView* Pic5 = nullptr;
+    QScrollBar* SeSkinScrollBar1 = nullptr;
+    QSlider* TrackBar1 = nullptr;
+    QToolButton* SeSkinButton19 = nullptr; // display range
+    QWidget* iLedArrow1 = nullptr;
+    std::array<QLabel*, 6> penImages{};      // Image1 .. Image6
+    std::array<QLabel*, 21> labels{};        // Label1 .. Label21 at index 0 .. 20
+    std::array<QToolButton*, 18> channelButtons{}; // SeSkinButton1 .. SeSkinButton18
+
+signals:
+    void settingsRequested();     // open the record settings window modally
+    void recordReportRequested(); // ReportKind is 1: show the report preview
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolBar();
+    void buildStatusBar();
+    QWidget* buildChartGroup();
+    QWidget* buildParameterGroup();
+    void loadPenImages();
+    void placeOverlays();
+    void applyCommandStates(const RecordCommandStates& states);
+    void setCaptions(const std::array<std::int32_t, 6>& codes);
+    void showViewGlyph(int viewMode);
+
+    RecordControl& control_;
+    RecordState& record_;
+    SharedState& shared_;
+    QString programFolder_;
+    QImage chartSurface_;
+    QImage rulerSurface_;
+    std::array<QLabel*, 7> statusPanels_{};
+    bool placed_ = false;
+};

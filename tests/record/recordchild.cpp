@@ -1,0 +1,67 @@
+// A recording that runs as fast as the event loop lets it, for the test that
+// kills it: record_child <file>. Every channel records the voltage, and the
+// voltage of sample i is i. After each completed save it prints the count
+// the file now holds, one line each.
+#include "recordcontrol.h"
+#include "recordstate.h"
+#include "sharedstate.h"
+#include "userdialogs.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+class ChildDialogs : public UserDialogs {
+public:
+    explicit ChildDialogs(QString path) : path_(std::move(path)) {}
+    void message(const QString& text, Icon, const QString&) override
+    {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+    }
+    bool askYesNo(const QString&, const QString&) override { return true; }
+    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return path_; }
+
+private:
+    QString path_;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 2)
+        return 2;
+    SharedState shared;
+    InitLinkAndMeasurement(shared);
+    shared.link.SessionMode = 2;
+    auto record = std::make_unique<RecordState>();
+    ChildDialogs dialogs{QString::fromLocal8Bit(argv[1])};
+    RecordControl control(*record, shared, dialogs);
+    control.ApplySettings({{0, 0, 0, 0, 0, 0}, 0, 0});
+    control.CreateFile();
+    if (!record->FileReady)
+        return 3;
+    control.Start();
+    control.Timer1.setInterval(0);
+    control.TimerSave.setInterval(3);
+    // Connected after the recording's own handlers, so these run after them.
+    QObject::connect(&control.Timer1, &QTimer::timeout, [&] {
+        shared.MeasurementRecord.URMS = float(record->CaptureCount);
+    });
+    std::int32_t reported = -1;
+    QObject::connect(&control.TimerSave, &QTimer::timeout, [&] {
+        if (record->SavedCount != reported) {
+            reported = record->SavedCount;
+            std::printf("%d\n", reported);
+            std::fflush(stdout);
+        }
+    });
+    std::printf("started\n");
+    std::fflush(stdout);
+    return app.exec();
+}
