@@ -8,6 +8,7 @@
 #include "tcommform.h"
 #include "tmainform.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -19,6 +20,10 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <limits>
+#include <sys/stat.h>
 
 namespace {
 
@@ -162,6 +167,65 @@ TEST_F(StartupTest, SnapshotFileOnTheCommandLineIsShownAtOnce)
     EXPECT_EQ(program->Display().panelText(PanelId::Panel_URMS), "123.5V");
     EXPECT_EQ(program->State().CommandLineFile, path);
     EXPECT_FALSE(program->MainForm().MOpenTimer.isActive());
+}
+
+// The settings file is read once and written only when a value changes: a
+// start with every setting already saved leaves it alone, whatever its bytes.
+TEST_F(StartupTest, StartWithEverySettingSavedLeavesTheSettingsFileAlone)
+{
+    const QString settings = dir.filePath("SysSet.ini");
+    QFile file(settings);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const QByteArray bytes = "; \xB3\x5D\xA9\x77\r\n[CommPort]\r\nPort=150\r\n[CommBaudrate]\r\n"
+                             "Baudrate=7\r\n[CommAddress]\r\nAddress=5\r\n[SkinSet]\r\nSkin=2\r\n"
+                             "[WaveSet]\r\nWaveBackground=2\r\nScaleColor=2\r\n[PortMap]\r\n"
+                             "COM150=" + QByteArray::fromStdString(simulator.devicePath()) +
+                             "\r\nCOM9=/dev/serial/by-id/usb-Caf\xE9_adapter\r\n";
+    file.write(bytes);
+    file.close();
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(settings).constData(), &before), 0);
+
+    auto program = start();
+    ASSERT_TRUE(WaitUntil(
+        [&] { return program->MainForm().statusText(0) == "狀態：已跟儀器同步"; }, 10000));
+    program.reset();
+    struct stat after {};
+    ASSERT_EQ(::stat(QFile::encodeName(settings).constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the file was replaced";
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), bytes);
+}
+
+// A named pipe or a folder where "SysSet.ini" belongs: the program starts on
+// its defaults without waiting and leaves the path as it is.
+TEST_F(StartupTest, SettingsPathThatIsNoRegularFileGivesTheDefaults)
+{
+    struct Case {
+        const char* name;
+        std::function<bool(const QString&)> make;
+        mode_t type;
+    };
+    const Case cases[] = {
+        {"pipe", [](const QString& p) { return ::mkfifo(QFile::encodeName(p), 0600) == 0; }, S_IFIFO},
+        {"folder", [](const QString& p) { return QDir().mkdir(p); }, S_IFDIR},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir folder;
+        const QString settings = folder.filePath("SysSet.ini");
+        ASSERT_TRUE(c.make(settings));
+        ProgramOptions options;
+        options.settingsFolder = folder.path();
+        options.programFolder = folder.path();
+        auto program = std::make_unique<Program>(options, &dialogs);
+        EXPECT_EQ(program->SysSet().ReadString("CommPort", "Port", "none"), "none");
+        EXPECT_EQ(program->State().ChartBackColor, 0xFFEEEEEEu); // the default colours
+        program.reset();
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(settings).constData(), &info), 0);
+        EXPECT_EQ(info.st_mode & S_IFMT, c.type);
+    }
 }
 
 TEST_F(StartupTest, ClosingOnASerialLinkSendsNothing)
