@@ -19,6 +19,6 @@ struct SnapshotFileResult {
 SnapshotFileResult SaveSnapshotFile(const QString& path, const MeasurementRecord& record);
 
 // Reads the first 8052 bytes of `path` into `record`. A longer file is
-// taken by its first 8052 bytes; a shorter or unreadable one is refused and
-// `record` is left untouched.
+// taken by its first 8052 bytes; a shorter or unreadable one, or anything but
+// a regular file, is refused and `record` is left untouched.
 SnapshotFileResult OpenSnapshotFile(const QString& path, MeasurementRecord& record);

@@ -169,6 +169,32 @@ TEST_F(StartupTest, SnapshotFileOnTheCommandLineIsShownAtOnce)
     EXPECT_FALSE(program->MainForm().MOpenTimer.isActive());
 }
 
+// "qpa3600 pipe.zqm" with a named pipe, or a folder of that name: the start
+// goes on at once, the user learns why the file was not shown.
+TEST_F(StartupTest, SnapshotThatIsNoRegularFileIsRefusedAndStartGoesOn)
+{
+    struct Case {
+        const char* name;
+        std::function<bool(const QString&)> make;
+    };
+    const Case cases[] = {
+        {"pipe.zqm", [](const QString& p) { return ::mkfifo(QFile::encodeName(p), 0600) == 0; }},
+        {"folder.zqm", [](const QString& p) { return QDir().mkdir(p); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir.filePath(c.name);
+        ASSERT_TRUE(c.make(path));
+        dialogs.messages.clear();
+        auto program = start({path});
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, "無法開啟檔案，這不是一般檔案：" + path);
+        EXPECT_EQ(program->State().MeasurementRecord.URMS, 0.0f);
+        program->MainForm().show();
+        EXPECT_TRUE(program->MainForm().isVisible());
+    }
+}
+
 // The settings file is read once and written only when a value changes: a
 // start with every setting already saved leaves it alone, whatever its bytes.
 TEST_F(StartupTest, StartWithEverySettingSavedLeavesTheSettingsFileAlone)

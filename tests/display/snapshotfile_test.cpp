@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <limits>
+#include <sys/stat.h>
 #include <sys/resource.h>
 
 namespace {
@@ -77,6 +79,23 @@ TEST_F(SnapshotFileTest, IncompleteOrMissingFileLeavesTheRecordAlone)
         EXPECT_TRUE(result.error.contains(QDir::toNativeSeparators(path(c.name))))
             << result.error.toStdString();
         EXPECT_EQ(RecordBytes(record), RecordBytes(before)) << c.name.toStdString();
+    }
+}
+
+// Opening a named pipe must not wait for a writer: the open dialog's
+// "AllFile" filter and the command line both reach this code.
+TEST_F(SnapshotFileTest, NamedPipeOrFolderIsRefusedAtOnceNamingIt)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.zqm")).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(folder.path()).mkdir("folder.zqm"));
+    for (const QString& name : {QStringLiteral("pipe.zqm"), QStringLiteral("folder.zqm")}) {
+        SCOPED_TRACE(name.toStdString());
+        const MeasurementRecord before = RecordWithRandomReserved(6);
+        MeasurementRecord record = before;
+        const SnapshotFileResult result = OpenSnapshotFile(path(name), record);
+        EXPECT_EQ(result.error, QStringLiteral("無法開啟檔案，這不是一般檔案：")
+                                    + QDir::toNativeSeparators(path(name)));
+        EXPECT_EQ(RecordBytes(record), RecordBytes(before));
     }
 }
 
