@@ -82,6 +82,7 @@ SnapshotFileResult OpenSnapshotFile(const QString& path, MeasurementRecord& reco
                         .arg(Shown(path))};
         got += n;
     }
+    SanitiseMeasurementValues(read);
     std::memcpy(&record, &read, sizeof record);
     return {};
 }

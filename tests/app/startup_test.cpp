@@ -195,6 +195,29 @@ TEST_F(StartupTest, SnapshotThatIsNoRegularFileIsRefusedAndStartGoesOn)
     }
 }
 
+TEST_F(StartupTest, SnapshotWithInfiniteValuesShowsThemAsZero)
+{
+    MeasurementRecord saved;
+    ResetMeasurementRecord(saved);
+    saved.URMS = std::numeric_limits<float>::infinity();
+    saved.IRMS = -std::numeric_limits<float>::infinity();
+    saved.PF = std::numeric_limits<float>::quiet_NaN();
+    const QString path = dir.filePath("odd.zqm");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(&saved), sizeof saved);
+    file.close();
+
+    auto program = start({path});
+    EXPECT_TRUE(dialogs.messages.empty());
+    for (PanelId panel : {PanelId::Panel_URMS, PanelId::Panel_IRMS, PanelId::Panel_PF}) {
+        const QString text = program->Display().panelText(panel);
+        EXPECT_FALSE(text.contains("INF", Qt::CaseInsensitive) || text.contains("NAN", Qt::CaseInsensitive))
+            << text.toStdString();
+    }
+    EXPECT_EQ(program->Display().panelText(PanelId::Panel_URMS), "0.0V");
+}
+
 // The settings file is read once and written only when a value changes: a
 // start with every setting already saved leaves it alone, whatever its bytes.
 TEST_F(StartupTest, StartWithEverySettingSavedLeavesTheSettingsFileAlone)

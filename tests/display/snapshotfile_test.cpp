@@ -99,6 +99,29 @@ TEST_F(SnapshotFileTest, NamedPipeOrFolderIsRefusedAtOnceNamingIt)
     }
 }
 
+// A file may hold any bit pattern; values that are not finite numbers read
+// as 0, as they do from the instrument, and every other byte as saved.
+TEST_F(SnapshotFileTest, NonFiniteValuesReadAsZero)
+{
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    MeasurementRecord saved = RecordWithRandomReserved(8);
+    saved.URMS = inf;
+    saved.IRMS = -inf;
+    saved.PF = std::numeric_limits<float>::quiet_NaN();
+    saved.KWH = -inf;
+    saved.Aux2 = inf;
+    saved.UF = 50.0f;
+    saved.UHarmonic[3] = inf; // the spectra keep their bytes
+    saved.IHarmonic[5] = std::numeric_limits<float>::quiet_NaN();
+    ASSERT_TRUE(WriteFileBytes(path("odd.zqm"), RecordBytes(saved)));
+
+    MeasurementRecord read{};
+    ASSERT_TRUE(OpenSnapshotFile(path("odd.zqm"), read).ok());
+    MeasurementRecord expected = saved;
+    expected.URMS = expected.IRMS = expected.PF = expected.KWH = expected.Aux2 = 0.0f;
+    EXPECT_EQ(RecordBytes(read), RecordBytes(expected));
+}
+
 TEST_F(SnapshotFileTest, SaveIntoAFolderThatCannotExistIsReported)
 {
     ASSERT_TRUE(WriteFileBytes(path("plain"), "not a folder"));
