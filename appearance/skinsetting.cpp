@@ -2,10 +2,15 @@
 
 #include "appearancesettings.h"
 #include "inifile.h"
+#include "regularfile.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLoggingCategory>
+
+// Off but for warnings; a skin that cannot be read is noted here only.
+Q_LOGGING_CATEGORY(lcSkins, "qpa3600.appearance.skins", QtWarningMsg)
 
 StyleSheetSetter ApplicationStyleSheetSetter()
 {
@@ -25,8 +30,16 @@ std::optional<QString> SkinStyleSheet(const QString& programFolder, int skin)
         return QString();
     // A missing or unreadable skin leaves the windows in the platform's look,
     // the look they were designed with; the user sees no message about it.
+    // Only a regular file is read, opened without blocking: a named pipe in
+    // its place would hold the start-up for ever.
     QFile file(SkinFilePath(programFolder, skin));
-    if (!file.open(QIODevice::ReadOnly))
+    int errorNumber = 0;
+    const FileOpenError error = OpenRegularFile(file, QIODevice::ReadOnly, &errorNumber);
+    if (error == FileOpenError::NotRegular || error == FileOpenError::Unreadable)
+        qCWarning(lcSkins) << file.fileName() << "is not a readable skin file:"
+                           << (error == FileOpenError::NotRegular ? QStringLiteral("not a regular file")
+                                                                  : SystemReason(errorNumber));
+    if (error != FileOpenError::None)
         return QString();
     return QString::fromUtf8(file.readAll());
 }

@@ -2,7 +2,6 @@
 
 #include "inifile.h"
 
-#include <QFile>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -13,7 +12,7 @@ bool CanOpenSerialDevice(const QString& path)
     if (path.isEmpty())
         return false;
     // Non-blocking, so that a line without carrier does not hold the scan.
-    const int fd = ::open(QFile::encodeName(path).constData(),
+    const int fd = ::open(DevicePathBytes(path).constData(),
                           O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;

@@ -1,6 +1,7 @@
 #include "snapshotfile.h"
 
 #include "measurementrecord.h"
+#include "regularfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,9 +50,21 @@ SnapshotFileResult SaveSnapshotFile(const QString& path, const MeasurementRecord
 
 SnapshotFileResult OpenSnapshotFile(const QString& path, MeasurementRecord& record)
 {
+    // Opened without blocking and only as a regular file: a named pipe chosen
+    // in the open dialog or named on the command line would otherwise hold
+    // the program until something writes to it.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {WithReason(QStringLiteral("無法開啟檔案：%1").arg(Shown(path)), file.errorString())};
+    int errorNumber = 0;
+    switch (OpenRegularFile(file, QIODevice::ReadOnly, &errorNumber)) {
+    case FileOpenError::None:
+        break;
+    case FileOpenError::NotRegular:
+        return {QStringLiteral("無法開啟檔案，這不是一般檔案：%1").arg(Shown(path))};
+    case FileOpenError::Missing:
+    case FileOpenError::Unreadable:
+        return {WithReason(QStringLiteral("無法開啟檔案：%1").arg(Shown(path)),
+                           SystemReason(errorNumber))};
+    }
 
     // Read into a copy so that a short or failing read leaves the shown
     // measurement whole.
@@ -69,6 +82,7 @@ SnapshotFileResult OpenSnapshotFile(const QString& path, MeasurementRecord& reco
                         .arg(Shown(path))};
         got += n;
     }
+    SanitiseMeasurementValues(read);
     std::memcpy(&record, &read, sizeof record);
     return {};
 }

@@ -18,7 +18,8 @@ struct SnapshotFileResult {
 // existing file as it was.
 SnapshotFileResult SaveSnapshotFile(const QString& path, const MeasurementRecord& record);
 
-// Reads the first 8052 bytes of `path` into `record`. A longer file is
-// taken by its first 8052 bytes; a shorter or unreadable one is refused and
-// `record` is left untouched.
+// Reads the first 8052 bytes of `path` into `record` and sanitises the values
+// as a measurement from the instrument is (SanitiseMeasurementValues). A
+// longer file is taken by its first 8052 bytes; a shorter or unreadable one,
+// or anything but a regular file, is refused and `record` is left untouched.
 SnapshotFileResult OpenSnapshotFile(const QString& path, MeasurementRecord& record);

@@ -15,16 +15,21 @@ void ResetMeasurementRecord(MeasurementRecord& record)
     record.IWaveZero = 2047;
 }
 
-void StoreMeasurementAnswer(MeasurementRecord& record, const std::uint8_t* data)
+void SanitiseMeasurementValues(MeasurementRecord& record)
 {
-    std::memcpy(&record, data, kMeasurementDataSize);
-    // An instrument that could not compute a quantity sends NaN; the panels and
-    // records would carry it on, so those fields read as zero instead.
+    // An instrument that could not compute a quantity sends NaN, and a file
+    // may hold anything at all; the program shows those fields as zero.
     float* const scalars[] = {&record.URMS, &record.UPP,  &record.UF,   &record.IRMS, &record.IPP,
                               &record.IPA,  &record.PF,   &record.WRMS, &record.PS,   &record.PQ,
                               &record.VTHD, &record.ITHD, &record.VKF,  &record.IKF,  &record.KWH,
                               &record.Aux1, &record.Aux2};
     for (float* value : scalars)
-        if (std::isnan(*value))
+        if (!std::isfinite(*value))
             *value = 0.0f;
+}
+
+void StoreMeasurementAnswer(MeasurementRecord& record, const std::uint8_t* data)
+{
+    std::memcpy(&record, data, kMeasurementDataSize);
+    SanitiseMeasurementValues(record);
 }

@@ -74,7 +74,12 @@ static_assert(offsetof(MeasurementRecord, Reserved) == kMeasurementDataSize);
 // the converter's zero code 2047, Reserved zero.
 void ResetMeasurementRecord(MeasurementRecord& record);
 
+// Replaces every value that is not a finite number (NaN, +Inf, -Inf) by 0.0
+// in the fifteen quantities and Aux1/Aux2, wherever the record came from: the
+// panels, records and reports would otherwise carry it on as "NAN" or "INF".
+// Harmonics, waveforms and Reserved are left as they are, byte for byte.
+void SanitiseMeasurementValues(MeasurementRecord& record);
+
 // Copies the 2530 data bytes of a measurement answer into the record and
-// replaces NaN by 0.0 in the fifteen quantities and Aux1/Aux2. Harmonics,
-// waveforms and Reserved are left as they come.
+// sanitises it (SanitiseMeasurementValues).
 void StoreMeasurementAnswer(MeasurementRecord& record, const std::uint8_t* data);

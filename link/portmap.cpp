@@ -1,9 +1,12 @@
 #include "portmap.h"
 
 #include "inifile.h"
+#include "losslessutf8.h"
 
-#include <QFileInfo>
 #include <QSerialPortInfo>
+
+#include <climits>
+#include <cstdlib>
 
 namespace {
 
@@ -24,7 +27,23 @@ QString mappedDevicePath(const QHash<QString, QString>& portMap, int comNumber)
     return mapped != portMap.constEnd() ? *mapped : DefaultDevicePath(comNumber);
 }
 
+// Where a device path leads once links are followed, or empty when it leads
+// nowhere. Works on the path's bytes, so a mapped name that is not UTF-8 is
+// followed too.
+QString canonicalDevicePath(const QString& devicePath)
+{
+    char resolved[PATH_MAX];
+    if (devicePath.isEmpty() || !::realpath(DevicePathBytes(devicePath).constData(), resolved))
+        return {};
+    return FromUtf8Lossless(resolved);
+}
+
 } // namespace
+
+QByteArray DevicePathBytes(const QString& devicePath)
+{
+    return ToUtf8Lossless(devicePath);
+}
 
 QString DefaultDevicePath(int comNumber)
 {
@@ -51,7 +70,7 @@ PortDirectory::PortDirectory(const IniFile* sysSet)
     for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts()) {
         if (!port.hasVendorIdentifier() || !port.hasProductIdentifier())
             continue;
-        const QString device = QFileInfo(port.systemLocation()).canonicalFilePath();
+        const QString device = canonicalDevicePath(port.systemLocation());
         if (!device.isEmpty())
             idsByDevice_.insert(device, QString::asprintf("USB\\VID_%04X&PID_%04X\\",
                                                           port.vendorIdentifier(),
@@ -72,7 +91,7 @@ QString PortDirectory::deviceId(int comNumber) const
     const auto id = portMap_.constFind(comKey(comNumber) + QStringLiteral("id"));
     if (id != portMap_.constEnd())
         return *id;
-    const QString device = QFileInfo(devicePath(comNumber)).canonicalFilePath();
+    const QString device = canonicalDevicePath(devicePath(comNumber));
     return device.isEmpty() ? QString() : idsByDevice_.value(device);
 }
 

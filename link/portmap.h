@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 
@@ -12,6 +13,12 @@ class IniFile;
 // "COM7=/dev/serial/by-id/usb-..." or a pseudo-terminal path.
 QString DefaultDevicePath(int comNumber);
 QString PortMapDevicePath(int comNumber, const IniFile* sysSet);
+
+// The file name to open for a device path of the COM map. A path from
+// "SysSet.ini" may hold bytes that are not UTF-8 (a by-id name written in
+// Latin-1); they are carried through QString losslessly and come back here
+// byte for byte, where QFile::encodeName would replace them.
+QByteArray DevicePathBytes(const QString& devicePath);
 
 // The device identifier of COMn, in the form "USB\VID_vvvv&PID_pppp\serial"
 // for USB adapters: key "COMnId" of section "PortMap" when present, otherwise

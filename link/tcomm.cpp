@@ -3,7 +3,6 @@
 #include "portmap.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QLoggingCategory>
 
 #include <algorithm>
@@ -103,7 +102,7 @@ void TComm::OpenPort()
         throw ECommError(kOpenFailed);
     }
 
-    const serial::OpenResult opened = serial::OpenSerialDevice(QFile::encodeName(path).constData());
+    const serial::OpenResult opened = serial::OpenSerialDevice(DevicePathBytes(path).constData());
     switch (opened.status) {
     case serial::OpenStatus::Ok:
         break;

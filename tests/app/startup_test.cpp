@@ -8,6 +8,7 @@
 #include "tcommform.h"
 #include "tmainform.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -19,6 +20,10 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <limits>
+#include <sys/stat.h>
 
 namespace {
 
@@ -162,6 +167,114 @@ TEST_F(StartupTest, SnapshotFileOnTheCommandLineIsShownAtOnce)
     EXPECT_EQ(program->Display().panelText(PanelId::Panel_URMS), "123.5V");
     EXPECT_EQ(program->State().CommandLineFile, path);
     EXPECT_FALSE(program->MainForm().MOpenTimer.isActive());
+}
+
+// "qpa3600 pipe.zqm" with a named pipe, or a folder of that name: the start
+// goes on at once, the user learns why the file was not shown.
+TEST_F(StartupTest, SnapshotThatIsNoRegularFileIsRefusedAndStartGoesOn)
+{
+    struct Case {
+        const char* name;
+        std::function<bool(const QString&)> make;
+    };
+    const Case cases[] = {
+        {"pipe.zqm", [](const QString& p) { return ::mkfifo(QFile::encodeName(p), 0600) == 0; }},
+        {"folder.zqm", [](const QString& p) { return QDir().mkdir(p); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir.filePath(c.name);
+        ASSERT_TRUE(c.make(path));
+        dialogs.messages.clear();
+        auto program = start({path});
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, "無法開啟檔案，這不是一般檔案：" + path);
+        EXPECT_EQ(program->State().MeasurementRecord.URMS, 0.0f);
+        program->MainForm().show();
+        EXPECT_TRUE(program->MainForm().isVisible());
+    }
+}
+
+TEST_F(StartupTest, SnapshotWithInfiniteValuesShowsThemAsZero)
+{
+    MeasurementRecord saved;
+    ResetMeasurementRecord(saved);
+    saved.URMS = std::numeric_limits<float>::infinity();
+    saved.IRMS = -std::numeric_limits<float>::infinity();
+    saved.PF = std::numeric_limits<float>::quiet_NaN();
+    const QString path = dir.filePath("odd.zqm");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(&saved), sizeof saved);
+    file.close();
+
+    auto program = start({path});
+    EXPECT_TRUE(dialogs.messages.empty());
+    for (PanelId panel : {PanelId::Panel_URMS, PanelId::Panel_IRMS, PanelId::Panel_PF}) {
+        const QString text = program->Display().panelText(panel);
+        EXPECT_FALSE(text.contains("INF", Qt::CaseInsensitive) || text.contains("NAN", Qt::CaseInsensitive))
+            << text.toStdString();
+    }
+    EXPECT_EQ(program->Display().panelText(PanelId::Panel_URMS), "0.0V");
+}
+
+// The settings file is read once and written only when a value changes: a
+// start with every setting already saved leaves it alone, whatever its bytes.
+TEST_F(StartupTest, StartWithEverySettingSavedLeavesTheSettingsFileAlone)
+{
+    const QString settings = dir.filePath("SysSet.ini");
+    QFile file(settings);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const QByteArray bytes = "; \xB3\x5D\xA9\x77\r\n[CommPort]\r\nPort=150\r\n[CommBaudrate]\r\n"
+                             "Baudrate=7\r\n[CommAddress]\r\nAddress=5\r\n[SkinSet]\r\nSkin=2\r\n"
+                             "[WaveSet]\r\nWaveBackground=2\r\nScaleColor=2\r\n[PortMap]\r\n"
+                             "COM150=" + QByteArray::fromStdString(simulator.devicePath()) +
+                             "\r\nCOM9=/dev/serial/by-id/usb-Caf\xE9_adapter\r\n";
+    file.write(bytes);
+    file.close();
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(settings).constData(), &before), 0);
+
+    auto program = start();
+    ASSERT_TRUE(WaitUntil(
+        [&] { return program->MainForm().statusText(0) == "狀態：已跟儀器同步"; }, 10000));
+    program.reset();
+    struct stat after {};
+    ASSERT_EQ(::stat(QFile::encodeName(settings).constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the file was replaced";
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), bytes);
+}
+
+// A named pipe or a folder where "SysSet.ini" belongs: the program starts on
+// its defaults without waiting and leaves the path as it is.
+TEST_F(StartupTest, SettingsPathThatIsNoRegularFileGivesTheDefaults)
+{
+    struct Case {
+        const char* name;
+        std::function<bool(const QString&)> make;
+        mode_t type;
+    };
+    const Case cases[] = {
+        {"pipe", [](const QString& p) { return ::mkfifo(QFile::encodeName(p), 0600) == 0; }, S_IFIFO},
+        {"folder", [](const QString& p) { return QDir().mkdir(p); }, S_IFDIR},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir folder;
+        const QString settings = folder.filePath("SysSet.ini");
+        ASSERT_TRUE(c.make(settings));
+        ProgramOptions options;
+        options.settingsFolder = folder.path();
+        options.programFolder = folder.path();
+        auto program = std::make_unique<Program>(options, &dialogs);
+        EXPECT_EQ(program->SysSet().ReadString("CommPort", "Port", "none"), "none");
+        EXPECT_EQ(program->State().ChartBackColor, 0xFFEEEEEEu); // the default colours
+        program.reset();
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(settings).constData(), &info), 0);
+        EXPECT_EQ(info.st_mode & S_IFMT, c.type);
+    }
 }
 
 TEST_F(StartupTest, ClosingOnASerialLinkSendsNothing)

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -62,14 +64,30 @@ TEST(ApplySkinSetting, HandsTheFileTextOverUnchanged)
     EXPECT_EQ(applied.toUtf8(), text);
 }
 
-TEST(ApplySkinSetting, MissingSkinFileGivesThePlatformLook)
+// Nothing to read (missing), or nothing that may be read: a named pipe,
+// which a plain open would wait on for ever, or a folder.
+TEST(ApplySkinSetting, SkinThatIsNoReadableFileGivesThePlatformLook)
 {
-    SkinFolder folder;
-    folder.writeSysSet("[SkinSet]\nSkin=5\n");
-    std::optional<QString> applied;
-    ApplySkinSetting(IniFile(folder.sysSetPath()), folder.path(),
-                     [&](const QString& sheet) { applied = sheet; });
-    EXPECT_EQ(applied, QString());
+    struct Case {
+        const char* name;
+        std::function<bool(const QString&)> make;
+    };
+    const Case cases[] = {
+        {"missing", [](const QString&) { return true; }},
+        {"named pipe", [](const QString& p) { return ::mkfifo(QFile::encodeName(p), 0600) == 0; }},
+        {"folder", [](const QString& p) { return QDir().mkdir(p); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SkinFolder folder;
+        folder.writeSysSet("[SkinSet]\nSkin=5\n");
+        ASSERT_TRUE(QDir(folder.path()).mkpath("SkinsFile"));
+        ASSERT_TRUE(c.make(SkinFilePath(folder.path(), 5)));
+        std::optional<QString> applied;
+        ApplySkinSetting(IniFile(folder.sysSetPath()), folder.path(),
+                         [&](const QString& sheet) { applied = sheet; });
+        EXPECT_EQ(applied, QString());
+    }
 }
 
 TEST(ApplicationStyleSheetSetter, SetsTheApplicationStyleSheet)

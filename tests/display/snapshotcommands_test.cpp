@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 // Also remembers the name the save dialog offers and the open dialog's folder.
@@ -128,6 +130,19 @@ TEST_F(SnapshotCommandsTest, ShortFileIsRefusedAndChangesNothing)
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, UserDialogs::Icon::Error);
     EXPECT_TRUE(dialogs.messages[0].text.contains(path("short.zqm")));
+    EXPECT_EQ(shownRecord(), before);
+    EXPECT_EQ(draws, 0);
+}
+
+TEST_F(SnapshotCommandsTest, NamedPipeChosenUnderAllFilesIsRefusedWithoutWaiting)
+{
+    const QByteArray before = shownRecord();
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
+    dialogs.openAnswer = path("pipe");
+    commands.Open();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].icon, UserDialogs::Icon::Error);
+    EXPECT_EQ(dialogs.messages[0].text, "無法開啟檔案，這不是一般檔案：" + path("pipe"));
     EXPECT_EQ(shownRecord(), before);
     EXPECT_EQ(draws, 0);
 }

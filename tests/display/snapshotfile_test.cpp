@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <limits>
+#include <sys/stat.h>
 #include <sys/resource.h>
 
 namespace {
@@ -78,6 +80,46 @@ TEST_F(SnapshotFileTest, IncompleteOrMissingFileLeavesTheRecordAlone)
             << result.error.toStdString();
         EXPECT_EQ(RecordBytes(record), RecordBytes(before)) << c.name.toStdString();
     }
+}
+
+// Opening a named pipe must not wait for a writer: the open dialog's
+// "AllFile" filter and the command line both reach this code.
+TEST_F(SnapshotFileTest, NamedPipeOrFolderIsRefusedAtOnceNamingIt)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.zqm")).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(folder.path()).mkdir("folder.zqm"));
+    for (const QString& name : {QStringLiteral("pipe.zqm"), QStringLiteral("folder.zqm")}) {
+        SCOPED_TRACE(name.toStdString());
+        const MeasurementRecord before = RecordWithRandomReserved(6);
+        MeasurementRecord record = before;
+        const SnapshotFileResult result = OpenSnapshotFile(path(name), record);
+        EXPECT_EQ(result.error, QStringLiteral("無法開啟檔案，這不是一般檔案：")
+                                    + QDir::toNativeSeparators(path(name)));
+        EXPECT_EQ(RecordBytes(record), RecordBytes(before));
+    }
+}
+
+// A file may hold any bit pattern; values that are not finite numbers read
+// as 0, as they do from the instrument, and every other byte as saved.
+TEST_F(SnapshotFileTest, NonFiniteValuesReadAsZero)
+{
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    MeasurementRecord saved = RecordWithRandomReserved(8);
+    saved.URMS = inf;
+    saved.IRMS = -inf;
+    saved.PF = std::numeric_limits<float>::quiet_NaN();
+    saved.KWH = -inf;
+    saved.Aux2 = inf;
+    saved.UF = 50.0f;
+    saved.UHarmonic[3] = inf; // the spectra keep their bytes
+    saved.IHarmonic[5] = std::numeric_limits<float>::quiet_NaN();
+    ASSERT_TRUE(WriteFileBytes(path("odd.zqm"), RecordBytes(saved)));
+
+    MeasurementRecord read{};
+    ASSERT_TRUE(OpenSnapshotFile(path("odd.zqm"), read).ok());
+    MeasurementRecord expected = saved;
+    expected.URMS = expected.IRMS = expected.PF = expected.KWH = expected.Aux2 = 0.0f;
+    EXPECT_EQ(RecordBytes(read), RecordBytes(expected));
 }
 
 TEST_F(SnapshotFileTest, SaveIntoAFolderThatCannotExistIsReported)

@@ -121,7 +121,7 @@ TEST(ClassifyAnswer, LengthDecidesBeforeTheFunctionByte)
     EXPECT_EQ(ClassifyAnswer(measurement.data(), measurement.size()), AnswerKind::Invalid);
 }
 
-TEST(MeasurementRecord, StartValuesAndNanSanitising)
+TEST(MeasurementRecord, StartValuesAndNonFiniteSanitising)
 {
     MeasurementRecord record;
     record.Reserved.fill(0xAB);
@@ -134,13 +134,20 @@ TEST(MeasurementRecord, StartValuesAndNanSanitising)
     EXPECT_EQ(record.URMS, 0.0f);
     EXPECT_EQ(record.Reserved[5521], 0);
 
-    // An answer whose PF is the NaN pattern 00 00 C0 7F: PF reads 0, a NaN in
-    // the harmonics stays, Reserved is untouched.
+    // An answer whose PF is the NaN pattern 00 00 C0 7F, IPA +Inf and KWH
+    // -Inf: those read 0; a NaN or an infinity in the harmonics stays,
+    // Reserved is untouched.
     std::vector<std::uint8_t> data(kMeasurementDataSize, 0);
-    const auto nan = hex("0000C07F");
-    std::copy(nan.begin(), nan.end(), data.begin() + offsetof(MeasurementRecord, PF));
-    std::copy(nan.begin(), nan.end(), data.begin() + offsetof(MeasurementRecord, Aux2));
-    std::copy(nan.begin(), nan.end(), data.begin() + offsetof(MeasurementRecord, UHarmonic) + 8);
+    const auto put = [&](const char* bytes, std::size_t offset) {
+        const auto value = hex(bytes);
+        std::copy(value.begin(), value.end(), data.begin() + offset);
+    };
+    put("0000C07F", offsetof(MeasurementRecord, PF));
+    put("0000C07F", offsetof(MeasurementRecord, Aux2));
+    put("0000807F", offsetof(MeasurementRecord, IPA));
+    put("000080FF", offsetof(MeasurementRecord, KWH));
+    put("0000C07F", offsetof(MeasurementRecord, UHarmonic) + 8);
+    put("0000807F", offsetof(MeasurementRecord, IHarmonic) + 12);
     const auto volts = hex("00006643"); // 230.0
     std::copy(volts.begin(), volts.end(), data.begin());
     record.Reserved.fill(0x5A);
@@ -148,7 +155,10 @@ TEST(MeasurementRecord, StartValuesAndNanSanitising)
     EXPECT_EQ(record.URMS, 230.0f);
     EXPECT_EQ(record.PF, 0.0f);
     EXPECT_EQ(record.Aux2, 0.0f);
+    EXPECT_EQ(record.IPA, 0.0f);
+    EXPECT_EQ(record.KWH, 0.0f);
     EXPECT_TRUE(std::isnan(record.UHarmonic[2]));
+    EXPECT_TRUE(std::isinf(record.IHarmonic[3]));
     EXPECT_EQ(record.Reserved[0], 0x5A);
 }
 

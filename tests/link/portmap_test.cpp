@@ -1,12 +1,18 @@
 #include "portmap.h"
 
 #include "inifile.h"
+#include "tcomm.h"
+
+#include "eventwait.h"
 #include "ptypair.h"
+#include "recordingdialogs.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace {
 
@@ -94,6 +100,36 @@ TEST_F(PortMapFileTest, IdentifierFromSettingsOrNone)
     EXPECT_TRUE(PortMapDeviceId(12, &sysSet).isEmpty());
     EXPECT_TRUE(PortMapDeviceId(150, &sysSet).isEmpty()) << "no device, no identifier";
     EXPECT_TRUE(PortMapDeviceId(0, nullptr).isEmpty());
+}
+
+// A by-id name written in Latin-1: the program must open the device at
+// exactly those bytes, also after it changed another value of the file.
+TEST_F(PortMapFileTest, DevicePathInAnotherEncodingOpensThatDevice)
+{
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    const QByteArray link = QFile::encodeName(dir.path()) + "/usb-Caf\xE9_adapter";
+    ASSERT_EQ(::symlink(QFile::encodeName(pty.slavePath()).constData(), link.constData()), 0);
+    const QByteArray mapping = "; \xB3\x5D\xA9\x77\n[PortMap]\nCOM7=" + link + "\n";
+    write(mapping);
+    ASSERT_TRUE(sysSet.WriteString("CommPort", "Port", "7"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), mapping + "[CommPort]\nPort=7\n");
+
+    EXPECT_EQ(DevicePathBytes(PortMapDevicePath(7, &sysSet)), link);
+    EXPECT_EQ(DevicePathBytes(PortDirectory(&sysSet).devicePath(7)), link);
+    RecordingDialogs dialogs;
+    TComm comm(dialogs);
+    comm.setDeviceResolver([this](int comNumber) { return PortMapDevicePath(comNumber, &sysSet); });
+    comm.setCommPort(6); // COM7
+    ASSERT_NO_THROW(comm.setPortOpen(true));
+    const std::uint8_t request[] = {0x01, 0x03};
+    ASSERT_TRUE(comm.WriteData(request, 2));
+    QByteArray arrived;
+    EXPECT_TRUE(WaitUntil([&] { return (arrived += pty.receive()).size() >= 2; }, 5000));
+    EXPECT_EQ(arrived, QByteArray("\x01\x03", 2));
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 } // namespace
