@@ -3,7 +3,6 @@
 #include "linkmessages.h"
 #include "measurementrecord.h"
 #include "modbusframe.h"
-#include "numberformat.h"
 #include "requestsender.h"
 #include "tcomm.h"
 #include "userdialogs.h"
@@ -24,13 +23,6 @@ const QString kSynchronised = QStringLiteral("狀態：已跟儀器同步");
 // Pause per wait step, by the entry of the baud-rate list: fifty steps cover
 // the time a 2532-byte answer takes on the line at that rate.
 constexpr int kPauseMs[] = {120, 52, 36, 26, 13, 9, 6, 4};
-
-// Captions of the alarm window while the thresholds are written one by one,
-// by the register whose write was acknowledged.
-const char* const kSendingCaption[] = {
-    "正在傳送 AL1L﹝", "正在傳送 AL2H﹝", "正在傳送 AL2L﹝", "正在傳送 AL3H﹝",
-    "正在傳送 AL3L﹝", "正在傳送 AL4H﹝", "正在傳送 AL4L﹝",
-};
 
 // "提取時間" + the date in the system's short format, a blank and the time in its
 // long format (without a time zone, which the long time format of the
@@ -247,13 +239,15 @@ void ResponseDispatcher::retry()
     emit requestRepeated();
 }
 
-void ResponseDispatcher::RequestInChain(std::uint16_t reg, std::uint16_t count)
+bool ResponseDispatcher::RequestInChain(std::uint16_t reg, std::uint16_t count, bool reportFailure)
 {
     // Entered as the last request so that a spoiled answer asks for this
     // register again, not for whatever a measurement run asked last.
     link_.LastRequest = {std::uint8_t(reg), std::uint8_t(count)};
-    if (!sender_.SendReadRequest(link_.InstrumentAddress, reg, count))
+    const bool sent = sender_.SendReadRequest(link_.InstrumentAddress, reg, count);
+    if (!sent && reportFailure)
         dialogs_.message(kSendFailedMessage);
+    return sent;
 }
 
 void ResponseDispatcher::onMeasurement()
@@ -295,7 +289,7 @@ void ResponseDispatcher::onReadAnswer()
         const int i = reg - (Register::AlarmFirst - 1);
         float& threshold = link_.AlarmSettings.threshold(i);
         threshold = DecodeFloat(&AnswerBuffer[3]);
-        emit alarmValueRead(i, FormatGeneral(RoundToDecimals(threshold, 4)));
+        emit alarmValueRead(i, threshold);
         // The step counter keeps a repeated answer from sending the next
         // request twice.
         if (link_.SyncStep < i) {
@@ -307,18 +301,10 @@ void ResponseDispatcher::onReadAnswer()
         emit alarmFlagsRead(link_.AlarmSettings.AlarmFlags);
         ++link_.SyncStep;
         emit mainStatusChanged(0, kSynchronised);
-        emit alarmStatusChanged(kSynchronised);
         emit readBackComplete();
     } else if (reg == Register::Options) {
         link_.OptionByte = AnswerBuffer[3];
-        const bool wideBand = link_.OptionByte & 1;
-        const bool csaMethod = link_.OptionByte & 2;
-        // The trailing "<" marks the active choice.
-        emit optionCaptionsChanged(
-            wideBand ? QStringLiteral("窄頻 &(Y)") : QStringLiteral("窄頻 &(Y)<"),
-            wideBand ? QStringLiteral("寬頻 &(Z)<") : QStringLiteral("寬頻 &(Z)"),
-            csaMethod ? QStringLiteral("%f： IEC方式 &(Y)") : QStringLiteral("%f： IEC方式 &(Y)<"),
-            csaMethod ? QStringLiteral("%r： CSA方式 &(Z)<") : QStringLiteral("%r： CSA方式 &(Z)"));
+        emit optionsRead(link_.OptionByte & 1, link_.OptionByte & 2);
         if (link_.SyncStep < 4)
             RequestInChain(Register::AlarmFirst, 2);
     }
@@ -332,7 +318,7 @@ void ResponseDispatcher::onWriteAck()
     const int reg = AnswerBuffer[2];
     if (reg >= Register::AlarmFirst && reg < Register::AlarmLast) {
         const int next = reg + 1;
-        emit alarmStatusChanged(QString::fromUtf8(kSendingCaption[reg - Register::AlarmFirst]));
+        emit alarmWriteAcknowledged(reg);
         link_.LastRequest = {std::uint8_t(next), 0, LastRequestT::Kind::WriteValue};
         sender_.SendWriteValue(address, std::uint16_t(next),
                                FloatBits(link_.AlarmSettings.threshold(next - 117)));
@@ -340,9 +326,9 @@ void ResponseDispatcher::onWriteAck()
         const std::uint8_t flags[4] = {link_.AlarmSettings.AlarmFlags, 0, 0, 0};
         link_.LastRequest = {std::uint8_t(Register::AlarmFlags), 0, LastRequestT::Kind::WriteFlags};
         sender_.SendWriteBytes(address, Register::AlarmFlags, flags);
-        emit alarmStatusChanged(QStringLiteral("正在完成傳送 "));
+        emit alarmWriteAcknowledged(reg);
     } else if (reg == Register::AlarmFlags) {
-        emit alarmStatusChanged(QStringLiteral("完成傳送"));
+        emit alarmWriteAcknowledged(reg);
     }
 }
 

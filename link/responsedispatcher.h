@@ -41,9 +41,10 @@ public:
     bool awaitingAnswer() const { return waiting_; }
 
     // Sends a read of a request chain and enters it as the last request, so
-    // that a spoiled answer asks for it again; a send on a closed port shows
-    // the send-failure message.
-    void RequestInChain(std::uint16_t reg, std::uint16_t count);
+    // that a spoiled answer asks for it again. Returns whether it went out; a
+    // send on a closed port shows the send-failure message unless the caller
+    // reports the failure in its own words.
+    bool RequestInChain(std::uint16_t reg, std::uint16_t count, bool reportFailure = true);
 
     // Runs `action` now, or once the answer being awaited has been handled.
     // Actions held back with the same non-null key run once (a timer's
@@ -61,12 +62,13 @@ signals:
     void measurementStored();   // the record holds a new measurement: draw it
     void measurementAnswered(); // then the measurement commands go on
     void requestRepeated();     // a faulty answer made it send the last request again
-    void alarmValueRead(int index, const QString& text); // Edit1-Edit8 of the alarm window
-    void alarmFlagsRead(std::uint8_t flags);             // CheckBox1-CheckBox8
+    void alarmValueRead(int index, float value); // threshold 1-8 as stored in AlarmSettings
+    void alarmFlagsRead(std::uint8_t flags);
     void readBackComplete(); // the flags, the last answer of the read-back chain, are in
-    void alarmStatusChanged(const QString& text);        // the alarm window's Label7
-    void optionCaptionsChanged(const QString& n31, const QString& n32, const QString& iec2,
-                               const QString& csa1);
+    // The instrument acknowledged the write of threshold register 118-125
+    // (the next value has gone out) or of the flags in 126 (the chain is done).
+    void alarmWriteAcknowledged(int reg);
+    void optionsRead(bool wideBand, bool csaMethod); // the option byte was read
     void logStatusChanged(const QString& text); // the logging window's status panel 0
     void instrumentLogComplete();               // InstrumentLog holds a new log: draw it
 

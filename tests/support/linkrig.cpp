@@ -15,17 +15,16 @@ LinkRig::LinkRig(const QString& devicePath, TBaudRate rate, int baudIndex)
     };
     QObject::connect(&dispatcher, &ResponseDispatcher::mainStatusChanged, status);
     QObject::connect(&control, &MeasurementControl::mainStatusChanged, status);
-    QObject::connect(&dispatcher, &ResponseDispatcher::alarmStatusChanged,
-                     [this](const QString& t) { alarmStatus << t; });
+    QObject::connect(&dispatcher, &ResponseDispatcher::alarmWriteAcknowledged,
+                     [this](int reg) { writeAcks.push_back(reg); });
+    QObject::connect(&dispatcher, &ResponseDispatcher::readBackComplete,
+                     [this] { ++readBacksComplete; });
     QObject::connect(&dispatcher, &ResponseDispatcher::logStatusChanged,
                      [this](const QString& t) { logStatus << t; });
     QObject::connect(&dispatcher, &ResponseDispatcher::alarmValueRead,
-                     [this](int i, const QString& t) {
-                         alarmFields << QString::number(i) + QLatin1Char(':') + t;
-                     });
-    QObject::connect(&dispatcher, &ResponseDispatcher::optionCaptionsChanged,
-                     [this](const QString& a, const QString& b, const QString& c,
-                            const QString& d) { optionCaptions = {a, b, c, d}; });
+                     [this](int i, float value) { alarmValues.emplace_back(i, value); });
+    QObject::connect(&dispatcher, &ResponseDispatcher::optionsRead,
+                     [this](bool wide, bool csa) { optionsRead.emplace_back(wide, csa); });
     QObject::connect(&dispatcher, &ResponseDispatcher::measurementStored,
                      [this] { ++measurementsStored; });
     QObject::connect(&dispatcher, &ResponseDispatcher::instrumentLogComplete,

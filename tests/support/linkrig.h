@@ -29,10 +29,11 @@ struct LinkRig {
     // What was shown, in order.
     std::vector<int> progress;
     QStringList mainStatus; // "panel:text"
-    QStringList alarmStatus;
     QStringList logStatus;
-    QStringList alarmFields; // "index:text"
-    QStringList optionCaptions;
+    std::vector<std::pair<int, float>> alarmValues; // threshold index, value
+    std::vector<int> writeAcks;                     // acknowledged registers of the write chain
+    int readBacksComplete = 0;
+    std::vector<std::pair<bool, bool>> optionsRead; // wide band, CSA method
     int measurementsStored = 0;
     int logsCompleted = 0;
     int alarmFlags = -1;
