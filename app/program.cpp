@@ -1,5 +1,6 @@
 #include "program.h"
 
+#include "instrumentforms.h"
 #include "measurementarea.h"
 #include "skinsetting.h"
 #include "tskin.h"
@@ -11,6 +12,7 @@
 #include "tcommform.h"
 #include "tmainform.h"
 
+#include <QAction>
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
@@ -41,6 +43,7 @@ Program::Program(ProgramOptions options, UserDialogs* dialogs)
     createAppearanceForms();
     createCommForm();
     createHarmonicForm();
+    createInstrumentForms();
 }
 
 Program::~Program() = default;
@@ -107,8 +110,6 @@ void Program::createMainForm()
                      &TMainForm::setStatusText);
     QObject::connect(&link_.dispatcher, &ResponseDispatcher::measurementStored, form,
                      [this] { DrawMeasurementView(); });
-    QObject::connect(&link_.dispatcher, &ResponseDispatcher::optionCaptionsChanged, form,
-                     &TMainForm::setOptionCaptions);
 }
 
 void Program::createAppearanceForms()
@@ -148,4 +149,35 @@ void Program::createCommForm()
                      [this] { commForm_->exec(); });
     // Creating the window connects: scan, open the saved port, first read.
     connection_->ScanPorts();
+}
+
+void Program::createInstrumentForms()
+{
+    TMainForm* form = mainForm_.get();
+    instrumentForms_ = std::make_unique<InstrumentForms>(state_.link, link_.Comm1, link_.sender,
+                                                         link_.dispatcher, dialogs_, form);
+    InstrumentForms& instrument = *instrumentForms_;
+    // The band and method items: a read of the instrument marks all four, a
+    // choice its own group.
+    QObject::connect(&link_.dispatcher, &ResponseDispatcher::optionsRead, form,
+                     [form](bool wideBand, bool csaMethod) {
+                         const OptionCaptions c = CaptionsAfterRead(wideBand, csaMethod);
+                         form->setOptionCaptions(c.N31, c.N32, c.IEC2, c.CSA1);
+                     });
+    QObject::connect(&instrument.options, &MeasurementOptions::chosen, form, [form](OptionItem item) {
+        const OptionCaptions c = CaptionsAfterChoice(
+            {form->N31->text(), form->N32->text(), form->IEC2->text(), form->CSA1->text()}, item);
+        form->setOptionCaptions(c.N31, c.N32, c.IEC2, c.CSA1);
+    });
+    auto choose = [&instrument](OptionItem item) { return [&instrument, item] { instrument.options.choose(item); }; };
+    QObject::connect(form, &TMainForm::narrowBandRequested, form, choose(OptionItem::N31));
+    QObject::connect(form, &TMainForm::wideBandRequested, form, choose(OptionItem::N32));
+    QObject::connect(form, &TMainForm::iecMethodRequested, form, choose(OptionItem::IEC2));
+    QObject::connect(form, &TMainForm::csaMethodRequested, form, choose(OptionItem::CSA1));
+    QObject::connect(form, &TMainForm::calibrateRequested, form,
+                     [&instrument] { instrument.CalibrateForm->show(); });
+    QObject::connect(form, &TMainForm::alarmRequested, form,
+                     [&instrument] { instrument.AlarmForm->OpenFromMenu(); });
+    QObject::connect(form, &TMainForm::externalCtRequested, form,
+                     [&instrument] { instrument.External_CT_form->show(); });
 }

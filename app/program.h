@@ -12,6 +12,7 @@
 
 #include <memory>
 
+class InstrumentForms;
 class MeasurementArea;
 class SimulatedInstrument;
 class SnapshotCommands;
@@ -46,6 +47,7 @@ public:
     MeasurementControl& Control() { return link_.control; }
     ConnectionController& Connection() { return *connection_; }
     ResponseDispatcher& Dispatcher() { return link_.dispatcher; }
+    InstrumentForms& Instrument() { return *instrumentForms_; }
     const IniFile& SysSet() const { return sysSet_; }
 
     // DrawMeasurementView of the current record in the current chart colours.
@@ -55,6 +57,7 @@ private:
     void createMainForm();
     void createCommForm();
     void createHarmonicForm();
+    void createInstrumentForms();
     void createAppearanceForms();
     void startDemo();
 
@@ -75,4 +78,5 @@ private:
     std::unique_ptr<TCommForm> commForm_;
     std::unique_ptr<SnapshotCommands> snapshots_;
     std::unique_ptr<THarmonicForm> harmonicForm_;
+    std::unique_ptr<InstrumentForms> instrumentForms_;
 };
