@@ -110,6 +110,8 @@ void Program::createMainForm()
                      &TMainForm::setStatusText);
     QObject::connect(&link_.dispatcher, &ResponseDispatcher::measurementStored, form,
                      [this] { DrawMeasurementView(); });
+    QObject::connect(&link_.dispatcher, &ResponseDispatcher::measured, form,
+                     &TMainForm::showMeasured);
 }
 
 void Program::createAppearanceForms()

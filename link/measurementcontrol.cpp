@@ -78,8 +78,7 @@ void MeasurementControl::startRun(std::uint8_t mode)
         }
         setStates(s);
 
-        link_.UsbIdleTicks = 0;
-        link_.UsbReopenTicks = 0;
+        link_.UsbWatch.noteActivity();
         ReReadTimer.start();
         emit redrawRequested();
     });

@@ -8,7 +8,6 @@
 #include "userdialogs.h"
 
 #include <QDateTime>
-#include <QLocale>
 #include <QLoggingCategory>
 
 #include <algorithm>
@@ -23,18 +22,6 @@ const QString kSynchronised = QStringLiteral("狀態：已跟儀器同步");
 // Pause per wait step, by the entry of the baud-rate list: fifty steps cover
 // the time a 2532-byte answer takes on the line at that rate.
 constexpr int kPauseMs[] = {120, 52, 36, 26, 13, 9, 6, 4};
-
-// "提取時間" + the date in the system's short format, a blank and the time in its
-// long format (without a time zone, which the long time format of the
-// desktop's locale may add).
-QString measurementTimeText(const QDateTime& now)
-{
-    const QLocale locale = QLocale::system();
-    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
-    timeFormat.remove(QLatin1Char('t'));
-    return QStringLiteral("提取時間") + locale.toString(now.date(), QLocale::ShortFormat) +
-           QLatin1Char(' ') + locale.toString(now.time(), timeFormat.trimmed());
-}
 
 bool isLongAnswerRegister(std::uint8_t reg)
 {
@@ -177,11 +164,8 @@ void ResponseDispatcher::finishWait()
     std::memcpy(AnswerBuffer.data(), input.constData(), std::min(length, AnswerBuffer.size()));
     qCDebug(lcDispatcher) << "<-" << length << "bytes" << input.left(16).toHex(' ');
 
-    if (link_.UsbLink) {
-        // Any input is a sign of life for the USB watchdog.
-        link_.UsbIdleTicks = 0;
-        link_.UsbReopenTicks = 0;
-    }
+    if (link_.UsbLink)
+        link_.UsbWatch.noteActivity(); // any input is a sign of life
     // Still waiting while the answer is handled: a modal message shown by a
     // chain must not let the next poll start another wait.
     handleAnswer(length);
@@ -254,8 +238,7 @@ void ResponseDispatcher::onMeasurement()
 {
     StoreMeasurementAnswer(record_, AnswerBuffer.data());
     emit measurementStored();
-    emit mainStatusChanged(0, QStringLiteral("提取數據成功"));
-    emit mainStatusChanged(4, measurementTimeText(QDateTime::currentDateTime()));
+    emit measured(QDateTime::currentDateTime());
     emit measurementAnswered();
 }
 

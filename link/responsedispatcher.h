@@ -12,6 +12,7 @@
 #include <vector>
 
 class QByteArray;
+class QDateTime;
 class RequestSender;
 class TComm;
 class UserDialogs;
@@ -60,6 +61,7 @@ signals:
     void progressChanged(int position); // ProgressBar1 shown at this position
     void mainStatusChanged(int panel, const QString& text);
     void measurementStored();   // the record holds a new measurement: draw it
+    void measured(const QDateTime& when); // when that measurement was taken in
     void measurementAnswered(); // then the measurement commands go on
     void requestRepeated();     // a faulty answer made it send the last request again
     void alarmValueRead(int index, float value); // threshold 1-8 as stored in AlarmSettings

@@ -267,8 +267,7 @@ TEST_F(ConnectionTest, WatchdogKeepsASilentUsbLinkAliveAndReopensIt)
     ports.ids = {{7, kUsbId}};
     controller.ScanPorts();
     EXPECT_EQ(line.waitForSent(8), readFrame(3, 128, 2));
-    rig.link.UsbIdleTicks = 0;
-    rig.link.UsbReopenTicks = 0;
+    rig.link.UsbWatch.noteActivity();
 
     // 11 silent ticks: keep-alive; 16: close, test, reopen and keep-alive.
     EXPECT_EQ(line.waitForSent(8, 3000), readFrame(3, 187, 15));
@@ -291,9 +290,9 @@ TEST_F(ConnectionTest, WatchdogCountsButSendsNothingOnASerialLink)
     ports.openable = {4};
     controller.ScanPorts();
     line.waitForSent(8);
-    const int before = rig.link.UsbReopenTicks;
+    const int before = rig.link.UsbWatch.reopenTicks();
     RunEventLoopFor(1800);
-    EXPECT_GT(rig.link.UsbReopenTicks, before + 10);
+    EXPECT_GT(rig.link.UsbWatch.reopenTicks(), before + 10);
     EXPECT_TRUE(line.takeSent().isEmpty());
 }
 

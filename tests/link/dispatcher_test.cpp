@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -62,8 +63,8 @@ TEST_F(DispatcherTest, SingleTestRunsFromRequestToAnswerWithTheCommandStates)
     EXPECT_TRUE(s.singleButton && s.continuousButton && s.stopButton && s.N13 && s.N14);
     EXPECT_FALSE(rig.control.ReReadTimer.isActive());
     EXPECT_FALSE(rig.control.ContinuousReadTimer.isActive());
-    EXPECT_TRUE(rig.mainStatus.contains("0:提取數據成功"));
-    EXPECT_TRUE(rig.mainStatus.last().startsWith("4:提取時間"));
+    ASSERT_EQ(rig.measuredAt.size(), 1u);
+    EXPECT_LE(std::abs(rig.measuredAt[0].secsTo(QDateTime::currentDateTime())), 5);
 
     // The bar starts at 0 and walks the fifty steps of the wait.
     std::vector<int> expected{0};
@@ -430,12 +431,12 @@ TEST_F(DispatcherTest, UsbLinkReadsWithoutPacedWaitAndResetsTheWatchdog)
     rig.link.UsbLink = true;
     rig.link.BaudIndex = 0;
     rig.link.LastRequest = {148, 2};
-    rig.link.UsbIdleTicks = 7;
-    rig.link.UsbReopenTicks = 12;
+    for (int tick = 0; tick < 7; ++tick)
+        rig.link.UsbWatch.tick(false);
     answerAndWaitStored(measurementAnswer(3.0f));
     EXPECT_EQ(rig.progress, (std::vector<int>{0, 100}));
-    EXPECT_EQ(rig.link.UsbIdleTicks, 0);
-    EXPECT_EQ(rig.link.UsbReopenTicks, 0);
+    EXPECT_EQ(rig.link.UsbWatch.idleTicks(), 0);
+    EXPECT_EQ(rig.link.UsbWatch.reopenTicks(), 0);
 }
 
 TEST_F(DispatcherTest, CloseRequestTellsOnlyTheUsbInstrument)

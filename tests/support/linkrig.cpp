@@ -27,6 +27,8 @@ LinkRig::LinkRig(const QString& devicePath, TBaudRate rate, int baudIndex)
                      [this](bool wide, bool csa) { optionsRead.emplace_back(wide, csa); });
     QObject::connect(&dispatcher, &ResponseDispatcher::measurementStored,
                      [this] { ++measurementsStored; });
+    QObject::connect(&dispatcher, &ResponseDispatcher::measured,
+                     [this](const QDateTime& when) { measuredAt.push_back(when); });
     QObject::connect(&dispatcher, &ResponseDispatcher::instrumentLogComplete,
                      [this] { ++logsCompleted; });
     QObject::connect(&dispatcher, &ResponseDispatcher::alarmFlagsRead,

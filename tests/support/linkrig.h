@@ -5,6 +5,7 @@
 #include "measurementrecord.h"
 #include "recordingdialogs.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -35,6 +36,7 @@ struct LinkRig {
     int readBacksComplete = 0;
     std::vector<std::pair<bool, bool>> optionsRead; // wide band, CSA method
     int measurementsStored = 0;
+    std::vector<QDateTime> measuredAt;
     int logsCompleted = 0;
     int alarmFlags = -1;
 };
