@@ -8,9 +8,8 @@ class ResponseDispatcher;
 class UserDialogs;
 struct LinkState;
 
-// Enabled state of the measurement commands: the tool buttons single test
-// (SeSkinSpeedButton7), continuous (SeSkinSpeedButton8) and stop
-// (SeSkinSpeedButton9), and the menu items that a run locks.
+// Enabled state of the measurement commands: single test, continuous and stop,
+// and the menu items that a run locks.
 struct CommandStates {
     bool singleButton = false;
     bool continuousButton = false;

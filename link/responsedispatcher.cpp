@@ -254,11 +254,11 @@ void ResponseDispatcher::onLogChunk()
         sender_.SendReadRequest(link_.InstrumentAddress, Register::Log,
                                 std::uint16_t(link_.LogChunkIndex * 256));
         link_.LastRequest = {std::uint8_t(Register::Log), link_.LogChunkIndex};
-        emit logStatusChanged(QStringLiteral("正在提取第%1數據組合").arg(link_.LogChunkIndex));
+        emit logProgress(LogProgress::ChunkRequested, link_.LogChunkIndex);
     } else {
         link_.InstrumentLog = link_.LogChunkBuffer;
         link_.LogChunkIndex = 0;
-        emit logStatusChanged(QStringLiteral("完成測量"));
+        emit logProgress(LogProgress::Complete, 0);
         emit instrumentLogComplete();
     }
 }
@@ -317,7 +317,7 @@ void ResponseDispatcher::onWriteAck()
 
 void ResponseDispatcher::onLogStartAck()
 {
-    emit logStatusChanged(QStringLiteral("觸發成功，正在提取數據包"));
+    emit logProgress(LogProgress::Triggered, 1);
     link_.LogChunkIndex = 1;
     link_.LastRequest = {std::uint8_t(Register::Log), 1};
     sender_.SendReadRequest(link_.InstrumentAddress, Register::Log, 256);

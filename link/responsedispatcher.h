@@ -30,6 +30,13 @@ struct MeasurementRecord;
 // further input is taken and actions that would send a request are held back
 // with whenIdle() until the answer has been handled, so that request and
 // answer still strictly alternate.
+// Where a download of the instrument's burst log stands.
+enum class LogProgress {
+    Triggered,      // the instrument took the start: chunk 1 is asked for
+    ChunkRequested, // a chunk came in and the next one (2-6) is asked for
+    Complete,       // all six are in InstrumentLog
+};
+
 class ResponseDispatcher : public QObject {
     Q_OBJECT
 public:
@@ -58,7 +65,9 @@ public:
     static constexpr int kSettleMs = 20;
 
 signals:
-    void progressChanged(int position); // ProgressBar1 shown at this position
+    // How far the wait for an answer has gone: 0 when input is noticed, then
+    // step 1-50 of the paced wait, or 100 at once on the USB link.
+    void progressChanged(int position);
     void mainStatusChanged(int panel, const QString& text);
     void measurementStored();   // the record holds a new measurement: draw it
     void measured(const QDateTime& when); // when that measurement was taken in
@@ -71,7 +80,8 @@ signals:
     // (the next value has gone out) or of the flags in 126 (the chain is done).
     void alarmWriteAcknowledged(int reg);
     void optionsRead(bool wideBand, bool csaMethod); // the option byte was read
-    void logStatusChanged(const QString& text); // the logging window's status panel 0
+    // The log download moved on; `chunk` is the chunk asked for now (0 when complete).
+    void logProgress(LogProgress stage, int chunk);
     void instrumentLogComplete();               // InstrumentLog holds a new log: draw it
 
 private:

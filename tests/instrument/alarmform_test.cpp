@@ -120,7 +120,7 @@ TEST_F(AlarmFormTest, ADroppedAcknowledgementEndsTheWriteInTheFailureText)
     simulator.injectFaultFor(121, Fault::Drop);
     r->setAlarmFields({"1", "2", "3", "4", "5", "6", "7", "8"}, 0);
     r->alarm.SaveClick();
-    ASSERT_TRUE(simulator.waitForRequests(4, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return simulator.requestCount() >= 4; }));
     RunEventLoopFor(300);
     EXPECT_EQ(simulator.requestCount(), 4u) << "nothing follows the lost acknowledgement";
     EXPECT_EQ(r->alarm.Label7->text(), "正在傳送 AL2L﹝");
@@ -147,7 +147,7 @@ TEST_F(AlarmFormTest, ALostAnswerEndsTheReadBackAndASpoiledOneIsAskedForAgain)
     simulator.injectFaultFor(122, Fault::Corrupt);
     simulator.injectFaultFor(124, Fault::Drop);
     r->alarm.OpenFromMenu();
-    ASSERT_TRUE(simulator.waitForRequests(9, 5000)); // 128, 118-124 and 122 again
+    ASSERT_TRUE(WaitUntil([&] { return simulator.requestCount() >= 9; })); // 128, 118-124, 122 again
     RunEventLoopFor(300);
     EXPECT_EQ(RegistersOf(simulator.receivedRequests()),
               (std::vector<int>{128, 118, 119, 120, 121, 122, 122, 123, 124}));

@@ -120,7 +120,7 @@ TEST(CalibrateForm, DrivesTheInstrumentsCalibration)
     form.button("110")->click();
     form.button("3A")->click();
     form.button("校准低温")->click();
-    ASSERT_TRUE(simulator.waitForRequests(4, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return simulator.requestCount() >= 4; }));
     EXPECT_EQ(form.Edit1->text(), "110");
     EXPECT_EQ(form.Edit2->text(), "3");
     ASSERT_TRUE(WaitUntil([&] { return simulator.calibration().lastTemperatureCommand == 1; }));

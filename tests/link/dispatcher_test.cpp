@@ -371,10 +371,15 @@ TEST_F(DispatcherTest, LogDownloadAssemblesSixChunks)
     ASSERT_TRUE(WaitUntil([&] { return rig.logsCompleted == 1; }));
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(rig.link.InstrumentLog.data()), 10248), whole);
     EXPECT_EQ(rig.link.LogChunkIndex, 0);
-    EXPECT_EQ(rig.logStatus,
-              (QStringList{"觸發成功，正在提取數據包", "正在提取第2數據組合", "正在提取第3數據組合",
-                           "正在提取第4數據組合", "正在提取第5數據組合", "正在提取第6數據組合",
-                           "完成測量"}));
+    using P = LogProgress;
+    EXPECT_EQ(rig.logProgress,
+              (std::vector<std::pair<LogProgress, int>>{{P::Triggered, 1},
+                                                        {P::ChunkRequested, 2},
+                                                        {P::ChunkRequested, 3},
+                                                        {P::ChunkRequested, 4},
+                                                        {P::ChunkRequested, 5},
+                                                        {P::ChunkRequested, 6},
+                                                        {P::Complete, 0}}));
 }
 
 TEST_F(DispatcherTest, WaitKeepsTheLoopRunningHoldsRequestsBackAndReadsAfterTheFullWait)

@@ -30,7 +30,7 @@ struct LinkRig {
     // What was shown, in order.
     std::vector<int> progress;
     QStringList mainStatus; // "panel:text"
-    QStringList logStatus;
+    std::vector<std::pair<LogProgress, int>> logProgress; // stage, chunk asked for
     std::vector<std::pair<int, float>> alarmValues; // threshold index, value
     std::vector<int> writeAcks;                     // acknowledged registers of the write chain
     int readBacksComplete = 0;
