@@ -112,6 +112,9 @@ void Program::createMainForm()
                      [this] { DrawMeasurementView(); });
     QObject::connect(&link_.dispatcher, &ResponseDispatcher::measured, form,
                      &TMainForm::showMeasured);
+    QObject::connect(&link_.dispatcher, &ResponseDispatcher::readBackComplete, form, [form] {
+        form->setStatusText(0, QStringLiteral("狀態：已跟儀器同步"));
+    });
 }
 
 void Program::createAppearanceForms()

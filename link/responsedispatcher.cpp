@@ -17,8 +17,6 @@ Q_LOGGING_CATEGORY(lcDispatcher, "qpa3600.link.dispatcher", QtWarningMsg)
 
 namespace {
 
-const QString kSynchronised = QStringLiteral("狀態：已跟儀器同步");
-
 // Pause per wait step, by the entry of the baud-rate list: fifty steps cover
 // the time a 2532-byte answer takes on the line at that rate.
 constexpr int kPauseMs[] = {120, 52, 36, 26, 13, 9, 6, 4};
@@ -283,7 +281,6 @@ void ResponseDispatcher::onReadAnswer()
         link_.AlarmSettings.AlarmFlags = AnswerBuffer[3];
         emit alarmFlagsRead(link_.AlarmSettings.AlarmFlags);
         ++link_.SyncStep;
-        emit mainStatusChanged(0, kSynchronised);
         emit readBackComplete();
     } else if (reg == Register::Options) {
         link_.OptionByte = AnswerBuffer[3];

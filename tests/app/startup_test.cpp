@@ -15,6 +15,8 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>

@@ -376,15 +376,13 @@ TEST_F(SimulatedInstrumentTest, FaultsAimedAtARegisterSpoilOnlyItsAnswer)
             continue;
         }
         ASSERT_EQ(ack.size(), 5u);
-        EXPECT_TRUE(AnswerChecksumValid(ack.data(), ack.size()));
-        EXPECT_EQ(ack[2], reg);
+        EXPECT_EQ(AnswerChecksumValid(ack.data(), ack.size()), reg != 124);
     }
-    // The corruption waits for the next answer naming 124: a read of it.
-    const std::vector<std::uint8_t> spoiled = exchange(Read(124, 2), 9);
-    ASSERT_EQ(spoiled.size(), 9u);
-    EXPECT_FALSE(AnswerChecksumValid(spoiled.data(), spoiled.size()));
+    // Each aimed fault struck once: the next answers naming them are whole.
     const std::vector<std::uint8_t> whole = exchange(Read(124, 2), 9);
     EXPECT_TRUE(AnswerChecksumValid(whole.data(), whole.size()));
+    const std::vector<std::uint8_t> ack = exchange(WriteBytes(121, value), 5);
+    EXPECT_TRUE(AnswerChecksumValid(ack.data(), ack.size()));
 }
 
 TEST_F(SimulatedInstrumentTest, KeepsTheCalibrationCommandsAndWhenEachRequestArrived)
