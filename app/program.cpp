@@ -100,14 +100,12 @@ void Program::createMainForm()
     });
     QObject::connect(&link_.control, &MeasurementControl::commandStatesChanged, form,
                      &TMainForm::applyCommandStates);
-    QObject::connect(&link_.control, &MeasurementControl::mainStatusChanged, form,
-                     &TMainForm::setStatusText);
+    QObject::connect(&link_.control, &MeasurementControl::runRequest, form,
+                     &TMainForm::showRunRequest);
     QObject::connect(&link_.control, &MeasurementControl::redrawRequested, form,
                      [this] { DrawMeasurementView(); });
     QObject::connect(&link_.dispatcher, &ResponseDispatcher::progressChanged, form,
                      &TMainForm::showProgress);
-    QObject::connect(&link_.dispatcher, &ResponseDispatcher::mainStatusChanged, form,
-                     &TMainForm::setStatusText);
     QObject::connect(&link_.dispatcher, &ResponseDispatcher::measurementStored, form,
                      [this] { DrawMeasurementView(); });
     QObject::connect(&link_.dispatcher, &ResponseDispatcher::measured, form,

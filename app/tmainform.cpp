@@ -215,6 +215,13 @@ void TMainForm::buildStatusBar()
         bar->addWidget(statusPanels_[i], i == 4 ? 1 : 0);
 }
 
+void TMainForm::showRunRequest(RunRequest request)
+{
+    setStatusText(0, request == RunRequest::NextMeasurement
+                         ? QStringLiteral("正在請求儀器數據")
+                         : QStringLiteral("通訊阻塞，重新請求連接"));
+}
+
 void TMainForm::showMeasured(const QDateTime& when)
 {
     // "提取時間" + the date in the system's short format, a blank and the time

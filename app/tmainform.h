@@ -28,6 +28,7 @@ public:
     void setStatusText(int panel, const QString& text);
     // A measurement was taken in at `when`: panels 0 and 4 say so.
     void showMeasured(const QDateTime& when);
+    void showRunRequest(RunRequest request);
     QString statusText(int panel) const;
     // The link's device vanished and is being waited for; it came back.
     void showLinkLost();

@@ -27,6 +27,12 @@ struct CommandStates {
     bool operator==(const CommandStates&) const = default;
 };
 
+// What a run asks of the instrument now.
+enum class RunRequest {
+    NextMeasurement, // continuous sampling asks for the next measurement
+    RequestRepeated, // an awaited answer did not come: the last request went out again
+};
+
 // The measurement run: single test, continuous sampling and stop, with the
 // two timers that drive them. ContinuousReadTimer asks for the next
 // measurement 50 ms after each answer; ReReadTimer repeats the last request
@@ -63,7 +69,7 @@ public:
 
 signals:
     void commandStatesChanged(const CommandStates& states);
-    void mainStatusChanged(int panel, const QString& text);
+    void runRequest(RunRequest request);
     void redrawRequested(); // DrawMeasurementView of the current record
 
 private:

@@ -22,9 +22,10 @@ struct MeasurementRecord;
 // When the port announces input it waits until a whole answer can be expected
 // (paced by the line rate for the long answers), reads everything waiting,
 // checks it and acts on it by its kind: stores and announces a measurement,
-// assembles the instrument log, fills in the alarm settings of a read-back,
-// updates the option captions, and sends the next request of a chain. A short
-// or corrupted answer makes it send the last request again at once.
+// assembles the instrument log, stores the alarm settings of a read-back and
+// the option byte, and sends the next request of a chain. It announces facts
+// (values, stages, registers); the windows word them. A short or corrupted
+// answer makes it send the last request again at once.
 //
 // The wait runs on the event loop, so windows keep painting; meanwhile no
 // further input is taken and actions that would send a request are held back
@@ -68,7 +69,6 @@ signals:
     // How far the wait for an answer has gone: 0 when input is noticed, then
     // step 1-50 of the paced wait, or 100 at once on the USB link.
     void progressChanged(int position);
-    void mainStatusChanged(int panel, const QString& text);
     void measurementStored();   // the record holds a new measurement: draw it
     void measured(const QDateTime& when); // when that measurement was taken in
     void measurementAnswered(); // then the measurement commands go on

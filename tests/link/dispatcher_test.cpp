@@ -84,7 +84,7 @@ TEST_F(DispatcherTest, ContinuousSamplingAsksAgainAfterEachAnswerUntilStopped)
     answerAndWaitStored(measurementAnswer(1.0f));
     EXPECT_TRUE(rig.control.ContinuousReadTimer.isActive());
     EXPECT_EQ(line.waitForSent(8), kMeasurementRequest);
-    EXPECT_TRUE(rig.mainStatus.contains("0:正在請求儀器數據"));
+    EXPECT_EQ(rig.runRequests, std::vector<RunRequest>{RunRequest::NextMeasurement});
     EXPECT_TRUE(rig.control.ReReadTimer.isActive());
 
     // Stop while that request is out: its answer is still shown, then nothing.
@@ -106,7 +106,7 @@ TEST_F(DispatcherTest, LostAnswerIsAskedForAgainAfterTwoSeconds)
     rig.control.SingleTest();
     EXPECT_EQ(line.waitForSent(8), kMeasurementRequest);
     EXPECT_EQ(line.waitForSent(8, 4000), kMeasurementRequest);
-    EXPECT_TRUE(rig.mainStatus.contains("0:通訊阻塞，重新請求連接"));
+    EXPECT_EQ(rig.runRequests, std::vector<RunRequest>{RunRequest::RequestRepeated});
 }
 
 TEST_F(DispatcherTest, RetryRestartsTheReReadCountSoOnlyOneRequestIsOut)

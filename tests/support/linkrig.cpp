@@ -10,11 +10,8 @@ LinkRig::LinkRig(const QString& devicePath, TBaudRate rate, int baudIndex)
 
     QObject::connect(&dispatcher, &ResponseDispatcher::progressChanged,
                      [this](int p) { progress.push_back(p); });
-    auto status = [this](int panel, const QString& text) {
-        mainStatus << QString::number(panel) + QLatin1Char(':') + text;
-    };
-    QObject::connect(&dispatcher, &ResponseDispatcher::mainStatusChanged, status);
-    QObject::connect(&control, &MeasurementControl::mainStatusChanged, status);
+    QObject::connect(&control, &MeasurementControl::runRequest,
+                     [this](RunRequest r) { runRequests.push_back(r); });
     QObject::connect(&dispatcher, &ResponseDispatcher::alarmWriteAcknowledged,
                      [this](int reg) { writeAcks.push_back(reg); });
     QObject::connect(&dispatcher, &ResponseDispatcher::readBackComplete,

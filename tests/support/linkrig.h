@@ -29,12 +29,12 @@ struct LinkRig {
 
     // What was shown, in order.
     std::vector<int> progress;
-    QStringList mainStatus; // "panel:text"
     std::vector<std::pair<LogProgress, int>> logProgress; // stage, chunk asked for
     std::vector<std::pair<int, float>> alarmValues; // threshold index, value
     std::vector<int> writeAcks;                     // acknowledged registers of the write chain
     int readBacksComplete = 0;
     std::vector<std::pair<bool, bool>> optionsRead; // wide band, CSA method
+    std::vector<RunRequest> runRequests;
     int measurementsStored = 0;
     std::vector<QDateTime> measuredAt;
     int logsCompleted = 0;
