@@ -6,6 +6,7 @@
 #include "simulatedinstrument.h"
 #include "testframes.h"
 
+#include <QApplication>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -167,6 +168,9 @@ TEST_F(AlarmFormTest, BadTextsInAnyFieldStoreAndSendNothing)
                             "功率上限值", "功率下限值", "PF上限值",   "PF下限值"};
     const AlarmSettingsT before = r->rig.link.AlarmSettings;
     r->alarm.Label7->setText("狀態：已跟儀器同步");
+    r->alarm.show();
+    r->alarm.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&r->alarm));
     for (std::size_t field = 0; field < 8; ++field) {
         for (const char* text : bad) {
             SCOPED_TRACE(testing::Message() << "Edit" << field + 1 << " " << text);
@@ -177,6 +181,7 @@ TEST_F(AlarmFormTest, BadTextsInAnyFieldStoreAndSendNothing)
             ASSERT_EQ(r->rig.dialogs.messages.size(), 1u);
             EXPECT_TRUE(r->rig.dialogs.messages[0].text.startsWith(QString::fromUtf8(names[field])));
             EXPECT_TRUE(r->rig.dialogs.messages[0].text.contains(text));
+            EXPECT_EQ(QApplication::focusWidget(), r->alarm.Edit[field]) << "focus on the field";
             EXPECT_EQ(r->rig.link.AlarmSettings.threshold(1), before.threshold(1));
             EXPECT_EQ(r->rig.link.AlarmSettings.AlarmFlags, before.AlarmFlags);
             EXPECT_TRUE(buttonsEnabled());
