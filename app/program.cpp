@@ -1,5 +1,6 @@
 #include "program.h"
 
+#include "instrumentforms.h"
 #include "measurementarea.h"
 #include "skinsetting.h"
 #include "tskin.h"
@@ -16,6 +17,7 @@
 #include "trecsetform.h"
 #include "tmainform.h"
 
+#include <QAction>
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
@@ -47,6 +49,7 @@ Program::Program(ProgramOptions options, UserDialogs* dialogs)
     createCommForm();
     createHarmonicForm();
     createRecordForms();
+    createInstrumentForms();
 }
 
 Program::~Program() = default;
@@ -103,18 +106,19 @@ void Program::createMainForm()
     });
     QObject::connect(&link_.control, &MeasurementControl::commandStatesChanged, form,
                      &TMainForm::applyCommandStates);
-    QObject::connect(&link_.control, &MeasurementControl::mainStatusChanged, form,
-                     &TMainForm::setStatusText);
+    QObject::connect(&link_.control, &MeasurementControl::runRequest, form,
+                     &TMainForm::showRunRequest);
     QObject::connect(&link_.control, &MeasurementControl::redrawRequested, form,
                      [this] { DrawMeasurementView(); });
     QObject::connect(&link_.dispatcher, &ResponseDispatcher::progressChanged, form,
                      &TMainForm::showProgress);
-    QObject::connect(&link_.dispatcher, &ResponseDispatcher::mainStatusChanged, form,
-                     &TMainForm::setStatusText);
     QObject::connect(&link_.dispatcher, &ResponseDispatcher::measurementStored, form,
                      [this] { DrawMeasurementView(); });
-    QObject::connect(&link_.dispatcher, &ResponseDispatcher::optionCaptionsChanged, form,
-                     &TMainForm::setOptionCaptions);
+    QObject::connect(&link_.dispatcher, &ResponseDispatcher::measured, form,
+                     &TMainForm::showMeasured);
+    QObject::connect(&link_.dispatcher, &ResponseDispatcher::readBackComplete, form, [form] {
+        form->setStatusText(0, QStringLiteral("狀態：已跟儀器同步"));
+    });
 }
 
 void Program::createAppearanceForms()
@@ -186,4 +190,35 @@ void Program::createRecordForms()
     // Closing the program keeps the samples of a recording in progress.
     QObject::connect(main, &TMainForm::closing, recordForm_.get(),
                      [this] { recordControl_->SaveOnExit(); });
+}
+
+void Program::createInstrumentForms()
+{
+    TMainForm* form = mainForm_.get();
+    instrumentForms_ = std::make_unique<InstrumentForms>(state_.link, link_.Comm1, link_.sender,
+                                                         link_.dispatcher, dialogs_, form);
+    InstrumentForms& instrument = *instrumentForms_;
+    // The band and method items: a read of the instrument marks all four, a
+    // choice its own group.
+    QObject::connect(&link_.dispatcher, &ResponseDispatcher::optionsRead, form,
+                     [form](bool wideBand, bool csaMethod) {
+                         const OptionCaptions c = CaptionsAfterRead(wideBand, csaMethod);
+                         form->setOptionCaptions(c.N31, c.N32, c.IEC2, c.CSA1);
+                     });
+    QObject::connect(&instrument.options, &MeasurementOptions::chosen, form, [form](OptionItem item) {
+        const OptionCaptions c = CaptionsAfterChoice(
+            {form->N31->text(), form->N32->text(), form->IEC2->text(), form->CSA1->text()}, item);
+        form->setOptionCaptions(c.N31, c.N32, c.IEC2, c.CSA1);
+    });
+    auto choose = [&instrument](OptionItem item) { return [&instrument, item] { instrument.options.choose(item); }; };
+    QObject::connect(form, &TMainForm::narrowBandRequested, form, choose(OptionItem::N31));
+    QObject::connect(form, &TMainForm::wideBandRequested, form, choose(OptionItem::N32));
+    QObject::connect(form, &TMainForm::iecMethodRequested, form, choose(OptionItem::IEC2));
+    QObject::connect(form, &TMainForm::csaMethodRequested, form, choose(OptionItem::CSA1));
+    QObject::connect(form, &TMainForm::calibrateRequested, form,
+                     [&instrument] { instrument.CalibrateForm->show(); });
+    QObject::connect(form, &TMainForm::alarmRequested, form,
+                     [&instrument] { instrument.AlarmForm->OpenFromMenu(); });
+    QObject::connect(form, &TMainForm::externalCtRequested, form,
+                     [&instrument] { instrument.External_CT_form->show(); });
 }

@@ -12,6 +12,7 @@
 
 #include <memory>
 
+class InstrumentForms;
 class MeasurementArea;
 class SimulatedInstrument;
 class SnapshotCommands;
@@ -54,6 +55,7 @@ public:
     MeasurementControl& Control() { return link_.control; }
     ConnectionController& Connection() { return *connection_; }
     ResponseDispatcher& Dispatcher() { return link_.dispatcher; }
+    InstrumentForms& Instrument() { return *instrumentForms_; }
     const IniFile& SysSet() const { return sysSet_; }
 
     // DrawMeasurementView of the current record in the current chart colours.
@@ -64,6 +66,7 @@ private:
     void createCommForm();
     void createHarmonicForm();
     void createRecordForms();
+    void createInstrumentForms();
     void createAppearanceForms();
     void startDemo();
 
@@ -88,4 +91,5 @@ private:
     std::unique_ptr<RecordControl> recordControl_;
     std::unique_ptr<TRecordForm> recordForm_;
     std::unique_ptr<TRecSetForm> recSetForm_;
+    std::unique_ptr<InstrumentForms> instrumentForms_;
 };

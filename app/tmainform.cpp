@@ -3,6 +3,8 @@
 #include "toolbaricons.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QLocale>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -211,6 +213,26 @@ void TMainForm::buildStatusBar()
 
     for (int i = 0; i < int(statusPanels_.size()); ++i)
         bar->addWidget(statusPanels_[i], i == 4 ? 1 : 0);
+}
+
+void TMainForm::showRunRequest(RunRequest request)
+{
+    setStatusText(0, request == RunRequest::NextMeasurement
+                         ? QStringLiteral("正在請求儀器數據")
+                         : QStringLiteral("通訊阻塞，重新請求連接"));
+}
+
+void TMainForm::showMeasured(const QDateTime& when)
+{
+    // "提取時間" + the date in the system's short format, a blank and the time
+    // in its long format (without a time zone, which the long time format of
+    // the desktop's locale may add).
+    const QLocale locale = QLocale::system();
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    timeFormat.remove(QLatin1Char('t'));
+    setStatusText(0, QStringLiteral("提取數據成功"));
+    setStatusText(4, QStringLiteral("提取時間") + locale.toString(when.date(), QLocale::ShortFormat) +
+                         QLatin1Char(' ') + locale.toString(when.time(), timeFormat.trimmed()));
 }
 
 void TMainForm::setStatusText(int panel, const QString& text)

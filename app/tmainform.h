@@ -8,6 +8,7 @@
 #include <array>
 
 class QAction;
+class QDateTime;
 class QLabel;
 class QProgressBar;
 class QToolButton;
@@ -25,6 +26,9 @@ public:
     QWidget* Panel1() const { return panel1_; }
 
     void setStatusText(int panel, const QString& text);
+    // A measurement was taken in at `when`: panels 0 and 4 say so.
+    void showMeasured(const QDateTime& when);
+    void showRunRequest(RunRequest request);
     QString statusText(int panel) const;
     // The link's device vanished and is being waited for; it came back.
     void showLinkLost();

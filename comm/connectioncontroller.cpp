@@ -15,8 +15,6 @@
 namespace {
 
 constexpr int kHighestPort = 255;
-constexpr int kKeepAliveAfterTicks = 10;
-constexpr int kReopenAfterTicks = 15;
 
 // A setting read as text; anything that is not a whole number reads as -1,
 // which no list index, port or address takes.
@@ -216,16 +214,12 @@ void ConnectionController::sendKeepAlive()
 
 void ConnectionController::WatchdogTick()
 {
-    ++link_.UsbIdleTicks;
-    ++link_.UsbReopenTicks;
-    if (!link_.UsbLink)
-        return;
-    if (link_.UsbIdleTicks > kKeepAliveAfterTicks) {
-        link_.UsbIdleTicks = 0;
+    const UsbWatchdog::Action action = link_.UsbWatch.tick(link_.UsbLink);
+    if (action == UsbWatchdog::Action::KeepAlive ||
+        action == UsbWatchdog::Action::KeepAliveAndReopen)
         sendKeepAlive();
-    }
-    if (link_.UsbReopenTicks > kReopenAfterTicks) {
-        link_.UsbReopenTicks = 0;
+    if (action == UsbWatchdog::Action::Reopen ||
+        action == UsbWatchdog::Action::KeepAliveAndReopen) {
         comm_.setPortOpen(false);
         if (!ports_.canOpen(link_.CurrentPort)) {
             emit mainStatusChanged(0, QStringLiteral("連接儀器失敗!"));
@@ -239,7 +233,7 @@ void ConnectionController::WatchdogTick()
             return;
         }
         emit mainStatusChanged(0, QStringLiteral("已經連接儀器!"));
-        link_.UsbIdleTicks = 0;
+        link_.UsbWatch.noteKeepAliveSent();
         sendKeepAlive();
     }
 }

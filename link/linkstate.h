@@ -1,5 +1,7 @@
 #pragma once
 
+#include "usbwatchdog.h"
+
 #include <QString>
 
 #include <array>
@@ -42,8 +44,7 @@ struct LinkState {
     std::uint8_t InstrumentAddress = 0;
 
     bool UsbLink = false;
-    std::int32_t UsbIdleTicks = 0;
-    std::int32_t UsbReopenTicks = 0;
+    UsbWatchdog UsbWatch; // UsbIdleTicks and UsbReopenTicks
     std::uint8_t CurrentPort = 0;
     bool OpenedWithFile = false;
     QString UsbDeviceMark;

@@ -78,8 +78,7 @@ void MeasurementControl::startRun(std::uint8_t mode)
         }
         setStates(s);
 
-        link_.UsbIdleTicks = 0;
-        link_.UsbReopenTicks = 0;
+        link_.UsbWatch.noteActivity();
         ReReadTimer.start();
         emit redrawRequested();
     });
@@ -150,7 +149,7 @@ void MeasurementControl::onMeasurementAnswered()
 
 void MeasurementControl::onContinuousReadTick()
 {
-    emit mainStatusChanged(0, QStringLiteral("正在請求儀器數據"));
+    emit runRequest(RunRequest::NextMeasurement);
     sender_.SendReadRequest(link_.InstrumentAddress, Register::Measurement, 2);
     link_.LastRequest.reg = Register::Measurement;
     ContinuousReadTimer.stop();
@@ -159,7 +158,7 @@ void MeasurementControl::onContinuousReadTick()
 
 void MeasurementControl::onReReadTick()
 {
-    emit mainStatusChanged(0, QStringLiteral("通訊阻塞，重新請求連接"));
+    emit runRequest(RunRequest::RequestRepeated);
     // SendReadRequest sends nothing while the port is closed.
     sender_.SendReadRequest(link_.InstrumentAddress, link_.LastRequest.reg,
                             link_.LastRequest.count);

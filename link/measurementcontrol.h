@@ -8,9 +8,8 @@ class ResponseDispatcher;
 class UserDialogs;
 struct LinkState;
 
-// Enabled state of the measurement commands: the tool buttons single test
-// (SeSkinSpeedButton7), continuous (SeSkinSpeedButton8) and stop
-// (SeSkinSpeedButton9), and the menu items that a run locks.
+// Enabled state of the measurement commands: single test, continuous and stop,
+// and the menu items that a run locks.
 struct CommandStates {
     bool singleButton = false;
     bool continuousButton = false;
@@ -26,6 +25,12 @@ struct CommandStates {
     bool CSA1 = true; // method: CSA
 
     bool operator==(const CommandStates&) const = default;
+};
+
+// What a run asks of the instrument now.
+enum class RunRequest {
+    NextMeasurement, // continuous sampling asks for the next measurement
+    RequestRepeated, // an awaited answer did not come: the last request went out again
 };
 
 // The measurement run: single test, continuous sampling and stop, with the
@@ -64,7 +69,7 @@ public:
 
 signals:
     void commandStatesChanged(const CommandStates& states);
-    void mainStatusChanged(int panel, const QString& text);
+    void runRequest(RunRequest request);
     void redrawRequested(); // DrawMeasurementView of the current record
 
 private:

@@ -62,6 +62,13 @@ float DecodeFloat(const std::uint8_t* bytes)
     return std::bit_cast<float>(bits);
 }
 
+void EncodeFloat(float value, std::uint8_t* bytes)
+{
+    const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = std::uint8_t(bits >> (8 * i));
+}
+
 std::uint32_t FloatBits(float value)
 {
     return std::bit_cast<std::uint32_t>(value);

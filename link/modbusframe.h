@@ -32,5 +32,8 @@ void BuildWriteRequest(std::uint8_t* frame, std::uint8_t address, std::uint16_t 
 // The float whose IEEE 754 bit pattern is b0 + b1*2^8 + b2*2^16 + b3*2^24.
 float DecodeFloat(const std::uint8_t* bytes);
 
+// The four bytes of a float, least significant first: the inverse of DecodeFloat.
+void EncodeFloat(float value, std::uint8_t* bytes);
+
 // The bit pattern of a float, as SendWriteValue takes it.
 std::uint32_t FloatBits(float value);

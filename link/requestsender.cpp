@@ -5,6 +5,8 @@
 
 #include <QLoggingCategory>
 
+#include <bit>
+
 Q_LOGGING_CATEGORY(lcFrames, "qpa3600.link.frames", QtWarningMsg)
 
 namespace {
@@ -32,8 +34,8 @@ bool RequestSender::SendWriteValue(std::uint8_t address, std::uint16_t reg, std:
 {
     if (!comm_.PortOpen())
         return false;
-    const std::uint8_t data[4] = {std::uint8_t(value), std::uint8_t(value >> 8),
-                                  std::uint8_t(value >> 16), std::uint8_t(value >> 24)};
+    std::uint8_t data[4];
+    EncodeFloat(std::bit_cast<float>(value), data);
     std::uint8_t frame[kWriteRequestSize];
     BuildWriteRequest(frame, address, reg, data);
     return send(comm_, frame, kWriteRequestSize);

@@ -3,13 +3,11 @@
 #include "linkmessages.h"
 #include "measurementrecord.h"
 #include "modbusframe.h"
-#include "numberformat.h"
 #include "requestsender.h"
 #include "tcomm.h"
 #include "userdialogs.h"
 
 #include <QDateTime>
-#include <QLocale>
 #include <QLoggingCategory>
 
 #include <algorithm>
@@ -19,30 +17,9 @@ Q_LOGGING_CATEGORY(lcDispatcher, "qpa3600.link.dispatcher", QtWarningMsg)
 
 namespace {
 
-const QString kSynchronised = QStringLiteral("狀態：已跟儀器同步");
-
 // Pause per wait step, by the entry of the baud-rate list: fifty steps cover
 // the time a 2532-byte answer takes on the line at that rate.
 constexpr int kPauseMs[] = {120, 52, 36, 26, 13, 9, 6, 4};
-
-// Captions of the alarm window while the thresholds are written one by one,
-// by the register whose write was acknowledged.
-const char* const kSendingCaption[] = {
-    "正在傳送 AL1L﹝", "正在傳送 AL2H﹝", "正在傳送 AL2L﹝", "正在傳送 AL3H﹝",
-    "正在傳送 AL3L﹝", "正在傳送 AL4H﹝", "正在傳送 AL4L﹝",
-};
-
-// "提取時間" + the date in the system's short format, a blank and the time in its
-// long format (without a time zone, which the long time format of the
-// desktop's locale may add).
-QString measurementTimeText(const QDateTime& now)
-{
-    const QLocale locale = QLocale::system();
-    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
-    timeFormat.remove(QLatin1Char('t'));
-    return QStringLiteral("提取時間") + locale.toString(now.date(), QLocale::ShortFormat) +
-           QLatin1Char(' ') + locale.toString(now.time(), timeFormat.trimmed());
-}
 
 bool isLongAnswerRegister(std::uint8_t reg)
 {
@@ -185,11 +162,8 @@ void ResponseDispatcher::finishWait()
     std::memcpy(AnswerBuffer.data(), input.constData(), std::min(length, AnswerBuffer.size()));
     qCDebug(lcDispatcher) << "<-" << length << "bytes" << input.left(16).toHex(' ');
 
-    if (link_.UsbLink) {
-        // Any input is a sign of life for the USB watchdog.
-        link_.UsbIdleTicks = 0;
-        link_.UsbReopenTicks = 0;
-    }
+    if (link_.UsbLink)
+        link_.UsbWatch.noteActivity(); // any input is a sign of life
     // Still waiting while the answer is handled: a modal message shown by a
     // chain must not let the next poll start another wait.
     handleAnswer(length);
@@ -247,21 +221,22 @@ void ResponseDispatcher::retry()
     emit requestRepeated();
 }
 
-void ResponseDispatcher::RequestInChain(std::uint16_t reg, std::uint16_t count)
+bool ResponseDispatcher::RequestInChain(std::uint16_t reg, std::uint16_t count, bool reportFailure)
 {
     // Entered as the last request so that a spoiled answer asks for this
     // register again, not for whatever a measurement run asked last.
     link_.LastRequest = {std::uint8_t(reg), std::uint8_t(count)};
-    if (!sender_.SendReadRequest(link_.InstrumentAddress, reg, count))
+    const bool sent = sender_.SendReadRequest(link_.InstrumentAddress, reg, count);
+    if (!sent && reportFailure)
         dialogs_.message(kSendFailedMessage);
+    return sent;
 }
 
 void ResponseDispatcher::onMeasurement()
 {
     StoreMeasurementAnswer(record_, AnswerBuffer.data());
     emit measurementStored();
-    emit mainStatusChanged(0, QStringLiteral("提取數據成功"));
-    emit mainStatusChanged(4, measurementTimeText(QDateTime::currentDateTime()));
+    emit measured(QDateTime::currentDateTime());
     emit measurementAnswered();
 }
 
@@ -277,11 +252,11 @@ void ResponseDispatcher::onLogChunk()
         sender_.SendReadRequest(link_.InstrumentAddress, Register::Log,
                                 std::uint16_t(link_.LogChunkIndex * 256));
         link_.LastRequest = {std::uint8_t(Register::Log), link_.LogChunkIndex};
-        emit logStatusChanged(QStringLiteral("正在提取第%1數據組合").arg(link_.LogChunkIndex));
+        emit logProgress(LogProgress::ChunkRequested, link_.LogChunkIndex);
     } else {
         link_.InstrumentLog = link_.LogChunkBuffer;
         link_.LogChunkIndex = 0;
-        emit logStatusChanged(QStringLiteral("完成測量"));
+        emit logProgress(LogProgress::Complete, 0);
         emit instrumentLogComplete();
     }
 }
@@ -295,7 +270,7 @@ void ResponseDispatcher::onReadAnswer()
         const int i = reg - (Register::AlarmFirst - 1);
         float& threshold = link_.AlarmSettings.threshold(i);
         threshold = DecodeFloat(&AnswerBuffer[3]);
-        emit alarmValueRead(i, FormatGeneral(RoundToDecimals(threshold, 4)));
+        emit alarmValueRead(i, threshold);
         // The step counter keeps a repeated answer from sending the next
         // request twice.
         if (link_.SyncStep < i) {
@@ -306,19 +281,10 @@ void ResponseDispatcher::onReadAnswer()
         link_.AlarmSettings.AlarmFlags = AnswerBuffer[3];
         emit alarmFlagsRead(link_.AlarmSettings.AlarmFlags);
         ++link_.SyncStep;
-        emit mainStatusChanged(0, kSynchronised);
-        emit alarmStatusChanged(kSynchronised);
         emit readBackComplete();
     } else if (reg == Register::Options) {
         link_.OptionByte = AnswerBuffer[3];
-        const bool wideBand = link_.OptionByte & 1;
-        const bool csaMethod = link_.OptionByte & 2;
-        // The trailing "<" marks the active choice.
-        emit optionCaptionsChanged(
-            wideBand ? QStringLiteral("窄頻 &(Y)") : QStringLiteral("窄頻 &(Y)<"),
-            wideBand ? QStringLiteral("寬頻 &(Z)<") : QStringLiteral("寬頻 &(Z)"),
-            csaMethod ? QStringLiteral("%f： IEC方式 &(Y)") : QStringLiteral("%f： IEC方式 &(Y)<"),
-            csaMethod ? QStringLiteral("%r： CSA方式 &(Z)<") : QStringLiteral("%r： CSA方式 &(Z)"));
+        emit optionsRead(link_.OptionByte & 1, link_.OptionByte & 2);
         if (link_.SyncStep < 4)
             RequestInChain(Register::AlarmFirst, 2);
     }
@@ -332,7 +298,7 @@ void ResponseDispatcher::onWriteAck()
     const int reg = AnswerBuffer[2];
     if (reg >= Register::AlarmFirst && reg < Register::AlarmLast) {
         const int next = reg + 1;
-        emit alarmStatusChanged(QString::fromUtf8(kSendingCaption[reg - Register::AlarmFirst]));
+        emit alarmWriteAcknowledged(reg);
         link_.LastRequest = {std::uint8_t(next), 0, LastRequestT::Kind::WriteValue};
         sender_.SendWriteValue(address, std::uint16_t(next),
                                FloatBits(link_.AlarmSettings.threshold(next - 117)));
@@ -340,15 +306,15 @@ void ResponseDispatcher::onWriteAck()
         const std::uint8_t flags[4] = {link_.AlarmSettings.AlarmFlags, 0, 0, 0};
         link_.LastRequest = {std::uint8_t(Register::AlarmFlags), 0, LastRequestT::Kind::WriteFlags};
         sender_.SendWriteBytes(address, Register::AlarmFlags, flags);
-        emit alarmStatusChanged(QStringLiteral("正在完成傳送 "));
+        emit alarmWriteAcknowledged(reg);
     } else if (reg == Register::AlarmFlags) {
-        emit alarmStatusChanged(QStringLiteral("完成傳送"));
+        emit alarmWriteAcknowledged(reg);
     }
 }
 
 void ResponseDispatcher::onLogStartAck()
 {
-    emit logStatusChanged(QStringLiteral("觸發成功，正在提取數據包"));
+    emit logProgress(LogProgress::Triggered, 1);
     link_.LogChunkIndex = 1;
     link_.LastRequest = {std::uint8_t(Register::Log), 1};
     sender_.SendReadRequest(link_.InstrumentAddress, Register::Log, 256);

@@ -12,6 +12,7 @@
 #include <vector>
 
 class QByteArray;
+class QDateTime;
 class RequestSender;
 class TComm;
 class UserDialogs;
@@ -21,14 +22,22 @@ struct MeasurementRecord;
 // When the port announces input it waits until a whole answer can be expected
 // (paced by the line rate for the long answers), reads everything waiting,
 // checks it and acts on it by its kind: stores and announces a measurement,
-// assembles the instrument log, fills in the alarm settings of a read-back,
-// updates the option captions, and sends the next request of a chain. A short
-// or corrupted answer makes it send the last request again at once.
+// assembles the instrument log, stores the alarm settings of a read-back and
+// the option byte, and sends the next request of a chain. It announces facts
+// (values, stages, registers); the windows word them. A short or corrupted
+// answer makes it send the last request again at once.
 //
 // The wait runs on the event loop, so windows keep painting; meanwhile no
 // further input is taken and actions that would send a request are held back
 // with whenIdle() until the answer has been handled, so that request and
 // answer still strictly alternate.
+// Where a download of the instrument's burst log stands.
+enum class LogProgress {
+    Triggered,      // the instrument took the start: chunk 1 is asked for
+    ChunkRequested, // a chunk came in and the next one (2-6) is asked for
+    Complete,       // all six are in InstrumentLog
+};
+
 class ResponseDispatcher : public QObject {
     Q_OBJECT
 public:
@@ -41,9 +50,10 @@ public:
     bool awaitingAnswer() const { return waiting_; }
 
     // Sends a read of a request chain and enters it as the last request, so
-    // that a spoiled answer asks for it again; a send on a closed port shows
-    // the send-failure message.
-    void RequestInChain(std::uint16_t reg, std::uint16_t count);
+    // that a spoiled answer asks for it again. Returns whether it went out; a
+    // send on a closed port shows the send-failure message unless the caller
+    // reports the failure in its own words.
+    bool RequestInChain(std::uint16_t reg, std::uint16_t count, bool reportFailure = true);
 
     // Runs `action` now, or once the answer being awaited has been handled.
     // Actions held back with the same non-null key run once (a timer's
@@ -56,18 +66,22 @@ public:
     static constexpr int kSettleMs = 20;
 
 signals:
-    void progressChanged(int position); // ProgressBar1 shown at this position
-    void mainStatusChanged(int panel, const QString& text);
+    // How far the wait for an answer has gone: 0 when input is noticed, then
+    // step 1-50 of the paced wait, or 100 at once on the USB link.
+    void progressChanged(int position);
     void measurementStored();   // the record holds a new measurement: draw it
+    void measured(const QDateTime& when); // when that measurement was taken in
     void measurementAnswered(); // then the measurement commands go on
     void requestRepeated();     // a faulty answer made it send the last request again
-    void alarmValueRead(int index, const QString& text); // Edit1-Edit8 of the alarm window
-    void alarmFlagsRead(std::uint8_t flags);             // CheckBox1-CheckBox8
+    void alarmValueRead(int index, float value); // threshold 1-8 as stored in AlarmSettings
+    void alarmFlagsRead(std::uint8_t flags);
     void readBackComplete(); // the flags, the last answer of the read-back chain, are in
-    void alarmStatusChanged(const QString& text);        // the alarm window's Label7
-    void optionCaptionsChanged(const QString& n31, const QString& n32, const QString& iec2,
-                               const QString& csa1);
-    void logStatusChanged(const QString& text); // the logging window's status panel 0
+    // The instrument acknowledged the write of threshold register 118-125
+    // (the next value has gone out) or of the flags in 126 (the chain is done).
+    void alarmWriteAcknowledged(int reg);
+    void optionsRead(bool wideBand, bool csaMethod); // the option byte was read
+    // The log download moved on; `chunk` is the chunk asked for now (0 when complete).
+    void logProgress(LogProgress stage, int chunk);
     void instrumentLogComplete();               // InstrumentLog holds a new log: draw it
 
 private:

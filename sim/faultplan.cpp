@@ -11,13 +11,25 @@ void FaultPlan::inject(Fault fault)
     injected_.push_back(fault);
 }
 
+void FaultPlan::injectFor(std::uint16_t reg, Fault fault)
+{
+    aimed_.emplace_back(reg, fault);
+}
+
 void FaultPlan::setPeriodic(Fault fault, int everyNth)
 {
     periodic_[static_cast<std::size_t>(fault)] = Periodic{std::max(everyNth, 0), 0};
 }
 
-FaultPlan::Fault FaultPlan::nextFault()
+FaultPlan::Fault FaultPlan::nextFault(std::uint16_t reg)
 {
+    const auto aimed = std::find_if(aimed_.begin(), aimed_.end(),
+                                    [reg](const auto& entry) { return entry.first == reg; });
+    if (aimed != aimed_.end()) {
+        const Fault fault = aimed->second;
+        aimed_.erase(aimed);
+        return fault;
+    }
     Fault due = Fault::None;
     for (std::size_t kind = 0; kind < kFaultKinds; ++kind) {
         Periodic& periodic = periodic_[kind];
@@ -36,12 +48,12 @@ FaultPlan::Fault FaultPlan::nextFault()
     return due;
 }
 
-Transmission FaultPlan::shape(const Answer& answer)
+Transmission FaultPlan::shape(const Answer& answer, std::uint16_t reg)
 {
     const std::vector<std::uint8_t>& bytes = answer.bytes;
     const std::size_t half = std::max<std::size_t>(bytes.size() / 2, 1);
     Transmission sent;
-    switch (silent_ ? Fault::Silent : nextFault()) {
+    switch (silent_ ? Fault::Silent : nextFault(reg)) {
     case Fault::None:
         sent.parts.push_back({bytes, answer.delay});
         break;

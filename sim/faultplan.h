@@ -29,6 +29,9 @@ public:
     explicit FaultPlan(std::uint32_t seed);
 
     void inject(Fault fault);
+    // A fault for the next answer to a request naming `reg` (one answer);
+    // it comes before the faults counted by answer.
+    void injectFor(std::uint16_t reg, Fault fault);
     // Every n-th answer from now on gets `fault`; n = 0 switches that fault
     // off. Each kind counts on its own; when two fall on the same answer the
     // one listed first in Fault wins.
@@ -40,11 +43,12 @@ public:
     // A restarted instrument answers again.
     void clearSilence() { silent_ = false; }
 
-    // Counts the answer, picks its fault and returns what is sent.
-    Transmission shape(const Answer& answer);
+    // Counts the answer to a request naming `reg`, picks its fault and
+    // returns what is sent.
+    Transmission shape(const Answer& answer, std::uint16_t reg = 0);
 
 private:
-    Fault nextFault();
+    Fault nextFault(std::uint16_t reg);
 
     struct Periodic {
         int everyNth = 0;
@@ -54,6 +58,7 @@ private:
 
     RandomSource random_;
     std::deque<Fault> injected_;
+    std::deque<std::pair<std::uint16_t, Fault>> aimed_; // by register, in order
     std::array<Periodic, kFaultKinds> periodic_{};
     std::chrono::milliseconds splitPause_{300};
     bool silent_ = false;

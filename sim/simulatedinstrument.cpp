@@ -62,6 +62,7 @@ struct SimulatedInstrument::Impl {
     InstrumentModel model;
     FaultPlan faults;
     std::vector<std::vector<std::uint8_t>> received;
+    std::vector<std::chrono::steady_clock::time_point> arrivals; // of `received`
     std::string devicePath;
 
     // Touched by start/stop on the caller's thread only.
@@ -114,6 +115,7 @@ void SimulatedInstrument::Impl::receive()
         const ssize_t count = ::read(terminal.masterFd(), bytes.data(), bytes.size());
         if (count <= 0)
             return;
+        const auto now = std::chrono::steady_clock::now();
         for (std::vector<std::uint8_t>& frame :
              parser.feed(bytes.data(), static_cast<std::size_t>(count))) {
             if (!addressedToUs(frame))
@@ -121,6 +123,7 @@ void SimulatedInstrument::Impl::receive()
             {
                 std::lock_guard lock(mutex);
                 received.push_back(frame);
+                arrivals.push_back(now);
             }
             requestArrived.notify_all();
             waiting.push_back(std::move(frame));
@@ -143,7 +146,9 @@ void SimulatedInstrument::Impl::startNextAnswer(std::chrono::steady_clock::time_
             const std::optional<Answer> answer = model.answer(request, now);
             if (!answer)
                 continue;
-            transmission = faults.shape(*answer);
+            // Bytes 2-3 of every request name its register.
+            const auto reg = static_cast<std::uint16_t>((request[2] << 8) | request[3]);
+            transmission = faults.shape(*answer, reg);
         }
         int rate = options.baud > 0 ? options.baud : LineRate(terminal.masterFd());
         if (rate <= 0)
@@ -229,6 +234,12 @@ void SimulatedInstrument::injectFault(Fault fault)
     impl_->faults.inject(fault);
 }
 
+void SimulatedInstrument::injectFaultFor(std::uint16_t reg, Fault fault)
+{
+    std::lock_guard lock(impl_->mutex);
+    impl_->faults.injectFor(reg, fault);
+}
+
 void SimulatedInstrument::setPeriodicFault(Fault fault, int everyNth)
 {
     std::lock_guard lock(impl_->mutex);
@@ -253,10 +264,17 @@ std::size_t SimulatedInstrument::requestCount() const
     return impl_->received.size();
 }
 
+std::vector<std::chrono::steady_clock::time_point> SimulatedInstrument::requestArrivalTimes() const
+{
+    std::lock_guard lock(impl_->mutex);
+    return impl_->arrivals;
+}
+
 void SimulatedInstrument::clearReceivedRequests()
 {
     std::lock_guard lock(impl_->mutex);
     impl_->received.clear();
+    impl_->arrivals.clear();
 }
 
 bool SimulatedInstrument::waitForRequests(std::size_t count, int timeoutMs) const
@@ -312,4 +330,10 @@ std::uint8_t SimulatedInstrument::logRangeCode() const
 {
     std::lock_guard lock(impl_->mutex);
     return impl_->model.logRangeCode();
+}
+
+CalibrationState SimulatedInstrument::calibration() const
+{
+    std::lock_guard lock(impl_->mutex);
+    return impl_->model.calibration();
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "instrumentmodel.h"
+
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -43,6 +46,9 @@ public:
 
     // Faults for the next answers, in order (one answer each).
     void injectFault(Fault fault);
+    // A fault for the next answer to a request naming register `reg` (a read
+    // of it, or the acknowledgement of a write to it), one answer.
+    void injectFaultFor(std::uint16_t reg, Fault fault);
     // A fault for every n-th answer from now on (n = 0 switches it off).
     void setPeriodicFault(Fault fault, int everyNth);
     // Pause between the two parts of a Split answer.
@@ -52,6 +58,8 @@ public:
     // instrument, in arrival order, as received.
     std::vector<std::vector<std::uint8_t>> receivedRequests() const;
     std::size_t requestCount() const;
+    // When each of receivedRequests() arrived, in the same order.
+    std::vector<std::chrono::steady_clock::time_point> requestArrivalTimes() const;
     void clearReceivedRequests();
     // Blocks until `count` requests arrived or `timeoutMs` passed.
     bool waitForRequests(std::size_t count, int timeoutMs) const;
@@ -65,6 +73,9 @@ public:
     void setOptionByte(std::uint8_t value);
     float externalCtShift() const;     // register 129, seconds
     std::uint8_t logRangeCode() const; // range code of the last armed burst log
+    // The calibration commands taken: unlocked, both references, the last
+    // temperature command.
+    CalibrationState calibration() const;
 
 private:
     struct Impl;

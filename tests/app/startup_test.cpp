@@ -1,6 +1,7 @@
 // The whole program, started as a user starts it, against the simulated
 // instrument on a pseudo-terminal.
 #include "eventwait.h"
+#include "instrumentforms.h"
 #include "measurementarea.h"
 #include "program.h"
 #include "recordingdialogs.h"
@@ -15,6 +16,8 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
@@ -286,6 +289,45 @@ TEST_F(StartupTest, ClosingOnASerialLinkSendsNothing)
     program->MainForm().close();
     RunEventLoopFor(300);
     EXPECT_EQ(simulator.requestCount(), before);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(StartupTest, InstrumentMenusReachTheInstrument)
+{
+    auto program = start();
+    TMainForm& form = program->MainForm();
+    ASSERT_TRUE(WaitUntil([&] { return form.statusText(0) == "狀態：已跟儀器同步"; }, 10000));
+    EXPECT_EQ(form.N31->text(), "窄頻 &(Y)<"); // marked by the read at connection
+
+    form.N32->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return simulator.optionByte() == 1; }));
+    EXPECT_EQ(form.N31->text(), "窄頻&(Y)");
+    EXPECT_EQ(form.N32->text(), "寬頻&(Z)<");
+    form.CSA1->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return simulator.optionByte() == 3; }));
+    EXPECT_EQ(form.IEC2->text(), "%f： IEC方式 &(Y)");
+    EXPECT_EQ(form.CSA1->text(), "%r:  CSA方式 &(Z)<");
+
+    // The alarm window's read-back reads the option byte again and marks the
+    // menu with the read-back captions.
+    form.N11->trigger();
+    TAlarmForm& alarm = *program->Instrument().AlarmForm;
+    EXPECT_TRUE(alarm.isVisible());
+    ASSERT_TRUE(WaitUntil([&] { return alarm.Label7->text() == "狀態：已跟儀器同步"; }, 10000));
+    EXPECT_EQ(alarm.Edit[0]->text(), "300");
+    EXPECT_EQ(form.N32->text(), "寬頻 &(Z)<");
+    EXPECT_EQ(form.CSA1->text(), "%r： CSA方式 &(Z)<");
+    alarm.close();
+
+    EXPECT_FALSE(form.calibrateItem->isVisible());
+    form.calibrateItem->trigger();
+    EXPECT_TRUE(program->Instrument().CalibrateForm->isVisible());
+    emit form.externalCtRequested();
+    EXPECT_TRUE(program->Instrument().External_CT_form->isVisible());
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "modbusframe.h"
 #include "portenvironment.h"
 #include "scriptedline.h"
+#include "testframes.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -30,13 +31,6 @@ public:
     QHash<int, QString> ids;
     int refreshes = 0;
 };
-
-QByteArray readFrame(std::uint8_t address, std::uint16_t reg, std::uint16_t count)
-{
-    QByteArray f(8, 0);
-    BuildReadRequest(reinterpret_cast<std::uint8_t*>(f.data()), address, reg, count);
-    return f;
-}
 
 const QString kUsbId = QStringLiteral("USB\\VID_0483&PID_5732\\0001");
 
@@ -126,7 +120,7 @@ TEST_F(ConnectionTest, SavedPortConnectsAndStartsTheReadBackWithTheSavedAddress)
     EXPECT_EQ(rig.comm.CommPort(), 11);
     EXPECT_FALSE(rig.link.UsbLink);
     EXPECT_EQ(rig.link.SyncStep, 0);
-    EXPECT_EQ(line.waitForSent(8), readFrame(7, 128, 2));
+    EXPECT_EQ(line.waitForSent(8), ReadRequestFrame(7, 128, 2));
     EXPECT_TRUE(rig.control.states().singleButton && rig.control.states().continuousButton);
     EXPECT_TRUE(rig.control.states().N12 && rig.control.states().N13);
     EXPECT_EQ(status.last(), "已經開啟通訊口");
@@ -160,7 +154,7 @@ TEST_F(ConnectionTest, ClickOnThePortInUseKeepsTheLinkAndItsAnswer)
     writeSettings("[CommPort]\nPort=4\n");
     ports.openable = {4};
     controller.ScanPorts();
-    ASSERT_EQ(line.waitForSent(8), readFrame(2, 128, 2));
+    ASSERT_EQ(line.waitForSent(8), ReadRequestFrame(2, 128, 2));
     line.write(FrameWithCrc("01030403000000")); // the answer is on its way
     ASSERT_TRUE(WaitUntil([&] { return rig.comm.DataCount() > 0; }));
     controller.PortListClicked(0);
@@ -266,13 +260,12 @@ TEST_F(ConnectionTest, WatchdogKeepsASilentUsbLinkAliveAndReopensIt)
     ports.openable = {7};
     ports.ids = {{7, kUsbId}};
     controller.ScanPorts();
-    EXPECT_EQ(line.waitForSent(8), readFrame(3, 128, 2));
-    rig.link.UsbIdleTicks = 0;
-    rig.link.UsbReopenTicks = 0;
+    EXPECT_EQ(line.waitForSent(8), ReadRequestFrame(3, 128, 2));
+    rig.link.UsbWatch.noteActivity();
 
     // 11 silent ticks: keep-alive; 16: close, test, reopen and keep-alive.
-    EXPECT_EQ(line.waitForSent(8, 3000), readFrame(3, 187, 15));
-    EXPECT_EQ(line.waitForSent(8, 3000), readFrame(3, 187, 15));
+    EXPECT_EQ(line.waitForSent(8, 3000), ReadRequestFrame(3, 187, 15));
+    EXPECT_EQ(line.waitForSent(8, 3000), ReadRequestFrame(3, 187, 15));
     EXPECT_EQ(status.last(), "已經連接儀器!");
     EXPECT_TRUE(rig.comm.PortOpen());
 
@@ -291,9 +284,9 @@ TEST_F(ConnectionTest, WatchdogCountsButSendsNothingOnASerialLink)
     ports.openable = {4};
     controller.ScanPorts();
     line.waitForSent(8);
-    const int before = rig.link.UsbReopenTicks;
+    const int before = rig.link.UsbWatch.reopenTicks();
     RunEventLoopFor(1800);
-    EXPECT_GT(rig.link.UsbReopenTicks, before + 10);
+    EXPECT_GT(rig.link.UsbWatch.reopenTicks(), before + 10);
     EXPECT_TRUE(line.takeSent().isEmpty());
 }
 

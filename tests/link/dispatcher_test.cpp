@@ -4,37 +4,17 @@
 #include "linkrig.h"
 #include "modbusframe.h"
 #include "scriptedline.h"
+#include "testframes.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
-
-QByteArray readFrame(std::uint8_t address, std::uint16_t reg, std::uint16_t count)
-{
-    QByteArray f(int(kReadRequestSize), 0);
-    BuildReadRequest(reinterpret_cast<std::uint8_t*>(f.data()), address, reg, count);
-    return f;
-}
-
-QByteArray writeFrame(std::uint16_t reg, const std::uint8_t* data)
-{
-    QByteArray f(int(kWriteRequestSize), 0);
-    BuildWriteRequest(reinterpret_cast<std::uint8_t*>(f.data()), 1, reg, data);
-    return f;
-}
-
-QByteArray writeValueFrame(std::uint16_t reg, float value)
-{
-    const std::uint32_t bits = FloatBits(value);
-    const std::uint8_t data[4] = {std::uint8_t(bits), std::uint8_t(bits >> 8),
-                                  std::uint8_t(bits >> 16), std::uint8_t(bits >> 24)};
-    return writeFrame(reg, data);
-}
 
 QByteArray measurementAnswer(float urms)
 {
@@ -43,15 +23,6 @@ QByteArray measurementAnswer(float urms)
     r.URMS = urms;
     r.UF = 50.0f;
     return FrameWithCrc(QByteArray(reinterpret_cast<const char*>(&r), int(kMeasurementDataSize)));
-}
-
-QByteArray floatAnswer(float value)
-{
-    const std::uint32_t bits = FloatBits(value);
-    QByteArray body = QByteArray::fromHex("010304");
-    for (int i = 0; i < 4; ++i)
-        body.append(char(bits >> (8 * i)));
-    return FrameWithCrc(body);
 }
 
 const QByteArray kMeasurementRequest = QByteArray::fromHex("01030094000285E7");
@@ -92,8 +63,8 @@ TEST_F(DispatcherTest, SingleTestRunsFromRequestToAnswerWithTheCommandStates)
     EXPECT_TRUE(s.singleButton && s.continuousButton && s.stopButton && s.N13 && s.N14);
     EXPECT_FALSE(rig.control.ReReadTimer.isActive());
     EXPECT_FALSE(rig.control.ContinuousReadTimer.isActive());
-    EXPECT_TRUE(rig.mainStatus.contains("0:提取數據成功"));
-    EXPECT_TRUE(rig.mainStatus.last().startsWith("4:提取時間"));
+    ASSERT_EQ(rig.measuredAt.size(), 1u);
+    EXPECT_LE(std::abs(rig.measuredAt[0].secsTo(QDateTime::currentDateTime())), 5);
 
     // The bar starts at 0 and walks the fifty steps of the wait.
     std::vector<int> expected{0};
@@ -113,7 +84,7 @@ TEST_F(DispatcherTest, ContinuousSamplingAsksAgainAfterEachAnswerUntilStopped)
     answerAndWaitStored(measurementAnswer(1.0f));
     EXPECT_TRUE(rig.control.ContinuousReadTimer.isActive());
     EXPECT_EQ(line.waitForSent(8), kMeasurementRequest);
-    EXPECT_TRUE(rig.mainStatus.contains("0:正在請求儀器數據"));
+    EXPECT_EQ(rig.runRequests, std::vector<RunRequest>{RunRequest::NextMeasurement});
     EXPECT_TRUE(rig.control.ReReadTimer.isActive());
 
     // Stop while that request is out: its answer is still shown, then nothing.
@@ -135,7 +106,7 @@ TEST_F(DispatcherTest, LostAnswerIsAskedForAgainAfterTwoSeconds)
     rig.control.SingleTest();
     EXPECT_EQ(line.waitForSent(8), kMeasurementRequest);
     EXPECT_EQ(line.waitForSent(8, 4000), kMeasurementRequest);
-    EXPECT_TRUE(rig.mainStatus.contains("0:通訊阻塞，重新請求連接"));
+    EXPECT_EQ(rig.runRequests, std::vector<RunRequest>{RunRequest::RequestRepeated});
 }
 
 TEST_F(DispatcherTest, RetryRestartsTheReReadCountSoOnlyOneRequestIsOut)
@@ -192,7 +163,7 @@ TEST_F(DispatcherTest, RetryOfALogChunkSendsTheChunkNumberInTheHighByte)
 {
     rig.link.LastRequest = {147, 3};
     line.write(QByteArray::fromHex("A5A5A5"));
-    EXPECT_EQ(line.waitForSent(8), readFrame(1, 147, 768));
+    EXPECT_EQ(line.waitForSent(8), ReadRequestFrame(1, 147, 768));
 }
 
 TEST_F(DispatcherTest, InputThatWasNotReadNowIsNotHandledAgain)
@@ -212,9 +183,9 @@ TEST_F(DispatcherTest, ReadAnswerBelongsToTheLastFrameBuiltInTheRequestBuffer)
     rig.sender.SendReadRequest(1, 120, 2);
     rig.sender.SendWriteValue(1, 129, FloatBits(1.0f)); // value writes leave the buffer alone
     line.waitForSent(8 + 13);
-    line.write(floatAnswer(0.5f));
+    line.write(FloatAnswer(0.5f));
     waitHandled();
-    EXPECT_EQ(rig.alarmFields, QStringList{"3:0.5"});
+    EXPECT_EQ(rig.alarmValues, (std::vector<std::pair<int, float>>{{3, 0.5f}}));
     EXPECT_EQ(rig.link.AlarmSettings.AL2H, 0.5f);
     RunEventLoopFor(150);
     EXPECT_TRUE(line.takeSent().isEmpty());
@@ -226,21 +197,20 @@ TEST_F(DispatcherTest, ReadBackChainAsksForEachNextRegisterOnce)
     rig.sender.SendReadRequest(1, 128, 2);
     line.waitForSent(8);
     line.write(FrameWithCrc("0103040300 0000"));
-    EXPECT_EQ(line.waitForSent(8), readFrame(1, 118, 2));
+    EXPECT_EQ(line.waitForSent(8), ReadRequestFrame(1, 118, 2));
     EXPECT_EQ(rig.link.OptionByte, 3);
-    EXPECT_EQ(rig.optionCaptions, (QStringList{"窄頻 &(Y)", "寬頻 &(Z)<", "%f： IEC方式 &(Y)",
-                                               "%r： CSA方式 &(Z)<"}));
+    EXPECT_EQ(rig.optionsRead, (std::vector<std::pair<bool, bool>>{{true, true}}));
 
     const float values[8] = {300.0f, 0.12345f, 12.5f, 0.0f, 250.25f, 1.0f, 7.77777f, 2.0f};
     for (int i = 0; i < 8; ++i) {
-        line.write(floatAnswer(values[i]));
-        EXPECT_EQ(line.waitForSent(8), readFrame(1, std::uint16_t(119 + i), 2));
+        line.write(FloatAnswer(values[i]));
+        EXPECT_EQ(line.waitForSent(8), ReadRequestFrame(1, std::uint16_t(119 + i), 2));
         if (i == 0) {
             // The same register asked again (its answer repeats): filled
             // again, but the next request is not sent a second time.
             rig.sender.SendReadRequest(1, 118, 2);
             line.waitForSent(8);
-            line.write(floatAnswer(values[0]));
+            line.write(FloatAnswer(values[0]));
             waitHandled();
             EXPECT_TRUE(line.takeSent().isEmpty());
             rig.sender.SendReadRequest(1, 119, 2); // back on the chain's track
@@ -248,14 +218,14 @@ TEST_F(DispatcherTest, ReadBackChainAsksForEachNextRegisterOnce)
         }
     }
     line.write(FrameWithCrc("010304A5000000"));
-    ASSERT_TRUE(WaitUntil([&] { return !rig.alarmStatus.isEmpty(); }));
+    ASSERT_TRUE(WaitUntil([&] { return rig.readBacksComplete == 1; }));
     EXPECT_EQ(rig.alarmFlags, 0xA5);
     EXPECT_EQ(rig.link.SyncStep, 9);
-    EXPECT_EQ(rig.alarmStatus, QStringList{"狀態：已跟儀器同步"});
-    EXPECT_EQ(rig.mainStatus.last(), "0:狀態：已跟儀器同步");
-    EXPECT_EQ(rig.alarmFields,
-              (QStringList{"1:300", "1:300", "2:0.1235", "3:12.5", "4:0", "5:250.25", "6:1",
-                           "7:7.7778", "8:2"}));
+    EXPECT_EQ(rig.readBacksComplete, 1);
+    std::vector<std::pair<int, float>> expected{{1, values[0]}};
+    for (int i = 0; i < 8; ++i)
+        expected.emplace_back(i + 1, values[i]);
+    EXPECT_EQ(rig.alarmValues, expected);
     RunEventLoopFor(150);
     EXPECT_TRUE(line.takeSent().isEmpty());
 }
@@ -270,26 +240,26 @@ TEST_F(DispatcherTest, SpoiledAnswerInTheReadBackChainAsksForThatRegisterAgain)
     };
     rig.link.SyncStep = 0;
     rig.dispatcher.RequestInChain(128, 2);
-    EXPECT_EQ(line.waitForSent(8), readFrame(1, 128, 2));
+    EXPECT_EQ(line.waitForSent(8), ReadRequestFrame(1, 128, 2));
 
     std::vector<std::pair<int, QByteArray>> chain = {{128, FrameWithCrc("01030401000000")}};
     for (int reg = 118; reg <= 125; ++reg)
-        chain.emplace_back(reg, floatAnswer(float(reg)));
+        chain.emplace_back(reg, FloatAnswer(float(reg)));
     chain.emplace_back(126, FrameWithCrc("0103040F000000"));
     for (std::size_t k = 0; k < chain.size(); ++k) {
         const auto& [reg, answer] = chain[k];
         SCOPED_TRACE(reg);
         line.write(spoiled(answer));
-        EXPECT_EQ(line.waitForSent(8), readFrame(1, std::uint16_t(reg), 2));
+        EXPECT_EQ(line.waitForSent(8), ReadRequestFrame(1, std::uint16_t(reg), 2));
         line.write(answer);
         if (k + 1 < chain.size()) {
-            EXPECT_EQ(line.waitForSent(8), readFrame(1, std::uint16_t(chain[k + 1].first), 2));
+            EXPECT_EQ(line.waitForSent(8), ReadRequestFrame(1, std::uint16_t(chain[k + 1].first), 2));
         }
     }
     ASSERT_TRUE(WaitUntil([&] { return rig.alarmFlags == 0x0F; }));
     EXPECT_EQ(rig.link.SyncStep, 9);
     EXPECT_EQ(rig.link.AlarmSettings.AL4L, 125.0f);
-    EXPECT_EQ(rig.mainStatus.last(), "0:狀態：已跟儀器同步");
+    EXPECT_EQ(rig.readBacksComplete, 1);
 }
 
 TEST_F(DispatcherTest, SpoiledAcknowledgementInTheWriteChainWritesThatRegisterAgain)
@@ -304,7 +274,7 @@ TEST_F(DispatcherTest, SpoiledAcknowledgementInTheWriteChainWritesThatRegisterAg
     for (int reg = 118; reg <= 126; ++reg) {
         SCOPED_TRACE(reg);
         const QByteArray awaited =
-            reg == 126 ? writeFrame(126, flags) : writeValueFrame(std::uint16_t(reg), a.threshold(reg - 117));
+            reg == 126 ? WriteBytesFrame(126, flags) : WriteValueFrame(std::uint16_t(reg), a.threshold(reg - 117));
         QByteArray ack = FrameWithCrc(QByteArray::fromHex("0109") + char(reg));
         QByteArray spoiledAck = ack;
         spoiledAck[4] = char(spoiledAck[4] ^ 0x01);
@@ -313,11 +283,11 @@ TEST_F(DispatcherTest, SpoiledAcknowledgementInTheWriteChainWritesThatRegisterAg
         line.write(ack);
         if (reg < 126) {
             EXPECT_EQ(line.waitForSent(13),
-                      reg == 125 ? writeFrame(126, flags)
-                                 : writeValueFrame(std::uint16_t(reg + 1), a.threshold(reg - 116)));
+                      reg == 125 ? WriteBytesFrame(126, flags)
+                                 : WriteValueFrame(std::uint16_t(reg + 1), a.threshold(reg - 116)));
         }
     }
-    ASSERT_TRUE(WaitUntil([&] { return rig.alarmStatus.last() == "完成傳送"; }));
+    ASSERT_TRUE(WaitUntil([&] { return !rig.writeAcks.empty() && rig.writeAcks.back() == 126; }));
 }
 
 TEST_F(DispatcherTest, UsbLinkReadsAStreamingAnswerOnceTheLineIsQuiet)
@@ -344,7 +314,7 @@ TEST_F(DispatcherTest, ReceiveWithThePortClosedReadsNothingAndRetriesQuietly)
     rig.link.SyncStep = 0;
     rig.sender.SendReadRequest(1, 118, 2);
     line.waitForSent(8);
-    line.write(floatAnswer(1.0f));
+    line.write(FloatAnswer(1.0f));
     ASSERT_TRUE(WaitUntil([&] { return rig.comm.DataCount() > 0; }));
     rig.comm.setPortOpen(false);
     rig.dispatcher.Comm1ReceiveData(); // reads nothing: the port is closed
@@ -357,22 +327,20 @@ TEST_F(DispatcherTest, WriteChainSendsEveryThresholdThenTheFlags)
     AlarmSettingsT& a = rig.link.AlarmSettings;
     a = {300.0f, 100.0f, 5.5f, 0.5f, 1000.0f, 10.0f, 0.9f, 0.1f, 0x5A};
     rig.sender.SendWriteValue(1, 118, FloatBits(a.AL1H));
-    EXPECT_EQ(line.waitForSent(13), writeValueFrame(118, 300.0f));
+    EXPECT_EQ(line.waitForSent(13), WriteValueFrame(118, 300.0f));
 
-    const char* captions[] = {"正在傳送 AL1L﹝", "正在傳送 AL2H﹝", "正在傳送 AL2L﹝",
-                              "正在傳送 AL3H﹝", "正在傳送 AL3L﹝", "正在傳送 AL4H﹝",
-                              "正在傳送 AL4L﹝"};
     for (int reg = 118; reg <= 124; ++reg) {
-        line.write(FrameWithCrc(QByteArray::fromHex("0109") + char(reg)));
-        EXPECT_EQ(line.waitForSent(13), writeValueFrame(std::uint16_t(reg + 1), a.threshold(reg - 116)));
-        EXPECT_EQ(rig.alarmStatus.last(), QString::fromUtf8(captions[reg - 118]));
+        line.write(WriteAck(std::uint8_t(reg)));
+        EXPECT_EQ(line.waitForSent(13), WriteValueFrame(std::uint16_t(reg + 1), a.threshold(reg - 116)));
+        EXPECT_EQ(rig.writeAcks.back(), reg);
     }
     line.write(FrameWithCrc("01097D"));
     const std::uint8_t flags[4] = {0x5A, 0, 0, 0};
-    EXPECT_EQ(line.waitForSent(13), writeFrame(126, flags));
-    EXPECT_EQ(rig.alarmStatus.last(), "正在完成傳送 ");
+    EXPECT_EQ(line.waitForSent(13), WriteBytesFrame(126, flags));
+    EXPECT_EQ(rig.writeAcks.back(), 125);
     line.write(FrameWithCrc("01097E"));
-    ASSERT_TRUE(WaitUntil([&] { return rig.alarmStatus.last() == "完成傳送"; }));
+    ASSERT_TRUE(WaitUntil([&] { return rig.writeAcks.back() == 126; }));
+    EXPECT_EQ(rig.writeAcks, (std::vector<int>{118, 119, 120, 121, 122, 123, 124, 125, 126}));
 }
 
 TEST_F(DispatcherTest, LogDownloadAssemblesSixChunks)
@@ -386,7 +354,7 @@ TEST_F(DispatcherTest, LogDownloadAssemblesSixChunks)
     rig.sender.SendReadRequest(1, 147, 0x12);
     line.waitForSent(8);
     line.write(FrameWithCrc("010A92"));
-    EXPECT_EQ(line.waitForSent(8), readFrame(1, 147, 256));
+    EXPECT_EQ(line.waitForSent(8), ReadRequestFrame(1, 147, 256));
     EXPECT_EQ(rig.link.LogChunkIndex, 1);
     EXPECT_EQ(rig.link.LastRequest.count, 1);
 
@@ -397,16 +365,21 @@ TEST_F(DispatcherTest, LogDownloadAssemblesSixChunks)
         whole += data;
         line.write(FrameWithCrc(data));
         if (chunk < 6) {
-            EXPECT_EQ(line.waitForSent(8), readFrame(1, 147, std::uint16_t((chunk + 1) * 256)));
+            EXPECT_EQ(line.waitForSent(8), ReadRequestFrame(1, 147, std::uint16_t((chunk + 1) * 256)));
         }
     }
     ASSERT_TRUE(WaitUntil([&] { return rig.logsCompleted == 1; }));
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(rig.link.InstrumentLog.data()), 10248), whole);
     EXPECT_EQ(rig.link.LogChunkIndex, 0);
-    EXPECT_EQ(rig.logStatus,
-              (QStringList{"觸發成功，正在提取數據包", "正在提取第2數據組合", "正在提取第3數據組合",
-                           "正在提取第4數據組合", "正在提取第5數據組合", "正在提取第6數據組合",
-                           "完成測量"}));
+    using P = LogProgress;
+    EXPECT_EQ(rig.logProgress,
+              (std::vector<std::pair<LogProgress, int>>{{P::Triggered, 1},
+                                                        {P::ChunkRequested, 2},
+                                                        {P::ChunkRequested, 3},
+                                                        {P::ChunkRequested, 4},
+                                                        {P::ChunkRequested, 5},
+                                                        {P::ChunkRequested, 6},
+                                                        {P::Complete, 0}}));
 }
 
 TEST_F(DispatcherTest, WaitKeepsTheLoopRunningHoldsRequestsBackAndReadsAfterTheFullWait)
@@ -463,12 +436,12 @@ TEST_F(DispatcherTest, UsbLinkReadsWithoutPacedWaitAndResetsTheWatchdog)
     rig.link.UsbLink = true;
     rig.link.BaudIndex = 0;
     rig.link.LastRequest = {148, 2};
-    rig.link.UsbIdleTicks = 7;
-    rig.link.UsbReopenTicks = 12;
+    for (int tick = 0; tick < 7; ++tick)
+        rig.link.UsbWatch.tick(false);
     answerAndWaitStored(measurementAnswer(3.0f));
     EXPECT_EQ(rig.progress, (std::vector<int>{0, 100}));
-    EXPECT_EQ(rig.link.UsbIdleTicks, 0);
-    EXPECT_EQ(rig.link.UsbReopenTicks, 0);
+    EXPECT_EQ(rig.link.UsbWatch.idleTicks(), 0);
+    EXPECT_EQ(rig.link.UsbWatch.reopenTicks(), 0);
 }
 
 TEST_F(DispatcherTest, CloseRequestTellsOnlyTheUsbInstrument)
@@ -478,7 +451,7 @@ TEST_F(DispatcherTest, CloseRequestTellsOnlyTheUsbInstrument)
     EXPECT_TRUE(line.takeSent().isEmpty());
     rig.link.UsbLink = true;
     rig.control.SendCloseRequest();
-    EXPECT_EQ(line.waitForSent(8), readFrame(1, 186, 0));
+    EXPECT_EQ(line.waitForSent(8), ReadRequestFrame(1, 186, 0));
 }
 
 } // namespace

@@ -86,6 +86,18 @@ TEST(DecodeFloat, ReadsLittleEndianIeeeSingles)
     EXPECT_TRUE(std::isinf(DecodeFloat(hex("0000807F").data())));
 }
 
+TEST(EncodeFloat, WritesLeastSignificantByteFirstAndRoundTrips)
+{
+    for (const float value : {300.0f, 0.2f, -5.0f, 220.0f, 1.03125f}) {
+        std::uint8_t bytes[4];
+        EncodeFloat(value, bytes);
+        EXPECT_EQ(DecodeFloat(bytes), value);
+    }
+    std::uint8_t bytes[4];
+    EncodeFloat(300.0f, bytes);
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + 4), hex("00009643"));
+}
+
 TEST(ClassifyAnswer, LengthDecidesBeforeTheFunctionByte)
 {
     std::vector<std::uint8_t> measurement(kMeasurementAnswerSize, 0x03);

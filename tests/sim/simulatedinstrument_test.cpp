@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -354,6 +355,62 @@ TEST(SimulatedInstrumentLink, PointsToTheDeviceWhileServing)
 
     instrument.stop();
     EXPECT_FALSE(std::filesystem::is_symlink(link));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SimulatedInstrumentTest, FaultsAimedAtARegisterSpoilOnlyItsAnswer)
+{
+    startWith({});
+    instrument->injectFaultFor(121, Fault::Drop);
+    instrument->injectFaultFor(124, Fault::Corrupt);
+    const std::vector<std::uint8_t> value = Hex("00 00 80 3F");
+    for (std::uint16_t reg = 118; reg <= 125; ++reg) {
+        SCOPED_TRACE(reg);
+        client->send(WriteBytes(reg, value));
+        const std::vector<std::uint8_t> ack = client->receiveUntilQuiet(150);
+        if (reg == 121) {
+            EXPECT_TRUE(ack.empty());
+            continue;
+        }
+        ASSERT_EQ(ack.size(), 5u);
+        EXPECT_EQ(AnswerChecksumValid(ack.data(), ack.size()), reg != 124);
+    }
+    // Each aimed fault struck once: the next answers naming them are whole.
+    const std::vector<std::uint8_t> whole = exchange(Read(124, 2), 9);
+    EXPECT_TRUE(AnswerChecksumValid(whole.data(), whole.size()));
+    const std::vector<std::uint8_t> ack = exchange(WriteBytes(121, value), 5);
+    EXPECT_TRUE(AnswerChecksumValid(ack.data(), ack.size()));
+}
+
+TEST_F(SimulatedInstrumentTest, KeepsTheCalibrationCommandsAndWhenEachRequestArrived)
+{
+    startWith({});
+    const auto before = Clock::now();
+    const auto send = [&](std::uint16_t reg, std::vector<std::uint8_t> data) {
+        client->send(WriteBytes(reg, std::move(data)));
+        client->receiveUntilQuiet(100);
+    };
+    send(154, Hex("00 00 5C 43")); // locked: not taken
+    EXPECT_FALSE(instrument->calibration().voltageReference.has_value());
+    send(185, Hex("B6 00 00 00"));
+    send(154, Hex("00 00 5C 43"));
+    send(158, Hex("CD CC 4C 3E"));
+    send(166, Hex("01 00 00 00"));
+    const CalibrationState state = instrument->calibration();
+    EXPECT_TRUE(state.unlocked);
+    EXPECT_EQ(state.voltageReference, 220.0f);
+    EXPECT_EQ(state.currentReference, 0.2f);
+    EXPECT_EQ(state.lastTemperatureCommand, 1);
+
+    const auto times = instrument->requestArrivalTimes();
+    ASSERT_EQ(times.size(), instrument->receivedRequests().size());
+    ASSERT_EQ(times.size(), 5u);
+    EXPECT_GE(times.front(), before);
+    EXPECT_TRUE(std::is_sorted(times.begin(), times.end()));
+    EXPECT_GE(times[4] - times[0], 4 * 100ms);
 }
 
 } // namespace

@@ -10,24 +10,22 @@ LinkRig::LinkRig(const QString& devicePath, TBaudRate rate, int baudIndex)
 
     QObject::connect(&dispatcher, &ResponseDispatcher::progressChanged,
                      [this](int p) { progress.push_back(p); });
-    auto status = [this](int panel, const QString& text) {
-        mainStatus << QString::number(panel) + QLatin1Char(':') + text;
-    };
-    QObject::connect(&dispatcher, &ResponseDispatcher::mainStatusChanged, status);
-    QObject::connect(&control, &MeasurementControl::mainStatusChanged, status);
-    QObject::connect(&dispatcher, &ResponseDispatcher::alarmStatusChanged,
-                     [this](const QString& t) { alarmStatus << t; });
-    QObject::connect(&dispatcher, &ResponseDispatcher::logStatusChanged,
-                     [this](const QString& t) { logStatus << t; });
+    QObject::connect(&control, &MeasurementControl::runRequest,
+                     [this](RunRequest r) { runRequests.push_back(r); });
+    QObject::connect(&dispatcher, &ResponseDispatcher::alarmWriteAcknowledged,
+                     [this](int reg) { writeAcks.push_back(reg); });
+    QObject::connect(&dispatcher, &ResponseDispatcher::readBackComplete,
+                     [this] { ++readBacksComplete; });
+    QObject::connect(&dispatcher, &ResponseDispatcher::logProgress,
+                     [this](LogProgress stage, int chunk) { logProgress.emplace_back(stage, chunk); });
     QObject::connect(&dispatcher, &ResponseDispatcher::alarmValueRead,
-                     [this](int i, const QString& t) {
-                         alarmFields << QString::number(i) + QLatin1Char(':') + t;
-                     });
-    QObject::connect(&dispatcher, &ResponseDispatcher::optionCaptionsChanged,
-                     [this](const QString& a, const QString& b, const QString& c,
-                            const QString& d) { optionCaptions = {a, b, c, d}; });
+                     [this](int i, float value) { alarmValues.emplace_back(i, value); });
+    QObject::connect(&dispatcher, &ResponseDispatcher::optionsRead,
+                     [this](bool wide, bool csa) { optionsRead.emplace_back(wide, csa); });
     QObject::connect(&dispatcher, &ResponseDispatcher::measurementStored,
                      [this] { ++measurementsStored; });
+    QObject::connect(&dispatcher, &ResponseDispatcher::measured,
+                     [this](const QDateTime& when) { measuredAt.push_back(when); });
     QObject::connect(&dispatcher, &ResponseDispatcher::instrumentLogComplete,
                      [this] { ++logsCompleted; });
     QObject::connect(&dispatcher, &ResponseDispatcher::alarmFlagsRead,

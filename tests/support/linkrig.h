@@ -5,6 +5,7 @@
 #include "measurementrecord.h"
 #include "recordingdialogs.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -28,12 +29,14 @@ struct LinkRig {
 
     // What was shown, in order.
     std::vector<int> progress;
-    QStringList mainStatus; // "panel:text"
-    QStringList alarmStatus;
-    QStringList logStatus;
-    QStringList alarmFields; // "index:text"
-    QStringList optionCaptions;
+    std::vector<std::pair<LogProgress, int>> logProgress; // stage, chunk asked for
+    std::vector<std::pair<int, float>> alarmValues; // threshold index, value
+    std::vector<int> writeAcks;                     // acknowledged registers of the write chain
+    int readBacksComplete = 0;
+    std::vector<std::pair<bool, bool>> optionsRead; // wide band, CSA method
+    std::vector<RunRequest> runRequests;
     int measurementsStored = 0;
+    std::vector<QDateTime> measuredAt;
     int logsCompleted = 0;
     int alarmFlags = -1;
 };
