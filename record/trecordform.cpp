@@ -627,6 +627,6 @@ void TRecordForm::Pic4MouseMove(int x)
 
 void TRecordForm::Pic4DblClick()
 {
-    TrackBar1->setVisible(!TrackBar1->isVisible());
+    TrackBar1->setVisible(TrackBar1->isHidden());
     TrackBar1->raise();
 }
