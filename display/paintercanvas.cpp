@@ -183,11 +183,15 @@ void PainterCanvas::Polyline(std::span<const QPoint> points)
             strokeThin(points[i - 1], points[i]);
         return;
     }
-    QPolygonF path;
-    for (const QPoint& p : points)
-        path << penCentre(p);
+    // Segment by segment, each with round ends that make the round joins:
+    // one path through thousands of long, crossing segments (a zoomed-out
+    // trend chart) costs the rasteriser far more than the segments alone.
+    QList<QLineF> segments;
+    segments.reserve(qsizetype(points.size()) - 1);
+    for (std::size_t i = 1; i < points.size(); ++i)
+        segments.append(QLineF(penCentre(points[i - 1]), penCentre(points[i])));
     usePainterPen(Qt::RoundJoin);
-    painter_.drawPolyline(path);
+    painter_.drawLines(segments.constData(), int(segments.size()));
 }
 
 void PainterCanvas::FillRect(const CanvasRect& r)

@@ -1,5 +1,6 @@
 #include "recordcontrol.h"
 
+#include "recordcsv.h"
 #include "recordfile.h"
 #include "recordstate.h"
 #include "regularfile.h"
@@ -8,6 +9,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QBuffer>
+#include <QImage>
+#include <QSaveFile>
 
 namespace {
 
@@ -52,7 +56,10 @@ QString FailureText(RecordFileFailure failure, const QString& path)
 
 RecordControl::RecordControl(RecordState& record, SharedState& shared, UserDialogs& dialogs,
                              QObject* parent)
-    : QObject(parent), record_(record), shared_(shared), dialogs_(dialogs)
+    : QObject(parent), record_(record), shared_(shared), dialogs_(dialogs),
+      browser_(record, BrowseHooks{[this] { emit redrawRequested(); },
+                                   [this] { ScrollBar1ChangeTimer.start(); },
+                                   [this](int ms) { GridTimer.setInterval(ms); }})
 {
     Timer1.setInterval(record_.SampleStepMs);
     TimerSave.setInterval(record_.SaveIntervalMs);
@@ -98,6 +105,9 @@ void RecordControl::Start()
         dialogs_.message(QStringLiteral("    請建立記錄檔案！    "));
         return;
     }
+    // The grid drifts once a second at zoom 1, whatever period a zoom of an
+    // earlier recording left.
+    GridTimer.setInterval(1000);
     Timer1.start();
     GridTimer.start();
     TimerSave.start();
@@ -109,12 +119,10 @@ void RecordControl::Start()
     s.startButton = false;
     s.stopButton = true;
     setStates(s);
-    record_.ViewMode = 0;
-    record_.RecZoom = 1;
-    record_.RecOffset = 0;
+    browser_.RecordingStarted();
     emit viewModeChanged(0);
     emit modePanelChanged(0);
-    emit recordingViewReset();
+    emit browseControlsChanged();
 }
 
 void RecordControl::Stop()
@@ -194,6 +202,8 @@ bool RecordControl::OpenPath(const QString& path)
     }
     record_.BrowseLast = opened.last;
     record_.BrowseChannelCodes = opened.codes;
+    record_.BrowseFileName = path;
+    browser_.FileOpened();
     emit captionsChanged(record_.BrowseChannelCodes);
     record_.ViewMode = 1;
     emit viewModeChanged(1);
@@ -203,6 +213,7 @@ bool RecordControl::OpenPath(const QString& path)
     s.settingsButton = false;
     s.settingsItem = false;
     setStates(s);
+    emit browseControlsChanged();
     emit redrawRequested();
     return true;
 }
@@ -211,6 +222,80 @@ void RecordControl::SaveOnExit()
 {
     if (TimerSave.isActive())
         save();
+}
+
+void RecordControl::SwitchView()
+{
+    browser_.SwitchView();
+    emit modePanelChanged(record_.ViewMode);
+    emit viewModeChanged(record_.ViewMode);
+    emit browseControlsChanged();
+}
+
+void RecordControl::ExportCsv()
+{
+    const bool recording = record_.ViewMode == 0;
+    const std::int32_t last = recording ? record_.CaptureCount - 1 : record_.BrowseLast;
+    const bool hasData = recording ? last >= 0 : !record_.BrowseFileName.isEmpty() && last >= 0;
+    if (!hasData) {
+        dialogs_.message(QStringLiteral("沒有可匯出的記錄資料。"));
+        return;
+    }
+    QString path;
+    if (!askExportPath(QStringLiteral("CSV (*.csv)"), QStringLiteral(".csv"),
+                       QStringLiteral("RecordFile.csv"), path))
+        return;
+    std::array<std::int32_t, 6> codes{};
+    for (int c = 0; c < 6; ++c)
+        codes[c] = recording ? std::int32_t(record_.SaveBlock.Codes[c])
+                             : record_.BrowseChannelCodes[c];
+    writeExport(path, RecordCsv(recording ? record_.CaptureBuffers : record_.BrowseBuffers, last,
+                                codes));
+}
+
+void RecordControl::ExportPng(const QImage& chart)
+{
+    QString path;
+    if (!askExportPath(QStringLiteral("PNG (*.png)"), QStringLiteral(".png"),
+                       QStringLiteral("RecordChart.png"), path))
+        return;
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        chart.save(&buffer, "PNG");
+    }
+    writeExport(path, bytes);
+}
+
+// Offers the name of the record file of the view in use with `suffix`, and
+// asks before replacing a file as creating a record file does.
+bool RecordControl::askExportPath(const QString& filter, const QString& suffix,
+                                  const QString& fallback, QString& path)
+{
+    const QString recordFile =
+        record_.ViewMode == 0 ? record_.RecordFileName : record_.BrowseFileName;
+    QString offered = fallback;
+    if (!recordFile.isEmpty()) {
+        const QFileInfo info(recordFile);
+        offered = info.dir().filePath(info.completeBaseName() + suffix);
+    }
+    path = dialogs_.saveFileName(QString(), filter, offered);
+    if (path.isEmpty())
+        return false;
+    return !QFileInfo::exists(path)
+           || dialogs_.askYesNo(QStringLiteral("檔案存在"),
+                                QStringLiteral("  檔案已經存在，是否覆蓋？  "));
+}
+
+void RecordControl::writeExport(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return;
+    dialogs_.message(QStringLiteral("無法寫入檔案：%1\n%2")
+                         .arg(QDir::toNativeSeparators(path), file.errorString()),
+                     UserDialogs::Icon::Error);
 }
 
 void RecordControl::Timer1Timer()

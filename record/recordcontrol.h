@@ -1,5 +1,6 @@
 #pragma once
 
+#include "recordbrowser.h"
 #include "recordsettings.h"
 
 #include <QDateTime>
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 
+class QImage;
 class UserDialogs;
 struct RecordFileResult;
 struct RecordState;
@@ -57,6 +59,16 @@ public:
     // The program is closing: a recording in progress saves what it holds.
     void SaveOnExit();
 
+    // "匯出CSV檔案…": every sample of the view in use as a CSV file.
+    void ExportCsv();
+    // "儲存圖表為PNG…": saves `chart`, the picture of chart and ruler.
+    void ExportPng(const QImage& chart);
+
+    // The view switch: recording view and browsing view in turn.
+    void SwitchView();
+    // Zoom, paging, scales, ranges and the read-out of the chart.
+    RecordBrowser& browser() { return browser_; }
+
     // Timer handlers.
     void Timer1Timer();    // one sample
     void TimerSaveTimer(); // bring the record file up to date
@@ -82,11 +94,14 @@ signals:
     void captionsChanged(const std::array<std::int32_t, 6>& codes);
     void modePanelChanged(int viewMode); // status panel 5
     void viewModeChanged(int viewMode);  // the chart switched views
-    void recordingViewReset();           // scroll bar to 0, zoom track bar to 150
+    void browseControlsChanged(); // positions and enabled states of the browsing controls
     void showRequested();                // show the record window
 
 private:
     bool save();
+    bool askExportPath(const QString& filter, const QString& suffix, const QString& fallback,
+                       QString& path);
+    void writeExport(const QString& path, const QByteArray& bytes);
     void setStates(const RecordCommandStates& states);
     void reportFileFailure(const RecordFileResult& result, const QString& path);
 
@@ -94,5 +109,6 @@ private:
     SharedState& shared_;
     UserDialogs& dialogs_;
     RecordCommandStates states_;
+    RecordBrowser browser_;
     std::function<QDateTime()> clock_ = [] { return QDateTime::currentDateTime(); };
 };

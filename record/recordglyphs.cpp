@@ -109,6 +109,21 @@ QIcon RecordGlyphIcon(RecordGlyph glyph)
         Triangle(p, {10, 10}, {22, 10}, {16, 3});
         Triangle(p, {10, 22}, {22, 22}, {16, 29});
         break;
+    case RecordGlyph::ExportCsv:
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(6, 4, 20, 24));
+        p.setPen(QPen(QColor(0, 100, 200), 1.5));
+        for (int row = 0; row < 4; ++row)
+            p.drawLine(QPointF(9, 9 + 5 * row), QPointF(23, 9 + 5 * row));
+        p.drawLine(QPointF(16, 7), QPointF(16, 25));
+        break;
+    case RecordGlyph::ExportPng:
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4, 6, 24, 20));
+        p.setPen(QPen(QColor(0, 128, 0), 2));
+        p.drawPolyline(QPolygonF({QPointF(6, 20), QPointF(12, 13), QPointF(18, 17),
+                                  QPointF(26, 9)}));
+        break;
     }
     return QIcon(pixmap);
 }

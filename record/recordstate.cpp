@@ -15,6 +15,8 @@ namespace {
 
 const QDate kOleEpoch(1899, 12, 30);
 constexpr double kMsPerDay = 86400000.0;
+constexpr double kFirstOleDate = -657434.0; // 0100-01-01
+constexpr double kEndOleDate = 2958466.0;   // 10000-01-01
 
 } // namespace
 
@@ -25,6 +27,10 @@ double OleDateFromLocal(const QDateTime& local)
 
 QDateTime LocalFromOleDate(double date)
 {
+    // Timestamps come from files: anything that is no date between the years
+    // 100 and 9999 gives no date rather than reaching an integer conversion.
+    if (!(date >= kFirstOleDate && date < kEndOleDate))
+        return {};
     const double days = std::floor(date);
     const auto ms = qint64(std::llround((date - days) * kMsPerDay));
     return QDateTime(kOleEpoch.addDays(qint64(days)), QTime(0, 0)).addMSecs(ms);

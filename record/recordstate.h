@@ -52,6 +52,7 @@ struct RecordState {
     // Quantity codes 0-12 of the six channels; any other value samples 0.0.
     std::array<std::int32_t, kRecordChannels> ChannelCodes{2, 2, 2, 2, 2, 2};
     std::array<std::int32_t, kRecordChannels> BrowseChannelCodes{};
+    QString BrowseFileName; // the record file shown in the browsing view, empty before any
     std::array<float, 13> SampleVector{};
 
     std::int32_t SampleStepMs = 3000;

@@ -1,5 +1,7 @@
 #include "trecordform.h"
 
+#include "recordbrowser.h"
+#include "recordchart.h"
 #include "recordcontrol.h"
 #include "recordglyphs.h"
 #include "recordsettings.h"
@@ -13,6 +15,7 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSlider>
@@ -20,6 +23,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include "paintercanvas.h"
 
 namespace {
 
@@ -78,6 +83,20 @@ void SurfaceView::resizeEvent(QResizeEvent* event)
         onResize();
 }
 
+void SurfaceView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (onMouseMove)
+        onMouseMove(event->position().toPoint());
+    QWidget::mouseMoveEvent(event);
+}
+
+void SurfaceView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (onDoubleClick)
+        onDoubleClick();
+    QWidget::mouseDoubleClickEvent(event);
+}
+
 void SurfaceView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -124,16 +143,22 @@ TRecordForm::TRecordForm(RecordControl& control, RecordState& record, SharedStat
                                                 : QStringLiteral("模式：查閱"));
     });
     connect(&control_, &RecordControl::viewModeChanged, this, &TRecordForm::showViewGlyph);
-    connect(&control_, &RecordControl::recordingViewReset, this, [this] {
-        SeSkinScrollBar1->setValue(0);
-        TrackBar1->setValue(150);
-    });
+    connect(&control_, &RecordControl::browseControlsChanged, this,
+            &TRecordForm::syncBrowseControls);
     connect(&control_, &RecordControl::showRequested, this, [this] {
         show();
         raise();
         activateWindow();
     });
     applyCommandStates(control_.states());
+    connectBrowsing();
+    syncBrowseControls();
+    // Laid out now, so that the chart has its size before the window is ever
+    // shown: the sampler draws the chart of a hidden window too.
+    setAttribute(Qt::WA_DontShowOnScreen, true);
+    show();
+    hide();
+    setAttribute(Qt::WA_DontShowOnScreen, false);
 }
 
 void TRecordForm::buildMenus()
@@ -156,7 +181,6 @@ void TRecordForm::buildMenus()
     QMenu* options = bar->addMenu(QStringLiteral("選項 (&O)"));
     settingsItem = item(options, QStringLiteral("設置"), [this] { emit settingsRequested(); });
 
-    // Zoom and paging get their behaviour with the chart's browsing commands.
     QMenu* view = bar->addMenu(QStringLiteral("檢閱 (&V)"));
     zoomInItem = view->addAction(QStringLiteral("向前展開"));
     zoomOutItem = view->addAction(QStringLiteral("向後收縮"));
@@ -166,6 +190,11 @@ void TRecordForm::buildMenus()
     QMenu* operate = bar->addMenu(QStringLiteral("操作 (&R)"));
     startItem = item(operate, QStringLiteral("啟動記錄"), [this] { control_.Start(); });
     stopItem = item(operate, QStringLiteral("停止記錄"), [this] { control_.Stop(); });
+
+    QMenu* exports = bar->addMenu(QStringLiteral("匯出(&E)"));
+    exportCsvItem = item(exports, QStringLiteral("匯出CSV檔案…"), [this] { control_.ExportCsv(); });
+    exportPngItem = item(exports, QStringLiteral("儲存圖表為PNG…"),
+                         [this] { control_.ExportPng(chartImage()); });
 }
 
 void TRecordForm::buildToolBar()
@@ -210,6 +239,14 @@ void TRecordForm::buildToolBar()
                                 QStringLiteral("SeSkinSpeedButton7"));
     SeSkinSpeedButton8 = button(RecordGlyph::ZoomIn, QStringLiteral("向前展開"),
                                 QStringLiteral("SeSkinSpeedButton8"));
+    tools->addSeparator();
+    exportCsvButton = button(RecordGlyph::ExportCsv, QStringLiteral("匯出CSV檔案…"),
+                             QStringLiteral("exportCsvButton"));
+    exportPngButton = button(RecordGlyph::ExportPng, QStringLiteral("儲存圖表為PNG…"),
+                             QStringLiteral("exportPngButton"));
+    connect(exportCsvButton, &QToolButton::clicked, this, [this] { control_.ExportCsv(); });
+    connect(exportPngButton, &QToolButton::clicked, this,
+            [this] { control_.ExportPng(chartImage()); });
 
     connect(SeSkinSpeedButton1, &QToolButton::clicked, this, [this] { control_.OpenFile(); });
     connect(SeSkinSpeedButton12, &QToolButton::clicked, this, [this] { control_.CreateFile(); });
@@ -281,6 +318,8 @@ QWidget* TRecordForm::buildChartGroup()
         placeOverlays();
         DrawRecordChart();
     };
+    Pic4->onMouseMove = [this](QPoint at) { Pic4MouseMove(at.x()); };
+    Pic4->onDoubleClick = [this] { Pic4DblClick(); };
     Pic5 = new SurfaceView(rulerSurface_, panel);
     Pic5->setObjectName(QStringLiteral("Pic5"));
     Pic5->setFixedWidth(kRulerWidth);
@@ -305,7 +344,7 @@ QWidget* TRecordForm::buildChartGroup()
     SeSkinButton19 = new QToolButton(panel);
     SeSkinButton19->setObjectName(QStringLiteral("SeSkinButton19"));
     SeSkinButton19->setIcon(RecordGlyphIcon(RecordGlyph::Range));
-    SeSkinButton19->setToolTip(QStringLiteral("顯示範圍：正值／正值和負值／負值"));
+    SeSkinButton19->setToolTip(RangePanelText(0).trimmed());
     SeSkinButton19->setFixedSize(20, 20);
     iLedArrow1 = new QWidget(panel);
     iLedArrow1->setObjectName(QStringLiteral("iLedArrow1"));
@@ -431,7 +470,7 @@ QString TRecordForm::channelCaption(int channel) const
 void TRecordForm::showEvent(QShowEvent* event)
 {
     // The first showing centres the window on the main window.
-    if (!placed_ && parentWidget()) {
+    if (!placed_ && parentWidget() && !testAttribute(Qt::WA_DontShowOnScreen)) {
         placed_ = true;
         move(parentWidget()->frameGeometry().center() - rect().center());
     }
@@ -454,34 +493,140 @@ void TRecordForm::placeOverlays()
     TrackBar1->setGeometry(29, 4, std::max(0, panel->width() - 81), TrackBar1->height());
 }
 
-// For now the chart shows its background, grid and ruler; the traces, the
-// overflow marks and the panels the chart sets come with the chart renderer.
+QSize TRecordForm::chartSize() const
+{
+    return {std::max(1, Pic4->width()), std::max(1, Pic4->height())};
+}
+
+// Draws on the off-screen surfaces, which the paint boxes then copy; a chart
+// larger than the surfaces shows only their part.
 void TRecordForm::DrawRecordChart()
 {
-    const int w = std::min(Pic4->width(), kSurfaceWidth);
-    const int h = std::min(Pic4->height(), kSurfaceHeight);
+    const QSize size = chartSize();
+    control_.browser().setChartWidth(size.width());
+    RecordChartFacts facts;
     {
-        QPainter p(&chartSurface_);
-        p.fillRect(QRect(0, 0, w, h), QColor::fromRgb(shared_.ChartBackColor));
-        p.setPen(QPen(QColor::fromRgb(shared_.ChartGridColor), 1, Qt::DotLine));
-        for (int b = 0; b <= 10; ++b) {
-            const int y = qRound((h - 32) * (b / 10.0)) + 16;
-            p.drawLine(0, y, w, y);
-        }
-        for (int x = 0; x <= w; x += 20)
-            p.drawLine(x, 16, x, h - 16);
+        QPainter chartPainter(&chartSurface_);
+        QPainter rulerPainter(&rulerSurface_);
+        PainterCanvas chart(chartPainter);
+        PainterCanvas ruler(rulerPainter);
+        const ChartColors colors{QColor::fromRgb(shared_.ChartBackColor),
+                                 QColor::fromRgb(shared_.ChartGridColor)};
+        facts = ::DrawRecordChart(record_, chart, ruler, size.width(), size.height(), colors);
     }
-    {
-        QPainter p(&rulerSurface_);
-        p.fillRect(QRect(0, 0, kRulerWidth, h), Qt::white);
-        p.setPen(QPen(Qt::black, 1));
-        for (int i = 0; i <= 50; ++i) {
-            const int y = qRound((h - 32) * (i / 50.0)) + 16;
-            p.drawLine(i % 5 == 0 ? 3 : 7, y, 13, y);
-        }
-        p.setPen(QPen(Qt::black, 2));
-        p.drawLine(13, 16, 13, h - 16);
+    if (facts.dataDrawn) {
+        statusPanels_[0]->setText(ZoomPanelText(facts));
+        statusPanels_[2]->setText(StartPanelText(facts));
+        statusPanels_[3]->setText(EndPanelText(facts));
+        statusPanels_[4]->setText(LengthPanelText(facts));
+    }
+    for (int c = 0; c < 6; ++c) {
+        if (facts.penTops[c])
+            penImages[c]->move(0, *facts.penTops[c]);
     }
     Pic4->update();
     Pic5->update();
+}
+
+QImage TRecordForm::chartImage() const
+{
+    const QSize size = chartSize();
+    return ComposeRecordChartImage(chartSurface_, rulerSurface_, size.width(), size.height());
+}
+
+void TRecordForm::connectBrowsing()
+{
+    auto both = [this](QAction* item, QToolButton* button, auto command) {
+        connect(item, &QAction::triggered, this, [this, command] { browse(command); });
+        connect(button, &QToolButton::clicked, this, [this, command] { browse(command); });
+    };
+    both(zoomInItem, SeSkinSpeedButton8, [](RecordBrowser& r) { r.ZoomIn(); });
+    both(zoomOutItem, SeSkinSpeedButton7, [](RecordBrowser& r) { r.ZoomOut(); });
+    both(olderItem, SeSkinSpeedButton10, [](RecordBrowser& r) { r.PageOlder(); });
+    both(newerItem, SeSkinSpeedButton9, [](RecordBrowser& r) { r.PageNewer(); });
+    connect(SeSkinSpeedButton11, &QToolButton::clicked, this, [this] {
+        control_.SwitchView();
+        syncBrowseControls();
+    });
+    connect(SeSkinScrollBar1, &QScrollBar::valueChanged, this, [this](int position) {
+        if (!syncing_)
+            browse([position](RecordBrowser& r) { r.ScrollMoved(position); });
+    });
+    connect(TrackBar1, &QSlider::valueChanged, this, [this](int position) {
+        if (!syncing_)
+            browse([position](RecordBrowser& r) { r.TrackMoved(position); });
+    });
+    connect(SeSkinButton19, &QToolButton::clicked, this, [this] {
+        browse([](RecordBrowser& r) { r.CycleRange(); });
+        statusPanels_[6]->setText(RangePanelText(record_.RangeMode));
+        SeSkinButton19->setToolTip(RangePanelText(record_.RangeMode).trimmed());
+    });
+    for (int c = 0; c < 6; ++c) {
+        connect(channelButtons[kChannelButtons[c][0] - 1], &QToolButton::clicked, this,
+                [this, c] { browse([c](RecordBrowser& r) { r.ScaleUp(c); }); });
+        connect(channelButtons[kChannelButtons[c][1] - 1], &QToolButton::clicked, this,
+                [this, c] { browse([c](RecordBrowser& r) { r.ScaleDown(c); }); });
+        connect(channelButtons[kChannelButtons[c][2] - 1], &QToolButton::clicked, this,
+                [this, c] {
+                    browse([c](RecordBrowser& r) { r.ToggleChannel(c); });
+                    const bool visible = record_.ChannelVisible[c];
+                    labels[c]->setEnabled(visible);
+                    labels[6 + c]->setEnabled(visible);
+                    labels[12 + c]->setEnabled(visible);
+                    penImages[c]->setVisible(visible);
+                });
+    }
+}
+
+void TRecordForm::browse(const std::function<void(RecordBrowser&)>& command)
+{
+    control_.browser().setChartWidth(chartSize().width());
+    command(control_.browser());
+    syncBrowseControls();
+}
+
+// The widgets show the browsing state; setting them raises no change
+// handling of their own, which the browsing commands have already run.
+void TRecordForm::syncBrowseControls()
+{
+    const BrowseControls& s = control_.browser().controls();
+    syncing_ = true;
+    SeSkinScrollBar1->setValue(s.scrollPosition);
+    TrackBar1->setValue(s.trackPosition);
+    syncing_ = false;
+    zoomInItem->setEnabled(s.zoomIn);
+    SeSkinSpeedButton8->setEnabled(s.zoomIn);
+    zoomOutItem->setEnabled(s.zoomOut);
+    SeSkinSpeedButton7->setEnabled(s.zoomOut);
+    olderItem->setEnabled(s.older);
+    SeSkinSpeedButton10->setEnabled(s.older);
+    newerItem->setEnabled(s.newer);
+    SeSkinSpeedButton9->setEnabled(s.newer);
+    for (int c = 0; c < 6; ++c) {
+        channelButtons[kChannelButtons[c][0] - 1]->setEnabled(s.scaleUp[c]);
+        channelButtons[kChannelButtons[c][1] - 1]->setEnabled(s.scaleDown[c]);
+    }
+}
+
+// The arrow points at the cursor's column; the read-out shows the sample
+// drawn in it.
+void TRecordForm::Pic4MouseMove(int x)
+{
+    iLedArrow1->move(Pic4->x() - 4 + x, iLedArrow1->y());
+    control_.browser().setChartWidth(chartSize().width());
+    const std::optional<int> idx = control_.browser().ReadoutIndex(x);
+    if (!idx)
+        return;
+    const RecordView view = CurrentView(record_);
+    const double time = view.timestamps[*idx];
+    labels[18]->setText(QStringLiteral("日期：") + RecordDateText(time));
+    labels[19]->setText(QStringLiteral("時間：") + RecordTimeText(time));
+    for (int c = 0; c < 6; ++c)
+        labels[12 + c]->setText(ReadoutValueText(view.channels[c][*idx]));
+}
+
+void TRecordForm::Pic4DblClick()
+{
+    TrackBar1->setVisible(TrackBar1->isHidden());
+    TrackBar1->raise();
 }

@@ -13,6 +13,7 @@ class QLabel;
 class QScrollBar;
 class QSlider;
 class QToolButton;
+class RecordBrowser;
 class RecordControl;
 struct RecordCommandStates;
 struct RecordState;
@@ -24,10 +25,14 @@ public:
     SurfaceView(const QImage& surface, QWidget* parent);
 
     std::function<void()> onResize; // the surface is to be drawn at the new size
+    std::function<void(QPoint)> onMouseMove;
+    std::function<void()> onDoubleClick;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     const QImage& surface_;
@@ -45,6 +50,14 @@ public:
 
     // Redraws the chart and its ruler from the record state.
     void DrawRecordChart();
+    // The picture of chart and ruler as last drawn, (W + 50) x H.
+    QImage chartImage() const;
+    // The chart's size W x H: Pic4's size, at least 1 x 1.
+    QSize chartSize() const;
+
+    // Chart handlers: the cursor over column `x`, a double click.
+    void Pic4MouseMove(int x);
+    void Pic4DblClick();
 
     QString statusText(int panel) const;
     QString channelCaption(int channel) const; // channel 0-5
@@ -62,6 +75,8 @@ public:
     QAction* newerItem = nullptr;    // "段後移"
     QAction* startItem = nullptr;    // "啟動記錄"
     QAction* stopItem = nullptr;     // "停止記錄"
+    QAction* exportCsvItem = nullptr; // "匯出CSV檔案…"
+    QAction* exportPngItem = nullptr; // "儲存圖表為PNG…"
 
     // Tool buttons by their designer names.
     QToolButton* SeSkinSpeedButton1 = nullptr;  // open
@@ -75,6 +90,8 @@ public:
     QToolButton* SeSkinSpeedButton10 = nullptr; // toward older samples
     QToolButton* SeSkinSpeedButton7 = nullptr;  // zoom out
     QToolButton* SeSkinSpeedButton8 = nullptr;  // zoom in
+    QToolButton* exportCsvButton = nullptr;
+    QToolButton* exportPngButton = nullptr;
 
     // The chart area and the parameter panels.
     SurfaceView* Pic4 = nullptr;
@@ -106,6 +123,10 @@ private:
     void applyCommandStates(const RecordCommandStates& states);
     void setCaptions(const std::array<std::int32_t, 6>& codes);
     void showViewGlyph(int viewMode);
+    void connectBrowsing();
+    // Runs a browsing command, then shows what it left on the controls.
+    void browse(const std::function<void(RecordBrowser&)>& command);
+    void syncBrowseControls();
 
     RecordControl& control_;
     RecordState& record_;
@@ -115,4 +136,5 @@ private:
     QImage rulerSurface_;
     std::array<QLabel*, 7> statusPanels_{};
     bool placed_ = false;
+    bool syncing_ = false; // the controls are being set to the browsing state
 };

@@ -153,7 +153,7 @@ TEST_F(RecordWindowsTest, RecordWindowStartsWithItsFrameAndFollowsTheCommandStat
     QStringList menus;
     for (QAction* menu : form->menuBar()->actions())
         menus << menu->text();
-    EXPECT_EQ(menus, (QStringList{"檔案(&F)", "選項 (&O)", "檢閱 (&V)", "操作 (&R)"}));
+    EXPECT_EQ(menus, (QStringList{"檔案(&F)", "選項 (&O)", "檢閱 (&V)", "操作 (&R)", "匯出(&E)"}));
     EXPECT_FALSE(form->printItem->isEnabled());
     const QStringList panels{"採樣步長：3S", "存儲間隔時間：20S", "開始：", "結束：",
                              "記錄長度：",   "模式：記錄",        "顯示範圍：只顯示正值"};

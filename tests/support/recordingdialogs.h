@@ -27,9 +27,10 @@ public:
         filters << filter;
         return openAnswer;
     }
-    QString saveFileName(const QString&, const QString& filter, const QString&) override
+    QString saveFileName(const QString&, const QString& filter, const QString& offered) override
     {
         filters << filter;
+        offeredNames << offered;
         return saveAnswer;
     }
 
@@ -44,6 +45,7 @@ public:
     std::vector<Message> messages;
     QStringList questions;
     QStringList filters;
+    QStringList offeredNames; // the names the save dialogs offered
     bool yesAnswer = true;
     QString openAnswer;
     QString saveAnswer;

@@ -1,0 +1,77 @@
+// Record chart figures: one drawing of a full recording (450000 samples, all
+// channels, both signs) at 1920 x 1080 at zoom 1 and 151, and the CSV export
+// of the full recording. Prints one line per figure.
+#include "chartbox.h"
+#include "paintercanvas.h"
+#include "recordchart.h"
+#include "recordcsv.h"
+#include "recordstate.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+void fillFullRecording(SampleBuffers& capture)
+{
+    for (std::int32_t i = 0; i < kMaxSamples; ++i) {
+        for (int c = 0; c < 6; ++c)
+            capture.channel(c)[i] = float((i * 7 + c * 50) % 1000) - 500.0f;
+        capture.timestamps()[i] = 46366.5 + i / 86400.0;
+    }
+}
+
+void drawing(RecordState& record, int zoom)
+{
+    constexpr int kW = 1920, kH = 1080, kRuns = 201;
+    QImage chartSurface(2400, 1600, QImage::Format_RGB32);
+    QImage rulerSurface(50, 1600, QImage::Format_RGB32);
+    record.RecZoom = zoom;
+    const ChartColors colors{QColor(0, 0, 0), QColor(0, 128, 0)};
+    std::vector<double> ms;
+    for (int run = 0; run < kRuns; ++run) {
+        QElapsedTimer clock;
+        clock.start();
+        {
+            QPainter chartPainter(&chartSurface);
+            QPainter rulerPainter(&rulerSurface);
+            PainterCanvas chart(chartPainter);
+            PainterCanvas ruler(rulerPainter);
+            DrawRecordChart(record, chart, ruler, kW, kH, colors);
+        }
+        ms.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    std::vector<double> sorted = ms;
+    std::sort(sorted.begin(), sorted.end());
+    std::printf("%-44s median %.2f ms, slowest %.2f ms (%d runs)\n",
+                qPrintable(QStringLiteral("DrawRecordChart 1920 x 1080, zoom %1:").arg(zoom)),
+                sorted[sorted.size() / 2], sorted.back(), kRuns);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    auto record = std::make_unique<RecordState>();
+    fillFullRecording(record->CaptureBuffers);
+    record->CaptureCount = kMaxSamples;
+    record->FileReady = true;
+    record->RangeMode = 1;
+    drawing(*record, 1);
+    drawing(*record, 151);
+
+    QElapsedTimer clock;
+    clock.start();
+    const QByteArray csv = RecordCsv(record->CaptureBuffers, kMaxSamples - 1, {0, 1, 2, 6, 7, 8});
+    std::printf("%-44s %.0f ms, %.1f MB\n", "CSV export of 450000 samples:",
+                clock.nsecsElapsed() / 1e6, csv.size() / 1e6);
+    return 0;
+}

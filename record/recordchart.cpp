@@ -1,0 +1,300 @@
+#include "recordchart.h"
+
+#include "canvas.h"
+#include "paintercanvas.h"
+#include "recordstate.h"
+
+#include <QLocale>
+#include <QPainter>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// Far outside any chart, yet far from the ends of an int after the
+// arithmetic of the display ranges.
+constexpr double kRawLimit = 1e8;
+
+const QColor kTeal(0, 128, 128);
+const QColor kGreen(0, 128, 0);
+
+int Near(double x)
+{
+    return int(std::nearbyint(x)); // the default rounding mode: halves to even
+}
+
+// The long time format without its time-zone name.
+QString LongTimeFormat()
+{
+    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    format.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
+    return format.trimmed();
+}
+
+} // namespace
+
+RecordView CurrentView(const RecordState& record)
+{
+    const bool recording = record.ViewMode == 0;
+    const SampleBuffers& data = recording ? record.CaptureBuffers : record.BrowseBuffers;
+    RecordView view{};
+    for (int c = 0; c < 6; ++c)
+        view.channels[c] = data.channel(c);
+    view.timestamps = data.timestamps();
+    view.last = recording ? record.CaptureCount - 1 : record.BrowseLast;
+    view.zoom = std::max(1, recording ? record.RecZoom : record.BrowseZoom);
+    view.offset = recording ? record.RecOffset : record.BrowseOffset;
+    return view;
+}
+
+int DrawnPointCount(int last, int offset, int zoom, int width)
+{
+    const int p = (last - offset) / std::max(1, zoom);
+    return std::min(p, width);
+}
+
+int GridRowY(int height, int b)
+{
+    return Near((height - 32) * (b / 10.0)) + 16;
+}
+
+int RulerTickY(int height, int i)
+{
+    return Near((height - 32) * (i / 50.0)) + 16;
+}
+
+float PixelsPerUnit(int height)
+{
+    return float((height - 32) / 500.0);
+}
+
+int ScaledRaw(float value, float scale, float k)
+{
+    const double raw = double(value) * double(scale) * double(k);
+    if (std::isnan(raw))
+        return 0;
+    return Near(std::clamp(raw, -kRawLimit, kRawLimit));
+}
+
+int RangeY(int raw, int rangeMode, int height)
+{
+    switch (rangeMode) {
+    case 1:
+        return height / 2 - Near(raw / 2.0);
+    case 2:
+        return 16 - raw;
+    default:
+        return (height - 16) - raw;
+    }
+}
+
+double UnitsPerDivision(int rangeMode, float scale)
+{
+    const double full = rangeMode == 1 ? 100000.0 : 50000.0;
+    return std::nearbyint(full / double(scale)) / 1000.0;
+}
+
+QString ShortestDecimalText(double value)
+{
+    return QString::number(value, 'g', 15);
+}
+
+QString TimeDivisionCaption(int zoom)
+{
+    return QStringLiteral("Time/DIV=%1S").arg(20 * zoom);
+}
+
+QString ChannelDivisionCaption(int channel, int rangeMode, float scale)
+{
+    return QStringLiteral("CH%1/DIV=").arg(channel + 1)
+           + ShortestDecimalText(UnitsPerDivision(rangeMode, scale));
+}
+
+QString RulerLabel(int rangeMode, int i)
+{
+    switch (rangeMode) {
+    case 1:
+        return QStringLiteral("%1%").arg(100 - 4 * i);
+    case 2:
+        return QStringLiteral("-%1%").arg(2 * i);
+    default:
+        return QStringLiteral("%1%").arg(100 - 2 * i);
+    }
+}
+
+QString RecordDateText(double oleDate)
+{
+    const QDateTime t = LocalFromOleDate(oleDate);
+    return t.isValid() ? QLocale::system().toString(t.date(), QLocale::ShortFormat) : QString();
+}
+
+QString RecordTimeText(double oleDate)
+{
+    const QDateTime t = LocalFromOleDate(oleDate);
+    return t.isValid() ? QLocale::system().toString(t.time(), LongTimeFormat()) : QString();
+}
+
+QString RecordDateTimeText(double oleDate)
+{
+    const QDateTime t = LocalFromOleDate(oleDate);
+    return t.isValid() ? RecordDateText(oleDate) + QLatin1Char(' ') + RecordTimeText(oleDate)
+                       : QString();
+}
+
+QString ZoomPanelText(const RecordChartFacts& facts)
+{
+    return QStringLiteral("採樣步長：%1S").arg(facts.zoom);
+}
+
+QString StartPanelText(const RecordChartFacts& facts)
+{
+    return QStringLiteral("開始：")
+           + (facts.points > 0 ? RecordDateTimeText(facts.startTime) : QString());
+}
+
+QString EndPanelText(const RecordChartFacts& facts)
+{
+    return QStringLiteral("結束：")
+           + (facts.points > 0 ? RecordDateTimeText(facts.endTime) : QString());
+}
+
+QString LengthPanelText(const RecordChartFacts& facts)
+{
+    return QStringLiteral("長度：%1").arg(std::max(0, facts.points));
+}
+
+RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& ruler, int width,
+                                 int height, const ChartColors& colors)
+{
+    const int W = width;
+    const int H = height;
+    const RecordView view = CurrentView(record);
+    RecordChartFacts facts;
+    facts.zoom = view.zoom;
+
+    chart.SetBrush(CanvasBrush::Solid(colors.ChartBackColor));
+    chart.FillRect({0, 0, W, H});
+    chart.SetFont(ChartFont(Qt::black));
+    chart.SetPen({colors.ChartGridColor, 1, PenStyle::Dot});
+    for (int b = 0; b <= 10; ++b) {
+        const int y = GridRowY(H, b);
+        chart.MoveTo({0, y});
+        chart.LineTo({W, y});
+    }
+    const int shift = record.ViewMode == 0 ? record.GridShift : 0;
+    for (int i = 0; i <= W / 20; ++i) {
+        const int x = 20 * i + shift;
+        chart.MoveTo({x, 16});
+        chart.LineTo({x, H - 16});
+    }
+
+    if (record.FileReady) {
+        facts.dataDrawn = true;
+        const float k = PixelsPerUnit(H);
+        const int P = DrawnPointCount(view.last, view.offset, view.zoom, W);
+        facts.points = std::max(0, P);
+        if (P > 0) {
+            facts.startTime = view.timestamps[view.last - ((P - 1) * view.zoom + view.offset)];
+            facts.endTime = view.timestamps[view.last - view.offset];
+        }
+        record.OverTop.fill(false);
+        record.BelowBottom.fill(false);
+        // Each trace starts at the left edge at the height of its first point.
+        std::vector<QPoint> trace(std::size_t(std::max(0, P)) + 1, QPoint(0, 0));
+        chart.SetPen({chart.State().pen.color, 1, PenStyle::Solid});
+        for (int c = 0; c < 6; ++c) {
+            const float* values = view.channels[c];
+            const float scale = record.ScaleValue[c];
+            for (int x = 0; x < P; ++x) {
+                const int idx = view.last - view.offset - x * view.zoom;
+                const int y = RangeY(ScaledRaw(values[idx], scale, k), record.RangeMode, H);
+                trace[std::size_t(x) + 1] = {x, y};
+                if (y < 0)
+                    record.OverTop[c] = true;
+                if (y > H)
+                    record.BelowBottom[c] = true;
+            }
+            const int y0 = P > 0 ? trace[1].y() : 0;
+            trace[0] = {0, y0};
+            if (record.ChannelVisible[c]) {
+                chart.SetPen({kRecordChannelColors[c], 2, PenStyle::Solid});
+                facts.penTops[c] = y0 - 7;
+                if (P > 0)
+                    chart.Polyline(trace);
+            }
+            const int x0 = W - 72 + 12 * c;
+            if (record.OverTop[c]) {
+                chart.SetPen({chart.State().pen.color, 1, PenStyle::Solid});
+                chart.SetBrush(CanvasBrush::Solid(kRecordChannelColors[c]));
+                const QPoint up[] = {{x0, 5}, {x0 + 10, 5}, {x0 + 5, 0}};
+                chart.Polygon(up);
+            }
+            if (record.BelowBottom[c]) {
+                chart.SetPen({chart.State().pen.color, 1, PenStyle::Solid});
+                chart.SetBrush(CanvasBrush::Solid(kRecordChannelColors[c]));
+                const QPoint down[] = {{x0, H - 6}, {x0 + 10, H - 6}, {x0 + 5, H - 1}};
+                chart.Polygon(down);
+            }
+        }
+    }
+
+    // Captions sit on boxes of the background colour.
+    chart.SetBrush(CanvasBrush::Solid(colors.ChartBackColor));
+    chart.SetTextBackground(TextBackground::Opaque);
+    chart.SetFont(ChartFont(record.ViewMode == 0 ? kTeal : kGreen));
+    chart.TextOut({5, H - 12}, TimeDivisionCaption(view.zoom));
+    for (int c = 0; c < 6; ++c) {
+        chart.SetFont(ChartFont(kRecordChannelColors[c]));
+        chart.TextOut({100 + 85 * c, H - 12},
+                      ChannelDivisionCaption(c, record.RangeMode, record.ScaleValue[c]));
+    }
+
+    ruler.SetBrush(CanvasBrush::Solid(Qt::white));
+    ruler.FillRect({0, 0, kRecordRulerWidth, H});
+    ruler.SetPen({Qt::black, 1, PenStyle::Solid});
+    ruler.SetFont(ChartFont(Qt::black));
+    for (int i = 0; i <= 50; ++i) {
+        const int y = RulerTickY(H, i);
+        if (i % 5 == 0) {
+            ruler.MoveTo({3, y});
+            ruler.LineTo({13, y});
+            ruler.TextOut({20, y - 6}, RulerLabel(record.RangeMode, i));
+        } else {
+            ruler.MoveTo({7, y});
+            ruler.LineTo({13, y});
+        }
+    }
+    ruler.SetPen({Qt::black, 2, PenStyle::Solid});
+    ruler.MoveTo({13, 16});
+    ruler.LineTo({13, H - 16});
+    return facts;
+}
+
+QImage ComposeRecordChartImage(const QImage& chartSurface, const QImage& rulerSurface, int width,
+                               int height)
+{
+    QImage image(width + kRecordRulerWidth, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.drawImage(QPoint(0, 0), chartSurface, QRect(0, 0, width, height));
+    painter.drawImage(QPoint(width, 0), rulerSurface, QRect(0, 0, kRecordRulerWidth, height));
+    return image;
+}
+
+QImage RenderRecordChartImage(RecordState& record, int width, int height,
+                              const ChartColors& colors)
+{
+    QImage chartSurface(width, height, QImage::Format_RGB32);
+    QImage rulerSurface(kRecordRulerWidth, height, QImage::Format_RGB32);
+    {
+        QPainter chartPainter(&chartSurface);
+        QPainter rulerPainter(&rulerSurface);
+        PainterCanvas chart(chartPainter);
+        PainterCanvas ruler(rulerPainter);
+        DrawRecordChart(record, chart, ruler, width, height, colors);
+    }
+    return ComposeRecordChartImage(chartSurface, rulerSurface, width, height);
+}

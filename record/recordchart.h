@@ -1,0 +1,96 @@
+#pragma once
+
+#include "chartbox.h"
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class Canvas;
+struct RecordState;
+
+// The record window's trend chart: six traces, the newest sample in column 0
+// and older samples to the right, one column per Z samples; a dotted grid of
+// 10 rows, a 50-pixel percentage ruler beside the chart, the scale captions
+// along the bottom and a small triangle per channel whose values leave the
+// chart. Everything is computed from the record state and the chart size.
+
+inline const std::array<QColor, 6> kRecordChannelColors{
+    QColor(0, 128, 0), QColor(255, 0, 0),   QColor(0, 0, 255),
+    QColor(128, 0, 0), QColor(255, 255, 0), QColor(255, 0, 255)};
+inline constexpr int kRecordRulerWidth = 50;
+
+// The data of the view in use: the recording view shows the capture buffers
+// up to CaptureCount - 1, the browsing view the opened file up to BrowseLast.
+struct RecordView {
+    const float* channels[6];
+    const double* timestamps;
+    int last; // L, -1 when there is no sample
+    int zoom; // Z
+    int offset; // O
+};
+RecordView CurrentView(const RecordState& record);
+
+// P = (L - O) div Z, at most W: the number of drawn points (0 or less: none).
+int DrawnPointCount(int last, int offset, int zoom, int width);
+
+// Row b (0-10) of the horizontal grid: Near((H - 32) * (b / 10)) + 16.
+int GridRowY(int height, int b);
+// Tick i (0-50) of the ruler: Near((H - 32) * (i / 50)) + 16.
+int RulerTickY(int height, int i);
+// k = (H - 32) / 500 as a 32-bit float: pixels per scaled unit.
+float PixelsPerUnit(int height);
+// Near(value * scale * k) in double. NaN counts as 0; infinities and values
+// beyond any chart saturate far outside it, so no integer overflows.
+int ScaledRaw(float value, float scale, float k);
+// The y of a raw value by the display range (0 positive, 1 both, 2 negative).
+int RangeY(int raw, int rangeMode, int height);
+
+// Units per division of a channel caption: 50 / s to three decimals in the
+// positive and the negative range; 100 / s in the range of both signs, where
+// ±500 scaled units span the whole band. The record report shows the same.
+double UnitsPerDivision(int rangeMode, float scale);
+// A number in its shortest decimal form: 50, 0.5, 0.005.
+QString ShortestDecimalText(double value);
+// "Time/DIV=" 20 Z "S" and "CHc/DIV=" followed by the units per division.
+QString TimeDivisionCaption(int zoom);
+QString ChannelDivisionCaption(int channel, int rangeMode, float scale); // channel 0-5
+// "100%" .. "0%", "100%" .. "-100%" or "-0%" .. "-100%" at tick i (multiple of 5).
+QString RulerLabel(int rangeMode, int i);
+// The system locale's short date, a blank and its long time without a time
+// zone; empty for a timestamp that is no valid date.
+QString RecordDateText(double oleDate);
+QString RecordTimeText(double oleDate);
+QString RecordDateTimeText(double oleDate);
+
+// What a drawing found out, for the status panels and the pen images.
+struct RecordChartFacts {
+    bool dataDrawn = false; // FileReady was set
+    int zoom = 1;
+    int points = 0; // P, 0 when none
+    double startTime = 0; // the oldest drawn sample (points > 0 only)
+    double endTime = 0;   // the newest drawn sample (points > 0 only)
+    std::array<std::optional<int>, 6> penTops; // set for the visible channels
+};
+
+// Status panels 0, 2, 3 and 4 after a drawing with data.
+QString ZoomPanelText(const RecordChartFacts& facts);  // "採樣步長：" Z "S"
+QString StartPanelText(const RecordChartFacts& facts); // "開始：" date-time
+QString EndPanelText(const RecordChartFacts& facts);   // "結束：" date-time
+QString LengthPanelText(const RecordChartFacts& facts); // "長度：" P
+
+// Draws the chart of `width` x `height` pixels on `chart` and its ruler on
+// `ruler`, and sets the overflow flags of `record` for the drawn points.
+RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& ruler, int width,
+                                 int height, const ChartColors& colors);
+
+// The picture of chart and ruler side by side, (W + 50) x H, from the two
+// surfaces the chart was drawn on.
+QImage ComposeRecordChartImage(const QImage& chartSurface, const QImage& rulerSurface, int width,
+                               int height);
+// Draws chart and ruler afresh into a (W + 50) x H picture.
+QImage RenderRecordChartImage(RecordState& record, int width, int height,
+                              const ChartColors& colors);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+class SampleBuffers;
+
+// A recording as comma-separated text (RFC 4180: CRLF line ends, quotes only
+// where a field needs them; UTF-8 without a byte-order mark). One header
+// line naming the channels with their units, then samples 0 .. `last`: the
+// local time as recorded with milliseconds, the seconds since sample 0 with
+// three decimals, and the six values as stored, each the shortest text that
+// reads back to the same float.
+QByteArray RecordCsv(const SampleBuffers& data, std::int32_t last,
+                     const std::array<std::int32_t, 6>& codes);
+
+// "CH1 電壓 (V)", "CH2 功率因數", "CH3" (a code that names no quantity).
+QString CsvChannelHeading(int channel, std::int32_t code);
+// The shortest decimal text that reads back to `value`, "." as the point.
+QString ShortestFloatText(float value);

@@ -1,0 +1,210 @@
+// The record window's browsing controls in the running window: menus by
+// keyboard, the read-out by mouse moves, the channel and range buttons, the
+// track bar and the chart picture the PNG export saves.
+#include "recordchart.h"
+#include "recordcontrol.h"
+#include "recordfixture.h"
+#include "recordingdialogs.h"
+#include "recordstate.h"
+#include "sharedstate.h"
+#include "trecordform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class RecordBrowsingTest : public ::testing::Test {
+protected:
+    RecordBrowsingTest()
+    {
+        shared.ChartBackColor = 0xFF000000;
+        shared.ChartGridColor = 0xFF808080;
+    }
+
+    void recording(int count)
+    {
+        FillTestSamples(record->CaptureBuffers, 0, count);
+        record->CaptureCount = count;
+        record->FileReady = true;
+        form->DrawRecordChart();
+    }
+
+    QLabel* label(int number) const { return form->labels[number - 1]; }
+
+    QTemporaryDir dir;
+    SharedState shared;
+    std::unique_ptr<RecordState> record = std::make_unique<RecordState>();
+    RecordingDialogs dialogs;
+    RecordControl control{*record, shared, dialogs};
+    std::unique_ptr<TRecordForm> form = std::make_unique<TRecordForm>(
+        control, *record, shared, QCoreApplication::applicationDirPath());
+};
+
+TEST_F(RecordBrowsingTest, HiddenWindowDrawsAtItsLaidOutSize)
+{
+    EXPECT_FALSE(form->isVisible());
+    const QSize size = form->chartSize();
+    EXPECT_GT(size.width(), 500);
+    EXPECT_GT(size.height(), 200);
+    recording(10);
+    EXPECT_EQ(form->statusText(4), "長度：9");
+    EXPECT_EQ(form->chartImage().size(), QSize(size.width() + 50, size.height()));
+}
+
+TEST_F(RecordBrowsingTest, ViewMenuByKeyboardZoomsIn)
+{
+    recording(100);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    QTest::keyClick(form.get(), Qt::Key_V, Qt::AltModifier);
+    QMenu* menu = form->zoomInItem->associatedObjects().isEmpty()
+                      ? nullptr
+                      : qobject_cast<QMenu*>(form->zoomInItem->associatedObjects().first());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }));
+    // The menu opens on its first item, "向前展開".
+    QTest::keyClick(menu, Qt::Key_Return);
+    // Zoom 1 already: the command disables itself.
+    EXPECT_FALSE(form->zoomInItem->isEnabled());
+    EXPECT_FALSE(form->SeSkinSpeedButton8->isEnabled());
+    EXPECT_TRUE(form->zoomOutItem->isEnabled());
+}
+
+TEST_F(RecordBrowsingTest, MouseMovesReadOutTheSampleUnderTheCursor)
+{
+    recording(10);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    EXPECT_EQ(label(13)->text(), "Value：");
+    QTest::mouseMove(form->Pic4, QPoint(0, 40));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return label(13)->text() != "Value："; }));
+    EXPECT_EQ(label(13)->text(), ReadoutValueText(TestValue(9, 0)));
+    EXPECT_EQ(label(18)->text(), ReadoutValueText(TestValue(9, 5)));
+    EXPECT_EQ(label(19)->text(), "日期：" + RecordDateText(TestTime(9)));
+    EXPECT_EQ(label(20)->text(), "時間：" + RecordTimeText(TestTime(9)));
+    EXPECT_EQ(form->iLedArrow1->x(), form->Pic4->x() - 4);
+
+    QTest::mouseMove(form->Pic4, QPoint(3, 40));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] { return label(13)->text() == ReadoutValueText(TestValue(6, 0)); }));
+    // Right of the last drawn point nothing changes.
+    QTest::mouseMove(form->Pic4, QPoint(200, 40));
+    QTest::qWait(20);
+    EXPECT_EQ(label(13)->text(), ReadoutValueText(TestValue(6, 0)));
+    EXPECT_EQ(form->iLedArrow1->x(), form->Pic4->x() - 4 + 200);
+    // A drag past the left edge reads nothing out.
+    form->Pic4MouseMove(-3);
+    EXPECT_EQ(label(13)->text(), ReadoutValueText(TestValue(6, 0)));
+}
+
+TEST_F(RecordBrowsingTest, ChannelButtonsScaleAndHide)
+{
+    recording(10);
+    QToolButton* up1 = form->channelButtons[3 - 1];
+    up1->click();
+    up1->click();
+    EXPECT_EQ(record->ScaleValue[0], 2.5f);
+    form->channelButtons[9 - 1]->click(); // channel 3 show/hide
+    EXPECT_FALSE(record->ChannelVisible[2]);
+    EXPECT_FALSE(label(3)->isEnabled());
+    EXPECT_FALSE(label(9)->isEnabled());
+    EXPECT_FALSE(label(15)->isEnabled());
+    EXPECT_FALSE(form->channelButtons[7 - 1]->isEnabled());
+    EXPECT_FALSE(form->channelButtons[8 - 1]->isEnabled());
+    EXPECT_FALSE(form->penImages[2]->isVisibleTo(form.get()));
+    form->channelButtons[9 - 1]->click();
+    EXPECT_TRUE(form->channelButtons[7 - 1]->isEnabled());
+    EXPECT_TRUE(form->penImages[2]->isVisibleTo(form.get()));
+}
+
+TEST_F(RecordBrowsingTest, RangeButtonSetsPanelSixAndItsTooltip)
+{
+    form->SeSkinButton19->click();
+    EXPECT_EQ(form->statusText(6), "顯示範圍：正值和負值  ");
+    EXPECT_EQ(form->SeSkinButton19->toolTip(), "顯示範圍：正值和負值");
+    form->SeSkinButton19->click();
+    form->SeSkinButton19->click();
+    EXPECT_EQ(form->statusText(6), "顯示範圍：正值     ");
+}
+
+TEST_F(RecordBrowsingTest, DoubleClickShowsTheTrackBarWhichZoomsBothViews)
+{
+    recording(100000);
+    EXPECT_FALSE(form->TrackBar1->isVisibleTo(form.get()));
+    form->Pic4DblClick();
+    EXPECT_TRUE(form->TrackBar1->isVisibleTo(form.get()));
+    form->TrackBar1->setValue(141);
+    EXPECT_EQ(record->RecZoom, 10);
+    EXPECT_EQ(control.GridTimer.interval(), 10000);
+    EXPECT_TRUE(control.ScrollBar1ChangeTimer.isActive());
+    form->Pic4DblClick();
+    EXPECT_FALSE(form->TrackBar1->isVisibleTo(form.get()));
+}
+
+TEST_F(RecordBrowsingTest, PagingMovesTheScrollBarAndItsHandlingRequantises)
+{
+    recording(1200);
+    form->olderItem->trigger();
+    EXPECT_EQ(form->SeSkinScrollBar1->value(), 188);
+    EXPECT_EQ(record->RecOffset, 501);
+    form->SeSkinSpeedButton10->click();
+    EXPECT_FALSE(form->olderItem->isEnabled());
+    EXPECT_FALSE(form->SeSkinSpeedButton10->isEnabled());
+    form->SeSkinScrollBar1->setValue(0);
+    EXPECT_EQ(record->RecOffset, 0);
+}
+
+TEST_F(RecordBrowsingTest, ViewSwitchShowsTheModeAndKeepsTheViews)
+{
+    recording(10);
+    form->SeSkinSpeedButton11->click();
+    EXPECT_EQ(record->ViewMode, 1);
+    EXPECT_EQ(form->statusText(5), "模式：查閱");
+    form->SeSkinSpeedButton11->click();
+    EXPECT_EQ(form->statusText(5), "模式：記錄");
+}
+
+TEST_F(RecordBrowsingTest, PngExportSavesTheSurfacesPixelForPixel)
+{
+    recording(300);
+    record->CaptureBuffers.channel(1)[299] = 10000; // an overflow mark too
+    form->DrawRecordChart();
+    dialogs.saveAnswer = dir.filePath("chart.png");
+    form->exportPngItem->trigger();
+    const QImage saved = QImage(dialogs.saveAnswer).convertToFormat(QImage::Format_RGB32);
+    const QSize size = form->chartSize();
+    EXPECT_EQ(saved, form->chartImage());
+    EXPECT_EQ(saved, RenderRecordChartImage(*record, size.width(), size.height(),
+                                            {QColor(0, 0, 0), QColor(128, 128, 128)}));
+    EXPECT_TRUE(record->OverTop[1]);
+}
+
+TEST_F(RecordBrowsingTest, StartingARecordingResetsTheGridPeriod)
+{
+    recording(100000);
+    form->TrackBar1->setValue(141);
+    ASSERT_EQ(control.GridTimer.interval(), 10000);
+    shared.link.SessionMode = 2;
+    control.Start();
+    EXPECT_EQ(control.GridTimer.interval(), 1000);
+    EXPECT_EQ(record->RecZoom, 1);
+    EXPECT_EQ(form->TrackBar1->value(), 150);
+    EXPECT_EQ(form->SeSkinScrollBar1->value(), 0);
+    control.Stop();
+}
+
+} // namespace
