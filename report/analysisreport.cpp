@@ -125,7 +125,7 @@ void PreviewHarmonicChart(Canvas& canvas, const std::array<float, kHarmonicOrder
     }
 }
 
-void PreviewTableTexts(Canvas& canvas, const MeasurementRecord& r)
+void PreviewTableTexts(Canvas& canvas, const MeasurementRecord& r, int W)
 {
     SetFontSizeAndColor(canvas, 6, kReportGray);
     for (int x : {112, 312, 512})
@@ -144,15 +144,21 @@ void PreviewTableTexts(Canvas& canvas, const MeasurementRecord& r)
     };
     constexpr Group groups[] = {{60, 86, 128, 171, 213}, {263, 290, 328, 371, 413},
                                 {463, 490, 530, 571, 615}};
+    const int c = PreviewTableColumn(W);
     for (int g = 0; g < 3; ++g) {
+        // Each cell ends at its column's right line; the last at the frame.
+        const int base = 80 + 30 * g + 4 * c * g;
+        const int last = g == 2 ? W - 48 : base + 4 * c;
         for (int row = 0; row <= 16; ++row) {
             const int k = row + 17 * g;
             const int y = 596 + 17 * row;
-            canvas.TextOut({groups[g].order, y}, QString::number(k));
-            canvas.TextOut({groups[g].uAbs, y}, FormatHarmonicAbs(r.UHarmonic[k]));
-            canvas.TextOut({groups[g].uRel, y}, FormatHarmonicRel(r.UHarmonic[k], r.UHarmonic[1]));
-            canvas.TextOut({groups[g].iAbs, y}, FormatHarmonicAbs(r.IHarmonic[k]));
-            canvas.TextOut({groups[g].iRel, y}, FormatHarmonicRel(r.IHarmonic[k], r.IHarmonic[1]));
+            canvas.TextOutClipped({groups[g].order, y}, QString::number(k), base);
+            canvas.TextOutClipped({groups[g].uAbs, y}, FormatHarmonicAbs(r.UHarmonic[k]), base + c);
+            canvas.TextOutClipped({groups[g].uRel, y},
+                                  FormatHarmonicRel(r.UHarmonic[k], r.UHarmonic[1]), base + 2 * c);
+            canvas.TextOutClipped({groups[g].iAbs, y}, FormatHarmonicAbs(r.IHarmonic[k]), base + 3 * c);
+            canvas.TextOutClipped({groups[g].iRel, y},
+                                  FormatHarmonicRel(r.IHarmonic[k], r.IHarmonic[1]), last);
         }
     }
 }
@@ -235,6 +241,11 @@ void PrintTableTexts(Canvas& canvas, const MeasurementRecord& r, const PrintTabl
 {
     const int c = t.column;
     const auto column = [&](int j, int offset) { return t.left + c * j + offset; };
+    // A cell ends at its column's right line, the last column at the frame.
+    const auto cell = [&](int j, int offset, int y, const QString& text) {
+        const int right = j == 14 ? t.right : t.left + c * (j + 1);
+        canvas.TextOutClipped({column(j, offset), y}, text, right);
+    };
     const int lift = TruncToInt(0.2 * t.row);
 
     // Table text is transparent: a face whose line is taller than the row's
@@ -260,13 +271,11 @@ void PrintTableTexts(Canvas& canvas, const MeasurementRecord& r, const PrintTabl
         for (int row = 0; row <= 16; ++row) {
             const int k = row + 17 * g;
             const int y = t.top + lift + 2 * t.row + row * t.row;
-            canvas.TextOut({column(j0, orderOffset), y}, QString::number(k));
-            canvas.TextOut({column(j0 + 1, cellOffset), y}, FormatHarmonicAbs(r.UHarmonic[k]));
-            canvas.TextOut({column(j0 + 2, cellOffset), y},
-                           FormatHarmonicRel(r.UHarmonic[k], r.UHarmonic[1]));
-            canvas.TextOut({column(j0 + 3, cellOffset), y}, FormatHarmonicAbs(r.IHarmonic[k]));
-            canvas.TextOut({column(j0 + 4, cellOffset), y},
-                           FormatHarmonicRel(r.IHarmonic[k], r.IHarmonic[1]));
+            cell(j0, orderOffset, y, QString::number(k));
+            cell(j0 + 1, cellOffset, y, FormatHarmonicAbs(r.UHarmonic[k]));
+            cell(j0 + 2, cellOffset, y, FormatHarmonicRel(r.UHarmonic[k], r.UHarmonic[1]));
+            cell(j0 + 3, cellOffset, y, FormatHarmonicAbs(r.IHarmonic[k]));
+            cell(j0 + 4, cellOffset, y, FormatHarmonicRel(r.IHarmonic[k], r.IHarmonic[1]));
         }
     }
     canvas.SetTextBackground(TextBackground::Opaque);
@@ -289,7 +298,7 @@ void DrawAnalysisPreviewBody(Canvas& canvas, const MeasurementRecord& r, int W)
     SetFontSizeAndColor(canvas, 10, kReportGray);
     const auto values = ReportValueTexts(r, ReportTarget::Preview);
     for (int n = 0; n < kReportValueRows; ++n)
-        canvas.TextOut({420, 90 + 32 * n}, PreviewLabels()[n] + values[n]);
+        canvas.TextOutClipped({420, 90 + 32 * n}, PreviewLabels()[n] + values[n], W - 50);
 
     PreviewTableLines(canvas, W);
 
@@ -308,7 +317,7 @@ void DrawAnalysisPreviewBody(Canvas& canvas, const MeasurementRecord& r, int W)
 
     PreviewHarmonicChart(canvas, r.UHarmonic, 361);
     PreviewHarmonicChart(canvas, r.IHarmonic, 518);
-    PreviewTableTexts(canvas, r);
+    PreviewTableTexts(canvas, r, W);
     SetPenStyleWidth(canvas, PenStyle::Solid, canvas.State().pen.width);
 }
 
@@ -357,7 +366,7 @@ void DrawAnalysisPrintBody(Canvas& canvas, const MeasurementRecord& r, const Pag
     const int valueTop = TruncToInt(0.085 * f.PH);
     const int valueStep = TruncToInt(0.033 * f.PH);
     for (int n = 0; n < kReportValueRows; ++n)
-        canvas.TextOut({valueX, valueTop + n * valueStep}, PrintLabels()[n] + values[n]);
+        canvas.TextOutClipped({valueX, valueTop + n * valueStep}, PrintLabels()[n] + values[n], f.R);
 
     SetFontSizeAndColor(canvas, landscape ? 6 : 10, kReportGray);
     const PrintTableGeometry table = PrintTable(f);

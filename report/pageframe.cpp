@@ -64,17 +64,21 @@ void DrawPreviewHeader(Canvas& canvas, int W, int H, ReportKind kind)
 
 void DrawPreviewInfoLines(Canvas& canvas, int W, int H, ReportKind kind, const ReportInfo& info)
 {
-    (void)W;
     const QString instrument = kind == ReportKind::Analysis
                                    ? QStringLiteral("測量儀器：") + kInstrument
                                    : QStringLiteral("測量儀器") + kInstrument;
-    canvas.TextOut({50, H - 90}, QStringLiteral("項目：") + info.ProjectName);
-    canvas.TextOut({250, H - 90}, QStringLiteral("測量企業：") + info.company);
-    canvas.TextOut({520, H - 90}, QStringLiteral("操作員：") + info.conner);
-    canvas.TextOut({520, H - 70},
-                   QStringLiteral("環境溫度：") + info.temperature + TemperatureSuffix(info.units));
-    canvas.TextOut({50, H - 70}, QStringLiteral("測量日期：") + info.date);
-    canvas.TextOut({250, H - 70}, instrument);
+    // Each item ends where the next one of its row starts, the last at the
+    // frame's right edge, so long texts never overlap.
+    const int right = W - 50;
+    canvas.TextOutClipped({50, H - 90}, QStringLiteral("項目：") + info.ProjectName, 250);
+    canvas.TextOutClipped({250, H - 90}, QStringLiteral("測量企業：") + info.company, 520);
+    canvas.TextOutClipped({520, H - 90}, QStringLiteral("操作員：") + info.conner, right);
+    canvas.TextOutClipped({520, H - 70},
+                          QStringLiteral("環境溫度：") + info.temperature
+                              + TemperatureSuffix(info.units),
+                          right);
+    canvas.TextOutClipped({50, H - 70}, QStringLiteral("測量日期：") + info.date, 250);
+    canvas.TextOutClipped({250, H - 70}, instrument, 520);
 }
 
 void DrawPrintHeader(Canvas& canvas, const PageFrame& f, ReportKind kind, bool landscape)
@@ -112,11 +116,13 @@ void DrawPrintFooter(Canvas& canvas, const PageFrame& f, ReportKind kind, const 
     const int x3 = f.L + TruncToInt(0.74 * f.FW);
     const QString dateLabel =
         kind == ReportKind::Analysis ? QStringLiteral("日期：") : QStringLiteral("測量日期：");
-    canvas.TextOut({f.L, row1}, QStringLiteral("項目：") + info.ProjectName);
-    canvas.TextOut({x2, row1}, QStringLiteral("測量企業：") + info.company);
-    canvas.TextOut({x3, row1}, QStringLiteral("操作員：") + info.conner);
-    canvas.TextOut({f.L, row2}, dateLabel + info.date);
-    canvas.TextOut({x2, row2}, QStringLiteral("測量儀器：") + kInstrument);
-    canvas.TextOut({x3, row2},
-                   QStringLiteral("環境溫度：") + info.temperature + TemperatureSuffix(info.units));
+    canvas.TextOutClipped({f.L, row1}, QStringLiteral("項目：") + info.ProjectName, x2);
+    canvas.TextOutClipped({x2, row1}, QStringLiteral("測量企業：") + info.company, x3);
+    canvas.TextOutClipped({x3, row1}, QStringLiteral("操作員：") + info.conner, f.R);
+    canvas.TextOutClipped({f.L, row2}, dateLabel + info.date, x2);
+    canvas.TextOutClipped({x2, row2}, QStringLiteral("測量儀器：") + kInstrument, x3);
+    canvas.TextOutClipped({x3, row2},
+                          QStringLiteral("環境溫度：") + info.temperature
+                              + TemperatureSuffix(info.units),
+                          f.R);
 }

@@ -10,27 +10,47 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace {
 
 const QColor kGray(128, 128, 128);
 
+// A text call found in a recording; a missing one reads as "<missing>" at
+// (-1, -1), so a failed look-up fails its comparison instead of crashing.
+struct FoundText {
+    std::optional<CanvasCall> call;
+
+    explicit operator bool() const { return call.has_value(); }
+    const CanvasCall* operator->() const
+    {
+        static const CanvasCall missing = [] {
+            CanvasCall c{};
+            c.op = CanvasOp::TextOut;
+            c.points = {QPoint(-1, -1)};
+            c.text = QStringLiteral("<missing>");
+            return c;
+        }();
+        return call ? &*call : &missing;
+    }
+};
+
 // The text drawn at `at`, if any, with the state it was drawn in.
-std::optional<CanvasCall> TextAt(const RecordingCanvas& canvas, QPoint at)
+FoundText TextAt(const RecordingCanvas& canvas, QPoint at)
 {
     for (const CanvasCall& c : canvas.callsOf(CanvasOp::TextOut))
         if (c.points.at(0) == at)
-            return c;
-    return std::nullopt;
+            return {c};
+    return {};
 }
 
-std::optional<CanvasCall> Text(const RecordingCanvas& canvas, const QString& text)
+FoundText Text(const RecordingCanvas& canvas, const QString& text)
 {
     for (const CanvasCall& c : canvas.callsOf(CanvasOp::TextOut))
         if (c.text == text)
-            return c;
-    return std::nullopt;
+            return {c};
+    return {};
 }
 
 bool HasSegment(const RecordingCanvas& canvas, QPoint from, QPoint to, int width)
@@ -220,7 +240,7 @@ TEST(AnalysisPrint, FramePortraitAndLandscape)
     EXPECT_EQ(footer->text, "日期：2");
     EXPECT_EQ(footer->state.font.points, 10);
     EXPECT_EQ(footer->state.font.color, QColor(Qt::black));
-    EXPECT_EQ(TextAt(portrait, {3814, 12910})->text, "測量企業：2");
+    EXPECT_EQ(TextAt(portrait, {3814, 12909})->text, "測量企業：2");
     EXPECT_EQ(TextAt(portrait, {7077, 13168})->text, "環境溫度：2F ");
 
     const RecordingCanvas landscape = Printed(ZeroMeasurement(), true);
@@ -265,6 +285,48 @@ TEST(AnalysisPrint, BodyPositions)
     EXPECT_EQ(Text(canvas, QStringLiteral("階 數"))->points[0], QPoint(551 + 58, 7927 + 251 + 50));
     EXPECT_TRUE(HasSegment(canvas, {551 + 5 * 588, 7927}, {551 + 5 * 588, 12698}, 15));
     EXPECT_TRUE(HasSegment(canvas, {551 + 2 * 588, 7927 + 251}, {551 + 2 * 588, 12698}, 1));
+}
+
+} // namespace
+
+namespace {
+
+TEST(AnalysisReportMends, LongTextsEndWhereTheNextItemStarts)
+{
+    ReportInfo info;
+    info.ProjectName = QString(200, QChar(0x9805)); // 200 characters
+    const RecordingCanvas preview = Preview(ZeroMeasurement(), info);
+    const auto project = Text(preview, QStringLiteral("項目：") + info.ProjectName);
+    ASSERT_TRUE(project);
+    EXPECT_EQ(project->clipRight, 250); // the company's x
+    EXPECT_EQ(TextAt(preview, {520, 911})->clipRight, 658);
+    EXPECT_EQ(TextAt(preview, {420, 90})->clipRight, 658);
+
+    const RecordingCanvas printed = Printed(ZeroMeasurement(), false, info);
+    EXPECT_EQ(Text(printed, QStringLiteral("項目：") + info.ProjectName)->clipRight, 3814);
+    EXPECT_EQ(TextAt(printed, {7077, 12909})->clipRight, 9370);
+}
+
+TEST(AnalysisReportMends, HugeAmplitudeStaysInItsCell)
+{
+    MeasurementRecord r = ZeroMeasurement();
+    r.UHarmonic[1] = 3.0e38f;
+    r.UHarmonic[2] = std::numeric_limits<float>::quiet_NaN();
+    const RecordingCanvas preview = Preview(r);
+    const auto huge = TextAt(preview, {86, 613});
+    ASSERT_TRUE(huge);
+    EXPECT_EQ(huge->clipRight, 80 + 43);
+    EXPECT_EQ(TextAt(preview, {128, 613})->clipRight, 80 + 2 * 43);
+    EXPECT_EQ(TextAt(preview, {615, 596})->clipRight, 660);
+    // Not finite: no bar, and the general format's text.
+    EXPECT_EQ(TextAt(preview, {86, 630})->text, "NAN");
+    EXPECT_TRUE(HasSegment(preview, {58 + 12, 361}, {58 + 12, 359}, 2));
+
+    const RecordingCanvas printed = Printed(r, false);
+    const auto cell = TextAt(printed, {551 + 588 + 58, 8730});
+    ASSERT_TRUE(cell);
+    EXPECT_EQ(cell->clipRight, 551 + 2 * 588);
+    EXPECT_EQ(TextAt(printed, {551 + 14 * 588 + 58, 8479})->clipRight, 9370);
 }
 
 } // namespace

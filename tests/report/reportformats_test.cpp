@@ -70,7 +70,7 @@ TEST(ReportFormats, ValueListDiffersBetweenPreviewAndPrint)
     MeasurementRecord r{};
     ResetMeasurementRecord(r);
     r.URMS = 0.125f;
-    r.IRMS = 1.2345f;
+    r.IRMS = 0.0625f; // exactly 62.5 thousandths: to the even 62
     r.IPA = 30.0f;
     r.PQ = 12.5f;
     r.VKF = 1.41f;
@@ -82,7 +82,7 @@ TEST(ReportFormats, ValueListDiffersBetweenPreviewAndPrint)
     EXPECT_EQ(preview[0], "0.12 V");
     EXPECT_EQ(preview[1], "0 V");
     EXPECT_EQ(preview[2], "0 Hz");
-    EXPECT_EQ(preview[3], "1.234 A");
+    EXPECT_EQ(preview[3], "0.062 A");
     EXPECT_EQ(preview[5], "30 度");
     EXPECT_EQ(preview[7], "0");
     EXPECT_EQ(preview[9], "12.5 VAR");
