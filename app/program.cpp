@@ -7,6 +7,7 @@
 #include "tvform.h"
 #include "portmap.h"
 #include "recordcontrol.h"
+#include "reportstate.h"
 #include "recordsettings.h"
 #include "recordstate.h"
 #include "simulatedinstrument.h"
@@ -16,6 +17,8 @@
 #include "trecordform.h"
 #include "trecsetform.h"
 #include "tmainform.h"
+#include "tenterinfoform.h"
+#include "tprinterform.h"
 
 #include <QAction>
 #include <QDir>
@@ -47,6 +50,7 @@ Program::Program(ProgramOptions options, UserDialogs* dialogs)
     createMainForm();
     createAppearanceForms();
     createCommForm();
+    createReportForms();
     createHarmonicForm();
     createRecordForms();
     createInstrumentForms();
@@ -133,6 +137,31 @@ void Program::createAppearanceForms()
     QObject::connect(form, &TMainForm::versionRequested, form, [this] { versionForm_->exec(); });
     QObject::connect(form, &TMainForm::webPageRequested, form, [this] { helpLinks_.openWebPage(); });
     QObject::connect(form, &TMainForm::manualRequested, form, [this] { helpLinks_.openManual(); });
+}
+
+void Program::createReportForms()
+{
+    TMainForm* main = mainForm_.get();
+    const IniFile enterInfo(QDir(options_.settingsFolder).filePath(QStringLiteral("EnterInfo.ini")));
+    report_ = std::make_unique<ReportState>();
+    // Its creation builds the analysis preview once.
+    printerForm_ = std::make_unique<TPrinterForm>(*report_, state_.MeasurementRecord, enterInfo,
+                                                  dialogs_, SystemPrinterSetupDialog(),
+                                                  screenSize(), main);
+    // A child of the preview, so that it stays usable above the modal preview.
+    enterInfoForm_ = std::make_unique<TEnterInfoForm>(enterInfo, dialogs_, printerForm_.get());
+    QObject::connect(printerForm_.get(), &TPrinterForm::enterInfoRequested, enterInfoForm_.get(),
+                     [this] {
+                         enterInfoForm_->show();
+                         enterInfoForm_->raise();
+                         enterInfoForm_->activateWindow();
+                     });
+    QObject::connect(enterInfoForm_.get(), &TEnterInfoForm::saved, printerForm_.get(),
+                     &TPrinterForm::ScrollToTop);
+    QObject::connect(main, &TMainForm::printRequested, printerForm_.get(), [this] {
+        report_->ReportKind = ReportKind::Analysis;
+        printerForm_->exec();
+    });
 }
 
 void Program::createHarmonicForm()

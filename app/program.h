@@ -25,6 +25,9 @@ class TVForm;
 class Tskin;
 class TCommForm;
 class TMainForm;
+class TPrinterForm;
+class TEnterInfoForm;
+struct ReportState;
 
 // Where the program keeps its files and what it was started with.
 struct ProgramOptions {
@@ -49,6 +52,9 @@ public:
     RecordControl& Recording() { return *recordControl_; }
     RecordState& Record() { return *record_; }
     Tskin& SkinForm() { return *skinForm_; }
+    TPrinterForm& PrinterForm() { return *printerForm_; }
+    TEnterInfoForm& EnterInfoForm() { return *enterInfoForm_; }
+    ReportState& Report() { return *report_; }
     MeasurementArea& Display() { return *display_; }
     SharedState& State() { return state_; }
     TComm& Comm1() { return link_.Comm1; }
@@ -64,6 +70,7 @@ public:
 private:
     void createMainForm();
     void createCommForm();
+    void createReportForms();
     void createHarmonicForm();
     void createRecordForms();
     void createInstrumentForms();
@@ -86,6 +93,9 @@ private:
     HelpLinks helpLinks_;
     std::unique_ptr<TCommForm> commForm_;
     std::unique_ptr<SnapshotCommands> snapshots_;
+    std::unique_ptr<ReportState> report_;
+    std::unique_ptr<TPrinterForm> printerForm_;
+    std::unique_ptr<TEnterInfoForm> enterInfoForm_; // the preview's child, destroyed first
     std::unique_ptr<THarmonicForm> harmonicForm_;
     std::unique_ptr<RecordState> record_;
     std::unique_ptr<RecordControl> recordControl_;

@@ -119,6 +119,10 @@ public:
 
     // Text with its cell's top-left corner at `at`, in the font's colour.
     virtual void TextOut(QPoint at, const QString& text) = 0;
+    // TextOut with nothing painted from x = `clipRight` on: glyphs and the
+    // opaque cell end there, so a long text cannot run into the next item.
+    // The pen position moves as with TextOut.
+    virtual void TextOutClipped(QPoint at, const QString& text, int clipRight) = 0;
     // Width and height of the text's cell in the current font.
     virtual QSize TextExtent(const QString& text) const = 0;
 

@@ -252,6 +252,20 @@ void PainterCanvas::TextOut(QPoint at, const QString& text)
         MoveTo(QPoint(at.x() + width, at.y()));
 }
 
+void PainterCanvas::TextOutClipped(QPoint at, const QString& text, int clipRight)
+{
+    const int width = metrics_.horizontalAdvance(text);
+    if (at.x() + width <= clipRight) {
+        TextOut(at, text);
+        return;
+    }
+    painter_.save();
+    painter_.setClipRect(QRect(at.x(), at.y(), std::max(0, clipRight - at.x()), metrics_.height()),
+                         Qt::IntersectClip);
+    TextOut(at, text);
+    painter_.restore();
+}
+
 QSize PainterCanvas::TextExtent(const QString& text) const
 {
     return QSize(metrics_.horizontalAdvance(text), metrics_.height());
@@ -262,8 +276,27 @@ void PainterCanvas::CopyImage(const CanvasRect& destination, const QImage& image
     painter_.drawImage(destination.toQRect(), image, source.toQRect());
 }
 
+bool PainterCanvas::strokeStyledVector(QPoint from, QPoint to)
+{
+    // On a printer or PDF every dot drawn as its own rectangle would bloat
+    // the page; there a dotted line is one stroke with the same pattern in
+    // device pixels.
+    if (state_.pen.style == PenStyle::Solid || painter_.device() == nullptr
+        || painter_.device()->devType() != QInternal::Printer)
+        return false;
+    QPen pen(state_.pen.color, 1, Qt::CustomDashLine, Qt::FlatCap);
+    pen.setDashPattern(state_.pen.style == PenStyle::Dot ? QList<qreal>{3, 3}
+                                                         : QList<qreal>{9, 6, 3, 6});
+    painter_.setPen(pen);
+    painter_.setBrush(Qt::NoBrush);
+    painter_.drawLine(QPointF(from.x() + 0.5, from.y() + 0.5), QPointF(to.x() + 0.5, to.y() + 0.5));
+    return true;
+}
+
 void PainterCanvas::strokeThin(QPoint from, QPoint to)
 {
+    if (strokeStyledVector(from, to))
+        return;
     // An opaque pen on an unclipped, untransformed 32-bit image gives the
     // same pixels written directly; anything else goes through the painter.
     const bool direct = image_ != nullptr && state_.pen.color.alpha() == 255 && !painter_.hasClipping() &&

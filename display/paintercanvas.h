@@ -35,6 +35,7 @@ public:
     void Polygon(std::span<const QPoint> points) override;
 
     void TextOut(QPoint at, const QString& text) override;
+    void TextOutClipped(QPoint at, const QString& text, int clipRight) override;
     QSize TextExtent(const QString& text) const override;
 
     void CopyImage(const CanvasRect& destination, const QImage& image, const CanvasRect& source) override;
@@ -44,6 +45,7 @@ public:
 private:
     bool thinPen() const { return state_.pen.width <= 1; }
     void strokeThin(QPoint from, QPoint to);
+    bool strokeStyledVector(QPoint from, QPoint to);
     void strokeThinClosed(std::span<const QPoint> points);
     void usePainterPen(Qt::PenJoinStyle join);
     QPointF penCentre(QPoint p) const;

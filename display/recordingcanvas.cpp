@@ -91,6 +91,12 @@ void RecordingCanvas::TextOut(QPoint at, const QString& text)
     call.text = text;
 }
 
+void RecordingCanvas::TextOutClipped(QPoint at, const QString& text, int clipRight)
+{
+    TextOut(at, text);
+    calls_.back().clipRight = clipRight;
+}
+
 QSize RecordingCanvas::TextExtent(const QString& text) const
 {
     const int height = FontPixelHeight(state_.font.points, resolution_);

@@ -6,6 +6,7 @@
 #include <QSize>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 enum class CanvasOp {
@@ -33,6 +34,7 @@ struct CanvasCall {
     CanvasRect source;          // CopyImage source rectangle
     QSize imageSize;            // CopyImage source image
     QString text;               // TextOut
+    std::optional<int> clipRight; // TextOut drawn with TextOutClipped
     QPoint start;               // pen position before the call
     CanvasState state;
 };
@@ -68,6 +70,8 @@ public:
     void Polygon(std::span<const QPoint> points) override;
 
     void TextOut(QPoint at, const QString& text) override;
+    // Recorded as a TextOut call that carries its clipRight.
+    void TextOutClipped(QPoint at, const QString& text, int clipRight) override;
     QSize TextExtent(const QString& text) const override;
 
     void CopyImage(const CanvasRect& destination, const QImage& image, const CanvasRect& source) override;

@@ -304,3 +304,25 @@ TEST(CanvasFonts, PointsScaleWithTheDeviceResolution)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PainterCanvasTest, ClippedTextPaintsNothingFromItsClipOn)
+{
+    canvas().SetBrush(CanvasBrush::Solid(QColor(255, 0, 0)));
+    canvas().TextOutClipped({2, 2}, QStringLiteral("WWWWWWWWWW"), 20);
+    const QPoint after = canvas().State().penPosition;
+    const QImage& image = finished();
+    bool paintedBefore = false;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            if (x >= 20)
+                EXPECT_EQ(image.pixel(x, y), kWhite) << x << ", " << y;
+            else if (image.pixel(x, y) != kWhite)
+                paintedBefore = true;
+        }
+    EXPECT_TRUE(paintedBefore);
+    EXPECT_GT(after.x(), 20); // the pen moves past the whole text
+}
+
+} // namespace

@@ -1,0 +1,59 @@
+#include "reportinfo.h"
+
+#include "inifile.h"
+
+namespace {
+
+const QString kSection = QStringLiteral("PrintInfo");
+const QString kDefault = QStringLiteral("2");
+
+} // namespace
+
+ReportInfo ReadReportInfo(const IniFile& file)
+{
+    ReportInfo info;
+    info.ProjectName = file.ReadString(kSection, QStringLiteral("ProjectName"), kDefault);
+    info.company = file.ReadString(kSection, QStringLiteral("company"), kDefault);
+    info.conner = file.ReadString(kSection, QStringLiteral("conner"), kDefault);
+    info.date = file.ReadString(kSection, QStringLiteral("date"), kDefault);
+    info.temperature = file.ReadString(kSection, QStringLiteral("temperature"), kDefault);
+    info.units = file.ReadString(kSection, QStringLiteral("units"), kDefault);
+    return info;
+}
+
+bool WriteReportInfo(const IniFile& file, const ReportInfo& info)
+{
+    const std::pair<const char*, const QString*> keys[] = {
+        {"ProjectName", &info.ProjectName}, {"company", &info.company},
+        {"conner", &info.conner},           {"date", &info.date},
+        {"temperature", &info.temperature}, {"units", &info.units},
+    };
+    for (const auto& [key, value] : keys) {
+        if (!file.WriteString(kSection, QString::fromLatin1(key), SingleLineText(*value)))
+            return false;
+    }
+    return true;
+}
+
+bool UnitsAreCelsius(const QString& units)
+{
+    bool ok = false;
+    const int value = units.trimmed().toInt(&ok);
+    return ok && value == 1;
+}
+
+QString TemperatureSuffix(const QString& units)
+{
+    return UnitsAreCelsius(units) ? QStringLiteral("℃") : QStringLiteral("F ");
+}
+
+QString SingleLineText(const QString& text)
+{
+    QString line = text;
+    for (QChar& c : line) {
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator
+            || c == QChar::ParagraphSeparator)
+            c = QLatin1Char(' ');
+    }
+    return line;
+}

@@ -1,0 +1,216 @@
+#include "tprinterform.h"
+
+#include "measurementrecord.h"
+#include "paintercanvas.h"
+#include "printjob.h"
+#include "reportinfo.h"
+#include "reportstate.h"
+#include "userdialogs.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kToolPanelHeight = 49;
+// The scroll area is the page plus its 5-pixel offset and room for the
+// vertical scroll bar: the page width comes out at 708 whatever the frame.
+constexpr int kScrollAreaWidth = kPreviewPageWidth + 33;
+constexpr int kClientHeight = 466;
+constexpr int kPageHeight = 2400;
+constexpr int kScreenDotsPerMeter = 3780; // 96 dpi
+
+// The page: paints by copying the preview surface, never by drawing.
+class PageView : public QWidget {
+public:
+    PageView(const QImage& page, QWidget* parent) : QWidget(parent), page_(page)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QPainter painter(this);
+        const QRect r = event->rect() & page_.rect();
+        if (!r.isEmpty())
+            painter.drawImage(r.topLeft(), page_, r);
+    }
+
+private:
+    const QImage& page_;
+};
+
+void ApplyState(Canvas& canvas, const CanvasState& state)
+{
+    canvas.SetPen(state.pen);
+    canvas.SetBrush(state.brush);
+    canvas.SetFont(state.font);
+    canvas.SetTextBackground(state.textBackground);
+    canvas.SetTextMovesPen(state.textMovesPen);
+    canvas.MoveTo(state.penPosition);
+}
+
+} // namespace
+
+PrinterSetupDialog SystemPrinterSetupDialog()
+{
+    return [](QPrinter& printer, QWidget* parent) {
+        QPrintDialog dialog(&printer, parent);
+        dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+        return dialog.exec() == QDialog::Accepted;
+    };
+}
+
+TPrinterForm::TPrinterForm(ReportState& report, const MeasurementRecord& record,
+                           IniFile enterInfo, UserDialogs& dialogs,
+                           PrinterSetupDialog printerSetup, QSize screenSize, QWidget* parent)
+    : QDialog(parent),
+      report_(report),
+      record_(record),
+      enterInfo_(std::move(enterInfo)),
+      dialogs_(dialogs),
+      printerSetup_(std::move(printerSetup)),
+      screenSize_(screenSize)
+{
+    setObjectName(QStringLiteral("TPrinterForm"));
+    setWindowTitle(QStringLiteral("PrinterForm"));
+    setFixedSize(kScrollAreaWidth, kClientHeight);
+    PrepareReportPrinter(printer_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto* panel = new QWidget(this);
+    panel->setFixedHeight(kToolPanelHeight);
+    panel->setAutoFillBackground(true);
+    QPalette panelPalette = panel->palette();
+    panelPalette.setColor(QPalette::Window, panelPalette.color(QPalette::ToolTipBase));
+    panel->setPalette(panelPalette);
+    auto* tools = new QHBoxLayout(panel);
+    tools->setContentsMargins(0, 1, 0, 1);
+    tools->setSpacing(0);
+    tools->addStretch();
+    const struct {
+        const char* text;
+        int width;
+    } specs[3] = {{"輸入資料", 92}, {"印表機設置", 82}, {"列印      ", 95}};
+    for (int i = 0; i < 3; ++i) {
+        buttons_[i] = new QToolButton(panel);
+        buttons_[i]->setText(QString::fromUtf8(specs[i].text));
+        buttons_[i]->setFixedSize(specs[i].width, 47);
+        buttons_[i]->setAutoRaise(true);
+        tools->addWidget(buttons_[i]);
+    }
+    buttons_[2]->setIcon(QIcon::fromTheme(QStringLiteral("document-print")));
+    buttons_[2]->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    connect(buttons_[0], &QToolButton::clicked, this, &TPrinterForm::enterInfoRequested);
+    connect(buttons_[1], &QToolButton::clicked, this, &TPrinterForm::SetUpPrinter);
+    connect(buttons_[2], &QToolButton::clicked, this, &TPrinterForm::Print);
+    layout->addWidget(panel);
+
+    Rongqi_ = new QScrollArea(this);
+    Rongqi_->setFrameShape(QFrame::NoFrame);
+    Rongqi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Rongqi_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Rongqi_->setWidgetResizable(false);
+    QPalette gray = Rongqi_->palette();
+    gray.setColor(QPalette::Window, QColor(128, 128, 128));
+    Rongqi_->setPalette(gray);
+    Rongqi_->setBackgroundRole(QPalette::Window);
+    content_ = new QWidget;
+    content_->setAutoFillBackground(true);
+    content_->setPalette(gray);
+    image1_ = new PageView(PreviewPage_, content_);
+    image_di_ = new QWidget(content_);
+    image_di_->resize(105, 17);
+    Rongqi_->setWidget(content_);
+    layout->addWidget(Rongqi_);
+
+    BuildPreview();
+}
+
+void TPrinterForm::showEvent(QShowEvent* event)
+{
+    BuildPreview();
+    QDialog::showEvent(event);
+}
+
+void TPrinterForm::ScrollToTop()
+{
+    Rongqi_->verticalScrollBar()->setValue(0);
+}
+
+ReportDocument TPrinterForm::currentReport(const ReportInfo& info) const
+{
+    if (report_.ReportKind == ReportKind::Analysis)
+        return AnalysisReport(record_, info);
+    ReportDocument record;
+    record.kind = ReportKind::Record;
+    record.jobTitle = QStringLiteral("RecordReport");
+    return record;
+}
+
+void TPrinterForm::BuildPreview()
+{
+    if (PreviewPage_.isNull()) {
+        // As wide as the screen (at least as wide as the page) and 2400 high.
+        PreviewPage_ = QImage(std::max(screenSize_.width(), kPreviewPageWidth + 5), kPageHeight,
+                              QImage::Format_RGB32);
+        PreviewPage_.setDotsPerMeterX(kScreenDotsPerMeter);
+        PreviewPage_.setDotsPerMeterY(kScreenDotsPerMeter);
+    }
+    const ReportInfo info = ReadReportInfo(enterInfo_);
+    ScrollToTop();
+
+    const bool record = report_.ReportKind == ReportKind::Record;
+    pageWidth_ = kPreviewPageWidth;
+    pageHeight_ = PreviewPageHeight(pageWidth_, record);
+    image1_->setGeometry(5, 5, pageWidth_, pageHeight_);
+    image_di_->move(0, pageHeight_);
+    content_->resize(pageWidth_ + 5, pageHeight_ + 17);
+
+    {
+        QPainter painter(&PreviewPage_);
+        PainterCanvas canvas(painter);
+        ApplyState(canvas, pageState_);
+        canvas.FillRect({0, 0, PreviewPage_.width(), PreviewPage_.height()});
+        SetFontSize(canvas, 20);
+        DrawPreviewPage(canvas, currentReport(info), pageWidth_, pageHeight_, info);
+        pageState_ = canvas.State();
+    }
+    image1_->update();
+}
+
+void TPrinterForm::SetUpPrinter()
+{
+    if (printerSetup_)
+        printerSetup_(printer_, this);
+}
+
+void TPrinterForm::Print()
+{
+    const ReportInfo info = ReadReportInfo(enterInfo_);
+    const PrintOutcome outcome = PrintReport(printer_, currentReport(info), info);
+    if (outcome == PrintOutcome::Printed)
+        return;
+    const QString file = printer_.outputFormat() == QPrinter::PdfFormat
+                             ? QDir::toNativeSeparators(printer_.outputFileName())
+                             : QString();
+    QString text;
+    if (!file.isEmpty())
+        text = QStringLiteral("無法寫入檔案 ") + file + QStringLiteral("，沒有列印任何內容。");
+    else if (outcome == PrintOutcome::NotStarted)
+        text = QStringLiteral("找不到印表機或無法開始列印，沒有列印任何內容。");
+    else
+        text = QStringLiteral("列印失敗，沒有列印任何內容。");
+    dialogs_.message(text, UserDialogs::Icon::Error);
+}

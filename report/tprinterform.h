@@ -1,0 +1,79 @@
+#pragma once
+
+#include "canvas.h"
+#include "inifile.h"
+#include "reportpages.h"
+
+#include <QDialog>
+#include <QImage>
+#include <QPrinter>
+
+#include <functional>
+
+class QScrollArea;
+class QToolButton;
+class QWidget;
+class UserDialogs;
+struct MeasurementRecord;
+struct ReportState;
+
+// The system's printer set-up dialog on `printer`: true when the user
+// accepted, and then the printer carries the chosen printer, paper and
+// orientation. Tests answer it without a window.
+using PrinterSetupDialog = std::function<bool(QPrinter& printer, QWidget* parent)>;
+PrinterSetupDialog SystemPrinterSetupDialog();
+
+// "PrinterForm": the report preview with its tool panel. The preview page is
+// drawn once per build into `PreviewPage`; painting and scrolling only copy
+// it. Printing goes to the current printer with its current settings.
+class TPrinterForm : public QDialog {
+    Q_OBJECT
+public:
+    TPrinterForm(ReportState& report, const MeasurementRecord& record, IniFile enterInfo,
+                 UserDialogs& dialogs, PrinterSetupDialog printerSetup, QSize screenSize,
+                 QWidget* parent = nullptr);
+
+    // Draws the report chosen by ReportKind from the data of this moment.
+    void BuildPreview();
+    // "列印      ".
+    void Print();
+    // "印表機設置".
+    void SetUpPrinter();
+    // Back to the top of the page (after the report information is saved).
+    void ScrollToTop();
+
+    const QImage& PreviewPage() const { return PreviewPage_; }
+    QSize PageSize() const { return {pageWidth_, pageHeight_}; }
+    QPrinter& Printer() { return printer_; }
+    QScrollArea* Rongqi() const { return Rongqi_; }
+    QToolButton* Button(int n) const { return buttons_[n]; } // 0 輸入資料, 1 印表機設置, 2 列印
+
+signals:
+    // "輸入資料".
+    void enterInfoRequested();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    ReportDocument currentReport(const ReportInfo& info) const;
+
+    ReportState& report_;
+    const MeasurementRecord& record_;
+    IniFile enterInfo_;
+    UserDialogs& dialogs_;
+    PrinterSetupDialog printerSetup_;
+    QPrinter printer_{QPrinter::HighResolution};
+    QSize screenSize_;
+    QImage PreviewPage_;
+    // What the drawing left on the page's device context, carried into the
+    // next build as the classic off-screen surface would keep it.
+    CanvasState pageState_;
+    int pageWidth_ = 0;
+    int pageHeight_ = 0;
+    QScrollArea* Rongqi_ = nullptr;
+    QWidget* image1_ = nullptr;
+    QWidget* image_di_ = nullptr;
+    QWidget* content_ = nullptr;
+    QToolButton* buttons_[3] = {};
+};
