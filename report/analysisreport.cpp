@@ -109,7 +109,7 @@ void PreviewTableLines(Canvas& canvas, int W)
     canvas.TextOut({W - 150, 540}, QStringLiteral(" 各次諧波含量 "));
 }
 
-void PreviewHarmonicChart(Canvas& canvas, const std::array<float, kHarmonicOrders>& amplitudes,
+void PreviewHarmonicChart(Canvas& canvas, const std::array<float, kReportHarmonicOrders>& amplitudes,
                           int axis)
 {
     SetPen(canvas, kReportGray, 2);
@@ -119,7 +119,7 @@ void PreviewHarmonicChart(Canvas& canvas, const std::array<float, kHarmonicOrder
         canvas.TextOut({53 + 6 * k, axis + 3}, QString::number(k));
     const auto heights = HarmonicBarHeights(amplitudes, 115);
     SetPen(canvas, Qt::black, 2);
-    for (int k = 0; k < kHarmonicOrders; ++k) {
+    for (int k = 0; k < kReportHarmonicOrders; ++k) {
         const int x = 53 + 6 * k + 5;
         Line(canvas, {x, axis - heights[k]}, {x, axis - 2});
     }
@@ -188,7 +188,7 @@ void PrintWaveGrid(Canvas& canvas, const PrintBox& box)
 }
 
 void PrintHarmonicChart(Canvas& canvas, const PageFrame& f, const PrintBox& box,
-                        const std::array<float, kHarmonicOrders>& amplitudes, const QColor& color)
+                        const std::array<float, kReportHarmonicOrders>& amplitudes, const QColor& color)
 {
     const int w = box.width();
     const int hb = box.height();
@@ -207,7 +207,7 @@ void PrintHarmonicChart(Canvas& canvas, const PageFrame& f, const PrintBox& box,
     const int inset = TruncToInt(0.013 * w);
     SetPen(canvas, color, TruncToInt(0.0025 * f.FW));
     canvas.SetBrush(CanvasBrush::Solid(Qt::white));
-    for (int k = 0; k < kHarmonicOrders; ++k) {
+    for (int k = 0; k < kReportHarmonicOrders; ++k) {
         const int x = x0 + k * pitch + inset;
         canvas.Rectangle({x, axis + 1 - heights[k], x + 7, axis - 1});
     }

@@ -79,7 +79,7 @@ std::vector<QPoint> WaveTracePoints(int x0, int yc, int halfRange, float step,
     return points;
 }
 
-std::array<int, kHarmonicOrders> HarmonicBarHeights(const std::array<float, kHarmonicOrders>& amplitudes,
+std::array<int, kReportHarmonicOrders> HarmonicBarHeights(const std::array<float, kReportHarmonicOrders>& amplitudes,
                                                     int fullHeight)
 {
     double largest = 0.0;
@@ -87,11 +87,11 @@ std::array<int, kHarmonicOrders> HarmonicBarHeights(const std::array<float, kHar
         if (std::isfinite(a))
             largest = std::max(largest, double(a));
     }
-    std::array<int, kHarmonicOrders> heights{};
+    std::array<int, kReportHarmonicOrders> heights{};
     if (!(largest > 0.0))
         return heights;
     const double scale = fullHeight / largest;
-    for (int k = 0; k < kHarmonicOrders; ++k) {
+    for (int k = 0; k < kReportHarmonicOrders; ++k) {
         const double a = amplitudes[k];
         if (std::isfinite(a) && a > 0.0)
             heights[k] = std::min(fullHeight, TruncToInt(scale * a));

@@ -42,13 +42,13 @@ std::vector<QPoint> WaveTracePoints(int x0, int yc, int halfRange, float step,
                                     const std::array<std::uint16_t, kWaveSamples>& samples,
                                     std::uint16_t zero, bool spread);
 
-inline constexpr int kHarmonicOrders = 51;
+inline constexpr int kReportHarmonicOrders = 51;
 
 // Bar heights of the 51 orders: Trunc(fullHeight / max · a_k), the maximum
 // over every finite amplitude, order 0 included. Amplitudes that are not
 // finite or not positive, and all bars when the maximum is not positive, are
 // 0 high.
-std::array<int, kHarmonicOrders> HarmonicBarHeights(const std::array<float, kHarmonicOrders>& amplitudes,
+std::array<int, kReportHarmonicOrders> HarmonicBarHeights(const std::array<float, kReportHarmonicOrders>& amplitudes,
                                                     int fullHeight);
 
 // Column width of the preview's harmonic table for page width `width`.

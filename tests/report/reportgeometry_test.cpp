@@ -64,8 +64,8 @@ TEST(ReportGeometry, TraceWithoutWaveLengthStaysOnTheLeftEdgeAndFlatWaveOnTheCen
 
 TEST(ReportGeometry, BarHeightsOverAllOrders)
 {
-    std::array<float, kHarmonicOrders> a{};
-    EXPECT_EQ(HarmonicBarHeights(a, 115), (std::array<int, kHarmonicOrders>{}));
+    std::array<float, kReportHarmonicOrders> a{};
+    EXPECT_EQ(HarmonicBarHeights(a, 115), (std::array<int, kReportHarmonicOrders>{}));
 
     a[0] = 10.0f; // order 0 counts for the maximum
     a[1] = 5.0f;
