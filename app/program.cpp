@@ -7,6 +7,7 @@
 #include "tvform.h"
 #include "portmap.h"
 #include "recordcontrol.h"
+#include "recordreport.h"
 #include "reportstate.h"
 #include "recordsettings.h"
 #include "recordstate.h"
@@ -30,6 +31,22 @@ namespace {
 // The port number a demonstration run gives its simulated instrument: one
 // without a device of its own, so no real port is shadowed.
 constexpr int kDemoPort = 200;
+
+// The record report takes the chart as the record window last drew it, its
+// captions and its status panels 0, 2, 3 and 4.
+RecordReportSource RecordReportSourceOf(const TRecordForm& form, RecordState& record)
+{
+    RecordReportSource source;
+    source.record = &record;
+    source.chartSize = form.Pic4->size();
+    if (!source.chartSize.isEmpty())
+        source.chartPicture = form.chartImage();
+    for (int c = 0; c < 6; ++c)
+        source.captions[c] = form.channelCaption(c);
+    source.status = {form.statusText(0), form.statusText(2), form.statusText(3),
+                     form.statusText(4)};
+    return source;
+}
 
 QSize screenSize()
 {
@@ -215,6 +232,14 @@ void Program::createRecordForms()
                          recSetForm_->move(mainForm_->frameGeometry().center()
                                            - recSetForm_->rect().center());
                          recSetForm_->exec();
+                     });
+    // The print button: the record report's preview, modal.
+    printerForm_->setRecordReportSource(
+        [this] { return RecordReportSourceOf(*recordForm_, *record_); });
+    QObject::connect(recordForm_.get(), &TRecordForm::recordReportRequested, printerForm_.get(),
+                     [this] {
+                         report_->ReportKind = ReportKind::Record;
+                         printerForm_->exec();
                      });
     // Closing the program keeps the samples of a recording in progress.
     QObject::connect(main, &TMainForm::closing, recordForm_.get(),

@@ -44,7 +44,9 @@ struct CanvasBrush {
 };
 
 // Size in points; the canvas turns it into pixels with its resolution, so the
-// same drawing code prints at printer resolution.
+// same drawing code prints at printer resolution. The face may list several
+// families separated by commas: a character the first lacks comes from the
+// next that has it.
 struct CanvasFont {
     QString face = QStringLiteral("Sans Serif");
     int points = 8;

@@ -96,7 +96,11 @@ bool DirectlyWritable(const QImage* image)
 
 QFont MakeFont(const CanvasFont& font, int resolution)
 {
-    QFont f(font.face);
+    QFont f;
+    QStringList families = font.face.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (QString& family : families)
+        family = family.trimmed();
+    f.setFamilies(families);
     f.setStyleHint(QFont::SansSerif);
     f.setPixelSize(std::max(1, FontPixelHeight(font.points, resolution)));
     f.setBold(font.bold);

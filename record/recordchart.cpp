@@ -71,7 +71,7 @@ float PixelsPerUnit(int height)
     return float((height - 32) / 500.0);
 }
 
-int ScaledRaw(float value, float scale, float k)
+int ScaledRaw(float value, float scale, double k)
 {
     const double raw = double(value) * double(scale) * double(k);
     if (std::isnan(raw))
@@ -79,16 +79,21 @@ int ScaledRaw(float value, float scale, float k)
     return Near(std::clamp(raw, -kRawLimit, kRawLimit));
 }
 
-int RangeY(int raw, int rangeMode, int height)
+int RangeY(int raw, int rangeMode, const RangeBand& band)
 {
     switch (rangeMode) {
     case 1:
-        return height / 2 - Near(raw / 2.0);
+        return band.middle - Near(raw / 2.0);
     case 2:
-        return 16 - raw;
+        return band.top - raw;
     default:
-        return (height - 16) - raw;
+        return band.bottom - raw;
     }
+}
+
+int RangeY(int raw, int rangeMode, int height)
+{
+    return RangeY(raw, rangeMode, RangeBand{16, height - 16, height / 2});
 }
 
 double UnitsPerDivision(int rangeMode, float scale)

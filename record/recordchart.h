@@ -22,6 +22,10 @@ inline const std::array<QColor, 6> kRecordChannelColors{
     QColor(0, 128, 0), QColor(255, 0, 0),   QColor(0, 0, 255),
     QColor(128, 0, 0), QColor(255, 255, 0), QColor(255, 0, 255)};
 inline constexpr int kRecordRulerWidth = 50;
+// The chart's size W x H when the record window has its designed shape,
+// 797 x 598: what a report of a record file drawn without the window shows.
+inline constexpr int kRecordChartDesignedWidth = 690;
+inline constexpr int kRecordChartDesignedHeight = 300;
 
 // The data of the view in use: the recording view shows the capture buffers
 // up to CaptureCount - 1, the browsing view the opened file up to BrowseLast.
@@ -44,9 +48,20 @@ int RulerTickY(int height, int i);
 // k = (H - 32) / 500 as a 32-bit float: pixels per scaled unit.
 float PixelsPerUnit(int height);
 // Near(value * scale * k) in double. NaN counts as 0; infinities and values
-// beyond any chart saturate far outside it, so no integer overflows.
-int ScaledRaw(float value, float scale, float k);
-// The y of a raw value by the display range (0 positive, 1 both, 2 negative).
+// beyond any chart saturate far outside it, so no integer overflows. The
+// chart's k is a 32-bit float, the printed report's a double.
+int ScaledRaw(float value, float scale, double k);
+// Where a display range puts its zero: the band of the plot from `top` to
+// `bottom`, `middle` its zero line in the range of both signs.
+struct RangeBand {
+    int top;
+    int bottom;
+    int middle;
+};
+// The y of a raw value by the display range (0 positive, 1 both, 2 negative):
+// zero on the bottom, middle or top line, raw units upward.
+int RangeY(int raw, int rangeMode, const RangeBand& band);
+// The same on the chart of height H: the band from 16 to H - 16, middle H div 2.
 int RangeY(int raw, int rangeMode, int height);
 
 // Units per division of a channel caption: 50 / s to three decimals in the

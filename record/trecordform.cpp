@@ -35,19 +35,20 @@ constexpr int kSurfaceHeight = 1600;
 constexpr int kRulerWidth = 50;
 constexpr int kPenStripWidth = 25;
 
+// The channel's tag shows its chart colour (kRecordChannelColors) behind
+// this text colour.
 struct ChannelLook {
-    QColor colour;
     QColor text;
     const char* pen; // pen image beside the chart
 };
 
 const std::array<ChannelLook, 6> kChannels{{
-    {QColor(0, 128, 0), Qt::white, "green.dat"},
-    {QColor(255, 0, 0), Qt::white, "red.dat"},
-    {QColor(0, 0, 255), Qt::white, "blue.dat"},
-    {QColor(128, 0, 0), Qt::white, "maroon.dat"},
-    {QColor(255, 255, 0), QColor(128, 128, 128), "yellow.dat"},
-    {QColor(255, 0, 255), Qt::white, "red2.dat"},
+    {Qt::white, "green.dat"},
+    {Qt::white, "red.dat"},
+    {Qt::white, "blue.dat"},
+    {Qt::white, "maroon.dat"},
+    {QColor(128, 128, 128), "yellow.dat"},
+    {Qt::white, "red2.dat"},
 }};
 
 // Scale up, scale down and show/hide of each channel, by designer number.
@@ -392,7 +393,7 @@ QWidget* TRecordForm::buildParameterGroup()
         tag->setFixedWidth(26);
         tag->setAutoFillBackground(true);
         QPalette tagColours = tag->palette();
-        tagColours.setColor(QPalette::Window, kChannels[c].colour);
+        tagColours.setColor(QPalette::Window, kRecordChannelColors[c]);
         tagColours.setColor(QPalette::WindowText, kChannels[c].text);
         tag->setPalette(tagColours);
         label(c + 7, panel, QString(), {32, 8})->setFixedWidth(62);

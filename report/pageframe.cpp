@@ -3,6 +3,7 @@
 #include "reportinfo.h"
 
 const QString kReportFace = QStringLiteral("Noto Sans Mono CJK TC");
+const QString kReportArialFace = QStringLiteral("Liberation Sans,") + kReportFace;
 
 namespace {
 
@@ -46,7 +47,9 @@ void SetFontSize(Canvas& canvas, int points)
 
 void SetFontColor(Canvas& canvas, const QColor& color)
 {
-    SetFontSizeAndColor(canvas, canvas.State().font.points, color);
+    CanvasFont font = canvas.State().font;
+    font.color = color;
+    canvas.SetFont(font);
 }
 
 void DrawPreviewHeader(Canvas& canvas, int W, int H, ReportKind kind)

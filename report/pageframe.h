@@ -20,11 +20,18 @@ extern const QString kReportFace;
 
 inline const QColor kReportGray{128, 128, 128};
 
-// The current font with another size or colour; the face becomes the
+// The face the record report's printout names "Arial" from its scale
+// captions on: Liberation Sans, metric-compatible with it, and the report
+// face for the Chinese characters it lacks. Named outright rather than left
+// to the font configuration's aliases, which pick whatever is installed.
+extern const QString kReportArialFace;
+
+// The current font with another size (and colour); the face becomes the
 // report's.
 void SetFontSize(Canvas& canvas, int points);
-void SetFontColor(Canvas& canvas, const QColor& color);
 void SetFontSizeAndColor(Canvas& canvas, int points, const QColor& color);
+// The current font in another colour, its face and size kept.
+void SetFontColor(Canvas& canvas, const QColor& color);
 
 // Preview page (screen pixels, page W x H): title, the analysis report's page
 // label, the header and footer rules.
@@ -35,6 +42,6 @@ void DrawPreviewInfoLines(Canvas& canvas, int W, int H, ReportKind kind, const R
 // Printed page (device pixels): title halves, page label, header rule. The
 // title and label sizes follow the orientation.
 void DrawPrintHeader(Canvas& canvas, const PageFrame& frame, ReportKind kind, bool landscape);
-// Footer rule and information lines, in black at the current font size.
+// Footer rule and information lines, in black in the current face and size.
 void DrawPrintFooter(Canvas& canvas, const PageFrame& frame, ReportKind kind,
                      const ReportInfo& info);

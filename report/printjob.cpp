@@ -1,6 +1,7 @@
 #include "printjob.h"
 
 #include "paintercanvas.h"
+#include "pdfexport.h"
 
 #include <QPainter>
 #include <QPrinter>
@@ -14,6 +15,7 @@ PrintOutcome PrintReport(QPrinter& printer, const ReportDocument& report, const 
 {
     printer.setFullPage(true);
     printer.setDocName(report.jobTitle);
+    printer.setCreator(kReportPdfCreator);
     const QRect page = printer.pageLayout().fullRectPixels(printer.resolution());
     const PageFrame frame = PageFrame::ForPage(page.width(), page.height());
     const bool landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;

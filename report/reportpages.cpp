@@ -34,6 +34,7 @@ void DrawPreviewPage(Canvas& canvas, const ReportDocument& report, int W, int H,
 void DrawPrintedPage(Canvas& canvas, const ReportDocument& report, const PageFrame& frame,
                      bool landscape, const ReportInfo& info)
 {
+    canvas.SetTextBackground(report.printTextBackground);
     DrawPrintHeader(canvas, frame, report.kind, landscape);
     if (report.drawPrintBody)
         report.drawPrintBody(canvas, frame, landscape);

@@ -20,6 +20,11 @@ struct ReportDocument {
     std::function<void(Canvas&, int W, int H)> drawPreviewBody;
     // Printed body on a page with `frame` (device pixels).
     std::function<void(Canvas&, const PageFrame& frame, bool landscape)> drawPrintBody;
+    // The text background of the whole printed page, frame included.
+    TextBackground printTextBackground = TextBackground::Opaque;
+    // The orientation of the sheet the layout is designed for, used until
+    // the user chooses one.
+    bool designedLandscape = false;
 };
 
 // The analysis report of `record` with the job title from `info`.

@@ -2,12 +2,15 @@
 
 #include "measurementrecord.h"
 #include "paintercanvas.h"
+#include "pdfexport.h"
 #include "printjob.h"
+#include "recordreport.h"
 #include "reportinfo.h"
 #include "reportstate.h"
 #include "userdialogs.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPaintEvent>
 #include <QPainter>
@@ -99,6 +102,11 @@ TPrinterForm::TPrinterForm(ReportState& report, const MeasurementRecord& record,
     tools->setContentsMargins(0, 1, 0, 1);
     tools->setSpacing(0);
     tools->addStretch();
+    saveButton_ = new QToolButton(panel);
+    saveButton_->setText(QStringLiteral("儲存PDF"));
+    saveButton_->setFixedSize(82, 47);
+    saveButton_->setAutoRaise(true);
+    tools->addWidget(saveButton_);
     const struct {
         const char* text;
         int width;
@@ -115,6 +123,7 @@ TPrinterForm::TPrinterForm(ReportState& report, const MeasurementRecord& record,
     connect(buttons_[0], &QToolButton::clicked, this, &TPrinterForm::enterInfoRequested);
     connect(buttons_[1], &QToolButton::clicked, this, &TPrinterForm::SetUpPrinter);
     connect(buttons_[2], &QToolButton::clicked, this, &TPrinterForm::Print);
+    connect(saveButton_, &QToolButton::clicked, this, &TPrinterForm::SaveAsPdf);
     layout->addWidget(panel);
 
     Rongqi_ = new QScrollArea(this);
@@ -149,14 +158,29 @@ void TPrinterForm::ScrollToTop()
     Rongqi_->verticalScrollBar()->setValue(0);
 }
 
+void TPrinterForm::setRecordReportSource(std::function<RecordReportSource()> source)
+{
+    recordSource_ = std::move(source);
+}
+
 ReportDocument TPrinterForm::currentReport(const ReportInfo& info) const
 {
     if (report_.ReportKind == ReportKind::Analysis)
         return AnalysisReport(record_, info);
-    ReportDocument record;
-    record.kind = ReportKind::Record;
-    record.jobTitle = QStringLiteral("RecordReport");
-    return record;
+    return RecordReport(recordSource_ ? recordSource_() : RecordReportSource{});
+}
+
+QPageLayout::Orientation TPrinterForm::ReportOrientation() const
+{
+    if (orientationChosen_)
+        return printer_.pageLayout().orientation();
+    return report_.ReportKind == ReportKind::Record ? QPageLayout::Landscape
+                                                    : QPageLayout::Portrait;
+}
+
+void TPrinterForm::applyReportOrientation()
+{
+    printer_.setPageOrientation(ReportOrientation());
 }
 
 void TPrinterForm::BuildPreview()
@@ -192,12 +216,48 @@ void TPrinterForm::BuildPreview()
 
 void TPrinterForm::SetUpPrinter()
 {
-    if (printerSetup_)
-        printerSetup_(printer_, this);
+    if (!printerSetup_)
+        return;
+    // The dialog opens on the sheet the report would go out on.
+    applyReportOrientation();
+    if (printerSetup_(printer_, this))
+        orientationChosen_ = true;
+}
+
+void TPrinterForm::SaveAsPdf()
+{
+    const ReportInfo info = ReadReportInfo(enterInfo_);
+    const ReportDocument report = currentReport(info);
+    const QString offered = saveFolder_.isEmpty()
+                                ? PdfFileNameFor(report.jobTitle)
+                                : QDir(saveFolder_).filePath(PdfFileNameFor(report.jobTitle));
+    QString path = dialogs_.saveFileName(QStringLiteral("儲存PDF"),
+                                         QStringLiteral("PDF (*.pdf)"), offered);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) != 0)
+        path += QStringLiteral(".pdf");
+    saveFolder_ = QFileInfo(path).absolutePath();
+    const PdfWriteOutcome outcome = WriteReportPdf(path, report, info,
+                                                   printer_.pageLayout().pageSize(),
+                                                   ReportOrientation());
+    if (outcome != PdfWriteOutcome::Written)
+        dialogs_.message(QStringLiteral("無法寫入檔案 ") + QDir::toNativeSeparators(path)
+                             + QStringLiteral("，沒有儲存任何內容。"),
+                         UserDialogs::Icon::Error);
 }
 
 void TPrinterForm::Print()
 {
+    // Without an installed printer Qt falls back to a PDF with no file name:
+    // there is nowhere to print to.
+    if (printer_.outputFormat() == QPrinter::PdfFormat && printer_.outputFileName().isEmpty()) {
+        if (dialogs_.askYesNo(QStringLiteral("列印"),
+                              QStringLiteral("找不到印表機，無法列印。要將報告儲存為PDF檔案嗎？")))
+            SaveAsPdf();
+        return;
+    }
+    applyReportOrientation();
     const ReportInfo info = ReadReportInfo(enterInfo_);
     const PrintOutcome outcome = PrintReport(printer_, currentReport(info), info);
     if (outcome == PrintOutcome::Printed)

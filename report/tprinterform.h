@@ -10,6 +10,7 @@
 
 #include <functional>
 
+struct RecordReportSource;
 class QScrollArea;
 class QToolButton;
 class QWidget;
@@ -25,7 +26,9 @@ PrinterSetupDialog SystemPrinterSetupDialog();
 
 // "PrinterForm": the report preview with its tool panel. The preview page is
 // drawn once per build into `PreviewPage`; painting and scrolling only copy
-// it. Printing goes to the current printer with its current settings.
+// it. Printing goes to the current printer with its current settings; until
+// the user chooses in "印表機設置", the sheet lies as the report's layout
+// is designed (record report landscape, analysis report portrait).
 class TPrinterForm : public QDialog {
     Q_OBJECT
 public:
@@ -35,8 +38,10 @@ public:
 
     // Draws the report chosen by ReportKind from the data of this moment.
     void BuildPreview();
-    // "列印      ".
+    // "列印      ". Without a printer it says so and offers the PDF instead.
     void Print();
+    // "儲存PDF": the page as a PDF file, on the current paper and sheet.
+    void SaveAsPdf();
     // "印表機設置".
     void SetUpPrinter();
     // Back to the top of the page (after the report information is saved).
@@ -47,6 +52,13 @@ public:
     QPrinter& Printer() { return printer_; }
     QScrollArea* Rongqi() const { return Rongqi_; }
     QToolButton* Button(int n) const { return buttons_[n]; } // 0 輸入資料, 1 印表機設置, 2 列印
+    QToolButton* SaveButton() const { return saveButton_; }  // 儲存PDF
+
+    // Where the record report takes the record window's chart, captions and
+    // status from at the moment of each build and print.
+    void setRecordReportSource(std::function<RecordReportSource()> source);
+    // The sheet's orientation a print or PDF of the current report uses.
+    QPageLayout::Orientation ReportOrientation() const;
 
 signals:
     // "輸入資料".
@@ -57,6 +69,9 @@ protected:
 
 private:
     ReportDocument currentReport(const ReportInfo& info) const;
+    // Lays the printer's sheet as the current report is designed unless the
+    // user chose an orientation.
+    void applyReportOrientation();
 
     ReportState& report_;
     const MeasurementRecord& record_;
@@ -76,4 +91,8 @@ private:
     QWidget* image_di_ = nullptr;
     QWidget* content_ = nullptr;
     QToolButton* buttons_[3] = {};
+    QToolButton* saveButton_ = nullptr;
+    std::function<RecordReportSource()> recordSource_;
+    bool orientationChosen_ = false; // "印表機設置" was accepted in this run
+    QString saveFolder_;             // the folder of the last PDF saved in this run
 };

@@ -1,6 +1,7 @@
 // The record settings window with "SysSet.ini", and the record window's
 // frame: menus, status panels, captions, pen images and command states.
 #include "inifile.h"
+#include "recordchart.h"
 #include "recordcontrol.h"
 #include "recordfixture.h"
 #include "recordingdialogs.h"
@@ -150,6 +151,8 @@ TEST_F(RecordWindowsTest, RecordWindowStartsWithItsFrameAndFollowsTheCommandStat
 {
     createWindows();
     EXPECT_EQ(form->windowTitle(), "記錄");
+    // A record report drawn without the window assumes this chart size.
+    EXPECT_EQ(form->chartSize(), QSize(kRecordChartDesignedWidth, kRecordChartDesignedHeight));
     QStringList menus;
     for (QAction* menu : form->menuBar()->actions())
         menus << menu->text();
@@ -207,3 +210,4 @@ TEST_F(RecordWindowsTest, ClosingOnlyHidesTheWindowAndTheRecordingGoesOn)
 }
 
 } // namespace
+

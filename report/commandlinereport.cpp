@@ -1,0 +1,160 @@
+#include "commandlinereport.h"
+
+#include "inifile.h"
+#include "measurementrecord.h"
+#include "pdfexport.h"
+#include "recordchart.h"
+#include "recordcontrol.h"
+#include "recordingcanvas.h"
+#include "recordreport.h"
+#include "recordsettings.h"
+#include "recordstate.h"
+#include "reportinfo.h"
+#include "sharedstate.h"
+#include "snapshotcommands.h"
+#include "snapshotfile.h"
+#include "userdialogs.h"
+
+#include <QDir>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace {
+
+void PrintError(const QString& text)
+{
+    std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), stderr);
+    std::fflush(stderr);
+}
+
+// The record window's messages go to standard error; no question is asked.
+class ErrorStreamDialogs : public UserDialogs {
+public:
+    void message(const QString& text, Icon, const QString&) override { PrintError(text); }
+    bool askYesNo(const QString&, const QString&) override { return false; }
+    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+};
+
+std::optional<QPageSize> PaperNamed(const QString& name)
+{
+    if (name.isEmpty() || name.compare(QLatin1String("A4"), Qt::CaseInsensitive) == 0)
+        return QPageSize(QPageSize::A4);
+    if (name.compare(QLatin1String("A3"), Qt::CaseInsensitive) == 0)
+        return QPageSize(QPageSize::A3);
+    if (name.compare(QLatin1String("Letter"), Qt::CaseInsensitive) == 0)
+        return QPageSize(QPageSize::Letter);
+    if (name.compare(QLatin1String("Legal"), Qt::CaseInsensitive) == 0)
+        return QPageSize(QPageSize::Legal);
+    return std::nullopt;
+}
+
+// The orientation asked for; none for "", an error for anything else.
+bool OrientationNamed(const QString& name, std::optional<QPageLayout::Orientation>& orientation)
+{
+    if (name.isEmpty())
+        return true;
+    if (name.compare(QLatin1String("portrait"), Qt::CaseInsensitive) == 0)
+        orientation = QPageLayout::Portrait;
+    else if (name.compare(QLatin1String("landscape"), Qt::CaseInsensitive) == 0)
+        orientation = QPageLayout::Landscape;
+    return orientation.has_value();
+}
+
+// What the record window holds right after opening `path` from the command
+// line in a fresh program: the browsing view at the start zoom, offset,
+// scales, range and visibility, the file's captions, and the status panels
+// its chart writes at the designed size.
+struct OpenedRecord {
+    std::unique_ptr<RecordState> record = std::make_unique<RecordState>();
+    RecordReportSource source;
+};
+
+std::optional<OpenedRecord> OpenRecordForReport(const QString& path)
+{
+    OpenedRecord opened;
+    SharedState shared;
+    ErrorStreamDialogs dialogs;
+    RecordControl control(*opened.record, shared, dialogs);
+    if (!control.OpenPath(path))
+        return std::nullopt;
+
+    RecordingCanvas chart;
+    RecordingCanvas ruler;
+    const RecordChartFacts facts =
+        DrawRecordChart(*opened.record, chart, ruler, kRecordChartDesignedWidth,
+                        kRecordChartDesignedHeight, ChartColors{});
+    RecordReportSource& source = opened.source;
+    source.record = opened.record.get();
+    source.chartSize = QSize(kRecordChartDesignedWidth, kRecordChartDesignedHeight);
+    for (int c = 0; c < kRecordChannels; ++c)
+        source.captions[c] = QuantityCaption(opened.record->BrowseChannelCodes[c]);
+    source.status = {ZoomPanelText(facts), StartPanelText(facts), EndPanelText(facts),
+                     LengthPanelText(facts)};
+    return opened;
+}
+
+} // namespace
+
+int WriteCommandLineReport(const CommandLineReport& request)
+{
+    if (request.outputPath.isEmpty()) {
+        PrintError(QStringLiteral("--report-pdf 需要輸出檔案名稱。"));
+        return 1;
+    }
+    const std::optional<QPageSize> paper = PaperNamed(request.paper);
+    if (!paper) {
+        PrintError(QStringLiteral("不支援的紙張：%1（可用 A4、A3、Letter、Legal）").arg(request.paper));
+        return 1;
+    }
+    std::optional<QPageLayout::Orientation> orientation;
+    if (!OrientationNamed(request.orientation, orientation)) {
+        PrintError(QStringLiteral("不支援的方向：%1（可用 portrait、landscape）")
+                       .arg(request.orientation));
+        return 1;
+    }
+    if (request.inputFile.isEmpty()) {
+        PrintError(QStringLiteral("--report-pdf 需要一個量測檔案（.zqm）或記錄檔案（.zqr）。"));
+        return 1;
+    }
+
+    const ReportInfo info = ReadReportInfo(
+        IniFile(QDir(request.settingsFolder).filePath(QStringLiteral("EnterInfo.ini"))));
+    const QString file = request.inputFile;
+    MeasurementRecord measurement{};
+    std::optional<OpenedRecord> opened;
+    ReportDocument report;
+    switch (KindOfStartFile(file)) {
+    case StartFileKind::Snapshot: {
+        ResetMeasurementRecord(measurement);
+        const SnapshotFileResult result = OpenSnapshotFile(file, measurement);
+        if (!result.ok()) {
+            PrintError(result.error);
+            return 1;
+        }
+        report = AnalysisReport(measurement, info);
+        break;
+    }
+    case StartFileKind::RecordFile:
+        opened = OpenRecordForReport(file);
+        if (!opened)
+            return 1;
+        report = RecordReport(opened->source);
+        break;
+    case StartFileKind::None:
+        PrintError(QStringLiteral("無法識別的檔案類型（應為 .zqm 或 .zqr）：%1")
+                       .arg(QDir::toNativeSeparators(file)));
+        return 1;
+    }
+
+    const QPageLayout::Orientation sheet = orientation.value_or(
+        report.designedLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    if (WriteReportPdf(request.outputPath, report, info, *paper, sheet) != PdfWriteOutcome::Written) {
+        PrintError(QStringLiteral("無法寫入檔案 %1，沒有儲存任何內容。")
+                       .arg(QDir::toNativeSeparators(request.outputPath)));
+        return 1;
+    }
+    return 0;
+}

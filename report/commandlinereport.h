@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// A report written from the command line, as the arguments name it:
+// qpa3600 --report-pdf OUT.pdf [--paper A4|A3|Letter|Legal]
+//         [--orientation portrait|landscape] FILE
+struct CommandLineReport {
+    QString outputPath;   // the PDF to write
+    QString paper;        // "A4", "A3", "Letter" or "Legal"; empty: A4
+    QString orientation;  // "portrait" or "landscape"; empty: the report's own sheet
+    QString inputFile;    // a snapshot or a record file
+    QString settingsFolder; // where "EnterInfo.ini" is read
+};
+
+// Writes the report of `request.inputFile` as a one-page PDF without any
+// window, port or settings write: a snapshot gives the analysis report, a
+// record file the record report as the record window shows the file right
+// after opening it. Returns the exit code: 0 when the PDF was written,
+// otherwise 1 with a message on standard error and no file.
+int WriteCommandLineReport(const CommandLineReport& request);

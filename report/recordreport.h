@@ -1,0 +1,42 @@
+#pragma once
+
+#include "reportgeometry.h"
+#include "reportpages.h"
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <array>
+
+class Canvas;
+struct RecordState;
+struct ReportInfo;
+
+// What the record report takes from the record window at the moment it is
+// drawn.
+struct RecordReportSource {
+    // Traces, view, scales and range; printing recomputes its overflow flags
+    // for the printed points and leaves them there.
+    RecordState* record = nullptr;
+    // Chart and ruler side by side, (W + 50) x H, as the window last drew
+    // them; W x H the chart's size as laid out (empty: no picture).
+    QImage chartPicture;
+    QSize chartSize;
+    std::array<QString, 6> captions; // the channel captions, "電壓 " and so on
+    // Status panels 0, 2, 3 and 4 as the screen chart last wrote them.
+    std::array<QString, 4> status;
+};
+
+// Expects the state the preview frame leaves (gray pen of width 2, gray
+// font). Leaves the gray font of 8 points for the information lines.
+void DrawRecordPreviewBody(Canvas& canvas, const RecordReportSource& source, int W, int H);
+
+// Expects the state the print header leaves. Recomputes the record's
+// overflow flags when a file is ready. Leaves black "Arial" of 8 points for
+// the footer.
+void DrawRecordPrintBody(Canvas& canvas, const RecordReportSource& source, const PageFrame& frame);
+
+// The record report: job title "RecordReport", a landscape sheet, text
+// without background on the printed page.
+ReportDocument RecordReport(RecordReportSource source);
