@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPolygon>
 
@@ -282,11 +283,12 @@ void PainterCanvas::CopyImage(const CanvasRect& destination, const QImage& image
 
 bool PainterCanvas::strokeStyledVector(QPoint from, QPoint to)
 {
-    // On a printer or PDF every dot drawn as its own rectangle would bloat
+    // On a printer or a PDF writer every dot drawn as its own rectangle would bloat
     // the page; there a dotted line is one stroke with the same pattern in
     // device pixels.
-    if (state_.pen.style == PenStyle::Solid || painter_.device() == nullptr
-        || painter_.device()->devType() != QInternal::Printer)
+    const bool vector = (painter_.device() != nullptr && painter_.device()->devType() == QInternal::Printer)
+                        || (painter_.paintEngine() != nullptr && painter_.paintEngine()->type() == QPaintEngine::Pdf);
+    if (state_.pen.style == PenStyle::Solid || !vector)
         return false;
     QPen pen(state_.pen.color, 1, Qt::CustomDashLine, Qt::FlatCap);
     pen.setDashPattern(state_.pen.style == PenStyle::Dot ? QList<qreal>{3, 3}
