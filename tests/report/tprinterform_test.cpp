@@ -1,11 +1,13 @@
 #include "tprinterform.h"
 
 #include "measurementrecord.h"
+#include "pdftext.h"
 #include "qtprinters.h"
 #include "recordingdialogs.h"
 #include "reportfixtures.h"
 #include "reportstate.h"
 
+#include <QDir>
 #include <QFile>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -13,6 +15,10 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -107,6 +113,99 @@ TEST_F(PrinterFormTest, UnwritablePdfPathSaysNothingWasPrintedNamingTheFile)
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].text.contains(pdf));
     EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("沒有列印")));
+}
+
+} // namespace
+
+namespace {
+
+QString PageSizeLine(const QString& pdf)
+{
+    const QString info = RunTool(QStringLiteral("pdfinfo"), {pdf});
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Page size:\\s+([^\\n]*)")).match(info);
+    return m.captured(1);
+}
+
+TEST_F(PrinterFormTest, SaveAsPdfOffersTheJobTitleAndRemembersTheFolder)
+{
+    EXPECT_EQ(form.SaveButton()->text(), "儲存PDF");
+    IniFile(dir.filePath("EnterInfo.ini")).WriteString("PrintInfo", "ProjectName", "a/b:c");
+    dialogs.saveAnswer = dir.filePath("first"); // ".pdf" is added
+    form.SaveButton()->click();
+    ASSERT_EQ(dialogs.offeredNames.size(), 1);
+    EXPECT_EQ(dialogs.offeredNames[0], "a_b_cTestReport.pdf");
+    EXPECT_TRUE(dialogs.messages.empty());
+    const QString pdf = dir.filePath("first.pdf");
+    EXPECT_TRUE(RunTool("pdfinfo", {pdf}).contains(QRegularExpression("Title:\\s+a/b:cTestReport\\n")));
+    // An analysis report lies portrait, a record report landscape.
+    EXPECT_TRUE(PageSizeLine(pdf).startsWith("595")) << PageSizeLine(pdf).toStdString();
+
+    report.ReportKind = ReportKind::Record;
+    dialogs.saveAnswer = dir.filePath("record.pdf");
+    form.SaveAsPdf();
+    EXPECT_EQ(dialogs.offeredNames[1], QDir(dir.path()).filePath("RecordReport.pdf"));
+    EXPECT_TRUE(PageSizeLine(dir.filePath("record.pdf")).startsWith("842"));
+
+    // Cancelling writes nothing.
+    dialogs.saveAnswer.clear();
+    form.SaveAsPdf();
+    EXPECT_EQ(QDir(dir.path()).entryList({"*.pdf"}).size(), 2);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(PrinterFormTest, AChosenOrientationHoldsForBothReports)
+{
+    form.SetUpPrinter(); // the fake set-up chooses landscape
+    dialogs.saveAnswer = dir.filePath("a.pdf");
+    form.SaveAsPdf();
+    EXPECT_TRUE(PageSizeLine(dir.filePath("a.pdf")).startsWith("842"));
+    report.ReportKind = ReportKind::Record;
+    EXPECT_EQ(form.ReportOrientation(), QPageLayout::Landscape);
+}
+
+TEST_F(PrinterFormTest, AFailedSaveLeavesTheExistingFileAndNamesIt)
+{
+    const QString pdf = dir.filePath("kept.pdf");
+    {
+        QFile file(pdf);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("the earlier report");
+    }
+    // The page cannot be stored whole: files may not grow past 1000 bytes.
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    dialogs.saveAnswer = pdf;
+    form.SaveAsPdf();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(pdf));
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "the earlier report");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).filter("kept").size(), 1); // no temporary left
+}
+
+TEST_F(PrinterFormTest, WithoutAPrinterPrintOffersThePdf)
+{
+    // What Qt leaves when no printer is installed: PDF output with no file.
+    form.Printer().setOutputFormat(QPrinter::PdfFormat);
+    form.Printer().setOutputFileName(QString());
+    dialogs.yesAnswer = false;
+    form.Print();
+    ASSERT_EQ(dialogs.questions.size(), 1);
+    EXPECT_TRUE(dialogs.questions[0].contains("找不到印表機"));
+    EXPECT_TRUE(dialogs.offeredNames.isEmpty());
+    dialogs.yesAnswer = true;
+    dialogs.saveAnswer = dir.filePath("instead.pdf");
+    form.Button(2)->click();
+    EXPECT_TRUE(QFile::exists(dir.filePath("instead.pdf")));
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 } // namespace

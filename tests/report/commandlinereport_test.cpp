@@ -1,0 +1,221 @@
+// qpa3600 --report-pdf: the program run as a separate process, without a
+// display, writing the reports of files.
+#include "pageframe.h"
+#include "pdftext.h"
+#include "ptypair.h"
+#include "recordblock.h"
+#include "recordreportgeometry.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr double kPointsPerPixel = 72.0 / 1200.0;
+
+struct Run {
+    int exitCode = -1;
+    QString errors;
+};
+
+class CommandLineReportTest : public ::testing::Test {
+protected:
+    CommandLineReportTest()
+    {
+        // A copy of the program in a folder of its own: its settings folder
+        // is the folder it runs from.
+        const QString built = QCoreApplication::applicationDirPath() + QStringLiteral("/qpa3600");
+        program = dir.filePath(QStringLiteral("qpa3600"));
+        EXPECT_TRUE(QFile::copy(built, program)) << built.toStdString();
+        QFile::setPermissions(program, QFile::permissions(built));
+        writeFile(QStringLiteral("EnterInfo.ini"),
+                  "[PrintInfo]\nProjectName=Line7\ncompany=ACME\nconner=Lin\ndate=2026-12-10\n"
+                  "temperature=23\nunits=1\n");
+    }
+
+    void writeFile(const QString& name, const QByteArray& bytes)
+    {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    // A record file of `count` samples in one or two blocks: channel c holds
+    // 100 + 10 c, its quantity codes are 0-5.
+    void writeRecordFile(const QString& name, int count)
+    {
+        QByteArray bytes;
+        for (int k = 0; k * 1000 < count; ++k) {
+            auto block = std::make_unique<RecordBlock>();
+            std::memset(block.get(), 0, sizeof *block);
+            for (int i = 0; i < 1000 && k * 1000 + i < count; ++i) {
+                for (int c = 0; c < 6; ++c)
+                    block->Values[c][i] = 100.0f + 10 * c;
+                block->Timestamps[i] = 46000.5 + (k * 1000 + i) / 86400.0;
+            }
+            block->Codes = {0, 1, 2, 3, 4, 5};
+            block->Count = count;
+            bytes.append(reinterpret_cast<const char*>(block.get()), sizeof *block);
+        }
+        writeFile(name, bytes);
+    }
+
+    Run run(const QStringList& arguments)
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        process.setProcessEnvironment(env);
+        process.start(program, arguments);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    static const PdfWord* Find(const std::vector<PdfWord>& words, const QString& text)
+    {
+        for (const PdfWord& w : words)
+            if (w.text == text)
+                return &w;
+        return nullptr;
+    }
+
+    QTemporaryDir dir;
+    QString program;
+};
+
+TEST_F(CommandLineReportTest, SnapshotGivesTheAnalysisReportOnAPortraitA4)
+{
+    writeFile(QStringLiteral("m.ZQM"), QByteArray(8052, '\0'));
+    const QString pdf = dir.filePath(QStringLiteral("analysis.pdf"));
+    const Run r = run({QStringLiteral("--report-pdf"), pdf, dir.filePath(QStringLiteral("m.ZQM"))});
+    ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+    const QString info = RunTool(QStringLiteral("pdfinfo"), {pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression("Title:\\s+Line7TestReport\\n"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression("Creator:\\s+Quorvane QPA3600\\n")));
+    EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+1\\n")));
+    EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+595(\\.\\d+)? x 842(\\.\\d+)? pts \\(A4\\)")));
+    const auto words = PdfWords(pdf);
+    const PdfWord* label = Find(words, QStringLiteral("第1頁"));
+    ASSERT_TRUE(label);
+    EXPECT_NEAR(label->xMin, TruncToInt(0.985 * PageFrame::ForPage(9921, 14031).FW) * kPointsPerPixel, 1.0);
+    EXPECT_TRUE(Find(words, QStringLiteral("項目：Line7")));
+    // Nothing beside the program was written.
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("SysSet.ini"))));
+}
+
+TEST_F(CommandLineReportTest, RecordFileGivesTheRecordReportAsTheWindowShowsIt)
+{
+    writeRecordFile(QStringLiteral("r.zqr"), 1500);
+    const QString pdf = dir.filePath(QStringLiteral("record.pdf"));
+    const Run r = run({QStringLiteral("--report-pdf"), pdf, dir.filePath(QStringLiteral("r.zqr"))});
+    ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+    const QString info = RunTool(QStringLiteral("pdfinfo"), {pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression("Title:\\s+RecordReport\\n"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+842(\\.\\d+)? x 595(\\.\\d+)? pts \\(A4\\)")));
+    EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+1\\n")));
+    const QString fonts = RunTool(QStringLiteral("pdffonts"), {pdf});
+    EXPECT_TRUE(fonts.contains(QStringLiteral("LiberationSans"))) << fonts.toStdString();
+
+    const PageFrame f = PageFrame::ForPage(14031, 9921);
+    const RecordPrintGeometry g = RecordPrintGeometryFor(f);
+    const auto words = PdfWords(pdf);
+    const struct {
+        const char* text;
+        int x, y;
+    } expected[] = {
+        {"Time/DIV=20S", f.L + 50, g.Hc + RoundToInt(2.3 * f.T)},
+        {"CH2/DIV=50", f.L + 2000, g.Hc + RoundToInt(2.3 * f.T)},
+        {"通道信號說明:", f.L + 50, g.Hc + 4 * f.T},
+        {"Note:", f.L + 50, g.Hc + 6 * f.T},
+        {"100%", f.R - 450, g.Yt - 60},
+        {"第1頁", TruncToInt(0.985 * f.FW), TruncToInt(0.01 * f.FH + f.T)},
+    };
+    for (const auto& e : expected) {
+        const PdfWord* w = Find(words, QString::fromUtf8(e.text));
+        ASSERT_TRUE(w) << e.text;
+        EXPECT_NEAR(w->xMin, e.x * kPointsPerPixel, 1.5) << e.text;
+        // The glyph box starts a little below the text cell's top.
+        EXPECT_NEAR(w->yMin, e.y * kPointsPerPixel, 4.0) << e.text;
+    }
+    // The status as the record window writes it at its designed chart width:
+    // 690 of the 1499 drawable samples.
+    const PdfWord* length = Find(words, QStringLiteral("長度：690点"));
+    ASSERT_TRUE(length);
+    EXPECT_NEAR(length->xMin, (f.L + 5500) * kPointsPerPixel, 1.5);
+    EXPECT_TRUE(Find(words, QStringLiteral("電壓")));
+}
+
+TEST_F(CommandLineReportTest, PaperAndOrientationAreTakenFromTheArguments)
+{
+    writeRecordFile(QStringLiteral("r.Zqr"), 10);
+    const QString pdf = dir.filePath(QStringLiteral("a3.pdf"));
+    const Run r = run({QStringLiteral("--report-pdf"), pdf, QStringLiteral("--paper"), QStringLiteral("A3"),
+                       QStringLiteral("--orientation"), QStringLiteral("portrait"),
+                       dir.filePath(QStringLiteral("r.Zqr"))});
+    ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+    const QString info = RunTool(QStringLiteral("pdfinfo"), {pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+842(\\.\\d+)? x 119\\d(\\.\\d+)? pts \\(A3\\)")))
+        << info.toStdString();
+}
+
+TEST_F(CommandLineReportTest, BadInputOrOutputFailsWithAMessageAndNoFile)
+{
+    writeFile(QStringLiteral("short.zqm"), QByteArray(8000, '\0'));
+    writeFile(QStringLiteral("half.zqr"), QByteArray(30000, '\0'));
+    writeFile(QStringLiteral("m.zqm"), QByteArray(8052, '\0'));
+    writeFile(QStringLiteral("m.txt"), QByteArray(8052, '\0'));
+    writeFile(QStringLiteral("blocker"), "a file, not a folder");
+    const QString out = dir.filePath(QStringLiteral("out.pdf"));
+    const struct {
+        const char* name;
+        QStringList arguments;
+        const char* message; // part of the message
+    } cases[] = {
+        {"short snapshot", {"--report-pdf", out, dir.filePath("short.zqm")}, "8052"},
+        {"no whole record block", {"--report-pdf", out, dir.filePath("half.zqr")}, "half.zqr"},
+        {"unknown extension", {"--report-pdf", out, dir.filePath("m.txt")}, "m.txt"},
+        {"missing file", {"--report-pdf", out, dir.filePath("none.zqm")}, "none.zqm"},
+        {"unwritable output", {"--report-pdf", dir.filePath("blocker/out.pdf"), dir.filePath("m.zqm")}, "blocker/out.pdf"},
+        {"unknown paper", {"--report-pdf", out, "--paper", "B5", dir.filePath("m.zqm")}, "B5"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        const Run r = run(k.arguments);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.errors.contains(QString::fromUtf8(k.message))) << r.errors.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(out));
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath("blocker/out.pdf")));
+    }
+}
+
+TEST_F(CommandLineReportTest, TheSavedPortIsNeitherOpenedNorWrittenNorAreSettings)
+{
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    const QByteArray settings = "[CommPort]\nPort=150\n[PortMap]\nCOM150=" + pty.slavePath().toUtf8() + "\n";
+    writeFile(QStringLiteral("SysSet.ini"), settings);
+    writeFile(QStringLiteral("m.zqm"), QByteArray(8052, '\0'));
+    const QString pdf = dir.filePath(QStringLiteral("m.pdf"));
+    const Run r = run({QStringLiteral("--report-pdf"), pdf, dir.filePath(QStringLiteral("m.zqm"))});
+    EXPECT_EQ(r.exitCode, 0) << r.errors.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(pdf));
+    char byte = 0;
+    EXPECT_EQ(::read(pty.master(), &byte, 1), -1); // not a byte arrived
+    QFile file(dir.filePath(QStringLiteral("SysSet.ini")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), settings);
+}
+
+} // namespace
