@@ -139,9 +139,10 @@ TEST_F(RecordPrintTest, GridRulerAndLabelsByRange)
     EXPECT_EQ(columns, g.gridColumns);
     EXPECT_EQ(longTicks, 11);
     EXPECT_EQ(shortTicks, 40);
-    const auto axis = std::find_if(canvas.segments().begin(), canvas.segments().end(),
+    const std::vector<CanvasSegment> lines = canvas.segments();
+    const auto axis = std::find_if(lines.begin(), lines.end(),
                                    [](const CanvasSegment& s) { return s.pen.width == 6; });
-    ASSERT_NE(axis, canvas.segments().end());
+    ASSERT_NE(axis, lines.end());
     EXPECT_EQ(axis->from, QPoint(kFrame.R - 500, g.Yt));
     EXPECT_EQ(axis->to, QPoint(kFrame.R - 500, g.Yb));
 }
