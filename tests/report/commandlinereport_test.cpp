@@ -23,7 +23,7 @@ namespace {
 
 constexpr double kPointsPerPixel = 72.0 / 1200.0;
 
-struct Run {
+struct ProgramRun {
     int exitCode = -1;
     QString errors;
 };
@@ -70,7 +70,7 @@ protected:
         writeFile(name, bytes);
     }
 
-    Run run(const QStringList& arguments)
+    ProgramRun run(const QStringList& arguments)
     {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -99,7 +99,7 @@ TEST_F(CommandLineReportTest, SnapshotGivesTheAnalysisReportOnAPortraitA4)
 {
     writeFile(QStringLiteral("m.ZQM"), QByteArray(8052, '\0'));
     const QString pdf = dir.filePath(QStringLiteral("analysis.pdf"));
-    const Run r = run({QStringLiteral("--report-pdf"), pdf, dir.filePath(QStringLiteral("m.ZQM"))});
+    const ProgramRun r = run({QStringLiteral("--report-pdf"), pdf, dir.filePath(QStringLiteral("m.ZQM"))});
     ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
     const QString info = RunTool(QStringLiteral("pdfinfo"), {pdf});
     EXPECT_TRUE(info.contains(QRegularExpression("Title:\\s+Line7TestReport\\n"))) << info.toStdString();
@@ -119,7 +119,7 @@ TEST_F(CommandLineReportTest, RecordFileGivesTheRecordReportAsTheWindowShowsIt)
 {
     writeRecordFile(QStringLiteral("r.zqr"), 1500);
     const QString pdf = dir.filePath(QStringLiteral("record.pdf"));
-    const Run r = run({QStringLiteral("--report-pdf"), pdf, dir.filePath(QStringLiteral("r.zqr"))});
+    const ProgramRun r = run({QStringLiteral("--report-pdf"), pdf, dir.filePath(QStringLiteral("r.zqr"))});
     ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
     const QString info = RunTool(QStringLiteral("pdfinfo"), {pdf});
     EXPECT_TRUE(info.contains(QRegularExpression("Title:\\s+RecordReport\\n"))) << info.toStdString();
@@ -161,7 +161,7 @@ TEST_F(CommandLineReportTest, PaperAndOrientationAreTakenFromTheArguments)
 {
     writeRecordFile(QStringLiteral("r.Zqr"), 10);
     const QString pdf = dir.filePath(QStringLiteral("a3.pdf"));
-    const Run r = run({QStringLiteral("--report-pdf"), pdf, QStringLiteral("--paper"), QStringLiteral("A3"),
+    const ProgramRun r = run({QStringLiteral("--report-pdf"), pdf, QStringLiteral("--paper"), QStringLiteral("A3"),
                        QStringLiteral("--orientation"), QStringLiteral("portrait"),
                        dir.filePath(QStringLiteral("r.Zqr"))});
     ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
@@ -192,7 +192,7 @@ TEST_F(CommandLineReportTest, BadInputOrOutputFailsWithAMessageAndNoFile)
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.name);
-        const Run r = run(k.arguments);
+        const ProgramRun r = run(k.arguments);
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_TRUE(r.errors.contains(QString::fromUtf8(k.message))) << r.errors.toStdString();
         EXPECT_FALSE(QFileInfo::exists(out));
@@ -208,7 +208,7 @@ TEST_F(CommandLineReportTest, TheSavedPortIsNeitherOpenedNorWrittenNorAreSetting
     writeFile(QStringLiteral("SysSet.ini"), settings);
     writeFile(QStringLiteral("m.zqm"), QByteArray(8052, '\0'));
     const QString pdf = dir.filePath(QStringLiteral("m.pdf"));
-    const Run r = run({QStringLiteral("--report-pdf"), pdf, dir.filePath(QStringLiteral("m.zqm"))});
+    const ProgramRun r = run({QStringLiteral("--report-pdf"), pdf, dir.filePath(QStringLiteral("m.zqm"))});
     EXPECT_EQ(r.exitCode, 0) << r.errors.toStdString();
     EXPECT_TRUE(QFileInfo::exists(pdf));
     char byte = 0;

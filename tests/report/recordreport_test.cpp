@@ -87,7 +87,7 @@ TEST(RecordPrintGeometryTest, A4LandscapeAt1200Dpi)
     EXPECT_EQ(g.gridColumns, (kFrame.R - kFrame.L - 700) / 200 + 1);
 
     // A frame narrower than the ruler leaves no plot, no grid column, no point.
-    const RecordPrintGeometry narrow = RecordPrintGeometryFor(PageFrame::ForPage(1000, 1000));
+    const RecordPrintGeometry narrow = RecordPrintGeometryFor(PageFrame::ForPage(700, 1000));
     EXPECT_EQ(narrow.gridColumns, 0);
     EXPECT_LT(narrow.maxPoints, 1);
 }
@@ -418,8 +418,10 @@ TEST_F(RecordPrintTest, CaptionsLegendStatusAndNote)
         EXPECT_EQ(text(k.text)->points[0], QPoint(kFrame.L + k.x, statusY));
         EXPECT_EQ(text(k.text)->state.font.color, kReportGray);
     }
-    const std::vector<CanvasCall> triangles = polygons();
-    ASSERT_EQ(triangles.size(), 2u);
+    // Channel 2's mark (its values at multiplier 10000), then the note's two.
+    std::vector<CanvasCall> triangles = polygons();
+    ASSERT_EQ(triangles.size(), 3u);
+    triangles.erase(triangles.begin());
     const int L = kFrame.L;
     const int yn = g.Hc + RoundToInt(6.2 * kFrame.T);
     const int yd = g.Hc + RoundToInt(6.2 * kFrame.T - 50);
