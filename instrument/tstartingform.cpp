@@ -136,6 +136,11 @@ TStartingForm::TStartingForm(LinkState& link, RequestSender& sender,
     layout->addWidget(panel);
     layout->addWidget(StartingPic, 1);
     layout->addWidget(StatusBar1);
+    // Tab runs through the buttons left to right.
+    QWidget* order[] = {SaveButton, StartButton, ScrollLeftButton, ScrollRightButton,
+                        CoarserButton, FinerButton};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
 
     connect(&arming_, &LogArming::finished, this, &TStartingForm::showArmOutcome);
     connect(&dispatcher, &ResponseDispatcher::logProgress, this,
@@ -216,8 +221,6 @@ void TStartingForm::buildTopPanel(QWidget* panel)
     for (QWidget* w : order)
         row->addWidget(w);
     row->addStretch(1);
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
-        setTabOrder(order[i], order[i + 1]);
 }
 
 void TStartingForm::showEvent(QShowEvent* event)
