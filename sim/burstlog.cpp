@@ -34,7 +34,7 @@ constexpr double kNoiseCodes = 1.0; // largest converter noise, in steps
 // cycles. Its first peaks exceed the current range unless the range is
 // chosen with room to spare, and are clipped like the converter clips them.
 constexpr std::size_t kSwitchOnSample = 400;
-constexpr double kInrushRatio = 5.0;
+constexpr double kInrushRatio = 1.5;
 constexpr double kInrushCycles = 2.5;
 
 double BurstCurrent(const LoadSnapshot& load, double seconds, double switchOnSeconds)
