@@ -1,5 +1,6 @@
 #include "program.h"
 
+#include "chartbox.h"
 #include "instrumentforms.h"
 #include "measurementarea.h"
 #include "skinsetting.h"
@@ -249,8 +250,13 @@ void Program::createRecordForms()
 void Program::createInstrumentForms()
 {
     TMainForm* form = mainForm_.get();
-    instrumentForms_ = std::make_unique<InstrumentForms>(state_.link, link_.Comm1, link_.sender,
-                                                         link_.dispatcher, dialogs_, form);
+    instrumentForms_ = std::make_unique<InstrumentForms>(
+        state_.link, link_.Comm1, link_.sender, link_.dispatcher, dialogs_, form,
+        [this] {
+            return ChartColors{QColor::fromRgb(state_.ChartBackColor),
+                               QColor::fromRgb(state_.ChartGridColor)};
+        },
+        screenSize());
     InstrumentForms& instrument = *instrumentForms_;
     // The band and method items: a read of the instrument marks all four, a
     // choice its own group.
@@ -273,6 +279,14 @@ void Program::createInstrumentForms()
                      [&instrument] { instrument.CalibrateForm->show(); });
     QObject::connect(form, &TMainForm::alarmRequested, form,
                      [&instrument] { instrument.AlarmForm->OpenFromMenu(); });
+    QObject::connect(form, &TMainForm::startTestRequested, form, [this, form] {
+        TStartingForm& starting = *instrumentForms_->StartingForm;
+        if (!starting.isVisible()) // centred on the main window when it opens
+            starting.move(form->frameGeometry().center() - starting.rect().center());
+        starting.show();
+        starting.raise();
+        starting.activateWindow();
+    });
     QObject::connect(form, &TMainForm::externalCtRequested, form,
                      [&instrument] { instrument.External_CT_form->show(); });
 }

@@ -44,7 +44,8 @@ void QtDialogs::message(const QString& text, Icon icon, const QString& caption)
 bool QtDialogs::askYesNo(const QString& caption, const QString& text)
 {
     return QMessageBox::question(parentWindow(), caption, text,
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+           == QMessageBox::Yes; // Return answers Yes
 }
 
 QString QtDialogs::openFileName(const QString& caption, const QString& filter,

@@ -21,15 +21,27 @@ void ForEachLinePixel(QPoint from, QPoint to, Visit&& visit)
     const long long ady = std::llabs(dy);
     const int sx = dx < 0 ? -1 : 1;
     const int sy = dy < 0 ? -1 : 1;
-    if (adx >= ady) {
-        for (long long i = 0; i < adx; ++i) {
-            const long long minor = (2 * i * ady + adx - 1) / (2 * adx);
-            visit(from.x() + static_cast<int>(i) * sx, from.y() + static_cast<int>(minor) * sy);
-        }
-    } else {
-        for (long long i = 0; i < ady; ++i) {
-            const long long minor = (2 * i * adx + ady - 1) / (2 * ady);
-            visit(from.x() + static_cast<int>(minor) * sx, from.y() + static_cast<int>(i) * sy);
+    const bool xMajor = adx >= ady;
+    const long long major = xMajor ? adx : ady;
+    const long long minorSpan = xMajor ? ady : adx;
+    // minor(i) = (2 i minorSpan + major - 1) div (2 major), kept as quotient
+    // and remainder from step to step: a long line costs no division per
+    // pixel. The numerator grows by 2 minorSpan <= 2 major a step, so the
+    // quotient grows by at most one.
+    const long long denominator = 2 * major;
+    long long minor = 0;
+    long long remainder = major - 1;
+    int x = from.x();
+    int y = from.y();
+    for (long long i = 0; i < major; ++i) {
+        if (xMajor)
+            visit(x + static_cast<int>(i) * sx, y + static_cast<int>(minor) * sy);
+        else
+            visit(x + static_cast<int>(minor) * sx, y + static_cast<int>(i) * sy);
+        remainder += 2 * minorSpan;
+        if (remainder >= denominator) {
+            remainder -= denominator;
+            ++minor;
         }
     }
 }

@@ -10,9 +10,12 @@
 // The request sent again after a faulty or missing answer. For register 147
 // the count is the chunk number, sent as count * 256. The write chain of the
 // alarm settings awaits acknowledgements of writes: asking again for one of
-// those writes the value (or the flag byte) anew from AlarmSettings.
+// those writes the value (or the flag byte) anew from AlarmSettings. While
+// the instrument's log is armed and its start is awaited (LogArm), the count
+// is the range code and the arm goes out again as it was sent: asking for a
+// chunk instead would never start the download.
 struct LastRequestT {
-    enum class Kind : std::uint8_t { Read, WriteValue, WriteFlags };
+    enum class Kind : std::uint8_t { Read, WriteValue, WriteFlags, LogArm };
 
     std::uint8_t reg = 0;
     std::uint8_t count = 0;

@@ -39,6 +39,13 @@ MeasurementControl::MeasurementControl(LinkState& link, RequestSender& sender,
                 onReReadTick();
         });
     });
+    // A run's requests wait while the instrument's log is downloaded; once it
+    // is over, the measurement is again what a missing answer asks for.
+    connect(&dispatcher_, &ResponseDispatcher::logProgress, this, [this](LogProgress stage, int) {
+        if ((stage == LogProgress::Complete || stage == LogProgress::Failed)
+            && link_.SessionMode != kIdle)
+            link_.LastRequest = {std::uint8_t(Register::Measurement), 2};
+    });
     connect(&dispatcher_, &ResponseDispatcher::measurementAnswered, this,
             &MeasurementControl::onMeasurementAnswered);
     connect(&dispatcher_, &ResponseDispatcher::requestRepeated, this, [this] {

@@ -36,6 +36,8 @@ ResponseDispatcher::ResponseDispatcher(TComm& comm, LinkState& link, Measurement
     waitTimer_.setSingleShot(true);
     waitTimer_.setTimerType(Qt::PreciseTimer);
     connect(&waitTimer_, &QTimer::timeout, this, &ResponseDispatcher::onWaitTimer);
+    LogChunkWatch.setSingleShot(true);
+    connect(&LogChunkWatch, &QTimer::timeout, this, &ResponseDispatcher::LogChunkWatchTimer);
 }
 
 int ResponseDispatcher::PauseForBaudIndex(int index)
@@ -45,7 +47,7 @@ int ResponseDispatcher::PauseForBaudIndex(int index)
 
 void ResponseDispatcher::whenIdle(const void* key, std::function<void()> action)
 {
-    if (!waiting_) {
+    if (!busy()) {
         action();
         return;
     }
@@ -59,7 +61,7 @@ void ResponseDispatcher::runHeldBack()
 {
     // An action may start another wait (it sends, the answer comes): what is
     // still held then waits for that answer in turn.
-    while (!waiting_ && !heldBack_.empty()) {
+    while (!busy() && !heldBack_.empty()) {
         auto action = std::move(heldBack_.front().second);
         heldBack_.erase(heldBack_.begin());
         action();
@@ -71,6 +73,8 @@ void ResponseDispatcher::Comm1ReceiveData()
     if (waiting_)
         return; // the answer being awaited includes this input
     waiting_ = true;
+    if (LogChunkWatch.isActive())
+        LogChunkWatch.start(); // the line is not quiet
     step_ = 0;
     quietWait_ = false;
     lastCount_ = comm_.DataCount();
@@ -164,6 +168,8 @@ void ResponseDispatcher::finishWait()
 
     if (link_.UsbLink)
         link_.UsbWatch.noteActivity(); // any input is a sign of life
+    if (LogChunkWatch.isActive())
+        LogChunkWatch.start(); // quiet from now on
     // Still waiting while the answer is handled: a modal message shown by a
     // chain must not let the next poll start another wait.
     handleAnswer(length);
@@ -202,6 +208,9 @@ void ResponseDispatcher::retry()
     const LastRequestT& last = link_.LastRequest;
     const std::uint8_t address = link_.InstrumentAddress;
     switch (last.kind) {
+    case LastRequestT::Kind::LogArm:
+        sender_.SendReadRequest(address, Register::Log, last.count);
+        break;
     case LastRequestT::Kind::Read: {
         const std::uint16_t count = last.reg == Register::Log ? std::uint16_t(last.count * 256)
                                                               : std::uint16_t(last.count);
@@ -240,25 +249,65 @@ void ResponseDispatcher::onMeasurement()
     emit measurementAnswered();
 }
 
+int ResponseDispatcher::logChunkPatienceMs() const
+{
+    const int wholeWait = link_.UsbLink ? 0 : kWaitSteps * PauseForBaudIndex(link_.BaudIndex);
+    return wholeWait + kLogChunkGraceMs;
+}
+
+// Asks for chunk `chunk` (1-6) and watches for it.
+void ResponseDispatcher::requestChunk(std::uint8_t chunk)
+{
+    sender_.SendReadRequest(link_.InstrumentAddress, Register::Log, std::uint16_t(chunk * 256));
+    link_.LastRequest = {std::uint8_t(Register::Log), chunk};
+    LogChunkWatch.start(logChunkPatienceMs());
+}
+
 void ResponseDispatcher::onLogChunk()
 {
-    // A chunk nobody asked for (no download running) has no place to go.
+    // A chunk nobody asked for (no download running, or the log armed but
+    // not started) has no place to go.
     if (link_.LogChunkIndex < 1 || link_.LogChunkIndex > kLogChunkCount)
         return;
     std::memcpy(link_.LogChunkBuffer.data() + (link_.LogChunkIndex - 1) * kLogChunkSize,
                 AnswerBuffer.data(), kLogChunkSize);
     ++link_.LogChunkIndex;
+    chunkReasks_ = 0;
     if (link_.LogChunkIndex <= kLogChunkCount) {
-        sender_.SendReadRequest(link_.InstrumentAddress, Register::Log,
-                                std::uint16_t(link_.LogChunkIndex * 256));
-        link_.LastRequest = {std::uint8_t(Register::Log), link_.LogChunkIndex};
+        requestChunk(link_.LogChunkIndex);
         emit logProgress(LogProgress::ChunkRequested, link_.LogChunkIndex);
     } else {
+        LogChunkWatch.stop();
         link_.InstrumentLog = link_.LogChunkBuffer;
         link_.LogChunkIndex = 0;
         emit logProgress(LogProgress::Complete, 0);
         emit instrumentLogComplete();
     }
+}
+
+// Chunks carry no number, so a chunk is asked for again only when nothing
+// can be arriving any more: a late chunk would otherwise be filed as the
+// next one. After the last attempt the download is given up; InstrumentLog
+// keeps the previous log.
+void ResponseDispatcher::LogChunkWatchTimer()
+{
+    if (link_.LogChunkIndex == 0)
+        return;
+    if (waiting_ || comm_.DataCount() > 0) {
+        LogChunkWatch.start(logChunkPatienceMs());
+        return;
+    }
+    const std::uint8_t chunk = link_.LogChunkIndex;
+    if (chunkReasks_ < kLogChunkReasks) {
+        ++chunkReasks_;
+        qCDebug(lcDispatcher) << "chunk" << chunk << "asked for again";
+        requestChunk(chunk);
+        return;
+    }
+    chunkReasks_ = 0;
+    link_.LogChunkIndex = 0;
+    emit logProgress(LogProgress::Failed, chunk);
+    runHeldBack();
 }
 
 void ResponseDispatcher::onReadAnswer()
@@ -316,6 +365,8 @@ void ResponseDispatcher::onLogStartAck()
 {
     emit logProgress(LogProgress::Triggered, 1);
     link_.LogChunkIndex = 1;
-    link_.LastRequest = {std::uint8_t(Register::Log), 1};
-    sender_.SendReadRequest(link_.InstrumentAddress, Register::Log, 256);
+    chunkReasks_ = 0;
+    // The whole last request: a measurement taken while the log was armed
+    // has left register 148 there.
+    requestChunk(1);
 }

@@ -36,6 +36,7 @@ enum class LogProgress {
     Triggered,      // the instrument took the start: chunk 1 is asked for
     ChunkRequested, // a chunk came in and the next one (2-6) is asked for
     Complete,       // all six are in InstrumentLog
+    Failed,         // a chunk (`chunk`) never came although asked for again: given up
 };
 
 class ResponseDispatcher : public QObject {
@@ -55,7 +56,9 @@ public:
     // reports the failure in its own words.
     bool RequestInChain(std::uint16_t reg, std::uint16_t count, bool reportFailure = true);
 
-    // Runs `action` now, or once the answer being awaited has been handled.
+    // Runs `action` now, or once the answer being awaited has been handled
+    // and no log download runs (a measurement between two chunks would take
+    // the chunk's place as the last request and merge with its answer).
     // Actions held back with the same non-null key run once (a timer's
     // ticks); those with a null key each run (the user's commands).
     void whenIdle(const void* key, std::function<void()> action);
@@ -64,6 +67,18 @@ public:
     static int PauseForBaudIndex(int index);
     static constexpr int kWaitSteps = 50;
     static constexpr int kSettleMs = 20;
+
+    // A log chunk that does not come is asked for again once the line has
+    // been quiet for the rate's whole wait plus this, at most
+    // kLogChunkReasks times; then the download is given up.
+    static constexpr int kLogChunkGraceMs = 2000;
+    static constexpr int kLogChunkReasks = 2;
+    // Runs while a chunk is awaited; its timeout means the line has been
+    // quiet that long (every input restarts it).
+    QTimer LogChunkWatch;
+    void LogChunkWatchTimer();
+    // Quiet time after which a missing chunk is asked for again.
+    int logChunkPatienceMs() const;
 
 signals:
     // How far the wait for an answer has gone: 0 when input is noticed, then
@@ -97,6 +112,8 @@ private:
     void onWriteAck();
     void onLogStartAck();
     void runHeldBack();
+    bool busy() const { return waiting_ || link_.LogChunkIndex != 0; }
+    void requestChunk(std::uint8_t chunk);
 
     TComm& comm_;
     LinkState& link_;
@@ -115,4 +132,5 @@ private:
     QTimer waitTimer_;
     QElapsedTimer waitClock_;
     std::vector<std::pair<const void*, std::function<void()>>> heldBack_;
+    int chunkReasks_ = 0; // of the chunk awaited now
 };

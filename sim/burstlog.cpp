@@ -28,6 +28,24 @@ constexpr std::size_t kCurrentSamplesOffset = 5144;
 constexpr std::size_t kCurrentSampleCount = (kBurstLogSize - kCurrentSamplesOffset) / 2;
 constexpr double kNoiseCodes = 1.0; // largest converter noise, in steps
 
+// The burst catches the load being switched on: no current until this
+// sample, then the load's current with an inrush of kInrushRatio times its
+// own size on top, decaying with a time constant of kInrushCycles mains
+// cycles. Its first peaks exceed the current range unless the range is
+// chosen with room to spare, and are clipped like the converter clips them.
+constexpr std::size_t kSwitchOnSample = 400;
+constexpr double kInrushRatio = 1.5;
+constexpr double kInrushCycles = 2.5;
+
+double BurstCurrent(const LoadSnapshot& load, double seconds, double switchOnSeconds)
+{
+    if (seconds < switchOnSeconds)
+        return 0.0;
+    const double sinceOn = seconds - switchOnSeconds;
+    const double inrush = kInrushRatio * std::exp(-sinceOn * load.frequency / kInrushCycles);
+    return load.currentAt(seconds) * (1.0 + inrush);
+}
+
 void PutFloat(BurstLog& log, std::size_t offset, float value)
 {
     const auto bits = std::bit_cast<std::uint32_t>(value);
@@ -68,8 +86,9 @@ BurstLog BuildBurstLog(const LoadSnapshot& load, const BurstRanges& ranges, Rand
     for (std::size_t k = 0; k < kVoltageSampleCount; ++k)
         PutCode(log, kVoltageSamplesOffset + 2 * k, load.voltageAt(k * sampleStep),
                 ranges.voltsPerCode, random);
+    const double switchOn = kSwitchOnSample * sampleStep;
     for (std::size_t k = 0; k < kCurrentSampleCount; ++k)
-        PutCode(log, kCurrentSamplesOffset + 2 * k, load.currentAt(k * sampleStep),
+        PutCode(log, kCurrentSamplesOffset + 2 * k, BurstCurrent(load, k * sampleStep, switchOn),
                 ranges.amperesPerCode, random);
     return log;
 }

@@ -22,6 +22,8 @@ std::optional<BurstRanges> RangesForCode(std::uint8_t rangeCode);
 
 // The burst the instrument takes of `load` when its log is triggered: the two
 // scale factors, then the voltage and current samples as 12-bit converter
-// codes around 2047, clipped where the load exceeds the range. A little
-// converter noise comes from `random`.
+// codes around 2047, clipped where the load exceeds the range. The burst
+// catches the load being switched on: the current rises from zero with an
+// inrush that decays over a few cycles. A little converter noise comes from
+// `random`.
 BurstLog BuildBurstLog(const LoadSnapshot& load, const BurstRanges& ranges, RandomSource& random);

@@ -16,13 +16,25 @@ void FaultPlan::injectFor(std::uint16_t reg, Fault fault)
     aimed_.emplace_back(reg, fault);
 }
 
+void FaultPlan::injectForLogChunk(int chunk, Fault fault)
+{
+    aimedLog_.emplace_back(chunk, fault);
+}
+
 void FaultPlan::setPeriodic(Fault fault, int everyNth)
 {
     periodic_[static_cast<std::size_t>(fault)] = Periodic{std::max(everyNth, 0), 0};
 }
 
-FaultPlan::Fault FaultPlan::nextFault(std::uint16_t reg)
+FaultPlan::Fault FaultPlan::nextFault(std::uint16_t reg, int logChunk)
 {
+    const auto aimedLog = std::find_if(aimedLog_.begin(), aimedLog_.end(),
+                                       [logChunk](const auto& entry) { return entry.first == logChunk; });
+    if (logChunk >= 0 && aimedLog != aimedLog_.end()) {
+        const Fault fault = aimedLog->second;
+        aimedLog_.erase(aimedLog);
+        return fault;
+    }
     const auto aimed = std::find_if(aimed_.begin(), aimed_.end(),
                                     [reg](const auto& entry) { return entry.first == reg; });
     if (aimed != aimed_.end()) {
@@ -48,12 +60,12 @@ FaultPlan::Fault FaultPlan::nextFault(std::uint16_t reg)
     return due;
 }
 
-Transmission FaultPlan::shape(const Answer& answer, std::uint16_t reg)
+Transmission FaultPlan::shape(const Answer& answer, std::uint16_t reg, int logChunk)
 {
     const std::vector<std::uint8_t>& bytes = answer.bytes;
     const std::size_t half = std::max<std::size_t>(bytes.size() / 2, 1);
     Transmission sent;
-    switch (silent_ ? Fault::Silent : nextFault(reg)) {
+    switch (silent_ ? Fault::Silent : nextFault(reg, logChunk)) {
     case Fault::None:
         sent.parts.push_back({bytes, answer.delay});
         break;

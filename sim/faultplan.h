@@ -32,6 +32,9 @@ public:
     // A fault for the next answer to a request naming `reg` (one answer);
     // it comes before the faults counted by answer.
     void injectFor(std::uint16_t reg, Fault fault);
+    // A fault for the next answer of the burst log's chunk `chunk` (1-6), or
+    // of the start acknowledgement (0); it comes before all others.
+    void injectForLogChunk(int chunk, Fault fault);
     // Every n-th answer from now on gets `fault`; n = 0 switches that fault
     // off. Each kind counts on its own; when two fall on the same answer the
     // one listed first in Fault wins.
@@ -44,11 +47,12 @@ public:
     void clearSilence() { silent_ = false; }
 
     // Counts the answer to a request naming `reg`, picks its fault and
-    // returns what is sent.
-    Transmission shape(const Answer& answer, std::uint16_t reg = 0);
+    // returns what is sent. `logChunk` names the part of the burst log the
+    // answer carries (0 the start acknowledgement, 1-6 a chunk, -1 none).
+    Transmission shape(const Answer& answer, std::uint16_t reg = 0, int logChunk = -1);
 
 private:
-    Fault nextFault(std::uint16_t reg);
+    Fault nextFault(std::uint16_t reg, int logChunk);
 
     struct Periodic {
         int everyNth = 0;
@@ -59,6 +63,7 @@ private:
     RandomSource random_;
     std::deque<Fault> injected_;
     std::deque<std::pair<std::uint16_t, Fault>> aimed_; // by register, in order
+    std::deque<std::pair<int, Fault>> aimedLog_;        // by log chunk, in order
     std::array<Periodic, kFaultKinds> periodic_{};
     std::chrono::milliseconds splitPause_{300};
     bool silent_ = false;

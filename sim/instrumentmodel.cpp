@@ -139,14 +139,19 @@ std::optional<Answer> InstrumentModel::answerLog(std::uint8_t address, std::uint
         if (!ranges)
             return std::nullopt;
         logRangeCode_ = rangeCode;
-        log_ = BuildBurstLog(observedLoad(), *ranges, converterNoise_);
+        log_ = takeBurst(*ranges);
         return Answer{LogStartedFrame(address), triggerDelay_};
     }
     if (rangeCode != 0 || chunk > kLogChunkCountMax)
         return std::nullopt;
     if (!log_) // never armed: the memory holds a burst taken with the largest ranges
-        log_ = BuildBurstLog(observedLoad(), *RangesForCode(0), converterNoise_);
+        log_ = takeBurst(*RangesForCode(0));
     return Answer{LogChunkFrame(*log_, chunk)};
+}
+
+BurstLog InstrumentModel::takeBurst(const BurstRanges& ranges)
+{
+    return presetLog_ ? *presetLog_ : BuildBurstLog(observedLoad(), ranges, converterNoise_);
 }
 
 Answer InstrumentModel::measurementAnswer(Clock::time_point now)

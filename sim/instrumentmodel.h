@@ -54,6 +54,11 @@ public:
     const CalibrationState& calibration() const { return calibration_; }
     // The range code of the last armed burst log (0 before the first).
     std::uint8_t logRangeCode() const { return logRangeCode_; }
+    // The burst the next arming takes (any 10248 bytes), instead of one of
+    // the load; nullopt goes back to the load.
+    void setBurstLog(std::optional<BurstLog> log) { presetLog_ = std::move(log); }
+    // The burst the chunks are served from (nullopt before any was taken).
+    const std::optional<BurstLog>& servedBurstLog() const { return log_; }
 
 private:
     std::optional<Answer> answerRead(std::uint8_t address, std::uint16_t reg, std::uint16_t count,
@@ -71,6 +76,8 @@ private:
     CalibrationState calibration_;
     std::uint8_t logRangeCode_ = 0;
     std::optional<BurstLog> log_;
+    std::optional<BurstLog> presetLog_;
+    BurstLog takeBurst(const BurstRanges& ranges);
     double energyKwh_ = 0.0;
     double powerWatts_ = 0.0; // active power since the last measurement
     Clock::time_point energyCountedUntil_;

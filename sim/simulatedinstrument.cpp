@@ -1,5 +1,6 @@
 #include "simulatedinstrument.h"
 
+#include "answerframes.h"
 #include "devicelink.h"
 #include "faultplan.h"
 #include "instrumentmodel.h"
@@ -25,6 +26,7 @@ constexpr int kDefaultBitsPerSecond = 115200;
 // A stream of its own for the faults, so that spoiling answers does not
 // change the measurements.
 constexpr std::uint32_t kFaultSeedOffset = 0xFA17;
+constexpr std::uint16_t kLogRegister = 147;
 
 timespec ToTimespec(std::chrono::steady_clock::duration duration)
 {
@@ -49,6 +51,8 @@ struct SimulatedInstrument::Impl {
     void serve();
     void receive();
     void startNextAnswer(std::chrono::steady_clock::time_point now);
+    void wake();
+    int lineRate() const;
     bool addressedToUs(const std::vector<std::uint8_t>& frame) const
     {
         return options.address == 0 || frame[0] == options.address;
@@ -63,6 +67,8 @@ struct SimulatedInstrument::Impl {
     FaultPlan faults;
     std::vector<std::vector<std::uint8_t>> received;
     std::vector<std::chrono::steady_clock::time_point> arrivals; // of `received`
+    std::optional<Answer> parkedStart;     // start acknowledgement awaiting the switch
+    std::deque<Transmission> unsolicited;  // frames nobody asked for, sent next
     std::string devicePath;
 
     // Touched by start/stop on the caller's thread only.
@@ -101,6 +107,10 @@ void SimulatedInstrument::Impl::serve()
         }
         if (ppoll(watched.data(), watched.size(), timeoutPointer, nullptr) < 0 && errno != EINTR)
             break;
+        if (watched[0].revents & POLLIN) {
+            std::uint64_t count = 0; // drained, so the next wake is seen again
+            [[maybe_unused]] const ssize_t got = ::read(wakeFd, &count, sizeof count);
+        }
         if (watched[1].revents & POLLIN)
             receive();
         else if (watched[1].revents & (POLLHUP | POLLERR)) // nothing to read: do not spin
@@ -131,8 +141,30 @@ void SimulatedInstrument::Impl::receive()
     }
 }
 
+void SimulatedInstrument::Impl::wake()
+{
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(wakeFd, &one, sizeof one);
+}
+
+int SimulatedInstrument::Impl::lineRate() const
+{
+    const int rate = options.baud > 0 ? options.baud : LineRate(terminal.masterFd());
+    return rate > 0 ? rate : kDefaultBitsPerSecond;
+}
+
 void SimulatedInstrument::Impl::startNextAnswer(std::chrono::steady_clock::time_point now)
 {
+    {
+        std::unique_lock lock(mutex);
+        if (!unsolicited.empty()) {
+            Transmission transmission = std::move(unsolicited.front());
+            unsolicited.pop_front();
+            lock.unlock();
+            sender.begin(std::move(transmission), lineRate(), now);
+            return;
+        }
+    }
     while (!sender.busy() && !waiting.empty()) {
         const std::vector<std::uint8_t> request = std::move(waiting.front());
         waiting.pop_front();
@@ -146,14 +178,17 @@ void SimulatedInstrument::Impl::startNextAnswer(std::chrono::steady_clock::time_
             const std::optional<Answer> answer = model.answer(request, now);
             if (!answer)
                 continue;
-            // Bytes 2-3 of every request name its register.
+            // Bytes 2-3 of every request name its register, 4-5 its count;
+            // for the burst log the count's high byte is the chunk (0: arm).
             const auto reg = static_cast<std::uint16_t>((request[2] << 8) | request[3]);
-            transmission = faults.shape(*answer, reg);
+            const int logChunk = reg == kLogRegister ? request[4] : -1;
+            if (logChunk == 0 && options.startingSwitchByCommand) {
+                parkedStart = Answer{answer->bytes}; // sent when the switch closes
+                continue;
+            }
+            transmission = faults.shape(*answer, reg, logChunk);
         }
-        int rate = options.baud > 0 ? options.baud : LineRate(terminal.masterFd());
-        if (rate <= 0)
-            rate = kDefaultBitsPerSecond;
-        sender.begin(std::move(transmission), rate, now);
+        sender.begin(std::move(transmission), lineRate(), now);
     }
 }
 
@@ -211,8 +246,7 @@ void SimulatedInstrument::stop()
     if (!impl.server.joinable())
         return;
     impl.stopping = true;
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t written = ::write(impl.wakeFd, &one, sizeof one);
+    impl.wake();
     impl.server.join();
     ::close(impl.wakeFd);
     impl.wakeFd = -1;
@@ -244,6 +278,52 @@ void SimulatedInstrument::setPeriodicFault(Fault fault, int everyNth)
 {
     std::lock_guard lock(impl_->mutex);
     impl_->faults.setPeriodic(fault, everyNth);
+}
+
+void SimulatedInstrument::injectFaultForLogChunk(int chunk, Fault fault)
+{
+    std::lock_guard lock(impl_->mutex);
+    impl_->faults.injectForLogChunk(chunk, fault);
+}
+
+bool SimulatedInstrument::closeStartingSwitch()
+{
+    {
+        std::lock_guard lock(impl_->mutex);
+        if (!impl_->parkedStart)
+            return false;
+        impl_->unsolicited.push_back(impl_->faults.shape(*impl_->parkedStart, kLogRegister, 0));
+        impl_->parkedStart.reset();
+    }
+    if (impl_->wakeFd >= 0)
+        impl_->wake();
+    return true;
+}
+
+void SimulatedInstrument::setBurstLog(std::optional<BurstLog> log)
+{
+    std::lock_guard lock(impl_->mutex);
+    impl_->model.setBurstLog(std::move(log));
+}
+
+std::optional<BurstLog> SimulatedInstrument::servedBurstLog() const
+{
+    std::lock_guard lock(impl_->mutex);
+    return impl_->model.servedBurstLog();
+}
+
+void SimulatedInstrument::sendStrayChunk(int chunk)
+{
+    {
+        std::lock_guard lock(impl_->mutex);
+        const std::optional<BurstLog>& served = impl_->model.servedBurstLog();
+        const BurstLog log = served ? *served : BurstLog{};
+        Transmission stray;
+        stray.parts.push_back({LogChunkFrame(log, chunk), std::chrono::milliseconds(0)});
+        impl_->unsolicited.push_back(std::move(stray));
+    }
+    if (impl_->wakeFd >= 0)
+        impl_->wake();
 }
 
 void SimulatedInstrument::setSplitPauseMs(int ms)

@@ -30,6 +30,9 @@ public:
         int baud = 0;                     // 0: follow the rate the client sets on the line
         int address = 0;                  // 0: answer every address
         double triggerDelaySeconds = 0.2; // until the log start acknowledgement
+        // The Starting switch closes only by closeStartingSwitch(), never by
+        // itself: an armed log waits for the test's command (or for ever).
+        bool startingSwitchByCommand = false;
         std::string linkPath;             // symbolic link to the device, if not empty
         unsigned seed = 1;                // drift and garbage are reproducible
     };
@@ -51,6 +54,9 @@ public:
     void injectFaultFor(std::uint16_t reg, Fault fault);
     // A fault for every n-th answer from now on (n = 0 switches it off).
     void setPeriodicFault(Fault fault, int everyNth);
+    // A fault for the next answer of burst log chunk `chunk` (1-6), or of
+    // the start acknowledgement (0).
+    void injectFaultForLogChunk(int chunk, Fault fault);
     // Pause between the two parts of a Split answer.
     void setSplitPauseMs(int ms);
 
@@ -73,6 +79,18 @@ public:
     void setOptionByte(std::uint8_t value);
     float externalCtShift() const;     // register 129, seconds
     std::uint8_t logRangeCode() const; // range code of the last armed burst log
+    // With startingSwitchByCommand: closes the switch of the armed log, so
+    // that the start acknowledgement goes out (after the answer on the line,
+    // if any). Returns false when no log was armed; nothing happens then.
+    bool closeStartingSwitch();
+    // The burst every later arming takes, any 10248 bytes (nullopt: a burst
+    // of the simulated load again).
+    void setBurstLog(std::optional<BurstLog> log);
+    // The burst the chunks are served from, once one was taken.
+    std::optional<BurstLog> servedBurstLog() const;
+    // Puts chunk `chunk` (1-6) of the served burst on the line although no
+    // one asked for it, as a disturbed instrument might.
+    void sendStrayChunk(int chunk);
     // The calibration commands taken: unlocked, both references, the last
     // temperature command.
     CalibrationState calibration() const;

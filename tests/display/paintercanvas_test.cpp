@@ -326,3 +326,29 @@ TEST_F(PainterCanvasTest, ClippedTextPaintsNothingFromItsClipOn)
 }
 
 } // namespace
+
+// The rasteriser walks the line without dividing per pixel; every pixel must
+// still be the exact line rounded as the contract says: minor coordinate
+// (2 i minor + major - 1) div (2 major), halves on the side of the start.
+TEST(LineRaster, EveryPixelIsTheExactLineRounded)
+{
+    for (int dx = -40; dx <= 40; dx += 3)
+        for (int dy = -40; dy <= 40; dy += 1) {
+            const QPoint from(7, -3);
+            const QPoint to = from + QPoint(dx, dy);
+            const long long major = std::max(std::abs(dx), std::abs(dy));
+            const long long span = std::min(std::abs(dx), std::abs(dy));
+            long long i = 0;
+            ForEachLinePixel(from, to, [&](int x, int y) {
+                const int minor = int((2 * i * span + major - 1) / (2 * major));
+                const QPoint expected = std::abs(dx) >= std::abs(dy)
+                                            ? QPoint(from.x() + int(i) * (dx < 0 ? -1 : 1),
+                                                     from.y() + minor * (dy < 0 ? -1 : 1))
+                                            : QPoint(from.x() + minor * (dx < 0 ? -1 : 1),
+                                                     from.y() + int(i) * (dy < 0 ? -1 : 1));
+                ASSERT_EQ(QPoint(x, y), expected) << dx << "," << dy << " pixel " << i;
+                ++i;
+            });
+            ASSERT_EQ(i, major) << "one pixel a step, the end point left out";
+        }
+}

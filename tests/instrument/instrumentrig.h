@@ -18,6 +18,7 @@ struct InstrumentRig {
     TAlarmForm& alarm = *forms.AlarmForm;
     TExternal_CT_form& ct = *forms.External_CT_form;
     TCalibrateForm& calibrate = *forms.CalibrateForm;
+    TStartingForm& starting = *forms.StartingForm;
 
     void setAlarmFields(const std::array<QString, 8>& texts, std::uint8_t flags)
     {

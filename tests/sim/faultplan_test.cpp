@@ -114,4 +114,16 @@ TEST(FaultPlan, SilenceLastsUntilCleared)
     EXPECT_EQ(plan.shape(kAnswer).parts.size(), 1u);
 }
 
+TEST(FaultPlan, FaultAimedAtALogChunkWaitsForThatChunk)
+{
+    FaultPlan plan(5);
+    plan.injectForLogChunk(3, Fault::Drop);
+    plan.injectForLogChunk(0, Fault::Drop);
+    EXPECT_EQ(plan.shape(kAnswer, 148).parts.size(), 1u);
+    EXPECT_EQ(plan.shape(kAnswer, 147, 2).parts.size(), 1u);
+    EXPECT_TRUE(plan.shape(kAnswer, 147, 3).parts.empty());
+    EXPECT_EQ(plan.shape(kAnswer, 147, 3).parts.size(), 1u) << "one answer only";
+    EXPECT_TRUE(plan.shape(kDelayedAnswer, 147, 0).parts.empty()); // the start acknowledgement
+}
+
 } // namespace

@@ -321,13 +321,18 @@ LogView FetchLog(InstrumentModel& model)
     return view;
 }
 
-int LargestDeviation(const std::vector<int>& samples)
+int LargestDeviation(const std::vector<int>& samples, std::size_t from = 0,
+                     std::size_t to = std::size_t(-1))
 {
     int largest = 0;
-    for (int sample : samples)
-        largest = std::max(largest, std::abs(sample));
+    for (std::size_t k = from; k < std::min(to, samples.size()); ++k)
+        largest = std::max(largest, std::abs(samples[k]));
     return largest;
 }
+
+// The last two cycles of the current, where the inrush of the switched-on
+// load has died down.
+constexpr std::size_t kSettledCurrent = 2552 - 256;
 
 TEST(InstrumentModel, ArmedLogIsAcknowledgedAfterTheTriggerDelayAndFetchedInSixChunks)
 {
@@ -348,8 +353,10 @@ TEST(InstrumentModel, ArmedLogIsAcknowledgedAfterTheTriggerDelayAndFetchedInSixC
     EXPECT_NEAR(log.amperesPerCode, 10.0 * std::sqrt(2.0) / 2047, 1e-6);
     // 230 V does not fit the 75 V range: the converter clips.
     EXPECT_EQ(LargestDeviation(log.voltage), 2048);
-    // The current fits its range and peaks as in the live measurement.
-    EXPECT_NEAR(LargestDeviation(log.current) * log.amperesPerCode, live.IPP, 0.05 * live.IPP);
+    // Once the inrush has died down the current fits its range and peaks as
+    // in the live measurement.
+    EXPECT_NEAR(LargestDeviation(log.current, kSettledCurrent) * log.amperesPerCode, live.IPP,
+                0.05 * live.IPP);
 }
 
 TEST(InstrumentModel, LogInTheLargestRangesShowsTheWholeWave)
@@ -359,7 +366,8 @@ TEST(InstrumentModel, LogInTheLargestRangesShowsTheWholeWave)
     ASSERT_TRUE(model.answer(Read(147, 0x00), kSwitchOn));
     const LogView log = FetchLog(model);
     EXPECT_NEAR(LargestDeviation(log.voltage) * log.voltsPerCode, live.UPP, 0.03 * live.UPP);
-    EXPECT_NEAR(LargestDeviation(log.current) * log.amperesPerCode, live.IPP, 0.05 * live.IPP);
+    EXPECT_NEAR(LargestDeviation(log.current, kSettledCurrent) * log.amperesPerCode, live.IPP,
+                0.05 * live.IPP);
     // Twenty cycles of 128 samples: the voltage rises through zero about
     // twenty times.
     int rising = 0;
@@ -367,6 +375,53 @@ TEST(InstrumentModel, LogInTheLargestRangesShowsTheWholeWave)
         if (log.voltage[k - 1] < -5 && log.voltage[k] >= -5)
             ++rising;
     EXPECT_NEAR(rising, 20, 1);
+}
+
+TEST(InstrumentModel, LogCatchesTheLoadSwitchedOnWithAnInrushThatDecays)
+{
+    const struct {
+        std::uint16_t rangeCode;
+        bool inrushClipped;
+    } cases[] = {{0x00, false}, {0x10, true}}; // current ranges 20 A and 10 A
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rangeCode);
+        InstrumentModel model(7, 0ms, kSwitchOn);
+        ASSERT_TRUE(model.answer(Read(147, c.rangeCode), kSwitchOn));
+        const LogView log = FetchLog(model);
+        // No current before the switching, only the converter's noise.
+        EXPECT_LE(LargestDeviation(log.current, 0, 400), 1);
+        const int firstCycle = LargestDeviation(log.current, 400, 528);
+        const int lastCycles = LargestDeviation(log.current, kSettledCurrent);
+        EXPECT_EQ(firstCycle >= 2047, c.inrushClipped);
+        EXPECT_LT(lastCycles, 2047) << "the settled current fits";
+        // The inrush decays cycle by cycle.
+        const int secondCycle = LargestDeviation(log.current, 528, 656);
+        const int fifthCycle = LargestDeviation(log.current, 912, 1040);
+        EXPECT_LT(fifthCycle, 2047);
+        if (!c.inrushClipped) {
+            EXPECT_GT(firstCycle, 3 * lastCycles / 2);
+            EXPECT_GT(secondCycle, fifthCycle);
+        }
+    }
+}
+
+TEST(InstrumentModel, BurstSetByTheTestIsServedAsItIs)
+{
+    InstrumentModel model(7, 0ms, kSwitchOn);
+    BurstLog burst{};
+    for (std::size_t i = 0; i < burst.size(); ++i)
+        burst[i] = std::uint8_t(i * 7 + 3);
+    model.setBurstLog(burst);
+    ASSERT_TRUE(model.answer(Read(147, 0x21), kSwitchOn));
+    ASSERT_TRUE(model.servedBurstLog());
+    EXPECT_EQ(*model.servedBurstLog(), burst);
+    std::vector<std::uint8_t> fetched;
+    for (int chunk = 1; chunk <= 6; ++chunk) {
+        const auto answer = Bytes(model.answer(Read(147, chunk * 256), kSwitchOn));
+        ASSERT_TRUE(answer);
+        fetched.insert(fetched.end(), answer->begin(), answer->end() - 2);
+    }
+    EXPECT_TRUE(std::equal(fetched.begin(), fetched.end(), burst.begin(), burst.end()));
 }
 
 } // namespace

@@ -138,6 +138,34 @@ TEST_F(SimulatedInstrumentTest, LogStartIsAcknowledgedAfterTheDelayThenSixChunks
     EXPECT_GT(voltageLargest, 1000);
 }
 
+TEST_F(SimulatedInstrumentTest, StartingSwitchClosesOnCommandAndStrayChunksGoOut)
+{
+    SimulatedInstrument::Options options;
+    options.startingSwitchByCommand = true;
+    options.triggerDelaySeconds = 0.0;
+    startWith(options);
+    EXPECT_FALSE(instrument->closeStartingSwitch()) << "nothing armed";
+    BurstLog burst{};
+    burst.fill(0x5A);
+    instrument->setBurstLog(burst);
+
+    client->send(Read(147, 0x01));
+    // Armed, the switch open: measurements are still answered, no start.
+    EXPECT_EQ(exchange(kReadMeasurement, 2532).size(), 2532u);
+    ASSERT_TRUE(instrument->closeStartingSwitch());
+    EXPECT_EQ(ToHex(client->receive(5)), ToHex(WithCrc(Hex("01 0A 92"))));
+    EXPECT_FALSE(instrument->closeStartingSwitch()) << "closed once per arming";
+
+    instrument->sendStrayChunk(2);
+    const std::vector<std::uint8_t> stray = client->receive(1710);
+    ASSERT_EQ(stray.size(), 1710u);
+    EXPECT_TRUE(std::all_of(stray.begin(), stray.end() - 2, [](auto b) { return b == 0x5A; }));
+    EXPECT_EQ(instrument->servedBurstLog(), std::optional<BurstLog>(burst));
+    // Requests and their arrival times: the arm and the measurement.
+    EXPECT_EQ(instrument->requestCount(), 2u);
+    EXPECT_EQ(instrument->requestArrivalTimes().size(), 2u);
+}
+
 TEST_F(SimulatedInstrumentTest, IgnoresOtherAddressesBadChecksumsAndNoise)
 {
     SimulatedInstrument::Options options;
