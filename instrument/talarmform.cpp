@@ -83,15 +83,6 @@ void TAlarmForm::build()
             grid->addWidget(box, row + 1, 2 + limit * 2);
         }
     }
-    // Tab follows the table: each row's upper field and box, then its lower.
-    QWidget* previous = nullptr;
-    for (std::size_t i = 0; i < 8; ++i) {
-        if (previous)
-            setTabOrder(previous, Edit[i]);
-        setTabOrder(Edit[i], CheckBox[i]);
-        previous = CheckBox[i];
-    }
-
     Label7 = new QLabel(QStringLiteral("狀態：同步失敗    "));
     Label7->setStyleSheet(QStringLiteral("color: red;"));
 
@@ -103,9 +94,6 @@ void TAlarmForm::build()
         button->setAutoDefault(false);
         button->setDefault(false);
     }
-    setTabOrder(previous, ReadButton);
-    setTabOrder(ReadButton, SaveButton);
-    setTabOrder(SaveButton, CloseButton);
     connect(ReadButton, &QPushButton::clicked, this, &TAlarmForm::ReadClick);
     connect(SaveButton, &QPushButton::clicked, this, &TAlarmForm::SaveClick);
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::close);
@@ -118,6 +106,20 @@ void TAlarmForm::build()
     layout->addLayout(grid);
     layout->addWidget(Label7);
     layout->addLayout(buttons);
+
+    // Tab follows the table: each row's upper field and box, then its lower,
+    // then the buttons. Set once the widgets belong to this window, as Qt
+    // ignores an order between widgets of no window.
+    QWidget* previous = nullptr;
+    for (std::size_t i = 0; i < 8; ++i) {
+        if (previous)
+            setTabOrder(previous, Edit[i]);
+        setTabOrder(Edit[i], CheckBox[i]);
+        previous = CheckBox[i];
+    }
+    setTabOrder(previous, ReadButton);
+    setTabOrder(ReadButton, SaveButton);
+    setTabOrder(SaveButton, CloseButton);
 }
 
 QString TAlarmForm::FieldText(float value)

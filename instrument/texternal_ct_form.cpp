@@ -45,14 +45,15 @@ TExternal_CT_form::TExternal_CT_form(LinkState& link, RequestSender& sender,
     SaveButton->setAutoDefault(false);
     SaveButton->setDefault(false);
     connect(SaveButton, &QPushButton::clicked, this, &TExternal_CT_form::SaveClick);
-    setTabOrder(Edit1, Edit2);
-    setTabOrder(Edit2, SaveButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addWidget(new QLabel(QStringLiteral("都沒有連接外部互感器時，請輸入0。    ")));
     layout->addWidget(new QLabel(QStringLiteral("相位差請鍵入互感器的角度差。    ")));
     layout->addWidget(SaveButton);
+    // Set once the widgets belong to this window; Qt ignores it before.
+    setTabOrder(Edit1, Edit2);
+    setTabOrder(Edit2, SaveButton);
 }
 
 bool TExternal_CT_form::readField(QLineEdit* field, const QString& name, float* value)
