@@ -329,7 +329,8 @@ bool PainterCanvas::writesWideDirectly() const
     // the stroke covers whole pixels, and writing them straight into the
     // scanlines costs a fraction of the painter's path stroking (a trend
     // chart has thousands of such segments).
-    return image_ != nullptr && state_.pen.width % 2 == 0 && state_.pen.color.alpha() == 255
+    return image_ != nullptr && state_.pen.width % 2 == 0 && state_.pen.width <= kMaxWideLinePen
+           && state_.pen.color.alpha() == 255
            && !painter_.hasClipping() && painter_.transform().isIdentity() && painter_.opacity() == 1.0
            && painter_.compositionMode() == QPainter::CompositionMode_SourceOver;
 }

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
-// Visits the pixels of a line of an even pen width of 2 or more, with round
-// ends, as horizontal spans within columns 0 .. width - 1 and rows
-// 0 .. height - 1: visit(y, x0, x1) paints x0 .. x1 of row y. The stroke is
+// The pixels of a line of an even pen width of 2 or more, with round ends,
+// within columns 0 .. width - 1 and rows 0 .. height - 1. The stroke is
 // centred on the pixel corner at the top left of each end point (an
 // even-width pen covers whole pixels that way), and a pixel is painted when
 // its centre lies inside the stroke: closer than half the pen width to the
@@ -18,65 +18,135 @@
 // antialiasing; the painter places the outline on a 1/64-pixel grid, so a
 // pixel whose centre lies within 1/64 pixel of the outline may come out the
 // other way there.
+//
+// The pixels come row by row, top to bottom for a steep line:
+// visit(y, x0, x1) paints columns x0 .. x1 of row y. Pen widths up to
+// kMaxWideLinePen.
+inline constexpr int kMaxWideLinePen = 16;
+template <class Visit>
+void ForEachWideLineSpan(QPoint from, QPoint to, int penWidth, int width, int height, Visit&& visit);
+
+namespace wideline_detail {
+
+// floor(x) and ceil(x) for x in [-8, 2^31 - 9], without a call into the
+// maths library.
+inline int FloorSmall(double x)
+{
+    return int(x + 8.0) - 8;
+}
+inline int CeilSmall(double x)
+{
+    const int f = FloorSmall(x);
+    return f + (double(f) < x ? 1 : 0);
+}
+
+// The runs of a segment from (ax, ay) to (bx, by), bx != ax, on the rows
+// 0 .. rows - 1, each clipped to 0 .. columns - 1.
+template <class Run>
+void RowRuns(double ax, double ay, double bx, double by, double r, int columns, int rows, Run&& run)
+{
+    const double dx = bx - ax, dy = by - ay;
+    const double length2 = dx * dx + dy * dy;
+    const double rLength = r * std::sqrt(length2);
+    const double invDx = 1.0 / dx;
+    const double invDy = dy != 0 ? 1.0 / dy : 0.0;
+    const double r2 = r * r;
+    // Every run is clipped to the columns; keeping the ends a few pixels
+    // beyond them keeps the integer conversions small.
+    const double minX = -4.0, maxX = columns + 4.0;
+
+    const int firstRow = int(std::clamp(std::floor(std::min(ay, by) - r - 0.5), 0.0, double(rows)));
+    const int lastRow = int(std::clamp(std::ceil(std::max(ay, by) + r - 0.5), -1.0, double(rows - 1)));
+    for (int y = firstRow; y <= lastRow; ++y) {
+        const double cy = y + 0.5;
+        const double v = cy - ay;
+        double lo = HUGE_VAL, hi = -HUGE_VAL;
+        // The round ends: discs of radius r around both end corners.
+        const double hA = r2 - v * v;
+        if (hA > 0) {
+            const double h = std::sqrt(hA);
+            lo = ax - h;
+            hi = ax + h;
+        }
+        const double w = cy - by;
+        const double hB = r2 - w * w;
+        if (hB > 0) {
+            const double h = std::sqrt(hB);
+            lo = std::min(lo, bx - h);
+            hi = std::max(hi, bx + h);
+        }
+        // The band along the segment, u = x - ax: |u dy - v dx| < r L and
+        // 0 <= u dx + v dy <= L^2.
+        double bandLo, bandHi;
+        if (dy != 0) {
+            const double a = (v * dx - rLength) * invDy, b = (v * dx + rLength) * invDy;
+            bandLo = std::min(a, b);
+            bandHi = std::max(a, b);
+        } else {
+            bandLo = -HUGE_VAL;
+            bandHi = std::abs(v) < r ? HUGE_VAL : -HUGE_VAL;
+        }
+        const double a = -v * dy * invDx, b = (length2 - v * dy) * invDx;
+        bandLo = std::max(bandLo, std::min(a, b));
+        bandHi = std::min(bandHi, std::max(a, b));
+        if (bandLo < bandHi) {
+            lo = std::min(lo, ax + bandLo);
+            hi = std::max(hi, ax + bandHi);
+        }
+        if (!(lo < hi))
+            continue;
+        // Pixel x is painted when lo < x + 0.5 < hi.
+        const int first = std::max(0, FloorSmall(std::clamp(lo, minX, maxX) - 0.5) + 1);
+        const int last = std::min(columns - 1, CeilSmall(std::clamp(hi, minX, maxX) - 0.5) - 1);
+        if (first <= last)
+            run(y, first, last);
+    }
+}
+
+} // namespace wideline_detail
+
 template <class Visit>
 void ForEachWideLineSpan(QPoint from, QPoint to, int penWidth, int width, int height, Visit&& visit)
 {
     if (from == to || width <= 0 || height <= 0)
         return;
-    const double r = penWidth / 2.0;
-    const double ax = from.x(), ay = from.y();
-    const double dx = double(to.x()) - ax, dy = double(to.y()) - ay;
-    const double length2 = dx * dx + dy * dy;
-    const double rLength = r * std::sqrt(length2);
-    const double bx = ax + dx, by = ay + dy;
-
-    // Rows whose centre can lie inside the stroke.
-    const int firstRow = int(std::clamp(std::floor(std::min(ay, by) - r - 0.5), 0.0, double(height)));
-    const int lastRow = int(std::clamp(std::ceil(std::max(ay, by) + r - 0.5), -1.0, double(height - 1)));
-    for (int y = firstRow; y <= lastRow; ++y) {
-        const double cy = y + 0.5;
-        const double v = cy - ay;
-        double lo = HUGE_VAL, hi = -HUGE_VAL;
-        const auto cover = [&](double a, double b) {
-            if (a < b) {
-                lo = std::min(lo, a);
-                hi = std::max(hi, b);
-            }
-        };
-        // The round ends: discs of radius r around both end corners.
-        for (const auto& [px, py] : {std::pair(ax, ay), std::pair(bx, by)}) {
-            const double h2 = r * r - (cy - py) * (cy - py);
-            if (h2 > 0) {
-                const double h = std::sqrt(h2);
-                cover(px - h, px + h);
-            }
-        }
-        // The band along the segment, u = x - ax: |u dy - v dx| < r L and
-        // 0 <= u dx + v dy <= L^2.
-        double bandLo = -HUGE_VAL, bandHi = HUGE_VAL;
-        if (dy != 0) {
-            const double a = (v * dx - rLength) / dy, b = (v * dx + rLength) / dy;
-            bandLo = std::min(a, b);
-            bandHi = std::max(a, b);
-        } else if (std::abs(v * dx) >= rLength) {
-            bandHi = bandLo; // the row misses a horizontal band
-        }
-        if (dx != 0) {
-            const double a = -v * dy / dx, b = (length2 - v * dy) / dx;
-            bandLo = std::max(bandLo, std::min(a, b));
-            bandHi = std::min(bandHi, std::max(a, b));
-        } else if (v * dy < 0 || v * dy > length2) {
-            bandHi = bandLo; // the row passes beside a vertical segment's ends
-        }
-        cover(ax + bandLo, ax + bandHi);
-        if (!(lo < hi))
+    const double r = std::clamp(penWidth, 2, kMaxWideLinePen) / 2.0;
+    const long long dx = static_cast<long long>(to.x()) - from.x();
+    const long long dy = static_cast<long long>(to.y()) - from.y();
+    constexpr long long kMaxColumns = 32;
+    if (std::llabs(dy) <= std::llabs(dx) || std::llabs(dx) + kMaxWideLinePen + 2 > kMaxColumns) {
+        // A shallow line, or a steep one across many columns: row by row.
+        wideline_detail::RowRuns(from.x(), from.y(), to.x(), to.y(), r, width, height, visit);
+        return;
+    }
+    // A steep line over few columns (a trend chart's step from one column
+    // to the next): with rows and columns swapped it is a shallow line, one
+    // run per column, far fewer computations than one per row. The runs are
+    // then turned back into rows, so each row's pixels are written together.
+    struct Column {
+        int x, y0, y1;
+    };
+    Column columns[kMaxColumns];
+    int count = 0;
+    wideline_detail::RowRuns(from.y(), from.x(), to.y(), to.x(), r, height, width,
+                             [&](int x, int y0, int y1) { columns[count++] = {x, y0, y1}; });
+    if (count == 0)
+        return;
+    int top = columns[0].y0, bottom = columns[0].y1;
+    for (int i = 1; i < count; ++i) {
+        top = std::min(top, columns[i].y0);
+        bottom = std::max(bottom, columns[i].y1);
+    }
+    // The stroke is convex, so a row's columns form one run.
+    for (int y = top; y <= bottom; ++y) {
+        int first = 0;
+        while (first < count && (y < columns[first].y0 || y > columns[first].y1))
+            ++first;
+        if (first == count)
             continue;
-        // Pixel x is painted when lo < x + 0.5 < hi.
-        const double first = std::floor(lo - 0.5) + 1;
-        const double last = std::ceil(hi - 0.5) - 1;
-        const int x0 = int(std::max(0.0, first));
-        const int x1 = int(std::min(double(width - 1), last));
-        if (x0 <= x1)
-            visit(y, x0, x1);
+        int last = first;
+        while (last + 1 < count && y >= columns[last + 1].y0 && y <= columns[last + 1].y1)
+            ++last;
+        visit(y, columns[first].x, columns[last].x);
     }
 }
