@@ -344,6 +344,11 @@ void PainterCanvas::strokeWideDirect(QPoint from, QPoint to)
                         [&](int y, int x0, int x1) {
                             QRgb* row = reinterpret_cast<QRgb*>(bits + qsizetype(y) * stride);
                             std::fill(row + x0, row + x1 + 1, value);
+                        },
+                        [&](int x, int y0, int y1) {
+                            uchar* pixel = bits + qsizetype(y0) * stride + qsizetype(x) * 4;
+                            for (int y = y0; y <= y1; ++y, pixel += stride)
+                                *reinterpret_cast<QRgb*>(pixel) = value;
                         });
 }
 

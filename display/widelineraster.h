@@ -19,12 +19,16 @@
 // pixel whose centre lies within 1/64 pixel of the outline may come out the
 // other way there.
 //
-// The pixels come row by row, top to bottom for a steep line:
-// visit(y, x0, x1) paints columns x0 .. x1 of row y. Pen widths up to
-// kMaxWideLinePen.
+// The pixels come as runs: visit(y, x0, x1) paints columns x0 .. x1 of row
+// y; a steep line over few columns (a trend chart's step from one column to
+// the next) comes as one run per column instead, visitColumn(x, y0, y1)
+// painting rows y0 .. y1 of column x: a few computations instead of one per
+// row, and the runs' rows stay in the processor's cache from one column to
+// the next. Pen widths up to kMaxWideLinePen.
 inline constexpr int kMaxWideLinePen = 16;
-template <class Visit>
-void ForEachWideLineSpan(QPoint from, QPoint to, int penWidth, int width, int height, Visit&& visit);
+template <class Visit, class VisitColumn>
+void ForEachWideLineSpan(QPoint from, QPoint to, int penWidth, int width, int height, Visit&& visit,
+                         VisitColumn&& visitColumn);
 
 namespace wideline_detail {
 
@@ -105,48 +109,22 @@ void RowRuns(double ax, double ay, double bx, double by, double r, int columns, 
 
 } // namespace wideline_detail
 
-template <class Visit>
-void ForEachWideLineSpan(QPoint from, QPoint to, int penWidth, int width, int height, Visit&& visit)
+template <class Visit, class VisitColumn>
+void ForEachWideLineSpan(QPoint from, QPoint to, int penWidth, int width, int height, Visit&& visit,
+                         VisitColumn&& visitColumn)
 {
     if (from == to || width <= 0 || height <= 0)
         return;
     const double r = std::clamp(penWidth, 2, kMaxWideLinePen) / 2.0;
     const long long dx = static_cast<long long>(to.x()) - from.x();
     const long long dy = static_cast<long long>(to.y()) - from.y();
-    constexpr long long kMaxColumns = 32;
-    if (std::llabs(dy) <= std::llabs(dx) || std::llabs(dx) + kMaxWideLinePen + 2 > kMaxColumns) {
+    constexpr long long kFewColumns = 32;
+    if (std::llabs(dy) <= std::llabs(dx) || std::llabs(dx) + kMaxWideLinePen + 2 > kFewColumns) {
         // A shallow line, or a steep one across many columns: row by row.
         wideline_detail::RowRuns(from.x(), from.y(), to.x(), to.y(), r, width, height, visit);
         return;
     }
-    // A steep line over few columns (a trend chart's step from one column
-    // to the next): with rows and columns swapped it is a shallow line, one
-    // run per column, far fewer computations than one per row. The runs are
-    // then turned back into rows, so each row's pixels are written together.
-    struct Column {
-        int x, y0, y1;
-    };
-    Column columns[kMaxColumns];
-    int count = 0;
-    wideline_detail::RowRuns(from.y(), from.x(), to.y(), to.x(), r, height, width,
-                             [&](int x, int y0, int y1) { columns[count++] = {x, y0, y1}; });
-    if (count == 0)
-        return;
-    int top = columns[0].y0, bottom = columns[0].y1;
-    for (int i = 1; i < count; ++i) {
-        top = std::min(top, columns[i].y0);
-        bottom = std::max(bottom, columns[i].y1);
-    }
-    // The stroke is convex, so a row's columns form one run.
-    for (int y = top; y <= bottom; ++y) {
-        int first = 0;
-        while (first < count && (y < columns[first].y0 || y > columns[first].y1))
-            ++first;
-        if (first == count)
-            continue;
-        int last = first;
-        while (last + 1 < count && y >= columns[last + 1].y0 && y <= columns[last + 1].y1)
-            ++last;
-        visit(y, columns[first].x, columns[last].x);
-    }
+    // A steep line over few columns: with rows and columns swapped it is a
+    // shallow line, one run per column.
+    wideline_detail::RowRuns(from.y(), from.x(), to.y(), to.x(), r, height, width, visitColumn);
 }
