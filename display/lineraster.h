@@ -21,6 +21,17 @@ void ForEachLinePixel(QPoint from, QPoint to, Visit&& visit)
     const long long ady = std::llabs(dy);
     const int sx = dx < 0 ? -1 : 1;
     const int sy = dy < 0 ? -1 : 1;
+    // Grid lines are horizontal or vertical: no minor steps to work out.
+    if (ady == 0) {
+        for (long long i = 0; i < adx; ++i)
+            visit(from.x() + static_cast<int>(i) * sx, from.y());
+        return;
+    }
+    if (adx == 0) {
+        for (long long i = 0; i < ady; ++i)
+            visit(from.x(), from.y() + static_cast<int>(i) * sy);
+        return;
+    }
     if (adx >= ady) {
         for (long long i = 0; i < adx; ++i) {
             const long long minor = (2 * i * ady + adx - 1) / (2 * adx);
