@@ -171,6 +171,8 @@ void PainterCanvas::LineTo(QPoint p)
 {
     if (thinPen()) {
         strokeThin(state_.penPosition, p);
+    } else if (writesWideDirectly()) {
+        strokeWideDirect(state_.penPosition, p);
     } else {
         usePainterPen(Qt::RoundJoin);
         painter_.drawLine(penCentre(state_.penPosition), penCentre(p));
@@ -186,6 +188,11 @@ void PainterCanvas::Polyline(std::span<const QPoint> points)
         pattern_.restart();
         for (std::size_t i = 1; i < points.size(); ++i)
             strokeThin(points[i - 1], points[i]);
+        return;
+    }
+    if (writesWideDirectly()) {
+        for (std::size_t i = 1; i < points.size(); ++i)
+            strokeWideDirect(points[i - 1], points[i]);
         return;
     }
     // Segment by segment, each with round ends that make the round joins:
@@ -320,6 +327,35 @@ void PainterCanvas::strokeThin(QPoint from, QPoint to)
         if (pattern_.next())
             runs.add(x, y);
     });
+}
+
+bool PainterCanvas::writesWideDirectly() const
+{
+    // An even-width opaque pen on an unclipped, untransformed 32-bit image:
+    // the stroke covers whole pixels, and writing them straight into the
+    // scanlines costs a fraction of the painter's path stroking (a trend
+    // chart has thousands of such segments).
+    return image_ != nullptr && state_.pen.width % 2 == 0 && state_.pen.width <= kMaxWideLinePen
+           && state_.pen.color.alpha() == 255
+           && !painter_.hasClipping() && painter_.transform().isIdentity() && painter_.opacity() == 1.0
+           && painter_.compositionMode() == QPainter::CompositionMode_SourceOver;
+}
+
+void PainterCanvas::strokeWideDirect(QPoint from, QPoint to)
+{
+    uchar* bits = image_->bits();
+    const qsizetype stride = image_->bytesPerLine();
+    const QRgb value = state_.pen.color.rgba();
+    ForEachWideLineSpan(from, to, state_.pen.width, image_->width(), image_->height(),
+                        [&](int y, int x0, int x1) {
+                            QRgb* row = reinterpret_cast<QRgb*>(bits + qsizetype(y) * stride);
+                            std::fill(row + x0, row + x1 + 1, value);
+                        },
+                        [&](int x, int y0, int y1) {
+                            uchar* pixel = bits + qsizetype(y0) * stride + qsizetype(x) * 4;
+                            for (int y = y0; y <= y1; ++y, pixel += stride)
+                                *reinterpret_cast<QRgb*>(pixel) = value;
+                        });
 }
 
 void PainterCanvas::strokeThinClosed(std::span<const QPoint> points)

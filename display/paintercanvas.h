@@ -2,6 +2,7 @@
 
 #include "canvas.h"
 #include "lineraster.h"
+#include "widelineraster.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -13,7 +14,8 @@ class QPainter;
 // printer. Canvas coordinates are the device's pixels, so the painter must
 // carry no transformation. Lines, rectangles and polygons are drawn without
 // antialiasing: 1-pixel lines are rasterised here, pixel by pixel, with the
-// end point left out; wider pens are stroked by the painter with round ends.
+// end point left out; wider pens are stroked with round ends, by the painter
+// or, for even widths on a plain 32-bit image, here into its scanlines.
 // Text keeps the painter's text smoothing.
 class PainterCanvas final : public Canvas {
 public:
@@ -46,6 +48,8 @@ private:
     bool thinPen() const { return state_.pen.width <= 1; }
     void strokeThin(QPoint from, QPoint to);
     bool strokeStyledVector(QPoint from, QPoint to);
+    bool writesWideDirectly() const;
+    void strokeWideDirect(QPoint from, QPoint to);
     void strokeThinClosed(std::span<const QPoint> points);
     void usePainterPen(Qt::PenJoinStyle join);
     QPointF penCentre(QPoint p) const;

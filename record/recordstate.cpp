@@ -25,13 +25,33 @@ double OleDateFromLocal(const QDateTime& local)
     return double(kOleEpoch.daysTo(local.date())) + local.time().msecsSinceStartOfDay() / kMsPerDay;
 }
 
-QDateTime LocalFromOleDate(double date)
+QDate OleWallClock::date() const
+{
+    return kOleEpoch.addDays(day);
+}
+
+std::optional<OleWallClock> WallClockFromOleDate(double date)
 {
     // Timestamps come from files: anything that is no date between the years
     // 100 and 9999 gives no date rather than reaching an integer conversion.
     if (!(date >= kFirstOleDate && date < kEndOleDate))
-        return {};
+        return std::nullopt;
     const double days = std::floor(date);
-    const auto ms = qint64(std::llround((date - days) * kMsPerDay));
-    return QDateTime(kOleEpoch.addDays(qint64(days)), QTime(0, 0)).addMSecs(ms);
+    OleWallClock clock{qint64(days), qint64(std::llround((date - days) * kMsPerDay))};
+    if (clock.msOfDay >= qint64(kMsPerDay)) { // rounded up to the next midnight
+        ++clock.day;
+        clock.msOfDay = 0;
+    }
+    return clock;
+}
+
+QDateTime LocalFromOleDate(double date)
+{
+    // The date and the time of day as the clock showed them: on the day a
+    // clock is put forward or back, counting milliseconds from midnight would
+    // be off by the change.
+    const std::optional<OleWallClock> clock = WallClockFromOleDate(date);
+    if (!clock)
+        return {};
+    return QDateTime(clock->date(), QTime::fromMSecsSinceStartOfDay(int(clock->msOfDay)));
 }

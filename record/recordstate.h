@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 inline constexpr int kRecordChannels = 6;
 inline constexpr std::int32_t kMaxSamples = 450000;
@@ -96,3 +97,14 @@ inline constexpr std::array<float, 17> ScaleTable{0.05f, 0.1f, 0.25f, 0.5f, 1,  
 // so a file shows the times the user's clock showed.
 double OleDateFromLocal(const QDateTime& local);
 QDateTime LocalFromOleDate(double date);
+
+// The local date and time of day an OLE date stands for, read back from its
+// fields without a time-zone conversion: OLE day `day` (0 is 1899-12-30) and
+// `msOfDay` (0 .. 86 399 999). None for a value that is no date between the
+// years 100 and 9999 (NaN, infinities, anything a damaged file holds).
+struct OleWallClock {
+    qint64 day = 0;
+    qint64 msOfDay = 0;
+    QDate date() const;
+};
+std::optional<OleWallClock> WallClockFromOleDate(double date);

@@ -375,8 +375,11 @@ QWidget* TRecordForm::buildParameterGroup()
         return l;
     };
     label(21, readout, QStringLiteral("記錄點時間：   "), {7, 8});
-    label(19, readout, QStringLiteral("日期：   "), {7, 48});
-    label(20, readout, QStringLiteral("時間：   "), {7, 72});
+    // Outside a layout a label keeps the size of its first text: the date
+    // and time read-outs get the frame's width so they show whole.
+    for (QLabel* l : {label(19, readout, QStringLiteral("日期：   "), {7, 48}),
+                      label(20, readout, QStringLiteral("時間：   "), {7, 72})})
+        l->resize(readout->width() - 7 - 4, l->sizeHint().height());
 
     for (int c = 0; c < 6; ++c) {
         auto* panel = new QFrame(group);

@@ -7,8 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <set>
+#include <span>
+#include <vector>
 
 namespace {
 
@@ -274,6 +278,142 @@ TEST(PainterCanvasPaths, ClippedPainterDrawsTheSamePixelsAsDirectWriting)
         return image;
     };
     EXPECT_EQ(draw(false), draw(true));
+}
+
+// How far the centre of pixel (x, y) lies from the edge of a round-ended
+// stroke of `penWidth` between the corners `a` and `b`.
+double DistanceFromStrokeEdge(int x, int y, QPoint a, QPoint b, int penWidth)
+{
+    const double px = x + 0.5 - a.x(), py = y + 0.5 - a.y();
+    const double dx = b.x() - a.x(), dy = b.y() - a.y();
+    const double t = std::clamp((px * dx + py * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+    return std::abs(std::hypot(px - t * dx, py - t * dy) - penWidth / 2.0);
+}
+
+// The pixels where two pictures differ.
+std::vector<QPoint> Differences(const QImage& a, const QImage& b)
+{
+    std::vector<QPoint> out;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y))
+                out.emplace_back(x, y);
+    return out;
+}
+
+// What the painter itself strokes for an even-width canvas pen: round ends
+// and joins, centred on the pixel corners, no antialiasing.
+QImage PainterStroke(QSize size, std::span<const QPoint> points, int penWidth)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setPen(QPen(Qt::red, penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    for (std::size_t i = 1; i < points.size(); ++i)
+        painter.drawLine(QLineF(points[i - 1], points[i]));
+    return image;
+}
+
+QImage CanvasStroke(QSize size, std::span<const QPoint> points, int penWidth)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    PainterCanvas canvas(painter);
+    canvas.SetPen({Qt::red, penWidth, PenStyle::Solid});
+    canvas.Polyline(points);
+    return image;
+}
+
+TEST(WidePenStrokes, WrittenIntoTheImageAsThePainterStrokesThem)
+{
+    // Even-width lines on a plain image are rasterised by the canvas itself.
+    // The painter snaps the stroke's outline to a 1/64-pixel grid, so a
+    // pixel whose centre lies that close to the outline may go either way;
+    // every other pixel must agree, round ends included.
+    struct Case {
+        const char* name;
+        QPoint a;
+        QPoint b;
+        int penWidth;
+    };
+    const Case cases[] = {
+        {"horizontal", {5, 20}, {40, 20}, 2},
+        {"vertical upwards", {20, 35}, {20, 3}, 2},
+        {"diagonal", {4, 4}, {36, 36}, 2},
+        {"shallow", {2, 10}, {45, 17}, 2},
+        {"steep", {30, 2}, {23, 38}, 2},
+        {"steep backwards", {10, 37}, {13, 1}, 2},
+        {"one step", {12, 12}, {13, 13}, 2},
+        {"short shallow", {8, 30}, {11, 29}, 2},
+        {"leaving the image", {40, 20}, {60, -30}, 2},
+        {"from far outside", {-100000, 5}, {30, 25}, 2},
+        {"shallow, 4 pixels", {3, 8}, {44, 19}, 4},
+        {"steep, 6 pixels", {25, 3}, {17, 37}, 6},
+    };
+    for (const Case& c : cases) {
+        const QPoint points[] = {c.a, c.b};
+        const QImage expected = PainterStroke({48, 40}, points, c.penWidth);
+        const QImage drawn = CanvasStroke({48, 40}, points, c.penWidth);
+        int painted = 0;
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x)
+                painted += drawn.pixel(x, y) == kRed;
+        EXPECT_GT(painted, 0) << c.name;
+        const std::vector<QPoint> differ = Differences(expected, drawn);
+        EXPECT_LE(differ.size(), 2u) << c.name;
+        for (const QPoint& p : differ)
+            EXPECT_LT(DistanceFromStrokeEdge(p.x(), p.y(), c.a, c.b, c.penWidth), 1.0 / 64)
+                << c.name << " at " << p.x() << "," << p.y();
+    }
+}
+
+TEST(WidePenStrokes, EndsAreRoundCapsAndAZeroLengthLinePaintsNothing)
+{
+    // A 2-pixel line ends one pixel beyond each end corner: the round cap
+    // covers the 2 x 2 pixels around the corner and no more.
+    const QPoint line[] = {{10, 10}, {20, 10}};
+    const QImage drawn = CanvasStroke({32, 24}, line, 2);
+    EXPECT_EQ(drawn, PainterStroke({32, 24}, line, 2));
+    for (int x = 9; x <= 20; ++x) {
+        EXPECT_EQ(drawn.pixel(x, 9), kRed) << x;
+        EXPECT_EQ(drawn.pixel(x, 10), kRed) << x;
+    }
+    for (const QPoint outside : {QPoint(8, 9), QPoint(21, 10), QPoint(15, 8), QPoint(15, 11)})
+        EXPECT_EQ(drawn.pixel(outside), kWhite) << outside.x() << "," << outside.y();
+
+    const QPoint dot[] = {{5, 5}, {5, 5}};
+    EXPECT_EQ(CanvasStroke({12, 12}, dot, 2), PainterStroke({12, 12}, dot, 2));
+}
+
+TEST(WidePenStrokes, ATrendTraceMatchesThePainterAndClippedDrawingStillUsesIt)
+{
+    // A trace as the record chart draws it: a first point repeated, steps of
+    // every slope, a jump far beyond the bottom (a saturated value).
+    const std::vector<QPoint> trace{{0, 30}, {0, 30}, {1, 28}, {2, 35}, {3, 35}, {4, 10}, {5, 100000000},
+                                    {6, 12}, {7, 13}, {9, 2},  {20, 40}, {21, 39}, {60, 20}};
+    const QImage drawn = CanvasStroke({64, 48}, trace, 2);
+    const QImage expected = PainterStroke({64, 48}, trace, 2);
+    for (const QPoint& p : Differences(expected, drawn)) {
+        double nearest = 1e9;
+        for (std::size_t i = 1; i < trace.size(); ++i)
+            if (trace[i] != trace[i - 1])
+                nearest = std::min(nearest, DistanceFromStrokeEdge(p.x(), p.y(), trace[i - 1], trace[i], 2));
+        EXPECT_LT(nearest, 1.0 / 64) << p.x() << "," << p.y();
+    }
+
+    // Through a clip the painter strokes instead; the picture stays the same
+    // up to the outline's edge pixels.
+    QImage clipped(64, 48, QImage::Format_RGB32);
+    clipped.fill(Qt::white);
+    {
+        QPainter painter(&clipped);
+        painter.setClipRect(QRect(0, 0, 64, 48));
+        PainterCanvas canvas(painter);
+        canvas.SetPen({Qt::red, 2, PenStyle::Solid});
+        canvas.Polyline(trace);
+    }
+    EXPECT_EQ(clipped, expected);
 }
 
 TEST(CanvasFonts, PointsScaleWithTheDeviceResolution)

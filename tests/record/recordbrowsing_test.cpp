@@ -96,6 +96,10 @@ TEST_F(RecordBrowsingTest, MouseMovesReadOutTheSampleUnderTheCursor)
     EXPECT_EQ(label(18)->text(), ReadoutValueText(TestValue(9, 5)));
     EXPECT_EQ(label(19)->text(), "日期：" + RecordDateText(TestTime(9)));
     EXPECT_EQ(label(20)->text(), "時間：" + RecordTimeText(TestTime(9)));
+    // The date and time are shown whole, not cut at the width of the
+    // labels' first texts.
+    for (int number : {19, 20})
+        EXPECT_GE(label(number)->width(), label(number)->sizeHint().width()) << label(number)->text().toStdString();
     EXPECT_EQ(form->iLedArrow1->x(), form->Pic4->x() - 4);
 
     QTest::mouseMove(form->Pic4, QPoint(3, 40));

@@ -16,6 +16,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
 #include <limits>
 #include <memory>
 
@@ -91,6 +92,56 @@ TEST(RecordCsv, DamagedTimestampsLeaveTheirTimeFieldsEmpty)
     const QList<QByteArray> lines = RecordCsv(*data, 2, {0, 0, 0, 0, 0, 0}).split('\n');
     EXPECT_TRUE(lines[2].startsWith(",,nan,")) << lines[2].constData();
     EXPECT_TRUE(lines[3].startsWith("2023-03-15T12:00:01.500,1.500,")) << lines[3].constData();
+}
+
+// Sets the local time zone for one test and restores it after.
+class LocalZone {
+public:
+    explicit LocalZone(const char* tz) : saved_(qgetenv("TZ")), had_(qEnvironmentVariableIsSet("TZ"))
+    {
+        qputenv("TZ", tz);
+        tzset();
+    }
+    ~LocalZone()
+    {
+        if (had_)
+            qputenv("TZ", saved_);
+        else
+            qunsetenv("TZ");
+        tzset();
+    }
+
+private:
+    QByteArray saved_;
+    bool had_;
+};
+
+TEST(RecordCsv, AcrossAClockChangeTimesStayAsRecordedAndSecondsCountOn)
+{
+    // Central European rules written out, so no zone database is needed:
+    // clocks go from 02:00 to 03:00 on 2023-03-26 and back from 03:00 to
+    // 02:00 on 2023-10-29.
+    const LocalZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    auto data = std::make_unique<SampleBuffers>();
+    const auto at = [](int y, int mo, int d, int h, int mi, int s) {
+        return OleDateFromLocal(QDateTime(QDate(y, mo, d), QTime(h, mi, s)));
+    };
+    data->timestamps()[0] = at(2023, 3, 26, 1, 59, 59);
+    data->timestamps()[1] = at(2023, 3, 26, 3, 0, 0);   // one second later
+    data->timestamps()[2] = at(2023, 3, 26, 12, 0, 0);
+    data->timestamps()[3] = at(2023, 3, 27, 12, 0, 0);  // a whole day later
+    data->timestamps()[4] = at(2023, 10, 29, 1, 0, 0);
+    data->timestamps()[5] = at(2023, 10, 29, 12, 0, 0); // eleven hours of the clock, twelve of time
+    const QList<QByteArray> lines = RecordCsv(*data, 5, {0, 0, 0, 0, 0, 0}).split('\n');
+    const char* expected[] = {
+        "2023-03-26T01:59:59.000,0.000,",     "2023-03-26T03:00:00.000,1.000,",
+        "2023-03-26T12:00:00.000,32401.000,", "2023-03-27T12:00:00.000,118801.000,",
+    };
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(lines[i + 1].startsWith(expected[i])) << lines[i + 1].constData();
+    const double autumn = lines[6].split(',')[1].toDouble() - lines[5].split(',')[1].toDouble();
+    EXPECT_EQ(autumn, 12 * 3600.0);
+    EXPECT_TRUE(lines[6].startsWith("2023-10-29T12:00:00.000,")) << lines[6].constData();
 }
 
 class RecordExportTest : public ::testing::Test {
