@@ -1,15 +1,77 @@
+#include "commandline.h"
+#include "installcheck.h"
 #include "program.h"
+#include "qttranslations.h"
 #include "quitsignals.h"
 #include "settingsfolder.h"
 #include "tlogoform.h"
 #include "tmainform.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QScreen>
+
+#include <cstdio>
+
+namespace {
+
+void print(FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+// --help, --version, --check-install and wrong options: answered on the
+// terminal, without a window system. Returns the exit code.
+int answerOnTerminal(const CommandLine& commandLine, const QString& program)
+{
+    switch (commandLine.action) {
+    case CommandLine::Action::Help:
+        print(stdout, CommandLineHelp(program));
+        return 0;
+    case CommandLine::Action::Version:
+        print(stdout, VersionText());
+        return 0;
+    case CommandLine::Action::CheckInstall: {
+        QString report;
+        const bool complete = CheckInstall(DataFolder(), SettingsFolder(), &report);
+        print(stdout, report);
+        return complete ? 0 : 1;
+    }
+    case CommandLine::Action::Error:
+    case CommandLine::Action::Run:
+        break;
+    }
+    print(stderr, QStringLiteral("%1: %2\nTry '%1 --help' for the options.\n")
+                      .arg(program, commandLine.error));
+    return 2;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    QStringList rawArguments;
+    for (int i = 1; i < argc; ++i)
+        rawArguments << QString::fromLocal8Bit(argv[i]);
+    const QString programName = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
+    if (NeedsNoWindow(rawArguments)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Quorvane QPA3600"));
+        return answerOnTerminal(ParseCommandLine(QCoreApplication::arguments().mid(1)), programName);
+    }
+
     QApplication app(argc, argv);
+    const CommandLine commandLine = ParseCommandLine(QApplication::arguments().mid(1));
+    if (commandLine.action != CommandLine::Action::Run)
+        return answerOnTerminal(commandLine, programName);
+    if (!commandLine.reportPdf.isEmpty()) {
+        print(stderr, QStringLiteral("%1: --report-pdf is not available yet.\n").arg(programName));
+        return 2;
+    }
+    InstallQtTranslations(app, QString());
+    // Lets the desktop match the windows to the menu entry (its icon, its name).
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.quorvane.qpa3600"));
+
     TLogoForm splash;
     splash.showNow();
 
@@ -17,13 +79,9 @@ int main(int argc, char** argv)
 
     ProgramOptions options;
     options.settingsFolder = SettingsFolder();
-    options.programFolder = ProgramFolder();
-    for (const QString& argument : QApplication::arguments().mid(1)) {
-        if (argument == QLatin1String("--demo"))
-            options.demo = true;
-        else
-            options.arguments << argument;
-    }
+    options.programFolder = DataFolder();
+    options.arguments = commandLine.arguments;
+    options.demo = commandLine.demo;
 
     Program program(options);
     TMainForm& mainForm = program.MainForm();
