@@ -1,50 +1,71 @@
+#include "commandline.h"
 #include "commandlinereport.h"
+#include "installcheck.h"
 #include "program.h"
+#include "qttranslations.h"
 #include "quitsignals.h"
 #include "settingsfolder.h"
-#include "snapshotcommands.h"
 #include "tlogoform.h"
 #include "tmainform.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QScreen>
+
+#include <cstdio>
 
 namespace {
 
-// "--report-pdf OUT [--paper P] [--orientation O] FILE": the report of FILE
-// written as a PDF, with no window and no port; `wanted` tells whether the
-// arguments ask for it.
-CommandLineReport ReportRequest(int argc, char** argv, bool& wanted)
+void print(FILE* stream, const QString& text)
 {
-    CommandLineReport report;
-    QStringList files;
-    for (int i = 1; i < argc; ++i) {
-        const QString argument = QString::fromLocal8Bit(argv[i]);
-        const QString value = i + 1 < argc ? QString::fromLocal8Bit(argv[i + 1]) : QString();
-        if (argument == QLatin1String("--report-pdf")) {
-            wanted = true;
-            report.outputPath = value;
-            ++i;
-        } else if (argument == QLatin1String("--paper")) {
-            report.paper = value;
-            ++i;
-        } else if (argument == QLatin1String("--orientation")) {
-            report.orientation = value;
-            ++i;
-        } else if (argument != QLatin1String("--demo")) {
-            files << argument;
-        }
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+// --help, --version, --check-install and wrong options: answered on the
+// terminal, without a window system. Returns the exit code.
+int answerOnTerminal(const CommandLine& commandLine, const QString& program, bool reportWanted)
+{
+    switch (commandLine.action) {
+    case CommandLine::Action::Help:
+        print(stdout, CommandLineHelp(program));
+        return 0;
+    case CommandLine::Action::Version:
+        print(stdout, VersionText());
+        return 0;
+    case CommandLine::Action::CheckInstall: {
+        QString report;
+        const bool complete = CheckInstall(DataFolder(), SettingsFolder(), &report);
+        print(stdout, report);
+        return complete ? 0 : 1;
     }
-    report.inputFile = StartFileFromArguments(files);
-    return report;
+    case CommandLine::Action::Error:
+    case CommandLine::Action::Run:
+        break;
+    }
+    print(stderr, QStringLiteral("%1: %2\nTry '%1 --help' for the options.\n")
+                      .arg(program, commandLine.error));
+    // A report asked for with wrong words fails as any other bad report
+    // input does; other mistakes are usage errors.
+    return reportWanted ? 1 : 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    bool reportWanted = false;
-    CommandLineReport report = ReportRequest(argc, argv, reportWanted);
+    QStringList rawArguments;
+    for (int i = 1; i < argc; ++i)
+        rawArguments << QString::fromLocal8Bit(argv[i]);
+    const QString programName = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
+    const bool reportWanted = rawArguments.contains(QLatin1String("--report-pdf"))
+                              || !rawArguments.filter(QStringLiteral("--report-pdf=")).isEmpty();
+    if (NeedsNoWindow(rawArguments)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Quorvane QPA3600"));
+        return answerOnTerminal(ParseCommandLine(QCoreApplication::arguments().mid(1)), programName,
+                                reportWanted);
+    }
+
     // A report never needs a display; without one the program still starts.
     const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY")
                            && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
@@ -54,22 +75,30 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvane QPA3600"));
-    if (reportWanted) {
+    const CommandLine commandLine = ParseCommandLine(QApplication::arguments().mid(1));
+    if (commandLine.action != CommandLine::Action::Run)
+        return answerOnTerminal(commandLine, programName, reportWanted);
+    if (!commandLine.reportPdf.isEmpty()) {
+        CommandLineReport report;
+        report.outputPath = commandLine.reportPdf;
+        report.paper = commandLine.paper;
+        report.orientation = commandLine.orientation;
+        report.inputFile = StartFileFromArguments(commandLine.arguments);
         report.settingsFolder = SettingsFolder();
         return WriteCommandLineReport(report);
     }
+    InstallQtTranslations(app, QString());
+    // Lets the desktop match the windows to the menu entry (its icon, its name).
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.quorvane.qpa3600"));
+
     TLogoForm splash;
     splash.showNow();
 
     ProgramOptions options;
     options.settingsFolder = SettingsFolder();
-    options.programFolder = ProgramFolder();
-    for (const QString& argument : QApplication::arguments().mid(1)) {
-        if (argument == QLatin1String("--demo"))
-            options.demo = true;
-        else
-            options.arguments << argument;
-    }
+    options.programFolder = DataFolder();
+    options.arguments = commandLine.arguments;
+    options.demo = commandLine.demo;
 
     Program program(options);
     TMainForm& mainForm = program.MainForm();

@@ -81,7 +81,7 @@ void Program::startDemo()
     simulator_ = std::make_unique<SimulatedInstrument>();
     std::string error;
     if (!simulator_->start(&error)) {
-        dialogs_.message(QStringLiteral("Cannot start the simulated instrument: ") +
+        dialogs_.message(QStringLiteral("無法啟動模擬儀器：") +
                              QString::fromStdString(error),
                          UserDialogs::Icon::Error);
         simulator_.reset();

@@ -154,7 +154,7 @@ void TMainForm::buildMenus()
 
 void TMainForm::buildToolBar()
 {
-    QToolBar* tools = addToolBar(QStringLiteral("Tools"));
+    QToolBar* tools = addToolBar(QStringLiteral("工具列"));
     tools->setMovable(false);
     tools->setIconSize(QSize(32, 32));
     auto button = [this, tools](ToolIcon icon, const QString& tip, auto handler) {

@@ -10,6 +10,8 @@
 #include "tcomm.h"
 #include "userdialogs.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
 
 namespace {
@@ -32,6 +34,24 @@ const QString ConnectionController::kNoPortMessage =
                    "               儀器電源是否開啟。\r"
                    "               連接儀器的通訊網路。\r"
                    "               更換了USB口，請重新設置。       ");
+
+QString ConnectionController::NoPortMessage(const QStringList& deniedDevices,
+                                            const QString& userName)
+{
+    if (deniedDevices.isEmpty())
+        return kNoPortMessage;
+    // A desktop with several adapters: name a few, count the rest.
+    constexpr int kNamed = 4;
+    QString devices = deniedDevices.mid(0, kNamed).join(QStringLiteral("、"));
+    if (deniedDevices.size() > kNamed)
+        devices += QStringLiteral(" 等 %1 個裝置").arg(deniedDevices.size());
+    const QString user = userName.isEmpty() ? QStringLiteral("$USER") : userName;
+    return kNoPortMessage + QLatin1Char('\r') +
+           QStringLiteral("               無權開啟 %1：請安裝 udev 規則 70-qpa3600.rules"
+                          "（qpa3600 套件已附，讓登入的使用者開啟儀器的 USB 口），"
+                          "或將使用者加入 dialout 群組（sudo adduser %2 dialout）後重新登入。")
+               .arg(devices, user);
+}
 
 ConnectionController::ConnectionController(LinkState& link, TComm& comm, RequestSender& sender,
                                            ResponseDispatcher& dispatcher,
@@ -109,11 +129,16 @@ void ConnectionController::ScanPorts()
             link_.UsbPortList[usbCount++] = std::uint8_t(n);
 
     portItems_.clear();
+    deniedDevices_.clear();
     selectedPortItem_ = -1;
     link_.UsbLink = false;
     for (int n = 1; n <= kHighestPort; ++n) {
-        if (!ports_.canOpen(n))
+        if (!ports_.canOpen(n)) {
+            const QString denied = ports_.deniedDevice(n);
+            if (!denied.isEmpty() && !deniedDevices_.contains(denied))
+                deniedDevices_ << denied;
             continue;
+        }
         const bool usb = std::find(link_.UsbPortList.begin(), link_.UsbPortList.end(), n) !=
                          link_.UsbPortList.end();
         portItems_ << PortItemText(n, usb);
@@ -126,7 +151,7 @@ void ConnectionController::ScanPorts()
 
     if (selectedPortItem_ < 0) {
         if (!link_.OpenedWithFile)
-            dialogs_.message(kNoPortMessage);
+            dialogs_.message(NoPortMessage(deniedDevices_, qEnvironmentVariable("USER")));
         link_.OpenedWithFile = false;
         control_.setMeasurementCommandsEnabled(false);
         emit mainStatusChanged(0, QStringLiteral("連接失敗"));

@@ -53,6 +53,13 @@ public:
 
     static QString PortItemText(int n, bool usb);
     static const QString kNoPortMessage;
+    // The no-port message; when serial devices exist that this user may not
+    // open, one more line names them and how to gain access.
+    static QString NoPortMessage(const QStringList& deniedDevices, const QString& userName);
+
+    // The devices the last scan found but could not open for lack of
+    // permission, each once, in port order.
+    const QStringList& deniedDevices() const { return deniedDevices_; }
 
 signals:
     void portListChanged();
@@ -78,6 +85,7 @@ private:
     LinkRecovery recovery_;
 
     QStringList portItems_;
+    QStringList deniedDevices_;
     int selectedPortItem_ = -1;
     QString addressText_;
     bool addressValid_ = false;

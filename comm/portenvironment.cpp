@@ -2,25 +2,49 @@
 
 #include "inifile.h"
 
+#include <QFile>
+#include <QFileInfo>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
-bool CanOpenSerialDevice(const QString& path)
+namespace {
+
+// The kernel creates /dev/ttyS0-31 whether or not a UART is there; sysfs
+// gives a port without hardware the type 0 (and lets everyone read it). Such
+// a device is no port the user lacks, so it is not named as one.
+bool IsUartWithoutHardware(const QString& path)
+{
+    const QString name = QFileInfo(QFileInfo(path).canonicalFilePath()).fileName();
+    if (name.isEmpty())
+        return false;
+    QFile type(QStringLiteral("/sys/class/tty/%1/type").arg(name));
+    if (!type.open(QIODevice::ReadOnly))
+        return false;
+    return type.readAll().trimmed() == "0";
+}
+
+} // namespace
+
+DeviceAccess SerialDeviceAccess(const QString& path)
 {
     if (path.isEmpty())
-        return false;
+        return DeviceAccess::Missing;
     // Non-blocking, so that a line without carrier does not hold the scan.
     const int fd = ::open(DevicePathBytes(path).constData(),
                           O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
+    if (fd < 0) {
+        if ((errno == EACCES || errno == EPERM) && !IsUartWithoutHardware(path))
+            return DeviceAccess::Denied;
+        return DeviceAccess::Missing;
+    }
     const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     if (free)
         ::flock(fd, LOCK_UN);
     ::close(fd);
-    return free;
+    return free ? DeviceAccess::Opens : DeviceAccess::Busy;
 }
 
 void SystemPorts::refresh()
@@ -38,6 +62,12 @@ const PortDirectory& SystemPorts::directory()
 bool SystemPorts::canOpen(int comNumber)
 {
     return CanOpenSerialDevice(directory().devicePath(comNumber));
+}
+
+QString SystemPorts::deniedDevice(int comNumber)
+{
+    const QString path = directory().devicePath(comNumber);
+    return SerialDeviceAccess(path) == DeviceAccess::Denied ? path : QString();
 }
 
 QString SystemPorts::deviceId(int comNumber)

@@ -20,6 +20,9 @@ public:
     virtual bool canOpen(int comNumber) = 0;
     // The device identifier of COMn ("USB\VID_vvvv&PID_pppp\serial"), or empty.
     virtual QString deviceId(int comNumber) = 0;
+    // The device of COMn when it exists but this user may not open it (no
+    // permission), to tell the user how to gain access; empty otherwise.
+    virtual QString deniedDevice(int comNumber) = 0;
 };
 
 // The real serial devices, named through the COM map of "SysSet.ini".
@@ -32,6 +35,7 @@ public:
     void refresh() override;
     bool canOpen(int comNumber) override;
     QString deviceId(int comNumber) override;
+    QString deniedDevice(int comNumber) override;
 
 private:
     const PortDirectory& directory();
@@ -40,6 +44,17 @@ private:
     std::optional<PortDirectory> directory_;
 };
 
+enum class DeviceAccess {
+    Opens,   // opened for reading and writing and locked
+    Missing, // no such device, or a serial port without hardware behind it
+    Busy,    // another program holds it
+    Denied,  // exists, but this user has no permission to open it
+};
+
 // The port test: open the device for reading and writing, take the exclusive
-// lock, release, close. A device another program holds fails it.
-bool CanOpenSerialDevice(const QString& path);
+// lock, release, close.
+DeviceAccess SerialDeviceAccess(const QString& path);
+inline bool CanOpenSerialDevice(const QString& path)
+{
+    return SerialDeviceAccess(path) == DeviceAccess::Opens;
+}

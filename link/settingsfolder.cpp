@@ -12,10 +12,29 @@ QString ProgramFolder()
     return QCoreApplication::applicationDirPath();
 }
 
+QString DataFolderFor(const QString& executableFolder)
+{
+    const QDir beside(executableFolder);
+    if (beside.exists(QStringLiteral("SkinsFile")))
+        return beside.path();
+    const QString installed =
+        QDir::cleanPath(beside.filePath(QStringLiteral("../share/qpa3600")));
+    if (QFileInfo(installed).isDir())
+        return installed;
+    return beside.path();
+}
+
+QString DataFolder()
+{
+    return DataFolderFor(ProgramFolder());
+}
+
 QString SettingsFolder()
 {
     const QString beside = ProgramFolder();
-    if (::access(QFile::encodeName(beside).constData(), W_OK) == 0)
+    // An installed program keeps its settings per user, even when run by root:
+    // files written into a system folder would outlive the package.
+    if (DataFolder() == beside && ::access(QFile::encodeName(beside).constData(), W_OK) == 0)
         return beside;
     const QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(perUser);

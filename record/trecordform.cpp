@@ -200,7 +200,7 @@ void TRecordForm::buildMenus()
 
 void TRecordForm::buildToolBar()
 {
-    QToolBar* tools = addToolBar(QStringLiteral("Record"));
+    QToolBar* tools = addToolBar(QStringLiteral("記錄工具列"));
     tools->setMovable(false);
     tools->setIconSize(QSize(32, 32));
     auto button = [this, tools](RecordGlyph glyph, const QString& tip, const QString& name) {

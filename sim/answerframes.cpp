@@ -4,6 +4,7 @@
 #include "linkstate.h"
 #include "modbusframe.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -21,8 +22,13 @@ void AppendChecksum(std::vector<std::uint8_t>& frame)
 std::vector<std::uint8_t> ReadAnswerFrame(std::uint8_t address,
                                           const std::vector<std::uint8_t>& data)
 {
-    std::vector<std::uint8_t> frame{address, kFunctionRead, static_cast<std::uint8_t>(data.size())};
-    frame.insert(frame.end(), data.begin(), data.end());
+    // Sized once: growing a three-byte vector by insert makes GCC 12 at -O3
+    // warn about a copy it has not proved to be in bounds.
+    std::vector<std::uint8_t> frame(3 + data.size());
+    frame[0] = address;
+    frame[1] = kFunctionRead;
+    frame[2] = static_cast<std::uint8_t>(data.size());
+    std::copy(data.begin(), data.end(), frame.begin() + 3);
     AppendChecksum(frame);
     return frame;
 }

@@ -1,5 +1,6 @@
 // The whole program, started as a user starts it, against the simulated
 // instrument on a pseudo-terminal.
+#include "commandline.h"
 #include "eventwait.h"
 #include "instrumentforms.h"
 #include "measurementarea.h"
@@ -164,7 +165,11 @@ TEST_F(StartupTest, SnapshotFileOnTheCommandLineIsShownAtOnce)
     file.write(reinterpret_cast<const char*>(&saved), sizeof saved);
     file.close();
 
-    auto program = start({path});
+    // Unquoted in a shell, the name with its blank arrives as two words; the
+    // command line hands them on and they are taken as one file name.
+    const CommandLine commandLine = ParseCommandLine(path.split(' '));
+    ASSERT_EQ(commandLine.action, CommandLine::Action::Run);
+    auto program = start(commandLine.arguments);
     EXPECT_EQ(program->State().MeasurementRecord.URMS, 123.5f);
     EXPECT_EQ(program->State().MeasurementRecord.Reserved[100], 0x3C);
     EXPECT_EQ(program->Display().panelText(PanelId::Panel_URMS), "123.5V");

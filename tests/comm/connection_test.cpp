@@ -1,4 +1,5 @@
 #include "connectioncontroller.h"
+#include "tcommform.h"
 #include "eventwait.h"
 #include "inifile.h"
 #include "linkrig.h"
@@ -7,8 +8,11 @@
 #include "scriptedline.h"
 #include "testframes.h"
 
+#include <QAbstractButton>
+#include <QButtonGroup>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -26,9 +30,11 @@ public:
     void refresh() override { ++refreshes; }
     bool canOpen(int n) override { return openable.count(n) > 0; }
     QString deviceId(int n) override { return ids.value(n); }
+    QString deniedDevice(int n) override { return denied.value(n); }
 
     std::set<int> openable;
     QHash<int, QString> ids;
+    QHash<int, QString> denied; // devices this user may not open
     int refreshes = 0;
 };
 
@@ -188,6 +194,74 @@ TEST_F(ConnectionTest, InstrumentUsbPortsAreMarkedAndOnlyTheSavedOneIsTheUsbLink
     EXPECT_TRUE(rig.comm.PortOpen());
     RunEventLoopFor(50);
     EXPECT_TRUE(line.takeSent().isEmpty());
+}
+
+TEST_F(ConnectionTest, NoPortMessageNamesTheDevicesTheUserMayNotOpen)
+{
+    writeSettings("[CommPort]\nPort=33\n");
+    ports.openable = {3};
+    // COM7 is mapped onto the same device as COM33: it is named once.
+    ports.denied = {{33, "/dev/ttyUSB0"}, {65, "/dev/ttyACM0"}, {7, "/dev/ttyUSB0"}};
+    controller.ScanPorts();
+
+    EXPECT_EQ(controller.portItems(), QStringList{"COM3    "}) << "openable ports listed as before";
+    EXPECT_EQ(controller.deniedDevices(), (QStringList{"/dev/ttyUSB0", "/dev/ttyACM0"}));
+    ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+    const QString text = rig.dialogs.messages[0].text;
+    const QString hint = text.mid(ConnectionController::kNoPortMessage.size());
+    EXPECT_TRUE(text.startsWith(ConnectionController::kNoPortMessage));
+    EXPECT_TRUE(hint.startsWith("\r               無權開啟 /dev/ttyUSB0、/dev/ttyACM0：")) << hint.toStdString();
+    EXPECT_EQ(hint.count('\r'), 1) << "one more line";
+    for (const char* part : {"70-qpa3600.rules", "dialout", "重新登入"})
+        EXPECT_TRUE(hint.contains(QString::fromUtf8(part))) << part;
+
+    // Many adapters: four named, all counted.
+    const QStringList many{"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB2", "/dev/ttyUSB3",
+                           "/dev/ttyUSB4"};
+    const QString manyText = ConnectionController::NoPortMessage(many, "ann");
+    EXPECT_TRUE(manyText.contains("/dev/ttyUSB3 等 5 個裝置：")) << manyText.toStdString();
+    EXPECT_FALSE(manyText.contains("/dev/ttyUSB4"));
+    EXPECT_TRUE(manyText.contains("sudo adduser ann dialout"));
+    EXPECT_EQ(ConnectionController::NoPortMessage({}, "ann"), ConnectionController::kNoPortMessage);
+}
+
+TEST_F(ConnectionTest, DevicesWithoutPermissionStayQuietWhenTheSavedPortOpens)
+{
+    writeSettings("[CommPort]\nPort=3\n");
+    ports.openable = {3};
+    ports.denied = {{33, "/dev/ttyUSB0"}};
+    controller.ScanPorts();
+    EXPECT_TRUE(rig.comm.PortOpen());
+    EXPECT_TRUE(rig.dialogs.messages.empty());
+}
+
+// The window hands a click on its port list to the controller: a click on the
+// port in use keeps the link as it is, a click on another port connects.
+TEST_F(ConnectionTest, ReclickInTheWindowKeepsThePortInUse)
+{
+    writeSettings("[CommPort]\nPort=4\n");
+    ports.openable = {4, 5};
+    TCommForm form(controller);
+    controller.ScanPorts();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_EQ(form.RadioGroup2->buttons().size(), 2);
+    QAbstractButton* inUse = form.RadioGroup2->button(0);
+    ASSERT_TRUE(inUse->isChecked());
+    QSignalSpy clicks(form.RadioGroup2, &QButtonGroup::idClicked);
+    status.clear();
+    // On the round indicator: a radio button takes clicks on its indicator
+    // and caption only.
+    const QPoint indicator(6, inUse->height() / 2);
+    QTest::mouseClick(inUse, Qt::LeftButton, {}, indicator);
+    QTest::mouseClick(inUse, Qt::LeftButton, {}, indicator);
+    ASSERT_EQ(clicks.size(), 2) << "the clicks reached the list";
+    EXPECT_TRUE(rig.comm.PortOpen());
+    EXPECT_TRUE(status.isEmpty()) << "not closed and reopened: " << status.join('|').toStdString();
+
+    QTest::mouseClick(form.RadioGroup2->button(1), Qt::LeftButton, {}, indicator);
+    EXPECT_EQ(status, QStringList{"已經連接"});
+    EXPECT_EQ(rig.link.CurrentPort, 5);
 }
 
 TEST_F(ConnectionTest, StartedWithAFileTheFirstScanStaysQuiet)

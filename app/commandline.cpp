@@ -1,0 +1,141 @@
+#include "commandline.h"
+
+#include "qpaversion.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+const QStringList kPapers = {QStringLiteral("A4"), QStringLiteral("A3"), QStringLiteral("Letter"),
+                             QStringLiteral("Legal")};
+const QStringList kOrientations = {QStringLiteral("portrait"), QStringLiteral("landscape")};
+
+// The options in the order --help lists them.
+struct OptionText {
+    const char* names;
+    const char* value; // empty: a switch
+    const char* description;
+};
+constexpr OptionText kOptionTexts[] = {
+    {"-h, --help", "", "show this text and exit"},
+    {"-v, --version", "", "show the version and exit"},
+    {"--demo", "", "start a simulated instrument and use it as the port of this run"},
+    {"--report-pdf", "OUT", "write the analysis report of FILE to the PDF file OUT and exit"},
+    {"--paper", "SIZE", "paper of --report-pdf: A4 (default), A3, Letter or Legal"},
+    {"--orientation", "O", "orientation of --report-pdf: portrait (default) or landscape"},
+    {"--check-install", "", "show where the program's data was found and exit"},
+};
+
+// The choice of `allowed` that `value` names, ignoring case; empty when none.
+QString matchChoice(const QString& value, const QStringList& allowed)
+{
+    for (const QString& choice : allowed)
+        if (value.compare(choice, Qt::CaseInsensitive) == 0)
+            return choice;
+    return {};
+}
+
+CommandLine failure(const QString& error)
+{
+    CommandLine result;
+    result.action = CommandLine::Action::Error;
+    result.error = error;
+    return result;
+}
+
+} // namespace
+
+CommandLine ParseCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption demo(QStringLiteral("demo"));
+    const QCommandLineOption checkInstall(QStringLiteral("check-install"));
+    const QCommandLineOption reportPdf(QStringLiteral("report-pdf"), {}, QStringLiteral("OUT"));
+    const QCommandLineOption paper(QStringLiteral("paper"), {}, QStringLiteral("SIZE"));
+    const QCommandLineOption orientation(QStringLiteral("orientation"), {}, QStringLiteral("O"));
+    parser.addOptions({help, version, demo, checkInstall, reportPdf, paper, orientation});
+
+    // QCommandLineParser expects the program name first.
+    if (!parser.parse(QStringList{QStringLiteral("qpa3600")} + arguments))
+        return failure(parser.errorText());
+
+    CommandLine result;
+    if (parser.isSet(help)) {
+        result.action = CommandLine::Action::Help;
+        return result;
+    }
+    if (parser.isSet(version)) {
+        result.action = CommandLine::Action::Version;
+        return result;
+    }
+    if (parser.isSet(checkInstall))
+        result.action = CommandLine::Action::CheckInstall;
+    result.demo = parser.isSet(demo);
+    result.arguments = parser.positionalArguments();
+
+    if (parser.isSet(reportPdf)) {
+        result.reportPdf = parser.value(reportPdf);
+        if (result.reportPdf.isEmpty())
+            return failure(QStringLiteral("--report-pdf needs the name of the PDF file to write."));
+        if (result.arguments.isEmpty())
+            return failure(QStringLiteral("--report-pdf needs a snapshot file (*.zqm) to report."));
+    } else if (parser.isSet(paper) || parser.isSet(orientation)) {
+        return failure(QStringLiteral("--paper and --orientation apply only with --report-pdf."));
+    }
+    if (parser.isSet(paper)) {
+        result.paper = matchChoice(parser.value(paper), kPapers);
+        if (result.paper.isEmpty())
+            return failure(QStringLiteral("Unknown paper '%1': use A4, A3, Letter or Legal.")
+                               .arg(parser.value(paper)));
+    }
+    if (parser.isSet(orientation)) {
+        result.orientation = matchChoice(parser.value(orientation), kOrientations);
+        if (result.orientation.isEmpty())
+            return failure(QStringLiteral("Unknown orientation '%1': use portrait or landscape.")
+                               .arg(parser.value(orientation)));
+    }
+    return result;
+}
+
+bool NeedsNoWindow(const QStringList& arguments)
+{
+    // Decided on the raw words, before QApplication removes its own options:
+    // a window system must not be needed to answer these.
+    bool qtOptionPossible = false;
+    for (const QString& word : arguments) {
+        if (word == QLatin1String("--"))
+            break;
+        for (const char* option : {"-h", "--help", "-v", "--version", "--check-install"})
+            if (word == QLatin1String(option))
+                return true;
+        // Qt's own options (-platform, -style ...) take one dash.
+        if (word.startsWith(QLatin1Char('-')) && !word.startsWith(QLatin1String("--")))
+            qtOptionPossible = true;
+    }
+    // A mistake no Qt option can explain is reported without a window.
+    return !qtOptionPossible
+           && ParseCommandLine(arguments).action == CommandLine::Action::Error;
+}
+
+QString CommandLineHelp(const QString& program)
+{
+    QString text = QStringLiteral("Usage: %1 [options] [FILE]\n"
+                                  "The desktop program of the QPA3600 power analyzer.\n"
+                                  "FILE is a snapshot (*.zqm) to show or a recording (*.zqr) "
+                                  "to open in the record window.\n\nOptions:\n")
+                       .arg(program);
+    for (const OptionText& option : kOptionTexts) {
+        QString left = QLatin1String(option.names);
+        if (*option.value)
+            left += QLatin1Char(' ') + QLatin1String(option.value);
+        text += QStringLiteral("  %1  %2\n").arg(left, -20).arg(QLatin1String(option.description));
+    }
+    return text;
+}
+
+QString VersionText()
+{
+    return QStringLiteral("qpa3600 %1\n").arg(QLatin1String(kQpaVersion));
+}

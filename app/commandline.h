@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the program was asked to do on its command line.
+struct CommandLine {
+    enum class Action {
+        Run,     // start the window (possibly with a file)
+        Help,    // print the help text and exit
+        Version, // print the version and exit
+        CheckInstall, // print where the data was found and exit
+        Error,   // print `error` and the hint to --help, exit with failure
+    };
+    Action action = Action::Run;
+    QString error;         // for Action::Error: what is wrong, in one line
+    bool demo = false;     // serve a simulated instrument and use it for this run
+    QString reportPdf;     // --report-pdf OUT: write the report of FILE and exit
+    QString paper;         // --paper A4|A3|Letter|Legal (empty: the default)
+    QString orientation;   // --orientation portrait|landscape (empty: the default)
+    QStringList arguments; // the file argument, as the words it was given in
+};
+
+// Reads the arguments after the program name. Qt's own options (-platform,
+// -style ...) must already be removed, as QApplication does.
+CommandLine ParseCommandLine(const QStringList& arguments);
+
+// Whether the arguments are answered on the terminal alone (--help,
+// --version, --check-install, a wrong option of this program); checked on the
+// raw arguments before any window system is reached.
+bool NeedsNoWindow(const QStringList& arguments);
+
+// The text of --help; `program` is the name the program was started by.
+QString CommandLineHelp(const QString& program);
+
+// The text of --version.
+QString VersionText();

@@ -1,0 +1,137 @@
+#include "commandline.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Action = CommandLine::Action;
+
+TEST(CommandLineTest, ParsesTheOptionsAndKeepsTheFileWordsAsGiven)
+{
+    const struct Case {
+        QStringList arguments;
+        Action action;
+        bool demo;
+        QStringList file;
+        QString reportPdf, paper, orientation;
+    } cases[] = {
+        {{}, Action::Run, false, {}, {}, {}, {}},
+        {{"a.zqm"}, Action::Run, false, {"a.zqm"}, {}, {}, {}},
+        // An unquoted path with blanks arrives as several words; they stay
+        // apart and in order, to be joined as before.
+        {{"/tmp/my", "file.ZQM"}, Action::Run, false, {"/tmp/my", "file.ZQM"}, {}, {}, {}},
+        {{"--demo", "rec.Zqr"}, Action::Run, true, {"rec.Zqr"}, {}, {}, {}},
+        {{"rec.zqr", "--demo"}, Action::Run, true, {"rec.zqr"}, {}, {}, {}},
+        {{"--", "-odd.zqm"}, Action::Run, false, {"-odd.zqm"}, {}, {}, {}},
+        {{"\"/x y.zqm\""}, Action::Run, false, {"\"/x y.zqm\""}, {}, {}, {}},
+        {{"--help", "a.zqm"}, Action::Help, false, {}, {}, {}, {}},
+        {{"-h"}, Action::Help, false, {}, {}, {}, {}},
+        {{"-v"}, Action::Version, false, {}, {}, {}, {}},
+        {{"--version", "--demo"}, Action::Version, false, {}, {}, {}, {}},
+        {{"--check-install"}, Action::CheckInstall, false, {}, {}, {}, {}},
+        {{"--report-pdf", "out.pdf", "a.zqm"}, Action::Run, false, {"a.zqm"}, "out.pdf", {}, {}},
+        {{"--report-pdf=o.pdf", "--paper", "letter", "--orientation", "LANDSCAPE", "a.zqm"},
+         Action::Run, false, {"a.zqm"}, "o.pdf", "Letter", "landscape"},
+        {{"--report-pdf", "o.pdf", "--paper=A3", "a.zqm"}, Action::Run, false, {"a.zqm"},
+         "o.pdf", "A3", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const CommandLine parsed = ParseCommandLine(c.arguments);
+        EXPECT_EQ(parsed.action, c.action) << parsed.error.toStdString();
+        if (c.action != Action::Run)
+            continue;
+        EXPECT_EQ(parsed.demo, c.demo);
+        EXPECT_EQ(parsed.arguments, c.file);
+        EXPECT_EQ(parsed.reportPdf, c.reportPdf);
+        EXPECT_EQ(parsed.paper, c.paper);
+        EXPECT_EQ(parsed.orientation, c.orientation);
+    }
+}
+
+TEST(CommandLineTest, WrongOptionsAreErrorsThatSayWhatIsWrong)
+{
+    const struct Case {
+        QStringList arguments;
+        const char* named; // a word the error must contain
+    } cases[] = {
+        {{"--bogus"}, "bogus"},
+        {{"--report-pdf"}, "report-pdf"},
+        {{"--report-pdf", "out.pdf"}, "zqm"},
+        {{"--paper", "A4", "a.zqm"}, "--report-pdf"},
+        {{"--report-pdf", "o.pdf", "--paper", "B5", "a.zqm"}, "B5"},
+        {{"--report-pdf", "o.pdf", "--orientation", "sideways", "a.zqm"}, "sideways"},
+        {{"--demo=yes"}, "demo"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const CommandLine parsed = ParseCommandLine(c.arguments);
+        EXPECT_EQ(parsed.action, Action::Error);
+        EXPECT_TRUE(parsed.error.contains(QLatin1String(c.named))) << parsed.error.toStdString();
+    }
+}
+
+TEST(CommandLineTest, TerminalAnswersAreRecognisedBeforeQtRemovesItsOptions)
+{
+    EXPECT_TRUE(NeedsNoWindow({"--version"}));
+    EXPECT_TRUE(NeedsNoWindow({"-platform", "xcb", "--help"}));
+    EXPECT_TRUE(NeedsNoWindow({"--bogus"}));
+    // Qt's own options are not this program's mistakes: QApplication takes them.
+    EXPECT_FALSE(NeedsNoWindow({"-platform", "offscreen"}));
+    EXPECT_FALSE(NeedsNoWindow({"-style=fusion", "a.zqm"}));
+    EXPECT_FALSE(NeedsNoWindow({"a.zqm"}));
+    EXPECT_FALSE(NeedsNoWindow({"--demo"}));
+    // After "--" every word is a file name.
+    EXPECT_FALSE(NeedsNoWindow({"--", "--help"}));
+}
+
+// The real program, started where no window system is reachable.
+QProcess* runWithoutDisplay(const QStringList& arguments)
+{
+    auto* process = new QProcess;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QLatin1String(name));
+    process->setProcessEnvironment(env);
+    process->start(QStringLiteral(QPA3600_BINARY), arguments);
+    process->waitForFinished(30000);
+    return process;
+}
+
+TEST(CommandLineTest, HelpVersionAndMistakesAnswerWithoutADisplay)
+{
+    const struct Case {
+        QStringList arguments;
+        int exitCode;
+        QStringList out; // lines that must be on stdout
+        const char* err; // text that must be on stderr
+    } cases[] = {
+        {{"--version"}, 0, {"qpa3600 " QPA_PROJECT_VERSION}, ""},
+        {{"-v"}, 0, {"qpa3600 " QPA_PROJECT_VERSION}, ""},
+        {{"--help"}, 0, {"Usage: qpa3600 [options] [FILE]"}, ""},
+        {{"--bogus"}, 2, {}, "Unknown option 'bogus'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        std::unique_ptr<QProcess> process(runWithoutDisplay(c.arguments));
+        ASSERT_EQ(process->exitStatus(), QProcess::NormalExit) << process->errorString().toStdString();
+        EXPECT_EQ(process->exitCode(), c.exitCode);
+        const QString out = QString::fromLocal8Bit(process->readAllStandardOutput());
+        const QString err = QString::fromLocal8Bit(process->readAllStandardError());
+        for (const QString& line : c.out)
+            EXPECT_TRUE(out.split('\n').contains(line)) << out.toStdString();
+        EXPECT_TRUE(err.contains(QLatin1String(c.err))) << err.toStdString();
+    }
+}
+
+TEST(CommandLineTest, HelpListsEveryOption)
+{
+    const QString help = CommandLineHelp(QStringLiteral("qpa3600"));
+    for (const char* option : {"--help", "--version", "--demo", "--report-pdf OUT", "--paper",
+                               "--orientation", "--check-install"})
+        EXPECT_TRUE(help.contains(QLatin1String(option))) << option;
+}
+
+} // namespace
