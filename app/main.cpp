@@ -5,6 +5,7 @@
 #include "qttranslations.h"
 #include "quitsignals.h"
 #include "settingsfolder.h"
+#include "snapshotcommands.h"
 #include "tlogoform.h"
 #include "tmainform.h"
 
