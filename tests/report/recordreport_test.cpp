@@ -147,12 +147,6 @@ TEST_F(RecordPrintTest, GridRulerAndLabelsByRange)
     EXPECT_EQ(axis->to, QPoint(kFrame.R - 500, g.Yb));
 }
 
-// The y of sample index `idx` of the fixture's data (value idx, range 0).
-int YOfIndex(const RecordPrintGeometry& g, int idx)
-{
-    return g.Yb - RoundToInt(idx * g.ys);
-}
-
 TEST_F(RecordPrintTest, PointCountAndSampleIndicesInBothViews)
 {
     const struct {
