@@ -47,6 +47,10 @@ public:
     // returns what is sent.
     Transmission shape(const Answer& answer, std::uint16_t reg = 0);
 
+    // How many answers each fault spoiled so far (a Silent fault counts once,
+    // when it strikes).
+    std::size_t applied(Fault fault) const { return applied_[static_cast<std::size_t>(fault)]; }
+
 private:
     Fault nextFault(std::uint16_t reg);
 
@@ -60,6 +64,7 @@ private:
     std::deque<Fault> injected_;
     std::deque<std::pair<std::uint16_t, Fault>> aimed_; // by register, in order
     std::array<Periodic, kFaultKinds> periodic_{};
+    std::array<std::size_t, kFaultKinds> applied_{};
     std::chrono::milliseconds splitPause_{300};
     bool silent_ = false;
 };
