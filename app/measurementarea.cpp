@@ -113,8 +113,17 @@ void MeasurementArea::LayoutDisplay()
 void MeasurementArea::DrawMeasurementView(MeasurementRecord& record, const ChartColors& colors)
 {
     const PanelTexts texts = ::DrawMeasurementView(record, surfaces_, pics_[0]->size(), colors);
-    for (std::size_t i = 0; i < kPanelCount; ++i)
-        panels_[i]->setText(texts.text[i]);
+    for (std::size_t i = 0; i < kPanelCount; ++i) {
+        QLabel* panel = panels_[i];
+        panel->setText(texts.text[i]);
+        // A value too long for its panel (a damaged file can hold 3.4e38 Hz)
+        // is clipped by the panel; shown from its start, so that the sign
+        // and the leading digits stay in view, and whole in the tooltip.
+        const bool fits = panel->fontMetrics().horizontalAdvance(texts.text[i]) <=
+                          panel->contentsRect().width();
+        panel->setAlignment(fits ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+        panel->setToolTip(fits ? QString() : texts.text[i]);
+    }
     for (QWidget* pic : pics_)
         pic->update();
 }

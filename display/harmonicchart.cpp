@@ -7,20 +7,18 @@
 
 namespace {
 
-// Beyond any drawable height; keeps absurd amplitudes (or a NaN) from
-// overflowing the integer conversion.
-constexpr double kHeightLimit = 1 << 20;
-
+// R * a / M truncated, kept between the baseline and the 100 % line: a
+// negative amplitude (from a damaged file or line) has no bar, rather than
+// one hanging over the order labels under the axis, and an infinite one
+// stands at full height. A NaN has no bar.
 int BarHeight(float amplitude, int reach, float largest)
 {
-    if (largest == 0.0f)
+    if (largest <= 0.0f || std::isnan(amplitude))
         return 0;
     // R * a / M in one division: R * a is exact in double, so the largest
     // order comes out at exactly R and reaches y = 15.
     const double height = static_cast<double>(reach) * amplitude / largest;
-    if (!std::isfinite(height))
-        return 0;
-    return static_cast<int>(std::trunc(std::clamp(height, -kHeightLimit, kHeightLimit)));
+    return static_cast<int>(std::trunc(std::clamp(height, 0.0, static_cast<double>(std::max(reach, 0)))));
 }
 
 } // namespace
@@ -32,11 +30,12 @@ HarmonicChartLayout ComputeHarmonicChart(const std::array<float, 51>& amplitudes
     layout.reach = layout.baseline - 15;
     const int span = g.E - 8;
 
+    // The largest finite amplitude; an infinite one then stands at full
+    // height beside it. A NaN never wins the comparison.
     float largest = 0.0f;
     for (float a : amplitudes)
-        largest = std::max(largest, a); // a NaN never wins the comparison
-    if (!std::isfinite(largest))
-        largest = 0.0f;
+        if (std::isfinite(a))
+            largest = std::max(largest, a);
 
     for (int k = 0; k <= 50; ++k) {
         layout.x[k] = static_cast<int>(RoundHalfEven(static_cast<double>(k * span) / 50.0)) + 2;

@@ -31,9 +31,10 @@ struct HarmonicChartLayout {
     std::array<HarmonicLabel, 11> labels; // orders 0, 5, ... 50
 };
 
-// The chart's positions for 51 amplitudes. The largest of 0 and the
-// amplitudes, M, is the full height; with M = 0 no bar rises. Amplitudes
-// below zero hang below the baseline at the same scale.
+// The chart's positions for 51 amplitudes. The largest of 0 and the finite
+// amplitudes, M, is the full height; with M = 0 no bar rises. Bars stay
+// between the baseline and the 100 % line: amplitudes below zero and NaN
+// have none, infinite ones stand at full height.
 HarmonicChartLayout ComputeHarmonicChart(const std::array<float, 51>& amplitudes, const ChartGeometry& g);
 
 // The outline of order k's bar, from (x_k + 5, top) to (x_k + 7, y0): the

@@ -2,6 +2,10 @@
 
 #include <QImage>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
 CanvasCall& RecordingCanvas::record(CanvasOp op)
 {
     CanvasCall call{};
@@ -132,4 +136,95 @@ std::vector<CanvasSegment> RecordingCanvas::segments() const
         }
     }
     return found;
+}
+
+namespace {
+
+std::optional<CanvasRect> AroundPoints(std::span<const QPoint> points)
+{
+    if (points.empty())
+        return std::nullopt;
+    CanvasRect r{points[0].x(), points[0].y(), points[0].x() + 1, points[0].y() + 1};
+    for (const QPoint& p : points) {
+        r.left = std::min(r.left, p.x());
+        r.top = std::min(r.top, p.y());
+        r.right = std::max(r.right, p.x() + 1);
+        r.bottom = std::max(r.bottom, p.y() + 1);
+    }
+    return r;
+}
+
+// The last pixel a line from `from` to `to` paints: the end point is left
+// out, so it is the pixel one step before it along the line.
+QPoint LastPainted(QPoint from, QPoint to)
+{
+    const qint64 dx = qint64(to.x()) - from.x();
+    const qint64 dy = qint64(to.y()) - from.y();
+    const qint64 n = std::max(std::abs(dx), std::abs(dy));
+    if (n == 0)
+        return from;
+    const auto along = [n](qint64 d) { return qint64(std::llround(double(d) * double(n - 1) / double(n))); };
+    return QPoint(int(from.x() + along(dx)), int(from.y() + along(dy)));
+}
+
+std::optional<CanvasRect> Ordered(const CanvasRect& r)
+{
+    const CanvasRect o{std::min(r.left, r.right), std::min(r.top, r.bottom),
+                       std::max(r.left, r.right), std::max(r.top, r.bottom)};
+    if (o.left == o.right || o.top == o.bottom)
+        return std::nullopt;
+    return o;
+}
+
+} // namespace
+
+std::optional<CanvasRect> RecordingCanvas::PaintedArea(const CanvasCall& call) const
+{
+    switch (call.op) {
+    case CanvasOp::LineTo: {
+        if (call.start == call.points.front())
+            return std::nullopt;
+        const QPoint ends[] = {call.start, LastPainted(call.start, call.points.front())};
+        return AroundPoints(ends);
+    }
+    case CanvasOp::Polyline: {
+        if (call.points.size() < 2)
+            return std::nullopt;
+        std::vector<QPoint> painted(call.points.begin(), call.points.end());
+        painted.back() = LastPainted(painted[painted.size() - 2], painted.back());
+        return AroundPoints(painted);
+    }
+    case CanvasOp::Polygon:
+        return AroundPoints(call.points);
+    case CanvasOp::FillRect:
+    case CanvasOp::Rectangle:
+    case CanvasOp::CopyImage:
+        return Ordered(call.rect);
+    case CanvasOp::TextOut: {
+        if (call.text.isEmpty())
+            return std::nullopt;
+        const int height = FontPixelHeight(call.state.font.points, resolution_);
+        const QPoint at = call.points.front();
+        int right = at.x() + int(call.text.size()) * ((height + 1) / 2);
+        if (call.clipRight)
+            right = std::min(right, *call.clipRight);
+        if (right <= at.x())
+            return std::nullopt;
+        return CanvasRect{at.x(), at.y(), right, at.y() + height};
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+std::vector<CanvasCall> RecordingCanvas::CallsOutside(const CanvasRect& box) const
+{
+    std::vector<CanvasCall> outside;
+    for (const CanvasCall& call : calls_) {
+        const auto area = PaintedArea(call);
+        if (area && (area->left < box.left || area->top < box.top || area->right > box.right ||
+                     area->bottom > box.bottom))
+            outside.push_back(call);
+    }
+    return outside;
 }

@@ -82,6 +82,13 @@ public:
     std::vector<CanvasCall> callsOf(CanvasOp op) const;
     // Every line piece in drawing order, with the pen it was drawn with.
     std::vector<CanvasSegment> segments() const;
+    // The pixels a drawing call can paint, as the rectangle around its
+    // geometry (a line's end point and a clipped text's part from clipRight
+    // on excluded, pen width not counted); none for calls that paint
+    // nothing (state changes, MoveTo, empty text or rectangles).
+    std::optional<CanvasRect> PaintedArea(const CanvasCall& call) const;
+    // The drawing calls whose painted area reaches outside `box`.
+    std::vector<CanvasCall> CallsOutside(const CanvasRect& box) const;
     void clear() { calls_.clear(); }
 
 private:

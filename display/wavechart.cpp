@@ -105,17 +105,26 @@ void DrawWaveChart(Canvas& canvas, const MeasurementRecord& record, const ChartG
     const CanvasPen dotted{colors.ChartGridColor, 1, PenStyle::Dot};
     const CanvasPen solid{colors.ChartGridColor, 1, PenStyle::Solid};
     const WaveGrid grid = ComputeWaveGrid(g);
+    // The ticks after the last row and the last column fall half a division
+    // outside the chart box, where the paint box never shows them: they are
+    // left out rather than painted beyond the box.
+    const auto inBox = [&](const ChartLine& line) {
+        return std::max(line.from.y(), line.to.y()) < displayRect.bottom &&
+               std::max(line.from.x(), line.to.x()) < displayRect.right;
+    };
     for (std::size_t i = 0; i < grid.rows.size(); ++i) {
         canvas.SetPen(dotted);
         DrawLine(canvas, grid.rows[i]);
         canvas.SetPen(solid);
-        DrawLine(canvas, grid.rowTicks[i]);
+        if (inBox(grid.rowTicks[i]))
+            DrawLine(canvas, grid.rowTicks[i]);
     }
     for (std::size_t i = 0; i < grid.columns.size(); ++i) {
         canvas.SetPen(dotted);
         DrawLine(canvas, grid.columns[i]);
         canvas.SetPen(solid);
-        DrawLine(canvas, grid.columnTicks[i]);
+        if (inBox(grid.columnTicks[i]))
+            DrawLine(canvas, grid.columnTicks[i]);
     }
 
     // Current first, so the voltage trace stays on top where they cross.
@@ -127,5 +136,6 @@ void DrawWaveChart(Canvas& canvas, const MeasurementRecord& record, const ChartG
 
     canvas.SetTextBackground(TextBackground::Transparent);
     canvas.SetFont(ChartFont(kScaleTextColor));
-    canvas.TextOut(QPoint(5, g.Hd - 10), ScaleLineText(record));
+    // A box narrower than the line ends it at the box's edge.
+    canvas.TextOutClipped(QPoint(5, g.Hd - 10), ScaleLineText(record), displayRect.right);
 }

@@ -158,23 +158,27 @@ void ResponseDispatcher::onWaitTimer()
 void ResponseDispatcher::finishWait()
 {
     const QByteArray input = comm_.ReadInputBytes();
-    // Input that was not read just now (the queue was empty, or overflowed and
-    // was discarded) is the previous answer; handling it again would show an
-    // old measurement as new, so it counts as no input.
-    const std::size_t length = comm_.LastReadFresh() ? std::size_t(input.size()) : 0;
-    AnswerBuffer.fill(0);
-    std::memcpy(AnswerBuffer.data(), input.constData(), std::min(length, AnswerBuffer.size()));
-    qCDebug(lcDispatcher) << "<-" << length << "bytes" << input.left(16).toHex(' ');
-
     if (link_.UsbLink)
         link_.UsbWatch.noteActivity(); // any input is a sign of life
     if (LogChunkWatch.isActive())
         LogChunkWatch.start(); // quiet from now on
     // Still waiting while the answer is handled: a modal message shown by a
     // chain must not let the next poll start another wait.
-    handleAnswer(length);
+    // Input that was not read just now (the queue was empty, or overflowed and
+    // was discarded) is the previous answer; handling it again would show an
+    // old measurement as new, so it counts as no input.
+    HandleAnswerBytes(comm_.LastReadFresh() ? input : QByteArray());
     waiting_ = false;
     runHeldBack();
+}
+
+void ResponseDispatcher::HandleAnswerBytes(const QByteArray& input)
+{
+    const auto length = std::size_t(input.size());
+    AnswerBuffer.fill(0);
+    std::memcpy(AnswerBuffer.data(), input.constData(), std::min(length, AnswerBuffer.size()));
+    qCDebug(lcDispatcher) << "<-" << length << "bytes" << input.left(16).toHex(' ');
+    handleAnswer(length);
 }
 
 void ResponseDispatcher::handleAnswer(std::size_t length)

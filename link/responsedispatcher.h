@@ -50,6 +50,11 @@ public:
 
     bool awaitingAnswer() const { return waiting_; }
 
+    // Classifies, decodes and acts on `input` as the whole answer read from
+    // the line, as the receive handler does once its wait is over (no input
+    // at all counts as a short answer).
+    void HandleAnswerBytes(const QByteArray& input);
+
     // Sends a read of a request chain and enters it as the last request, so
     // that a spoiled answer asks for it again. Returns whether it went out; a
     // send on a closed port shows the send-failure message unless the caller

@@ -190,7 +190,8 @@ RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& rul
         chart.LineTo({W, y});
     }
     const int shift = record.ViewMode == 0 ? record.GridShift : 0;
-    for (int i = 0; i <= W / 20; ++i) {
+    // Columns that the drift pushes past the right edge are not drawn.
+    for (int i = 0; 20 * i + shift < W; ++i) {
         const int x = 20 * i + shift;
         chart.MoveTo({x, 16});
         chart.LineTo({x, H - 16});
@@ -250,11 +251,13 @@ RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& rul
     chart.SetBrush(CanvasBrush::Solid(colors.ChartBackColor));
     chart.SetTextBackground(TextBackground::Opaque);
     chart.SetFont(ChartFont(record.ViewMode == 0 ? kTeal : kGreen));
-    chart.TextOut({5, H - 12}, TimeDivisionCaption(view.zoom));
+    // A chart narrower than the captions ends them at its right edge.
+    chart.TextOutClipped({5, H - 12}, TimeDivisionCaption(view.zoom), W);
     for (int c = 0; c < 6; ++c) {
         chart.SetFont(ChartFont(kRecordChannelColors[c]));
-        chart.TextOut({100 + 85 * c, H - 12},
-                      ChannelDivisionCaption(c, record.RangeMode, record.ScaleValue[c]));
+        if (100 + 85 * c < W)
+            chart.TextOutClipped({100 + 85 * c, H - 12},
+                                 ChannelDivisionCaption(c, record.RangeMode, record.ScaleValue[c]), W);
     }
 
     ruler.SetBrush(CanvasBrush::Solid(Qt::white));

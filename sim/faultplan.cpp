@@ -65,7 +65,10 @@ Transmission FaultPlan::shape(const Answer& answer, std::uint16_t reg, int logCh
     const std::vector<std::uint8_t>& bytes = answer.bytes;
     const std::size_t half = std::max<std::size_t>(bytes.size() / 2, 1);
     Transmission sent;
-    switch (silent_ ? Fault::Silent : nextFault(reg, logChunk)) {
+    const Fault fault = silent_ ? Fault::Silent : nextFault(reg, logChunk);
+    if (!silent_)
+        ++applied_[static_cast<std::size_t>(fault)];
+    switch (fault) {
     case Fault::None:
         sent.parts.push_back({bytes, answer.delay});
         break;

@@ -51,6 +51,10 @@ public:
     // answer carries (0 the start acknowledgement, 1-6 a chunk, -1 none).
     Transmission shape(const Answer& answer, std::uint16_t reg = 0, int logChunk = -1);
 
+    // How many answers each fault spoiled so far (a Silent fault counts once,
+    // when it strikes).
+    std::size_t applied(Fault fault) const { return applied_[static_cast<std::size_t>(fault)]; }
+
 private:
     Fault nextFault(std::uint16_t reg, int logChunk);
 
@@ -65,6 +69,7 @@ private:
     std::deque<std::pair<std::uint16_t, Fault>> aimed_; // by register, in order
     std::deque<std::pair<int, Fault>> aimedLog_;        // by log chunk, in order
     std::array<Periodic, kFaultKinds> periodic_{};
+    std::array<std::size_t, kFaultKinds> applied_{};
     std::chrono::milliseconds splitPause_{300};
     bool silent_ = false;
 };

@@ -5,6 +5,8 @@
 #include "faultplan.h"
 #include "instrumentmodel.h"
 #include "linerate.h"
+#include "measurementrecord.h"
+#include "registermap.h"
 #include "pacedsender.h"
 #include "pseudoterminal.h"
 #include "requestparser.h"
@@ -17,7 +19,9 @@
 #include <mutex>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <string>
 #include <thread>
+#include <unordered_set>
 #include <unistd.h>
 
 namespace {
@@ -34,6 +38,15 @@ timespec ToTimespec(std::chrono::steady_clock::duration duration)
         std::chrono::duration_cast<std::chrono::nanoseconds>(duration).count(), 0);
     return timespec{static_cast<time_t>(nanoseconds / 1000000000),
                     static_cast<long>(nanoseconds % 1000000000)};
+}
+
+// FNV-1a over the 2530 data bytes of a measurement.
+std::uint64_t Fingerprint(const std::uint8_t* data)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    for (std::size_t i = 0; i < kMeasurementDataSize; ++i)
+        hash = (hash ^ data[i]) * 1099511628211ull;
+    return hash;
 }
 
 } // namespace
@@ -65,6 +78,9 @@ struct SimulatedInstrument::Impl {
     mutable std::condition_variable requestArrived;
     InstrumentModel model;
     FaultPlan faults;
+    // Fingerprints of the data bytes of the whole measurements sent: a few
+    // bytes each, so a long soak does not grow the process.
+    std::unordered_set<std::uint64_t> sentMeasurements;
     std::vector<std::vector<std::uint8_t>> received;
     std::vector<std::chrono::steady_clock::time_point> arrivals; // of `received`
     std::optional<Answer> parkedStart;     // start acknowledgement awaiting the switch
@@ -187,6 +203,14 @@ void SimulatedInstrument::Impl::startNextAnswer(std::chrono::steady_clock::time_
                 continue;
             }
             transmission = faults.shape(*answer, reg, logChunk);
+            // A measurement that goes out whole, in one part or two.
+            std::string whole;
+            for (const Transmission::Part& part : transmission.parts)
+                whole.append(part.bytes.begin(), part.bytes.end());
+            if (whole.size() == kMeasurementAnswerSize &&
+                whole == std::string(answer->bytes.begin(), answer->bytes.end()))
+                sentMeasurements.insert(
+                    Fingerprint(reinterpret_cast<const std::uint8_t*>(whole.data())));
         }
         sender.begin(std::move(transmission), lineRate(), now);
     }
@@ -324,6 +348,18 @@ void SimulatedInstrument::sendStrayChunk(int chunk)
     }
     if (impl_->wakeFd >= 0)
         impl_->wake();
+}
+
+std::size_t SimulatedInstrument::faultsApplied(Fault fault) const
+{
+    std::lock_guard lock(impl_->mutex);
+    return impl_->faults.applied(fault);
+}
+
+bool SimulatedInstrument::sentMeasurement(const std::uint8_t* data) const
+{
+    std::lock_guard lock(impl_->mutex);
+    return impl_->sentMeasurements.count(Fingerprint(data)) > 0;
 }
 
 void SimulatedInstrument::setSplitPauseMs(int ms)

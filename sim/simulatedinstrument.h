@@ -59,6 +59,11 @@ public:
     void injectFaultForLogChunk(int chunk, Fault fault);
     // Pause between the two parts of a Split answer.
     void setSplitPauseMs(int ms);
+    // How many answers `fault` spoiled so far.
+    std::size_t faultsApplied(Fault fault) const;
+    // Whether a measurement with these 2530 data bytes went on the line
+    // whole (unspoiled, or split in two parts), at any time since start.
+    bool sentMeasurement(const std::uint8_t* data) const;
 
     // Every request with a valid checksum that was addressed to this
     // instrument, in arrival order, as received.

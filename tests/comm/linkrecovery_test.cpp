@@ -1,6 +1,7 @@
 // The link against the simulated instrument on a port named through the COM
 // map, as the program runs it: the USB link at the instrument's pace, and an
 // ordinary serial device that vanishes and comes back at the same path.
+#include "alarmsync.h"
 #include "connectioncontroller.h"
 #include "eventwait.h"
 #include "inifile.h"
@@ -8,6 +9,10 @@
 #include "modbusframe.h"
 #include "portenvironment.h"
 #include "portmap.h"
+#include "recordcontrol.h"
+#include "recordfile.h"
+#include "recordstate.h"
+#include "sharedstate.h"
 #include "simulatedinstrument.h"
 
 #include <QFile>
@@ -135,6 +140,89 @@ TEST_F(SimulatedLinkTest, RunStoppedWhileTheDeviceWasGoneDoesNotResume)
     RunEventLoopFor(400);
     for (const auto& request : instrument->receivedRequests())
         EXPECT_NE(request, readRequest(148, 2));
+}
+
+// A recording runs on the measurements of the link; the device vanishes and
+// returns. What was recorded before stays in the file, the recording goes on
+// taking and saving samples while the device is gone, and new measurements
+// reach it again once the device is back.
+TEST_F(SimulatedLinkTest, UnplugWhileRecordingLosesNothingAndRecordingGoesOn)
+{
+    connect(false);
+    SharedState shared;
+    InitLinkAndMeasurement(shared);
+    auto record = std::make_unique<RecordState>();
+    RecordingDialogs recordDialogs;
+    recordDialogs.saveAnswer = dir.filePath(QStringLiteral("unplugged.zqr"));
+    RecordControl recording(*record, shared, recordDialogs);
+    // The recording samples what the link stores, as the program's windows share it.
+    QObject::connect(&rig->dispatcher, &ResponseDispatcher::measurementStored, [&] {
+        shared.MeasurementRecord = rig->record;
+        shared.link.SessionMode = rig->link.SessionMode;
+    });
+    recording.ApplySettings({{0, 0, 0, 0, 0, 0}, 0, 0});
+    recording.CreateFile();
+    ASSERT_TRUE(record->FileReady);
+    rig->control.ContinuousSampling();
+    ASSERT_TRUE(WaitUntil([&] { return rig->measurementsStored >= 1; }));
+    recording.Start();
+    recording.Timer1.setInterval(20);
+    recording.TimerSave.setInterval(100);
+    ASSERT_TRUE(WaitUntil([&] { return record->SavedCount >= 10; }));
+
+    instrument.reset();
+    ASSERT_TRUE(WaitUntil([&] { return controller->Recovery().waitingForDevice(); }));
+    const std::int32_t takenBeforeLoss = record->CaptureCount;
+    const int measuredBeforeLoss = rig->measurementsStored;
+    ASSERT_TRUE(WaitUntil([&] { return record->SavedCount >= takenBeforeLoss + 5; }))
+        << "the recording goes on saving while the device is gone";
+
+    instrument = startInstrument();
+    controller->Recovery().RecoveryTick();
+    ASSERT_TRUE(WaitUntil([&] { return rig->measurementsStored > measuredBeforeLoss + 2; }, 10000));
+    const std::int32_t takenAfterReturn = record->CaptureCount;
+    ASSERT_TRUE(WaitUntil([&] { return record->SavedCount >= takenAfterReturn; }));
+    recording.Stop();
+
+    auto browse = std::make_unique<SampleBuffers>();
+    OpenedRecordFile opened;
+    ASSERT_TRUE(OpenRecordFile(recordDialogs.saveAnswer, *browse, opened).ok());
+    EXPECT_GE(opened.last + 1, takenAfterReturn);
+    for (std::int32_t i = 0; i < takenAfterReturn; ++i)
+        ASSERT_EQ(browse->channel(0)[i], record->CaptureBuffers.channel(0)[i]) << "sample " << i;
+    EXPECT_TRUE(recordDialogs.texts().isEmpty()) << recordDialogs.texts().join('|').toStdString();
+}
+
+// The device vanishes in the middle of the alarm write-back: the chain is
+// given up and says so, nothing is sent to the dead device, and once it is
+// back the settings are read back from the instrument.
+TEST_F(SimulatedLinkTest, UnplugDuringTheAlarmWriteBackReportsItUnfinished)
+{
+    connect(false);
+    AlarmSync alarms(rig->link, rig->sender, rig->dispatcher);
+    QSignalSpy stalled(&alarms, &AlarmSync::stalled);
+    // The acknowledgement of the fourth threshold never comes: the device
+    // goes while the chain waits for it.
+    instrument->injectFaultFor(121, SimulatedInstrument::Fault::Drop);
+    alarms.startWriteBack({250, 200, 5, 4, 60, 40, 0.99f, 0.5f}, 0x5a);
+    ASSERT_TRUE(WaitUntil([&] { return rig->writeAcks.size() == 3; }));
+    instrument.reset();
+    ASSERT_TRUE(WaitUntil([&] { return controller->Recovery().waitingForDevice(); }));
+    EXPECT_FALSE(rig->comm.PortOpen());
+
+    alarms.stallTimeout();
+    ASSERT_EQ(stalled.count(), 1) << "a half-done write-back says so";
+    EXPECT_EQ(stalled.at(0).at(0).value<AlarmSync::Chain>(), AlarmSync::Chain::WriteBack);
+    EXPECT_EQ(alarms.running(), AlarmSync::Chain::None);
+    EXPECT_EQ(rig->writeAcks, (std::vector<int>{118, 119, 120}));
+
+    instrument = startInstrument();
+    rig->link.SyncStep = 0;
+    controller->Recovery().RecoveryTick();
+    ASSERT_TRUE(WaitUntil([&] { return rig->link.SyncStep == 9; }));
+    const auto requests = instrument->receivedRequests();
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(requests[0], readRequest(128, 2)) << "the settings are read back first";
 }
 
 } // namespace

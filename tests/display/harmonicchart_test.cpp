@@ -58,13 +58,13 @@ TEST(HarmonicChart, BarsAreRelativeToTheLargestOrder)
     // of R; the largest bar must still reach y = 15.
     a[1] = 0.08659f;
     a[3] = a[1] / 2;
-    a[2] = -a[1] / 10; // hangs below the baseline at the same scale
+    a[2] = -a[1] / 10;
     a[4] = std::numeric_limits<float>::quiet_NaN();
     const HarmonicChartLayout layout = ComputeHarmonicChart(a, kDesign);
 
     EXPECT_EQ(layout.barTop[1], 15);
     EXPECT_EQ(layout.barTop[3], 246 - 115); // T(115.5)
-    EXPECT_EQ(layout.barTop[2], 246 + 23);  // T(-23.1)
+    EXPECT_EQ(layout.barTop[2], 246);
     EXPECT_EQ(layout.barTop[4], 246);
     EXPECT_EQ(layout.barTop[0], 246);
     EXPECT_EQ(HarmonicBar(layout, 1), (CanvasRect{17, 15, 19, 246}));
@@ -72,6 +72,43 @@ TEST(HarmonicChart, BarsAreRelativeToTheLargestOrder)
     const HarmonicChartLayout empty = ComputeHarmonicChart(Amplitudes{}, kDesign);
     for (int top : empty.barTop)
         EXPECT_EQ(top, 246);
+}
+
+// Amplitudes a damaged snapshot or line can carry: every bar stays between
+// the 100 % line and the axis, clear of the order labels under it, and the
+// whole chart stays on its paint box.
+TEST(HarmonicChart, HostileAmplitudesStayInTheirBox)
+{
+    static constexpr float inf = std::numeric_limits<float>::infinity();
+    static constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+    static constexpr float big = std::numeric_limits<float>::max();
+    const struct {
+        const char* name;
+        Amplitudes a;
+    } cases[] = {
+        {"negative", [] { Amplitudes a{}; a.fill(-5.0f); a[1] = 1.0f; return a; }()},
+        {"all negative", [] { Amplitudes a{}; a.fill(-1e30f); return a; }()},
+        {"huge", [] { Amplitudes a{}; a.fill(big); a[3] = -big; return a; }()},
+        {"infinite", [] { Amplitudes a{}; a[1] = inf; a[2] = 3.0f; a[3] = -inf; return a; }()},
+        {"nan", [] { Amplitudes a{}; a.fill(nan); a[5] = 2.0f; return a; }()},
+        {"tiny", [] { Amplitudes a{}; a.fill(1e-45f); a[7] = -1e-45f; return a; }()},
+    };
+    for (const auto& c : cases) {
+        const HarmonicChartLayout layout = ComputeHarmonicChart(c.a, kDesign);
+        for (int k = 0; k <= 50; ++k) {
+            EXPECT_GE(layout.barTop[k], 15) << c.name << " order " << k;
+            EXPECT_LE(layout.barTop[k], layout.baseline) << c.name << " order " << k;
+        }
+        RecordingCanvas canvas;
+        DrawHarmonicChart(canvas, c.a, kVoltageBarColor, kDesign, {0, 0, 528, 280}, ChartColors{});
+        EXPECT_TRUE(canvas.CallsOutside({0, 0, 528, 280}).empty()) << c.name;
+    }
+    Amplitudes withInfinity{};
+    withInfinity[1] = inf;
+    withInfinity[2] = 3.0f;
+    const HarmonicChartLayout layout = ComputeHarmonicChart(withInfinity, kDesign);
+    EXPECT_EQ(layout.barTop[1], 15) << "an infinite amplitude stands at full height";
+    EXPECT_EQ(layout.barTop[2], 15) << "the largest finite one too";
 }
 
 TEST(HarmonicChart, DrawsAxisGridLabelsAndOneBarPerOrder)

@@ -176,7 +176,9 @@ TEST(WaveChart, DrawsBackgroundGridTracesAndScaleLineInOrder)
         (s.pen.style == PenStyle::Dot ? dotted : ticks)++;
     }
     EXPECT_EQ(dotted, 9 + 11);
-    EXPECT_EQ(ticks, 9 + 11);
+    // The ticks after the last row and column would fall outside the box.
+    EXPECT_EQ(ticks, 8 + 10);
+    EXPECT_TRUE(canvas.CallsOutside({0, 0, 528, 280}).empty());
 
     // The voltage trace follows the current one, and the scale line comes last.
     const std::vector<CanvasSegment> segments = canvas.segments();
@@ -186,6 +188,7 @@ TEST(WaveChart, DrawsBackgroundGridTracesAndScaleLineInOrder)
     ASSERT_EQ(text.op, CanvasOp::TextOut);
     EXPECT_EQ(text.points.front(), QPoint(5, 268));
     EXPECT_EQ(text.text, ScaleLineText(record));
+    EXPECT_EQ(text.clipRight, 528) << "ended at the box's edge";
     EXPECT_EQ(text.state.textBackground, TextBackground::Transparent);
     EXPECT_EQ(text.state.font.color, kScaleTextColor);
 }

@@ -6,6 +6,7 @@
 #include "recordstate.h"
 
 #include <QImage>
+#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
@@ -80,9 +81,10 @@ TEST_F(RecordChartTest, StartUpChartShowsGridCaptionsAndRulerOnly)
     EXPECT_EQ(fills[0].rect, (CanvasRect{0, 0, kW, kH}));
     EXPECT_EQ(fills[0].state.brush.color, kColors.ChartBackColor);
 
-    // 11 rows, then the columns x = 0, 20 .. 600, all dotted in the grid colour.
+    // 11 rows, then the columns x = 0, 20 .. 580, all dotted in the grid
+    // colour; x = 600 would lie beyond the chart's last column.
     const auto lines = chart.callsOf(CanvasOp::LineTo);
-    ASSERT_EQ(lines.size(), 11u + 31u);
+    ASSERT_EQ(lines.size(), 11u + 30u);
     const int rows[] = {16, 48, 80, 112, 144, 176, 208, 240, 272, 304, 336};
     for (int b = 0; b <= 10; ++b) {
         EXPECT_EQ(lines[b].start, QPoint(0, rows[b]));
@@ -90,7 +92,8 @@ TEST_F(RecordChartTest, StartUpChartShowsGridCaptionsAndRulerOnly)
         EXPECT_EQ(lines[b].state.pen, (CanvasPen{kColors.ChartGridColor, 1, PenStyle::Dot}));
     }
     EXPECT_EQ(lines[11].start, QPoint(0, 16));
-    EXPECT_EQ(lines[41].points[0], QPoint(600, 336));
+    EXPECT_EQ(lines[40].points[0], QPoint(580, 336));
+    EXPECT_TRUE(chart.CallsOutside({0, 0, kW, kH}).empty());
 
     const auto captions = chart.callsOf(CanvasOp::TextOut);
     ASSERT_EQ(captions.size(), 7u);
@@ -339,6 +342,34 @@ TEST(RecordChartPixels, DrawsTracesGridAndRulerOnTheSurfaces)
     EXPECT_EQ(image.pixelColor(200 + 40, 100), QColor(255, 255, 255));
     EXPECT_EQ(image.pixelColor(200 + 13, 100), QColor(0, 0, 0));
     EXPECT_EQ(image.pixelColor(200 + 5, 16), QColor(0, 0, 0)); // long tick
+}
+
+// A record file of random bytes in the browsing view, drawn at a roomy and
+// at a narrow size: the grid, captions, marks and ruler stay on their
+// surfaces; traces leave only across the top and bottom edges (values beyond
+// the band, marked by the triangles), never across the sides.
+TEST_F(RecordChartTest, RandomFileContentsStayOnTheChart)
+{
+    QRandomGenerator random(15);
+    state->FileReady = true;
+    state->ViewMode = 1;
+    state->BrowseLast = 1999;
+    for (int c = 0; c < 6; ++c)
+        random.fillRange(reinterpret_cast<quint32*>(state->BrowseBuffers.channel(c)), 2000);
+    random.fillRange(reinterpret_cast<quint32*>(state->BrowseBuffers.timestamps()), 4000);
+    for (const QSize size : {QSize(kW, kH), QSize(240, 60)}) {
+        for (int range = 0; range < 3; ++range) {
+            state->RangeMode = range;
+            draw(size.width(), size.height());
+            EXPECT_TRUE(ruler.CallsOutside({0, 0, kRecordRulerWidth, size.height()}).empty());
+            for (const CanvasCall& call : chart.CallsOutside({0, 0, size.width(), size.height()})) {
+                ASSERT_EQ(call.op, CanvasOp::Polyline) << "width " << size.width() << " " << call.text.toStdString();
+                const CanvasRect area = *chart.PaintedArea(call);
+                EXPECT_GE(area.left, 0);
+                EXPECT_LE(area.right, size.width());
+            }
+        }
+    }
 }
 
 } // namespace

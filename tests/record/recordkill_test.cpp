@@ -1,5 +1,6 @@
 // A recording killed with SIGKILL at random moments, in the middle of a save
 // too: every file it leaves opens and holds at least its last completed save.
+#include "killruns.h"
 #include "recordfile.h"
 #include "recordstate.h"
 
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -20,7 +22,9 @@ TEST(RecordKillTest, EveryKilledRecordingLeavesAFileHoldingItsLastSave)
 {
     QRandomGenerator random(20261210);
     auto browse = std::make_unique<SampleBuffers>();
-    for (int run = 0; run < 12; ++run) {
+    const int runs = KillRuns(20);
+    int survived = 0;
+    for (int run = 0; run < runs; ++run) {
         QTemporaryDir dir;
         const QString path = dir.filePath("killed.zqr");
         QProcess child;
@@ -32,14 +36,7 @@ TEST(RecordKillTest, EveryKilledRecordingLeavesAFileHoldingItsLastSave)
         ASSERT_TRUE(child.waitForFinished(5000));
 
         // The last line the child finished is the count of its last completed save.
-        const QList<QByteArray> lines = child.readAllStandardOutput().split('\n');
-        std::int32_t lastSaved = 0;
-        for (const QByteArray& line : lines) {
-            bool ok = false;
-            const int count = line.toInt(&ok);
-            if (ok)
-                lastSaved = count;
-        }
+        const std::int32_t lastSaved = LastCompletedSave(child.readAllStandardOutput());
         OpenedRecordFile opened;
         const RecordFileResult result = OpenRecordFile(path, *browse, opened);
         ASSERT_TRUE(result.ok()) << "run " << run << ": failure " << int(result.failure);
@@ -49,7 +46,9 @@ TEST(RecordKillTest, EveryKilledRecordingLeavesAFileHoldingItsLastSave)
                 ASSERT_EQ(browse->channel(c)[i], float(i)) << "run " << run << " sample " << i;
         for (std::int32_t i = 1; i <= opened.last; ++i)
             ASSERT_GE(browse->timestamps()[i], browse->timestamps()[i - 1]) << "run " << run;
+        ++survived;
     }
+    std::printf("recordings killed: %d, files holding their last save: %d\n", runs, survived);
 }
 
 } // namespace
