@@ -7,10 +7,12 @@
 #include "chartbox.h"
 #include "fuzzinput.h"
 #include "harmonicchart.h"
+#include "logchart.h"
 #include "measurementrecord.h"
 #include "pageframe.h"
 #include "recordchart.h"
 #include "recordingcanvas.h"
+#include "recordreport.h"
 #include "recordstate.h"
 #include "reportinfo.h"
 #include "reportpages.h"
@@ -96,11 +98,10 @@ void LiveView(FuzzInput& in)
     }
 }
 
-// The trend chart of a record file, as the browsing view shows it.
-void RecordChart(FuzzInput& in)
+// A record state browsing a record file of any contents: view, scales,
+// range and visibility from the input, the rest tiled over the buffers.
+RecordState& HostileRecordState(FuzzInput& in)
 {
-    const int w = 100 + in.word() % 1800;
-    const int h = 40 + in.word() % 1000;
     static auto record = std::make_unique<RecordState>();
     record->ViewMode = 1;
     record->FileReady = true;
@@ -117,10 +118,18 @@ void RecordChart(FuzzInput& in)
     for (int c = 0; c < kRecordChannels; ++c)
         Tile(content, record->BrowseBuffers.channel(c), 3000 * sizeof(float));
     Tile(content, record->BrowseBuffers.timestamps(), 3000 * sizeof(double));
+    return *record;
+}
 
+// The trend chart of a record file, as the browsing view shows it.
+void RecordChart(FuzzInput& in)
+{
+    const int w = 100 + in.word() % 1800;
+    const int h = 40 + in.word() % 1000;
+    RecordState& record = HostileRecordState(in);
     RecordingCanvas chart;
     RecordingCanvas ruler;
-    const RecordChartFacts facts = DrawRecordChart(*record, chart, ruler, w, h, ChartColors{});
+    const RecordChartFacts facts = DrawRecordChart(record, chart, ruler, w, h, ChartColors{});
     Check(facts.points >= 0 && facts.points <= w);
     CheckInside(ruler, {0, 0, kRecordRulerWidth, h}, "record chart ruler");
     // Traces of values beyond the band run past the top and bottom edges,
@@ -158,10 +167,54 @@ void AnalysisReportPage(FuzzInput& in)
     CheckInside(canvas, {0, 0, frame.PW, frame.PH}, "analysis printout");
 }
 
-// The drawings, by the first input byte. The log chart and the record report
-// page join here.
+// The instrument's log of any contents (also short) at any view and box
+// size. The window draws on a surface of at least 2400 x 1600 and copies
+// the box from it; in a narrow or low box the grid's margins and the peak
+// labels reach past the box onto that surface, as designed, so the check is
+// that nothing leaves the surface. Below 33 pixels of height the grid rows
+// stand above the top margin (the painter clips them), so boxes start there.
+void LogChart(FuzzInput& in)
+{
+    LogChartInput input;
+    input.scroll = in.word() % 2600;
+    input.zoom = in.byte() % 6;
+    input.width = 1 + in.word() % 2400;
+    input.height = 33 + in.word() % 1568;
+    input.fillSize = QSize(2400, 1600);
+    const QByteArray log = in.rest();
+    input.log = std::span(reinterpret_cast<const std::uint8_t*>(log.constData()),
+                          std::size_t(log.size()));
+    RecordingCanvas canvas;
+    DrawLogChart(canvas, input);
+    CheckInside(canvas, {0, 0, 2400, 1600}, "log chart");
+}
+
+// The record report of a record file of any contents: the preview body and
+// the landscape printed page.
+void RecordReportPage(FuzzInput& in)
+{
+    const bool printed = in.byte() & 1;
+    RecordReportSource source;
+    source.record = &HostileRecordState(in);
+    if (!printed) {
+        source.chartSize = QSize(690, 300);
+        source.chartPicture = QImage(740, 300, QImage::Format_RGB32);
+        source.chartPicture.fill(Qt::white);
+        RecordingCanvas canvas(96);
+        DrawRecordPreviewBody(canvas, source, kPreviewPageWidth, 500);
+        CheckInside(canvas, {0, 0, kPreviewPageWidth, 500}, "record report preview");
+        return;
+    }
+    const PageFrame frame = PageFrame::ForPage(14031, 9921);
+    RecordingCanvas canvas(1200);
+    DrawRecordPrintBody(canvas, source, frame);
+    CheckInside(canvas, {0, 0, frame.PW, frame.PH}, "record report printout");
+}
+
+// The drawings, by the first input byte.
 using Drawing = void (*)(FuzzInput&);
-constexpr std::array<Drawing, 3> kDrawings{LiveView, RecordChart, AnalysisReportPage};
+constexpr std::array<Drawing, 5> kDrawings{LiveView, RecordChart, AnalysisReportPage, LogChart,
+                                           RecordReportPage};
 
 } // namespace
 
