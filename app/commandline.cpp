@@ -20,9 +20,9 @@ constexpr OptionText kOptionTexts[] = {
     {"-h, --help", "", "show this text and exit"},
     {"-v, --version", "", "show the version and exit"},
     {"--demo", "", "start a simulated instrument and use it as the port of this run"},
-    {"--report-pdf", "OUT", "write the analysis report of FILE to the PDF file OUT and exit"},
+    {"--report-pdf", "OUT", "write the report of FILE (a snapshot or a recording) to the PDF file OUT and exit"},
     {"--paper", "SIZE", "paper of --report-pdf: A4 (default), A3, Letter or Legal"},
-    {"--orientation", "O", "orientation of --report-pdf: portrait (default) or landscape"},
+    {"--orientation", "O", "orientation of --report-pdf: portrait or landscape (default: portrait for a snapshot, landscape for a recording)"},
     {"--check-install", "", "show where the program's data was found and exit"},
 };
 
