@@ -8,6 +8,7 @@
 #include "linkstate.h"
 #include "measurementrecord.h"
 #include "simulatedinstrument.h"
+#include "eventloopwait.h"
 #include "stallprobe.h"
 #include "userdialogs.h"
 
@@ -35,20 +36,6 @@ public:
     QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
     QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
 };
-
-void runUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    check.start(1);
-    if (!done())
-        loop.exec();
-}
 
 double median(std::vector<double> values)
 {
@@ -88,13 +75,13 @@ void chains(SimulatedInstrument& sim, TBaudRate rate, int baudIndex, int bitsPer
         probe.start();
         clock.start();
         sync.startReadBack(true);
-        runUntil([&] { return sync.running() == AlarmSync::Chain::None; }, 20000);
+        RunUntil([&] { return sync.running() == AlarmSync::Chain::None; }, 20000, 1);
         readMs.push_back(clock.nsecsElapsed() / 1e6);
         stallMs.push_back(probe.longestMs());
         clock.start();
         probe.start();
         sync.startWriteBack(values, std::uint8_t(run));
-        runUntil([&] { return sync.running() == AlarmSync::Chain::None; }, 20000);
+        RunUntil([&] { return sync.running() == AlarmSync::Chain::None; }, 20000, 1);
         writeMs.push_back(clock.nsecsElapsed() / 1e6);
         stallMs.push_back(probe.longestMs());
         probe.stop();

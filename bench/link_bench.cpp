@@ -2,6 +2,7 @@
 // the event loop stalls while long answers are awaited, and how fast
 // continuous sampling runs. Prints one line per figure.
 #include "connectioncontroller.h"
+#include "eventloopwait.h"
 #include "inifile.h"
 #include "instrumentlink.h"
 #include "linkstate.h"
@@ -64,22 +65,6 @@ struct Link {
     std::vector<double> stored; // ms after the link was opened
 };
 
-// Runs the event loop (sleeping while there is nothing to do) until `done`
-// holds or the time is up.
-void runUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    check.start(5);
-    if (!done())
-        loop.exec();
-}
-
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -102,7 +87,7 @@ void singleTestStall(SimulatedInstrument& sim, TBaudRate rate, int baudIndex, co
         probe.start();
         clock.start();
         link.parts.control.SingleTest();
-        runUntil([&] { return link.measurements > before; }, 20000);
+        RunUntil([&] { return link.measurements > before; }, 20000);
         const qint64 took = clock.elapsed();
         slowest = std::max(slowest, took / 1000.0);
         probe.stop();
@@ -111,7 +96,7 @@ void singleTestStall(SimulatedInstrument& sim, TBaudRate rate, int baudIndex, co
             std::printf("  run %d: stall %.2f ms beginning %.1f ms after the request\n", run,
                         probe.longestMs(), probe.longestAtMs());
         probe.start();
-        runUntil([] { return false; }, int(took));
+        RunUntil([] { return false; }, int(took));
         probe.stop();
         idle.push_back(probe.longestMs());
     }
@@ -132,15 +117,15 @@ void continuousSampling(SimulatedInstrument& sim, TBaudRate rate, int baudIndex,
                      [&retries] { ++retries; });
     StallProbe probe;
     link.parts.control.ContinuousSampling();
-    runUntil([&] { return link.measurements >= 1; }, 20000); // first answer: timing settled
+    RunUntil([&] { return link.measurements >= 1; }, 20000); // first answer: timing settled
     const std::size_t first = link.stored.size() - 1;
     probe.start();
-    runUntil([] { return false; }, 12000);
+    RunUntil([] { return false; }, 12000);
     probe.stop();
     link.parts.control.StopTest();
     // Let the last answer arrive before the next link opens the line.
-    runUntil([&] { return !link.parts.dispatcher.awaitingAnswer(); }, 10000);
-    runUntil([] { return false; }, 500);
+    RunUntil([&] { return !link.parts.dispatcher.awaitingAnswer(); }, 10000);
+    RunUntil([] { return false; }, 500);
 
     const std::size_t count = link.stored.size() - 1 - first;
     const double cycleMs =
@@ -187,12 +172,12 @@ void deviceReturn()
                                     link.parts.dispatcher, link.parts.control, ports,
                                     link.dialogs, sysSet);
     controller.ScanPorts();
-    runUntil([&] { return link.link.SyncStep == 9; }, 10000);
+    RunUntil([&] { return link.link.SyncStep == 9; }, 10000);
     link.parts.control.ContinuousSampling();
-    runUntil([&] { return link.measurements >= 3; }, 10000);
+    RunUntil([&] { return link.measurements >= 3; }, 10000);
 
     sim.reset();
-    runUntil([&] { return controller.Recovery().waitingForDevice(); }, 5000);
+    RunUntil([&] { return controller.Recovery().waitingForDevice(); }, 5000);
     const std::clock_t cpuBefore = std::clock();
     QElapsedTimer gone;
     gone.start();
@@ -210,13 +195,13 @@ void deviceReturn()
     sim = std::make_unique<SimulatedInstrument>(options);
     sim->start();
     back.start();
-    runUntil([&] { return link.measurements > before; }, 20000);
+    RunUntil([&] { return link.measurements > before; }, 20000);
     std::printf("%-44s first measurement %.0f ms after the device returned; CPU while it was gone "
                 "%.3f %% over %.0f s\n",
                 "serial device vanishes and returns, 115200:", back.nsecsElapsed() / 1e6,
                 cpuShare * 100, goneSeconds);
     link.parts.control.StopTest();
-    runUntil([&] { return !link.parts.dispatcher.awaitingAnswer(); }, 10000);
+    RunUntil([&] { return !link.parts.dispatcher.awaitingAnswer(); }, 10000);
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 // runs in this process and remembers a fingerprint of each measurement it
 // sent (about 40 bytes each), which the RSS figure includes.
 #include "alarmsync.h"
+#include "eventloopwait.h"
 #include "instrumentlink.h"
 #include "linkstate.h"
 #include "measurementrecord.h"
@@ -71,20 +72,6 @@ double CpuSeconds()
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-void RunUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    check.start(5);
-    if (!done())
-        loop.exec();
 }
 
 constexpr std::array<std::pair<Fault, const char*>, 6> kFaultNames{{

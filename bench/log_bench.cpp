@@ -14,6 +14,7 @@
 #include "paintercanvas.h"
 #include "responsedispatcher.h"
 #include "simulatedinstrument.h"
+#include "eventloopwait.h"
 #include "stallprobe.h"
 #include "tstartingform.h"
 #include "userdialogs.h"
@@ -43,20 +44,6 @@ public:
     QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
     QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
 };
-
-void runUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    check.start(1);
-    if (!done())
-        loop.exec();
-}
 
 double ThreadCpuMs()
 {
@@ -116,13 +103,13 @@ void download(TBaudRate rate, int baudIndex, int bitsPerSecond, int runs)
     for (int run = 0; run < runs; ++run) {
         triggered = complete = false;
         form.StartClick();
-        runUntil([&] { return sim.closeStartingSwitch(); }, 3000); // once the arm is in
-        runUntil([&] { return triggered; }, 10000);
+        RunUntil([&] { return sim.closeStartingSwitch(); }, 3000, 1); // once the arm is in
+        RunUntil([&] { return triggered; }, 10000, 1);
         probe.start();
         // The final draw runs right after the status: leave the loop a tick.
-        runUntil([&] { return complete; }, 60000);
+        RunUntil([&] { return complete; }, 60000, 1);
         const double ms = clock.nsecsElapsed() / 1e6;
-        runUntil([] { return false; }, 20);
+        RunUntil([] { return false; }, 20, 1);
         probe.stop();
         if (!complete) {
             std::fprintf(stderr, "download %d at %d bit/s did not complete\n", run, bitsPerSecond);
