@@ -10,7 +10,7 @@
 #include "simulatedinstrument.h"
 #include "eventloopwait.h"
 #include "stallprobe.h"
-#include "userdialogs.h"
+#include "yesdialogs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -25,17 +25,6 @@
 #include <vector>
 
 namespace {
-
-class SilentDialogs : public UserDialogs {
-public:
-    void message(const QString& text, Icon, const QString&) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    bool askYesNo(const QString&, const QString&) override { return true; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
-};
 
 double median(std::vector<double> values)
 {
@@ -52,7 +41,7 @@ double modelMs(int requestBytes, int answerBytes, int bitsPerSecond)
 
 void chains(SimulatedInstrument& sim, TBaudRate rate, int baudIndex, int bitsPerSecond)
 {
-    SilentDialogs dialogs;
+    YesDialogs dialogs;
     LinkState link;
     MeasurementRecord record;
     ResetMeasurementRecord(record);

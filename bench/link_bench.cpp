@@ -11,7 +11,7 @@
 #include "portmap.h"
 #include "simulatedinstrument.h"
 #include "stallprobe.h"
-#include "userdialogs.h"
+#include "yesdialogs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -29,17 +29,6 @@
 
 namespace {
 
-class SilentDialogs : public UserDialogs {
-public:
-    void message(const QString& text, Icon, const QString&) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    bool askYesNo(const QString&, const QString&) override { return true; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
-};
-
 struct Link {
     Link(const QString& path, TBaudRate rate, int baudIndex)
     {
@@ -56,7 +45,7 @@ struct Link {
         parts.Comm1.setPortOpen(true);
     }
 
-    SilentDialogs dialogs;
+    YesDialogs dialogs;
     LinkState link;
     MeasurementRecord record;
     InstrumentLink parts{link, record, dialogs};

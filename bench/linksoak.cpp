@@ -22,7 +22,7 @@
 #include "measurementrecord.h"
 #include "registermap.h"
 #include "simulatedinstrument.h"
-#include "userdialogs.h"
+#include "yesdialogs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -42,19 +42,6 @@
 namespace {
 
 using Fault = SimulatedInstrument::Fault;
-
-class CountingDialogs : public UserDialogs {
-public:
-    void message(const QString& text, Icon, const QString&) override
-    {
-        ++messages;
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    bool askYesNo(const QString&, const QString&) override { return true; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
-    int messages = 0;
-};
 
 long RssKb()
 {
@@ -122,7 +109,7 @@ int main(int argc, char** argv)
     sim.setPeriodicFault(Fault::Garbage, fast ? 7 : 9);
     sim.setSplitPauseMs(40);
 
-    CountingDialogs dialogs;
+    YesDialogs dialogs;
     LinkState link;
     link.InstrumentAddress = 1;
     link.BaudIndex = fast ? -1 : 7; // 7: 115200 bit/s, as the communication window sets it

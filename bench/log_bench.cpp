@@ -17,7 +17,7 @@
 #include "eventloopwait.h"
 #include "stallprobe.h"
 #include "tstartingform.h"
-#include "userdialogs.h"
+#include "yesdialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -33,17 +33,6 @@
 #include <vector>
 
 namespace {
-
-class YesDialogs : public UserDialogs {
-public:
-    void message(const QString& text, Icon, const QString&) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    bool askYesNo(const QString&, const QString&) override { return true; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
-};
 
 double ThreadCpuMs()
 {
