@@ -87,6 +87,12 @@ struct CanvasState {
     bool operator==(const CanvasState&) const = default;
 };
 
+// One line of several drawn at once: from `from` up to, not including, `to`.
+struct CanvasLine {
+    QPoint from;
+    QPoint to;
+};
+
 class Canvas {
 public:
     virtual ~Canvas() = default;
@@ -108,6 +114,16 @@ public:
     // Segments through the points, the last point excluded, one dotted
     // pattern along all of them; the pen position is left where it was.
     virtual void Polyline(std::span<const QPoint> points) = 0;
+    // Separate lines, each drawn as MoveTo(from) then LineTo(to): the pen
+    // ends at the last line's end. A canvas may paint them in another order
+    // (a grid's columns row by row), never other pixels.
+    virtual void Lines(std::span<const CanvasLine> lines)
+    {
+        for (const CanvasLine& line : lines) {
+            MoveTo(line.from);
+            LineTo(line.to);
+        }
+    }
 
     // Fills with the current brush, no outline.
     virtual void FillRect(const CanvasRect& r) = 0;

@@ -4,7 +4,6 @@
 
 #include <QPoint>
 
-#include <array>
 #include <cstdlib>
 
 // Visits the pixels of a 1-pixel line from `from` towards `to` in drawing
@@ -61,20 +60,28 @@ public:
     // Whether the next pixel along the line is painted.
     bool next()
     {
-        if (style_ == PenStyle::Solid)
-            return true;
-        // Dot: 3 on, 3 off. Dash-dot: 9 on, 6 off, 3 on, 6 off.
-        static constexpr std::array<bool, 6> dot{true, true, true, false, false, false};
-        static constexpr std::array<int, 4> dashDotEnds{9, 15, 18, 24};
-        bool on;
-        if (style_ == PenStyle::Dot) {
-            on = dot[position_ % 6];
-        } else {
-            const int p = position_ % 24;
-            on = p < dashDotEnds[0] || (p >= dashDotEnds[1] && p < dashDotEnds[2]);
-        }
+        const bool on = onAt(position_);
         position_ = (position_ + 1) % 24; // both patterns repeat within 24 pixels
         return on;
+    }
+
+    // Moves on by `count` pixels, as that many calls of next() would.
+    void skip(long long count) { position_ = int((position_ + count % 24) % 24); }
+
+    // Whether pixel `position` (0 = first) of a line started afresh is painted.
+    bool onAt(long long position) const
+    {
+        // Dot: 3 on, 3 off. Dash-dot: 9 on, 6 off, 3 on, 6 off.
+        switch (style_) {
+        case PenStyle::Dot:
+            return position % 6 < 3;
+        case PenStyle::DashDot: {
+            const long long p = position % 24;
+            return p < 9 || (p >= 15 && p < 18);
+        }
+        default:
+            return true;
+        }
     }
 
 private:

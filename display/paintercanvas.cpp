@@ -310,11 +310,7 @@ void PainterCanvas::strokeThin(QPoint from, QPoint to)
 {
     if (strokeStyledVector(from, to))
         return;
-    // An opaque pen on an unclipped, untransformed 32-bit image gives the
-    // same pixels written directly; anything else goes through the painter.
-    const bool direct = image_ != nullptr && state_.pen.color.alpha() == 255 && !painter_.hasClipping() &&
-                        painter_.transform().isIdentity();
-    if (direct) {
+    if (writesThinDirectly()) {
         PixelWriter pixels(*image_, state_.pen.color);
         ForEachLinePixel(from, to, [&](int x, int y) {
             if (pattern_.next())
@@ -327,6 +323,54 @@ void PainterCanvas::strokeThin(QPoint from, QPoint to)
         if (pattern_.next())
             runs.add(x, y);
     });
+}
+
+bool PainterCanvas::writesThinDirectly() const
+{
+    // An opaque pen on an unclipped, untransformed 32-bit image gives the
+    // same pixels written directly; anything else goes through the painter.
+    return image_ != nullptr && state_.pen.color.alpha() == 255 && !painter_.hasClipping()
+           && painter_.transform().isIdentity();
+}
+
+void PainterCanvas::Lines(std::span<const CanvasLine> lines)
+{
+    if (lines.empty())
+        return;
+    if (thinPen() && strokeThinColumnsDirect(lines)) {
+        state_.penPosition = lines.back().to;
+        pattern_.restart();
+        pattern_.skip(std::llabs(static_cast<long long>(lines.back().to.y()) - lines.back().from.y()));
+        return;
+    }
+    Canvas::Lines(lines);
+}
+
+bool PainterCanvas::strokeThinColumnsDirect(std::span<const CanvasLine> lines)
+{
+    // Vertical lines over the same rows (a grid's columns) go row by row:
+    // down a column every pixel lies in another cache line, along a row the
+    // columns' pixels come in order. Anything else is left to LineTo.
+    const int top = lines.front().from.y();
+    const int bottom = lines.front().to.y();
+    if (!writesThinDirectly() || bottom <= top)
+        return false;
+    for (const CanvasLine& line : lines)
+        if (line.from.x() != line.to.x() || line.from.y() != top || line.to.y() != bottom)
+            return false;
+    uchar* bits = image_->bits();
+    const qsizetype stride = image_->bytesPerLine();
+    const int width = image_->width();
+    const QRgb value = state_.pen.color.rgba();
+    for (int y = std::max(top, 0); y < std::min(bottom, image_->height()); ++y) {
+        if (!pattern_.onAt(y - top))
+            continue;
+        QRgb* row = reinterpret_cast<QRgb*>(bits + qsizetype(y) * stride);
+        for (const CanvasLine& line : lines)
+            if (line.from.x() >= 0 && line.from.x() < width)
+                row[line.from.x()] = value;
+    }
+    return true;
 }
 
 bool PainterCanvas::writesWideDirectly() const
@@ -346,16 +390,16 @@ void PainterCanvas::strokeWideDirect(QPoint from, QPoint to)
     uchar* bits = image_->bits();
     const qsizetype stride = image_->bytesPerLine();
     const QRgb value = state_.pen.color.rgba();
-    ForEachWideLineSpan(from, to, state_.pen.width, image_->width(), image_->height(),
-                        [&](int y, int x0, int x1) {
-                            QRgb* row = reinterpret_cast<QRgb*>(bits + qsizetype(y) * stride);
-                            std::fill(row + x0, row + x1 + 1, value);
-                        },
-                        [&](int x, int y0, int y1) {
-                            uchar* pixel = bits + qsizetype(y0) * stride + qsizetype(x) * 4;
-                            for (int y = y0; y <= y1; ++y, pixel += stride)
-                                *reinterpret_cast<QRgb*>(pixel) = value;
-                        });
+    ForEachWideLineBlock(from, to, state_.pen.width, image_->width(), image_->height(),
+                         [&](int x0, int x1, int y0, int y1) {
+                             uchar* row = bits + qsizetype(y0) * stride + qsizetype(x0) * 4;
+                             const int n = x1 - x0 + 1;
+                             for (int y = y0; y <= y1; ++y, row += stride) {
+                                 QRgb* pixel = reinterpret_cast<QRgb*>(row);
+                                 for (int i = 0; i < n; ++i)
+                                     pixel[i] = value;
+                             }
+                         });
 }
 
 void PainterCanvas::strokeThinClosed(std::span<const QPoint> points)

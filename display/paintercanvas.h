@@ -31,6 +31,7 @@ public:
     void MoveTo(QPoint p) override;
     void LineTo(QPoint p) override;
     void Polyline(std::span<const QPoint> points) override;
+    void Lines(std::span<const CanvasLine> lines) override;
 
     void FillRect(const CanvasRect& r) override;
     void Rectangle(const CanvasRect& r) override;
@@ -47,6 +48,8 @@ public:
 private:
     bool thinPen() const { return state_.pen.width <= 1; }
     void strokeThin(QPoint from, QPoint to);
+    bool writesThinDirectly() const;
+    bool strokeThinColumnsDirect(std::span<const CanvasLine> lines);
     bool strokeStyledVector(QPoint from, QPoint to);
     bool writesWideDirectly() const;
     void strokeWideDirect(QPoint from, QPoint to);

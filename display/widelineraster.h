@@ -3,6 +3,7 @@
 #include <QPoint>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <utility>
 
@@ -19,16 +20,15 @@
 // pixel whose centre lies within 1/64 pixel of the outline may come out the
 // other way there.
 //
-// The pixels come as runs: visit(y, x0, x1) paints columns x0 .. x1 of row
-// y; a steep line over few columns (a trend chart's step from one column to
-// the next) comes as one run per column instead, visitColumn(x, y0, y1)
-// painting rows y0 .. y1 of column x: a few computations instead of one per
-// row, and the runs' rows stay in the processor's cache from one column to
-// the next. Pen widths up to kMaxWideLinePen.
+// The pixels come as blocks: paint(x0, x1, y0, y1) paints columns x0 .. x1
+// of rows y0 .. y1. A shallow line comes as one block per row. A steep line
+// over few columns (a trend chart's step from one column to the next) is
+// worked out column by column, a few computations instead of one per row,
+// and comes as one block per column, or, for a long step, as the stretches
+// of rows that the same columns cover. Pen widths up to kMaxWideLinePen.
 inline constexpr int kMaxWideLinePen = 16;
-template <class Visit, class VisitColumn>
-void ForEachWideLineSpan(QPoint from, QPoint to, int penWidth, int width, int height, Visit&& visit,
-                         VisitColumn&& visitColumn);
+template <class Paint>
+void ForEachWideLineBlock(QPoint from, QPoint to, int penWidth, int width, int height, Paint&& paint);
 
 namespace wideline_detail {
 
@@ -109,22 +109,65 @@ void RowRuns(double ax, double ay, double bx, double by, double r, int columns, 
 
 } // namespace wideline_detail
 
-template <class Visit, class VisitColumn>
-void ForEachWideLineSpan(QPoint from, QPoint to, int penWidth, int width, int height, Visit&& visit,
-                         VisitColumn&& visitColumn)
+template <class Paint>
+void ForEachWideLineBlock(QPoint from, QPoint to, int penWidth, int width, int height, Paint&& paint)
 {
     if (from == to || width <= 0 || height <= 0)
         return;
     const double r = std::clamp(penWidth, 2, kMaxWideLinePen) / 2.0;
     const long long dx = static_cast<long long>(to.x()) - from.x();
     const long long dy = static_cast<long long>(to.y()) - from.y();
-    constexpr long long kFewColumns = 32;
+    constexpr int kFewColumns = 32;
     if (std::llabs(dy) <= std::llabs(dx) || std::llabs(dx) + kMaxWideLinePen + 2 > kFewColumns) {
         // A shallow line, or a steep one across many columns: row by row.
-        wideline_detail::RowRuns(from.x(), from.y(), to.x(), to.y(), r, width, height, visit);
+        wideline_detail::RowRuns(from.x(), from.y(), to.x(), to.y(), r, width, height,
+                                 [&](int y, int x0, int x1) { paint(x0, x1, y, y); });
         return;
     }
     // A steep line over few columns: with rows and columns swapped it is a
-    // shallow line, one run per column.
-    wideline_detail::RowRuns(from.y(), from.x(), to.y(), to.x(), r, height, width, visitColumn);
+    // shallow line, one run of rows per column (at most |dx| + pen width + 3
+    // columns, within kFewColumns + 1).
+    const auto swappedRuns = [&](auto&& run) {
+        wideline_detail::RowRuns(from.y(), from.x(), to.y(), to.x(), r, height, width, run);
+    };
+    // A short step is painted column by column.
+    constexpr long long kLongStep = 64;
+    if (std::llabs(dy) < kLongStep) {
+        swappedRuns([&](int x, int y0, int y1) { paint(x, x, y0, y1); });
+        return;
+    }
+    // A long step (a chart's jump across its height) is painted row after
+    // row across its few columns: each row's cache line is then fetched once
+    // instead of once per column.
+    struct ColumnRun {
+        int x, y0, y1;
+    };
+    std::array<ColumnRun, kFewColumns + 2> columns;
+    // The rows where a column's run starts or ends; between two of them the
+    // same columns cover every row.
+    std::array<int, 2 * (kFewColumns + 2)> edges;
+    int count = 0;
+    swappedRuns([&](int x, int y0, int y1) {
+        edges[std::size_t(2 * count)] = y0;
+        edges[std::size_t(2 * count + 1)] = y1 + 1;
+        columns[std::size_t(count++)] = {x, y0, y1};
+    });
+    std::sort(edges.begin(), edges.begin() + 2 * count);
+    for (int e = 0; e + 1 < 2 * count; ++e) {
+        const int y0 = edges[std::size_t(e)], y1 = edges[std::size_t(e + 1)] - 1;
+        if (y1 < y0)
+            continue;
+        // The stroke is convex, so the columns covering these rows are
+        // adjacent.
+        const auto covers = [&](const ColumnRun& c) { return c.y0 <= y0 && y0 <= c.y1; };
+        int first = 0;
+        while (first < count && !covers(columns[std::size_t(first)]))
+            ++first;
+        if (first == count)
+            continue;
+        int last = first;
+        while (last + 1 < count && covers(columns[std::size_t(last + 1)]))
+            ++last;
+        paint(columns[std::size_t(first)].x, columns[std::size_t(last)].x, y0, y1);
+    }
 }

@@ -191,11 +191,12 @@ RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& rul
     }
     const int shift = record.ViewMode == 0 ? record.GridShift : 0;
     // Columns that the drift pushes past the right edge are not drawn.
+    std::vector<CanvasLine> columns;
     for (int i = 0; 20 * i + shift < W; ++i) {
         const int x = 20 * i + shift;
-        chart.MoveTo({x, 16});
-        chart.LineTo({x, H - 16});
+        columns.push_back({{x, 16}, {x, H - 16}});
     }
+    chart.Lines(columns);
 
     if (record.FileReady) {
         facts.dataDrawn = true;

@@ -280,6 +280,48 @@ TEST(PainterCanvasPaths, ClippedPainterDrawsTheSamePixelsAsDirectWriting)
     EXPECT_EQ(draw(false), draw(true));
 }
 
+TEST(CanvasLines, PaintWhatMoveToAndLineToPaint)
+{
+    // Lines may be painted in another order (a grid's columns row by row);
+    // the pixels, the pen position and the pattern a following LineTo goes
+    // on with must be those of the lines drawn one by one.
+    struct Case {
+        const char* name;
+        std::vector<CanvasLine> lines;
+    };
+    const std::vector<Case> cases{
+        {"a grid's columns", {{{0, 3}, {0, 27}}, {{7, 3}, {7, 27}}, {{14, 3}, {14, 27}}}},
+        {"columns partly outside", {{{-3, -5}, {-3, 40}}, {{5, -5}, {5, 40}}, {{39, -5}, {39, 40}}, {{45, -5}, {45, 40}}}},
+        {"columns of different lengths", {{{2, 3}, {2, 20}}, {{6, 5}, {6, 27}}}},
+        {"columns drawn upwards", {{{2, 27}, {2, 3}}, {{6, 27}, {6, 3}}}},
+        {"rows and slants", {{{0, 4}, {39, 4}}, {{3, 25}, {30, 2}}}},
+    };
+    for (const PenStyle style : {PenStyle::Dot, PenStyle::DashDot, PenStyle::Solid}) {
+        for (const Case& c : cases) {
+            const auto draw = [&](bool together) {
+                QImage image(40, 30, QImage::Format_RGB32);
+                image.fill(Qt::white);
+                QPainter painter(&image);
+                PainterCanvas canvas(painter);
+                canvas.SetPen({Qt::red, 1, style});
+                if (together) {
+                    canvas.Lines(c.lines);
+                } else {
+                    for (const CanvasLine& line : c.lines) {
+                        canvas.MoveTo(line.from);
+                        canvas.LineTo(line.to);
+                    }
+                }
+                EXPECT_EQ(canvas.State().penPosition, c.lines.back().to) << c.name;
+                canvas.LineTo(c.lines.back().to + QPoint(9, 0));
+                painter.end();
+                return image;
+            };
+            EXPECT_EQ(draw(true), draw(false)) << c.name << ", style " << int(style);
+        }
+    }
+}
+
 // How far the centre of pixel (x, y) lies from the edge of a round-ended
 // stroke of `penWidth` between the corners `a` and `b`.
 double DistanceFromStrokeEdge(int x, int y, QPoint a, QPoint b, int penWidth)
@@ -350,11 +392,16 @@ TEST(WidePenStrokes, WrittenIntoTheImageAsThePainterStrokesThem)
         {"from far outside", {-100000, 5}, {30, 25}, 2},
         {"shallow, 4 pixels", {3, 8}, {44, 19}, 4},
         {"steep, 6 pixels", {25, 3}, {17, 37}, 6},
+        // Long steps are painted across their columns row by row.
+        {"long step down", {20, 5}, {22, 150}, 2},
+        {"long step up, 6 pixels", {30, 155}, {26, 3}, 6},
+        {"long step leaving the image", {10, 100}, {11, -500}, 2},
+        {"long slanted step", {5, 150}, {17, 10}, 4},
     };
     for (const Case& c : cases) {
         const QPoint points[] = {c.a, c.b};
-        const QImage expected = PainterStroke({48, 40}, points, c.penWidth);
-        const QImage drawn = CanvasStroke({48, 40}, points, c.penWidth);
+        const QImage expected = PainterStroke({48, 160}, points, c.penWidth);
+        const QImage drawn = CanvasStroke({48, 160}, points, c.penWidth);
         int painted = 0;
         for (int y = 0; y < drawn.height(); ++y)
             for (int x = 0; x < drawn.width(); ++x)
