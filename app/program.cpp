@@ -164,8 +164,7 @@ void Program::createReportForms()
     report_ = std::make_unique<ReportState>();
     // Its creation builds the analysis preview once.
     printerForm_ = std::make_unique<TPrinterForm>(*report_, state_.MeasurementRecord, enterInfo,
-                                                  dialogs_, SystemPrinterSetupDialog(),
-                                                  screenSize(), main);
+                                                  dialogs_, SystemPrinterSetupDialog(), main);
     // A child of the preview, so that it stays usable above the modal preview.
     enterInfoForm_ = std::make_unique<TEnterInfoForm>(enterInfo, dialogs_, printerForm_.get());
     QObject::connect(printerForm_.get(), &TPrinterForm::enterInfoRequested, enterInfoForm_.get(),

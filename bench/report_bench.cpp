@@ -100,7 +100,7 @@ void BuildPreview(benchmark::State& state)
     ReportState report;
     NoDialogs dialogs;
     TPrinterForm form(report, record, IniFile(Folder().filePath(QStringLiteral("EnterInfo.ini"))),
-                      dialogs, {}, QSize(1920, 1080));
+                      dialogs, {});
     for (auto _ : state)
         form.BuildPreview();
 }

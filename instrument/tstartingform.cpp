@@ -26,7 +26,8 @@ namespace {
 
 constexpr int kTopPanelHeight = 65;
 constexpr int kStatusPanelWidth = 200;
-// The surface covers the paint box on any screen, and at least this.
+// Once the paint box outgrows its first surface, the surface covers the
+// screen, and at least this.
 constexpr QSize kLeastSurface(2400, 1600);
 
 enum class Glyph { Left, Right, Coarser, Finer };
@@ -108,12 +109,10 @@ TStartingForm::TStartingForm(LinkState& link, RequestSender& sender,
                              ResponseDispatcher& dispatcher, UserDialogs& dialogs,
                              ColorSource colors, QSize screenSize, QWidget* parent)
     : QDialog(parent), link_(link), dialogs_(dialogs), colors_(std::move(colors)),
-      screenSize_(screenSize), arming_(link, sender, dispatcher, dialogs),
-      surface_(screenSize.expandedTo(kLeastSurface), QImage::Format_RGB32)
+      screenSize_(screenSize), arming_(link, sender, dispatcher, dialogs)
 {
     setWindowTitle(QStringLiteral("啟動測量"));
     resize(810, 613);
-    surface_.fill(Qt::black);
 
     auto* panel = new QWidget;
     panel->setFixedHeight(kTopPanelHeight);
@@ -158,7 +157,23 @@ TStartingForm::TStartingForm(LinkState& link, RequestSender& sender,
         link_.InstrumentLog[i + 1] = kLogZeroCode >> 8;
     }
     view_.LogZoom = 1;
+    // Laid out now, so that the creation drawing has the paint box's size.
+    layout->activate();
     DrawLogChart();
+}
+
+void TStartingForm::coverPaintBox()
+{
+    // A surface of the screen's size is some 15 MB; a log window that is
+    // never opened keeps one of its paint box's size instead. The first time
+    // the box outgrows it, the surface takes the screen's size, so that
+    // resizing further needs no new one.
+    const QSize box = StartingPic->size();
+    if (!surface_.isNull() && surface_.width() >= box.width() && surface_.height() >= box.height())
+        return;
+    const QSize size = surface_.isNull() ? box : box.expandedTo(screenSize_).expandedTo(kLeastSurface);
+    surface_ = QImage(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    surface_.fill(Qt::black);
 }
 
 void TStartingForm::buildTopPanel(QWidget* panel)
@@ -255,6 +270,7 @@ void TStartingForm::DrawLogChart()
     input.zoom = view_.LogZoom;
     input.width = StartingPic->width();
     input.height = StartingPic->height();
+    coverPaintBox();
     input.fillSize = screenSize_.boundedTo(surface_.size());
     input.ChartBackColor = colors.ChartBackColor;
     input.ChartGridColor = colors.ChartGridColor;

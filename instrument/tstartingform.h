@@ -95,6 +95,7 @@ private:
     void showArmOutcome(ArmOutcome outcome);
     void showLogProgress(LogProgress stage, int chunk);
     void applyView();
+    void coverPaintBox();
     void enableRangeLists(bool voltage, bool current);
 
     LinkState& link_;

@@ -27,7 +27,6 @@ constexpr int kToolPanelHeight = 49;
 // vertical scroll bar: the page width comes out at 708 whatever the frame.
 constexpr int kScrollAreaWidth = kPreviewPageWidth + 33;
 constexpr int kClientHeight = 466;
-constexpr int kPageHeight = 2400;
 constexpr int kScreenDotsPerMeter = 3780; // 96 dpi
 
 // The page: paints by copying the preview surface, never by drawing.
@@ -74,14 +73,13 @@ PrinterSetupDialog SystemPrinterSetupDialog()
 
 TPrinterForm::TPrinterForm(ReportState& report, const MeasurementRecord& record,
                            IniFile enterInfo, UserDialogs& dialogs,
-                           PrinterSetupDialog printerSetup, QSize screenSize, QWidget* parent)
+                           PrinterSetupDialog printerSetup, QWidget* parent)
     : QDialog(parent),
       report_(report),
       record_(record),
       enterInfo_(std::move(enterInfo)),
       dialogs_(dialogs),
-      printerSetup_(std::move(printerSetup)),
-      screenSize_(screenSize)
+      printerSetup_(std::move(printerSetup))
 {
     setObjectName(QStringLiteral("TPrinterForm"));
     setWindowTitle(QStringLiteral("PrinterForm"));
@@ -186,8 +184,11 @@ void TPrinterForm::applyReportOrientation()
 void TPrinterForm::BuildPreview()
 {
     if (PreviewPage_.isNull()) {
-        // As wide as the screen (at least as wide as the page) and 2400 high.
-        PreviewPage_ = QImage(std::max(screenSize_.width(), kPreviewPageWidth + 5), kPageHeight,
+        // The page view shows the surface from its top left corner, clipped
+        // to the page, which is never larger than the portrait page: a
+        // surface of that size shows the same, for a fifth of the memory of
+        // a screen-wide one 2400 pixels high.
+        PreviewPage_ = QImage(kPreviewPageWidth, PreviewPageHeight(kPreviewPageWidth, false),
                               QImage::Format_RGB32);
         PreviewPage_.setDotsPerMeterX(kScreenDotsPerMeter);
         PreviewPage_.setDotsPerMeterY(kScreenDotsPerMeter);

@@ -33,8 +33,7 @@ class TPrinterForm : public QDialog {
     Q_OBJECT
 public:
     TPrinterForm(ReportState& report, const MeasurementRecord& record, IniFile enterInfo,
-                 UserDialogs& dialogs, PrinterSetupDialog printerSetup, QSize screenSize,
-                 QWidget* parent = nullptr);
+                 UserDialogs& dialogs, PrinterSetupDialog printerSetup, QWidget* parent = nullptr);
 
     // Draws the report chosen by ReportKind from the data of this moment.
     void BuildPreview();
@@ -79,7 +78,6 @@ private:
     UserDialogs& dialogs_;
     PrinterSetupDialog printerSetup_;
     QPrinter printer_{QPrinter::HighResolution};
-    QSize screenSize_;
     QImage PreviewPage_;
     // What the drawing left on the page's device context, carried into the
     // next build as the classic off-screen surface would keep it.

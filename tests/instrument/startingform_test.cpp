@@ -376,8 +376,18 @@ TEST_F(StartingFormWindowTest, CreationDrawsAZeroLogAndTheWindowsParts)
     EXPECT_EQ(f.windowTitle(), "啟動測量");
     EXPECT_FALSE(f.isModal());
     EXPECT_EQ(f.statusText(), "Quorvane");
+    // Laid out at creation: the surface covers the paint box and no more
+    // until the box outgrows it; then it covers the screen.
+    const QSize box = f.StartingPic->size();
+    EXPECT_GT(box.width(), 700);
+    EXPECT_GT(box.height(), 400);
+    EXPECT_EQ(f.surface().size(), box);
+    f.show();
+    f.resize(1000, 700);
+    EXPECT_TRUE(WaitUntil([&] { return f.StartingPic->width() == 1000; }, 2000));
     EXPECT_GE(f.surface().width(), 2400);
     EXPECT_GE(f.surface().height(), 1600);
+    f.hide();
     EXPECT_FALSE(f.VoltageRange->isEnabled());
     EXPECT_FALSE(f.CurrentRange->isEnabled());
     EXPECT_EQ(f.VoltageRange->currentText(), "300V");
