@@ -249,8 +249,8 @@ void RecordControl::ExportCsv()
     for (int c = 0; c < 6; ++c)
         codes[c] = recording ? std::int32_t(record_.SaveBlock.Codes[c])
                              : record_.BrowseChannelCodes[c];
-    writeExport(path, RecordCsv(recording ? record_.CaptureBuffers : record_.BrowseBuffers, last,
-                                codes));
+    const SampleBuffers& data = recording ? record_.CaptureBuffers : record_.BrowseBuffers;
+    writeExport(path, [&](QIODevice& file) { return WriteRecordCsv(file, data, last, codes); });
 }
 
 void RecordControl::ExportPng(const QImage& chart)
@@ -265,7 +265,7 @@ void RecordControl::ExportPng(const QImage& chart)
         buffer.open(QIODevice::WriteOnly);
         chart.save(&buffer, "PNG");
     }
-    writeExport(path, bytes);
+    writeExport(path, [&](QIODevice& file) { return file.write(bytes) == bytes.size(); });
 }
 
 // Offers the name of the record file of the view in use with `suffix`, and
@@ -288,10 +288,10 @@ bool RecordControl::askExportPath(const QString& filter, const QString& suffix,
                                 QStringLiteral("  檔案已經存在，是否覆蓋？  "));
 }
 
-void RecordControl::writeExport(const QString& path, const QByteArray& bytes)
+void RecordControl::writeExport(const QString& path, const std::function<bool(QIODevice&)>& write)
 {
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    if (file.open(QIODevice::WriteOnly) && write(file) && file.commit())
         return;
     dialogs_.message(QStringLiteral("無法寫入檔案：%1\n%2")
                          .arg(QDir::toNativeSeparators(path), file.errorString()),

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 
+class QIODevice;
 class QImage;
 class UserDialogs;
 struct RecordFileResult;
@@ -101,7 +102,7 @@ private:
     bool save();
     bool askExportPath(const QString& filter, const QString& suffix, const QString& fallback,
                        QString& path);
-    void writeExport(const QString& path, const QByteArray& bytes);
+    void writeExport(const QString& path, const std::function<bool(QIODevice&)>& write);
     void setStates(const RecordCommandStates& states);
     void reportFileFailure(const RecordFileResult& result, const QString& path);
 

@@ -3,6 +3,7 @@
 #include "recordsettings.h"
 #include "recordstate.h"
 
+#include <QBuffer>
 #include <QDateTime>
 
 #include <algorithm>
@@ -122,17 +123,34 @@ char* Seconds(char* out, qint64 ms)
 QByteArray RecordCsv(const SampleBuffers& data, std::int32_t last,
                      const std::array<std::int32_t, 6>& codes)
 {
+    QByteArray text;
+    QBuffer buffer(&text);
+    buffer.open(QIODevice::WriteOnly);
+    WriteRecordCsv(buffer, data, last, codes);
+    return text;
+}
+
+bool WriteRecordCsv(QIODevice& device, const SampleBuffers& data, std::int32_t last,
+                    const std::array<std::int32_t, 6>& codes)
+{
     QString header = QStringLiteral("時間,經過秒數");
     for (int c = 0; c < 6; ++c)
         header += QLatin1Char(',') + CsvField(CsvChannelHeading(c, codes[std::size_t(c)]));
     QByteArray out = header.toUtf8() + "\r\n";
-    if (last < 0)
-        return out;
 
     // A row is at most 24 characters of time, 26 of seconds, 6 x 16 of
-    // values and 9 of commas and line end.
+    // values and 9 of commas and line end. Rows gather in a piece of about
+    // this size before they are written.
     constexpr std::size_t kRowMax = 160;
-    out.reserve(out.size() + qsizetype(last + 1) * 72);
+    constexpr qsizetype kPiece = 256 * 1024;
+    out.reserve(kPiece + qsizetype(kRowMax));
+    const auto flush = [&] {
+        const bool written = device.write(out) == out.size();
+        out.resize(0); // keeps the capacity for the next piece
+        return written;
+    };
+    if (last < 0)
+        return flush();
     const double* times = data.timestamps();
     const float* channels[6];
     for (int c = 0; c < 6; ++c)
@@ -166,6 +184,8 @@ QByteArray RecordCsv(const SampleBuffers& data, std::int32_t last,
         *p++ = '\r';
         *p++ = '\n';
         out.append(row, p - row);
+        if (out.size() >= kPiece && !flush())
+            return false;
     }
-    return out;
+    return flush();
 }

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+class QIODevice;
 class SampleBuffers;
 
 // A recording as comma-separated text (RFC 4180: CRLF line ends, quotes only
@@ -16,6 +17,10 @@ class SampleBuffers;
 // reads back to the same float.
 QByteArray RecordCsv(const SampleBuffers& data, std::int32_t last,
                      const std::array<std::int32_t, 6>& codes);
+// The same text written to `out` piece by piece, so that a full recording's
+// tens of megabytes never sit in memory at once. False when a write failed.
+bool WriteRecordCsv(QIODevice& out, const SampleBuffers& data, std::int32_t last,
+                    const std::array<std::int32_t, 6>& codes);
 
 // "CH1 電壓 (V)", "CH2 功率因數", "CH3" (a code that names no quantity).
 QString CsvChannelHeading(int channel, std::int32_t code);

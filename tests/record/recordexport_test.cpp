@@ -153,6 +153,52 @@ protected:
     RecordControl control{*record, shared, dialogs};
 };
 
+// Takes what is written until `capacity` bytes were taken, then fails, as a
+// full disk does.
+class FillingDevice : public QIODevice {
+public:
+    explicit FillingDevice(qint64 capacity) : capacity_(capacity) { open(QIODevice::WriteOnly); }
+    QByteArray taken;
+    int writes = 0;
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        ++writes;
+        if (taken.size() + size > capacity_)
+            return -1;
+        taken.append(data, size);
+        return size;
+    }
+
+private:
+    qint64 capacity_;
+};
+
+TEST(RecordCsv, ALongRecordingIsWrittenInPiecesAndAFailedWriteStopsIt)
+{
+    auto data = std::make_unique<SampleBuffers>();
+    constexpr std::int32_t kSamples = 20000; // about 1.3 MB of text
+    for (std::int32_t i = 0; i < kSamples; ++i) {
+        data->timestamps()[i] = kNoon + i / 86400.0;
+        for (int c = 0; c < 6; ++c)
+            data->channel(c)[i] = float(i) / float(c + 3);
+    }
+    const QByteArray whole = RecordCsv(*data, kSamples - 1, {0, 1, 2, 3, 4, 5});
+    EXPECT_EQ(whole.count("\r\n"), kSamples + 1);
+
+    FillingDevice roomy(std::numeric_limits<qint64>::max());
+    EXPECT_TRUE(WriteRecordCsv(roomy, *data, kSamples - 1, {0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(roomy.taken, whole);
+    EXPECT_GT(roomy.writes, 2); // never the whole text at once
+
+    FillingDevice full(400000);
+    EXPECT_FALSE(WriteRecordCsv(full, *data, kSamples - 1, {0, 1, 2, 3, 4, 5}));
+    EXPECT_TRUE(whole.startsWith(full.taken));
+    EXPECT_LT(full.writes, roomy.writes); // nothing more is tried after the failure
+}
+
 TEST_F(RecordExportTest, NothingToExportGivesAMessage)
 {
     control.ExportCsv();
