@@ -2,9 +2,15 @@
 // simulated instrument while every fault the simulator offers spoils its
 // answers at high rates, until a given number of faults went on the line.
 // With --chains the alarm read-back and write-back chains and the burst log
-// download run between stretches of measurements as well.
+// download (armed as the log window's "啟動" arms it) run between stretches
+// of measurements as well. A chain gives up at the first answer that never
+// comes (the user repeats the command), so at the sampling's fault rates,
+// where about two answers in three are spoiled, a ten-step chain hardly ever
+// completes; while a chain or download runs the faults come at one answer in
+// --chain-faults-every of each kind instead (default 50, about one answer in
+// nine spoiled; 0 keeps the sampling's rates).
 //
-//   link_soak [--chains] [--faults N] [--reread-ms MS] [--fast]
+//   link_soak [--chains] [--faults N] [--reread-ms MS] [--fast] [--chain-faults-every N]
 //
 // --fast runs the line at 230400 bit/s and reads answers once the line goes
 // quiet (as on the USB link) instead of the paced wait of the 115200 entry,
@@ -12,13 +18,15 @@
 //
 // Prints: exchanges, faults by kind, measurements accepted, accepted ones the
 // simulator never sent (must be 0), the longest gap between accepted
-// measurements, RSS after warm-up and at the end, CPU time. The simulator
-// runs in this process and remembers a fingerprint of each measurement it
-// sent (about 40 bytes each), which the RSS figure includes.
+// measurements while sampling runs, RSS after warm-up and at the end, CPU
+// time. The simulator runs in this process and remembers a fingerprint of
+// each measurement it sent (about 40 bytes each), which the RSS figure
+// includes.
 #include "alarmsync.h"
 #include "eventloopwait.h"
 #include "instrumentlink.h"
 #include "linkstate.h"
+#include "logarming.h"
 #include "measurementrecord.h"
 #include "registermap.h"
 #include "simulatedinstrument.h"
@@ -79,6 +87,7 @@ int main(int argc, char** argv)
     std::size_t faultTarget = 10000;
     int reReadMs = 2000;
     bool fast = false;
+    int chainFaultsEvery = 50;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--chains"))
             chains = true;
@@ -88,6 +97,8 @@ int main(int argc, char** argv)
             fast = true;
         else if (!std::strcmp(argv[i], "--reread-ms") && i + 1 < argc)
             reReadMs = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--chain-faults-every") && i + 1 < argc)
+            chainFaultsEvery = std::atoi(argv[++i]);
     }
 
     SimulatedInstrument::Options options;
@@ -102,11 +113,20 @@ int main(int argc, char** argv)
     // Every kind at once; when two fall on the same answer the first listed
     // in Fault wins. The simulator's Silent fault ends all answers for good,
     // so silence comes as runs of dropped answers instead (see below).
-    sim.setPeriodicFault(Fault::Drop, fast ? 11 : 13);
-    sim.setPeriodicFault(Fault::Corrupt, fast ? 3 : 5);
-    sim.setPeriodicFault(Fault::Truncate, fast ? 5 : 7);
-    sim.setPeriodicFault(Fault::Split, fast ? 4 : 6);
-    sim.setPeriodicFault(Fault::Garbage, fast ? 7 : 9);
+    const auto samplingFaults = [&] {
+        sim.setPeriodicFault(Fault::Drop, fast ? 11 : 13);
+        sim.setPeriodicFault(Fault::Corrupt, fast ? 3 : 5);
+        sim.setPeriodicFault(Fault::Truncate, fast ? 5 : 7);
+        sim.setPeriodicFault(Fault::Split, fast ? 4 : 6);
+        sim.setPeriodicFault(Fault::Garbage, fast ? 7 : 9);
+    };
+    const auto chainFaults = [&] {
+        if (chainFaultsEvery <= 0)
+            return;
+        for (const Fault fault : {Fault::Drop, Fault::Corrupt, Fault::Truncate, Fault::Split, Fault::Garbage})
+            sim.setPeriodicFault(fault, chainFaultsEvery);
+    };
+    samplingFaults();
     sim.setSplitPauseMs(40);
 
     YesDialogs dialogs;
@@ -122,6 +142,7 @@ int main(int argc, char** argv)
     parts.control.ReReadTimer.setInterval(reReadMs);
     parts.Comm1.setPortOpen(true);
     AlarmSync alarms(link, parts.sender, parts.dispatcher);
+    LogArming arming(link, parts.sender, parts.dispatcher, dialogs);
 
     QElapsedTimer clock;
     clock.start();
@@ -147,8 +168,13 @@ int main(int argc, char** argv)
         }
     });
     int logsComplete = 0;
-    QObject::connect(&parts.dispatcher, &ResponseDispatcher::instrumentLogComplete,
-                     [&] { ++logsComplete; });
+    int logsFailed = 0;
+    QObject::connect(&parts.dispatcher, &ResponseDispatcher::logProgress, [&](LogProgress stage, int) {
+        if (stage == LogProgress::Complete)
+            ++logsComplete;
+        else if (stage == LogProgress::Failed)
+            ++logsFailed;
+    });
     int readBacks = 0;
     QObject::connect(&parts.dispatcher, &ResponseDispatcher::readBackComplete, [&] { ++readBacks; });
     int writeBacks = 0;
@@ -157,6 +183,9 @@ int main(int argc, char** argv)
             ++writeBacks;
     });
     int stalledChains = 0;
+    QObject::connect(&alarms, &AlarmSync::stalled, [&] { ++stalledChains; });
+    int armsUnanswered = 0;
+    std::array<int, 3> started{}; // read-backs, write-backs, log downloads
 
     const auto faults = [&] {
         std::size_t sum = 0;
@@ -211,28 +240,35 @@ int main(int argc, char** argv)
         RunUntil([&] { return !parts.dispatcher.awaitingAnswer(); }, 5000);
         RunUntil([] { return false; }, 300); // the last measurement answer has been taken
         const int kind = round++ % 3;
-        const int before = kind == 0 ? readBacks : kind == 1 ? writeBacks : logsComplete;
-        const auto progressed = [&] {
-            return (kind == 0 ? readBacks : kind == 1 ? writeBacks : logsComplete) > before;
-        };
+        ++started[kind];
+        chainFaults();
         if (kind == 0) {
             link.SyncStep = 0;
             alarms.startReadBack(true);
         } else if (kind == 1) {
             alarms.startWriteBack({250, 200, 5, 4, 60, 40, 0.99f, 0.5f}, std::uint8_t(round));
         } else {
-            parts.dispatcher.whenIdle(nullptr, [&] {
-                link.LastRequest = {std::uint8_t(Register::Log), 0};
-                parts.sender.SendReadRequest(link.InstrumentAddress, Register::Log, 0);
-            });
+            arming.Start(0, 0); // "啟動" with the first ranges; the dialogs answer Yes
         }
-        // A chain whose answer is lost is given up after its stall time.
-        RunUntil(progressed, AlarmSync::kStallMs + 500);
-        if (!progressed())
-            ++stalledChains;
+        if (kind < 2) {
+            // Until the chain completes or is given up after its stall time.
+            RunUntil([&] { return alarms.running() == AlarmSync::Chain::None; }, 120000);
+        } else {
+            // Until the six chunks are in or the download is given up; an
+            // arm whose start acknowledgement was lost stays armed (the
+            // instrument's switch is the user's), so that wait has an end.
+            const int before = logsComplete + logsFailed;
+            RunUntil([&] { return logsComplete + logsFailed > before; }, 20000);
+            if (logsComplete + logsFailed == before)
+                ++armsUnanswered;
+        }
+        samplingFaults();
         link.LogChunkIndex = 0;
         RunUntil([&] { return !parts.dispatcher.awaitingAnswer(); }, 5000);
         RunUntil([] { return false; }, 300);
+        // The gap figure is that of sampling: the stretch stopped for the
+        // chain does not count.
+        lastAcceptedMs = -1;
         parts.control.ContinuousSampling();
         progress();
     }
@@ -253,10 +289,19 @@ int main(int argc, char** argv)
     std::printf("measurements accepted: %ld\n", accepted);
     std::printf("accepted but never sent by the instrument: %ld\n", wrong);
     std::printf("longest gap between accepted measurements: %.2f s\n", longestGapMs / 1000.0);
-    if (chains)
-        std::printf("chains: read-backs complete %d, write-backs complete %d, logs complete %d, "
-                    "given up after a lost answer %d\n",
-                    readBacks, writeBacks, logsComplete, stalledChains);
+    if (chains) {
+        if (chainFaultsEvery > 0)
+            std::printf("while chains and downloads ran: each fault kind on one answer in %d\n",
+                        chainFaultsEvery);
+        else
+            std::printf("while chains and downloads ran: the sampling's fault rates\n");
+        std::printf("chains: read-backs %d, complete %d; write-backs %d, complete %d; given up after "
+                    "a lost answer %d\n",
+                    started[0], readBacks, started[1], writeBacks, stalledChains);
+        std::printf("log downloads armed %d: complete %d, given up after a lost chunk %d, start never "
+                    "acknowledged %d\n",
+                    started[2], logsComplete, logsFailed, armsUnanswered);
+    }
     std::printf("RSS after 50 measurements: %ld kB, at the end: %ld kB (drift %+ld kB)\n", rssStart,
                 rssEnd, rssEnd - rssStart);
     std::printf("CPU: %.1f s over %.1f s (%.1f %%)\n", cpuEnd - cpuStart,
