@@ -5,6 +5,7 @@
 #include "connectioncontroller.h"
 #include "eventwait.h"
 #include "inifile.h"
+#include "logarming.h"
 #include "linkrig.h"
 #include "modbusframe.h"
 #include "portenvironment.h"
@@ -21,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -223,6 +225,46 @@ TEST_F(SimulatedLinkTest, UnplugDuringTheAlarmWriteBackReportsItUnfinished)
     const auto requests = instrument->receivedRequests();
     ASSERT_FALSE(requests.empty());
     EXPECT_EQ(requests[0], readRequest(128, 2)) << "the settings are read back first";
+}
+
+// The device vanishes while the burst log's chunks are being fetched: the
+// download is given up and says which chunk it stopped at, the previous log
+// stays whole, and once the device is back a new arming fetches all of it.
+TEST_F(SimulatedLinkTest, UnplugDuringTheLogDownloadKeepsThePreviousLog)
+{
+    connect(false);
+    std::fill(rig->link.InstrumentLog.begin(), rig->link.InstrumentLog.end(), std::uint8_t(0x5a));
+    const auto previous = rig->link.InstrumentLog;
+    LogArming arming(rig->link, rig->sender, rig->dispatcher, rig->dialogs);
+    // Chunk 3 never comes: the device goes while the download waits for it.
+    instrument->injectFaultForLogChunk(3, SimulatedInstrument::Fault::Drop);
+    arming.Start(0, 0);
+    ASSERT_TRUE(WaitUntil([&] {
+        return std::count(rig->logProgress.begin(), rig->logProgress.end(),
+                          std::pair{LogProgress::ChunkRequested, 3}) == 1;
+    }, 10000));
+    instrument.reset();
+    ASSERT_TRUE(WaitUntil([&] { return controller->Recovery().waitingForDevice(); }));
+    EXPECT_FALSE(rig->comm.PortOpen());
+
+    // The chunk watch asks twice more (into the closed port), then gives up.
+    for (int i = 0; i < 3; ++i)
+        rig->dispatcher.LogChunkWatchTimer();
+    ASSERT_FALSE(rig->logProgress.empty());
+    EXPECT_EQ(rig->logProgress.back(), std::pair(LogProgress::Failed, 3)) << "the window says where it stopped";
+    EXPECT_EQ(rig->link.LogChunkIndex, 0);
+    EXPECT_EQ(rig->link.InstrumentLog, previous) << "no half-fetched log";
+    EXPECT_EQ(rig->logsCompleted, 0);
+
+    instrument = startInstrument();
+    rig->link.SyncStep = 0;
+    controller->Recovery().RecoveryTick();
+    ASSERT_TRUE(WaitUntil([&] { return rig->link.SyncStep == 9; }));
+    arming.Start(0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return rig->logsCompleted == 1; }, 15000));
+    const std::optional<BurstLog> served = instrument->servedBurstLog();
+    ASSERT_TRUE(served);
+    EXPECT_TRUE(std::equal(served->begin(), served->end(), rig->link.InstrumentLog.begin()));
 }
 
 } // namespace
