@@ -123,8 +123,9 @@ int main(int argc, char** argv)
     const auto chainFaults = [&] {
         if (chainFaultsEvery <= 0)
             return;
-        for (const Fault fault : {Fault::Drop, Fault::Corrupt, Fault::Truncate, Fault::Split, Fault::Garbage})
-            sim.setPeriodicFault(fault, chainFaultsEvery);
+        for (const auto& [fault, name] : kFaultNames)
+            if (fault != Fault::Silent) // silence comes as dropped answers (below)
+                sim.setPeriodicFault(fault, chainFaultsEvery);
     };
     samplingFaults();
     sim.setSplitPauseMs(40);
