@@ -43,7 +43,7 @@ grep -q "<release version=\"$version\"" "$metainfo" || fail "metainfo release is
 
 rule=$usr/lib/udev/rules.d/70-qpa3600.rules
 need "$rule"
-for key in 'ATTRS{idProduct}=="5732"' 'TAG+="uaccess"' 'ENV{ID_MM_DEVICE_IGNORE}="1"'; do
+for key in 'ATTRS{idVendor}=="0483", ATTRS{idProduct}=="5732"' 'SYMLINK+="qpa3600-%k"' 'TAG+="uaccess"' 'ENV{ID_MM_DEVICE_IGNORE}="1"'; do
     grep -v '^#' "$rule" | grep -qF "$key" || fail "udev rule lacks $key"
 done
 
