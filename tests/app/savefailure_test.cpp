@@ -227,6 +227,7 @@ const QByteArray kOld = "[Old]\r\nKept=the earlier file\r\n";
 // The file `writer` writes when nothing stands in its way.
 qint64 ContentSize(Writers& w, const Writer& writer, const QString& folder)
 {
+    EXPECT_TRUE(QDir().mkpath(folder));
     const QString path = QDir(folder).filePath(writer.fileName);
     const Outcome outcome = writer.save(w, path);
     EXPECT_FALSE(outcome.failed) << writer.name << ": " << outcome.told.toStdString();
@@ -256,6 +257,7 @@ TEST(SaveOnAFullDisk, EveryWriterKeepsTheOldFileAndSaysTheDiskIsFull)
         SCOPED_TRACE(writer.name);
         const qint64 size = ContentSize(w, writer, dir.filePath(QStringLiteral("reference")));
         ASSERT_GT(size, 0);
+        RecordProperty(std::string("BytesOf ") + writer.name, int(size));
         const std::set<qint64> rooms{0, 1, std::min<qint64>(4096, size - 1), size / 2, size - 1, size};
         for (const qint64 room : rooms) {
             SCOPED_TRACE(testing::Message() << "room for " << room << " of " << size << " bytes");
