@@ -100,8 +100,8 @@ QString writeFullFile(const QString& folder)
     auto block = std::make_unique<RecordBlock>();
     *block = RecordBlock{};
     block->Codes = {0, 1, 2, 6, 7, 8};
-    CreateRecordFile(path, *block);
-    SaveRecordFile(path, *capture, kMaxSamples, 0, *block);
+    const FileIdentity file = CreateRecordFile(path, *block).created.identity;
+    SaveRecordFile(path, file, *capture, kMaxSamples, 0, *block);
     return path;
 }
 
@@ -172,14 +172,14 @@ void saveTicks(const QString& folder)
     fillFullRecording(*capture);
     auto block = std::make_unique<RecordBlock>();
     *block = RecordBlock{};
-    CreateRecordFile(path, *block);
+    const FileIdentity file = CreateRecordFile(path, *block).created.identity;
     std::vector<double> ms;
     std::int32_t saved = 0;
     // A 1 s step saved every 10 s: ten samples per save, over 3000 samples.
     for (std::int32_t count = 10; count <= 3000; count += 10) {
         QElapsedTimer clock;
         clock.start();
-        SaveRecordFile(path, *capture, count, saved, *block);
+        SaveRecordFile(path, file, *capture, count, saved, *block);
         ms.push_back(clock.nsecsElapsed() / 1e6);
         saved = count;
     }

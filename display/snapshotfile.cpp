@@ -2,10 +2,10 @@
 
 #include "measurementrecord.h"
 #include "regularfile.h"
+#include "savefile.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <cstring>
 
@@ -31,21 +31,15 @@ QString WithReason(const QString& text, const QString& reason)
 
 SnapshotFileResult SaveSnapshotFile(const QString& path, const MeasurementRecord& record)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {WithReason(QStringLiteral("無法建立檔案：%1").arg(Shown(path)), file.errorString())};
-    // The bytes are flushed and checked here: commit() would put the
-    // temporary file in place even when writing its buffer out failed part
-    // way, leaving a cut-off snapshot instead of the old file.
-    const auto size = static_cast<qint64>(kMeasurementRecordSize);
-    if (file.write(reinterpret_cast<const char*>(&record), size) != size || !file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return {WithReason(QStringLiteral("寫入檔案失敗：%1").arg(Shown(path)), reason)};
-    }
-    if (!file.commit())
-        return {WithReason(QStringLiteral("寫入檔案失敗：%1").arg(Shown(path)), file.errorString())};
-    return {};
+    const SaveResult saved = SaveFile(
+        path, QByteArray::fromRawData(reinterpret_cast<const char*>(&record),
+                                      qsizetype(kMeasurementRecordSize)));
+    if (saved.ok())
+        return {};
+    const QString headline = saved.failure == SaveFailure::CannotCreate
+                                 ? QStringLiteral("無法建立檔案：%1")
+                                 : QStringLiteral("寫入檔案失敗：%1");
+    return {WithReason(headline.arg(Shown(path)), SaveFailureReason(saved))};
 }
 
 SnapshotFileResult OpenSnapshotFile(const QString& path, MeasurementRecord& record)

@@ -13,9 +13,9 @@ struct SnapshotFileResult {
 };
 
 // Writes the whole record, all 8052 bytes as they lie in memory (Reserved
-// included), to `path`. The bytes go to a temporary file beside the target
-// that replaces it only once completely written, so a failed save leaves an
-// existing file as it was.
+// included), to `path` through SaveFile: a failed save leaves an existing
+// file as it was and its message gives the reason (a full disk, a name that
+// is no regular file, another user's link).
 SnapshotFileResult SaveSnapshotFile(const QString& path, const MeasurementRecord& record);
 
 // Reads the first 8052 bytes of `path` into `record` and sanitises the values

@@ -1,13 +1,13 @@
 #include "logexport.h"
 
 #include "instrumentlog.h"
+#include "savefile.h"
 #include "userdialogs.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -79,10 +79,10 @@ void ExportLog(UserDialogs& dialogs, const QImage& surface, int width, int heigh
     const QByteArray bytes = format == LogExportFormat::Csv
                                  ? LogCsv(log)
                                  : LogChartPicture(surface, width, height, format);
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    const SaveResult saved = SaveFile(path, bytes);
+    if (saved.ok())
         return;
     dialogs.message(QStringLiteral("無法寫入檔案：%1\n%2")
-                        .arg(QDir::toNativeSeparators(path), file.errorString()),
+                        .arg(QDir::toNativeSeparators(path), SaveFailureReason(saved)),
                     UserDialogs::Icon::Error);
 }

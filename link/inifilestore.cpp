@@ -1,13 +1,13 @@
 #include "inifilestore.h"
 
 #include "regularfile.h"
+#include "savefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QLoggingCategory>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -121,16 +121,10 @@ void IniFileStore::load()
 bool IniFileStore::save()
 {
     QDir().mkpath(QFileInfo(path_).absolutePath());
-    QSaveFile out(path_);
-    const QByteArray& bytes = document_.bytes();
-    // write() and flush() are checked before commit(): commit() would put a
-    // file in place even when writing its buffer out failed part way. An
-    // uncommitted QSaveFile removes its temporary file.
-    const bool saved = out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size()
-                    && out.flush() && out.commit();
+    const SaveResult saved = SaveFile(path_, document_.bytes());
     struct stat info {};
-    if (!saved || ::stat(QFile::encodeName(path_).constData(), &info) != 0) {
-        qCWarning(lcSettings) << path_ << "could not be written:" << out.errorString();
+    if (!saved.ok() || ::stat(QFile::encodeName(path_).constData(), &info) != 0) {
+        qCWarning(lcSettings) << path_ << "could not be written:" << SaveFailureReason(saved);
         checkAgain_ = true; // the document holds a change the file lacks
         return false;
     }

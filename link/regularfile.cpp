@@ -51,5 +51,25 @@ FileOpenError OpenRegularFile(QFile& file, QIODevice::OpenMode mode, int* errorN
 
 QString SystemReason(int errorNumber)
 {
-    return errorNumber == 0 ? QString() : QString::fromLocal8Bit(std::strerror(errorNumber));
+    // The reasons a user can act on are said in the program's language; the
+    // rest in the system's own words.
+    switch (errorNumber) {
+    case 0:
+        return {};
+    case ENOSPC:
+        return QStringLiteral("磁碟空間不足");
+    case EDQUOT:
+        return QStringLiteral("已超過磁碟配額");
+    case EROFS:
+        return QStringLiteral("檔案系統為唯讀");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("沒有權限");
+    case EFBIG:
+        return QStringLiteral("檔案超過允許的大小");
+    case EIO:
+        return QStringLiteral("磁碟讀寫錯誤");
+    default:
+        return QString::fromLocal8Bit(std::strerror(errorNumber));
+    }
 }

@@ -20,5 +20,5 @@ enum class FileOpenError {
 // or truncates). `errorNumber`, when given, receives the system's errno.
 FileOpenError OpenRegularFile(QFile& file, QIODevice::OpenMode mode, int* errorNumber = nullptr);
 
-// The system's wording of errno `errorNumber`, for a second line under a message.
+// The wording of errno `errorNumber`, for a second line under a message.
 QString SystemReason(int errorNumber);

@@ -4,6 +4,7 @@
 #include "recordfile.h"
 #include "recordstate.h"
 #include "regularfile.h"
+#include "savefile.h"
 #include "sharedstate.h"
 #include "userdialogs.h"
 
@@ -11,7 +12,6 @@
 #include <QFileInfo>
 #include <QBuffer>
 #include <QImage>
-#include <QSaveFile>
 
 namespace {
 
@@ -48,6 +48,12 @@ QString FailureText(RecordFileFailure failure, const QString& path)
         return QStringLiteral("無法建立檔案：%1").arg(shown);
     case RecordFileFailure::WriteFailed:
         return QStringLiteral("寫入記錄檔案失敗：%1").arg(shown);
+    case RecordFileFailure::CreateRefused:
+        return QStringLiteral("無法建立檔案：%1").arg(shown);
+    case RecordFileFailure::Replaced:
+        return QStringLiteral("記錄檔案已被移走或換成其他檔案，記錄已停止，不再寫入：%1\n"
+                              "已取得的樣本仍可匯出為CSV檔案。")
+            .arg(shown);
     }
     return {};
 }
@@ -171,6 +177,7 @@ void RecordControl::CreateFile()
     }
     record_.FileReady = true;
     record_.RecordFileName = path;
+    record_.RecordFileIdentity = result.created.identity;
     record_.SavedCount = 0;
     record_.SaveFailureReported = false;
     RecordCommandStates s = states_;
@@ -290,11 +297,11 @@ bool RecordControl::askExportPath(const QString& filter, const QString& suffix,
 
 void RecordControl::writeExport(const QString& path, const std::function<bool(QIODevice&)>& write)
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && write(file) && file.commit())
+    const SaveResult saved = SaveFile(path, write);
+    if (saved.ok())
         return;
     dialogs_.message(QStringLiteral("無法寫入檔案：%1\n%2")
-                         .arg(QDir::toNativeSeparators(path), file.errorString()),
+                         .arg(QDir::toNativeSeparators(path), SaveFailureReason(saved)),
                      UserDialogs::Icon::Error);
 }
 
@@ -345,12 +352,16 @@ bool RecordControl::save()
     if (!record_.FileReady || record_.RecordFileName.isEmpty())
         return true;
     const RecordFileResult result =
-        SaveRecordFile(record_.RecordFileName, record_.CaptureBuffers, record_.CaptureCount,
-                       record_.SavedCount, record_.SaveBlock);
+        SaveRecordFile(record_.RecordFileName, record_.RecordFileIdentity, record_.CaptureBuffers,
+                       record_.CaptureCount, record_.SavedCount, record_.SaveBlock);
     if (result.ok()) {
         record_.SavedCount = record_.CaptureCount;
         record_.SaveFailureReported = false;
         return true;
+    }
+    if (result.failure == RecordFileFailure::Replaced) {
+        abandonRecordFile(result);
+        return false;
     }
     // Reported once; every tick tries again and the samples stay in memory.
     if (!record_.SaveFailureReported) {
@@ -358,6 +369,28 @@ bool RecordControl::save()
         reportFileFailure(result, record_.RecordFileName);
     }
     return false;
+}
+
+// The record file's name leads elsewhere now (moved, deleted, or replaced by
+// a link or another file): every later save would write into whatever stands
+// there, so the recording stops and needs a new file. The samples stay in
+// memory for the CSV export until a new file is created.
+void RecordControl::abandonRecordFile(const RecordFileResult& result)
+{
+    Timer1.stop();
+    GridTimer.stop();
+    TimerSave.stop();
+    record_.FileReady = false;
+    record_.RecordFileIdentity = {};
+    RecordCommandStates s = states_;
+    s.startButton = false;
+    s.startItem = false;
+    s.stopButton = false;
+    s.stopItem = false;
+    s.settingsButton = true;
+    s.settingsItem = true;
+    setStates(s);
+    reportFileFailure(result, record_.RecordFileName);
 }
 
 void RecordControl::GridTimerTimer()
@@ -387,8 +420,11 @@ void RecordControl::setStates(const RecordCommandStates& states)
 void RecordControl::reportFileFailure(const RecordFileResult& result, const QString& path)
 {
     QString text = FailureText(result.failure, path);
-    // The system's reason goes on a second line for whoever has to sort it out.
-    const QString reason = SystemReason(result.errorNumber);
+    // The reason goes on a second line for whoever has to sort it out.
+    const QString reason = result.failure == RecordFileFailure::Replaced ? QString()
+                           : result.created.failure != SaveFailure::None
+                               ? SaveFailureReason(result.created)
+                               : SystemReason(result.errorNumber);
     if (!reason.isEmpty())
         text += QLatin1Char('\n') + reason;
     dialogs_.message(text, UserDialogs::Icon::Error);

@@ -105,6 +105,7 @@ private:
     void writeExport(const QString& path, const std::function<bool(QIODevice&)>& write);
     void setStates(const RecordCommandStates& states);
     void reportFileFailure(const RecordFileResult& result, const QString& path);
+    void abandonRecordFile(const RecordFileResult& result);
 
     RecordState& record_;
     SharedState& shared_;

@@ -3,16 +3,14 @@
 #include "recordstate.h"
 #include "regularfile.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -37,14 +35,44 @@ RecordFileFailure FromOpenError(FileOpenError error)
     return RecordFileFailure::Unreadable;
 }
 
-// Makes a new or renamed entry of `folder` durable.
-void SyncFolder(const QString& folder)
+// Opens the record file for the in-place save only while its name still
+// leads to the file created for the recording. The last part of the name is
+// not followed when it is a link: a link put in the file's place would
+// otherwise have the save overwrite and cut whatever it leads to. A link or
+// another file in its place is Replaced; a file gone from its name (moved
+// aside, perhaps to come back) and a refusal of the system (a read-only
+// remount, permissions) are failures the next save may get past.
+RecordFileResult OpenCreatedFile(QFile& file, const FileIdentity& identity)
 {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
+    const int fd = ::open(QFile::encodeName(file.fileName()).constData(),
+                          O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int code = errno;
+        if (code == ENOENT || code == ENOTDIR)
+            return {RecordFileFailure::Missing, code};
+        // ELOOP: a link; EISDIR, ENXIO: a folder or a device node without
+        // its driver.
+        if (code == ELOOP || code == EISDIR || code == ENXIO)
+            return {RecordFileFailure::Replaced, code};
+        return {RecordFileFailure::Unreadable, code};
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        const int code = errno;
+        ::close(fd);
+        return {RecordFileFailure::Unreadable, code};
+    }
+    if (!identity.known || !S_ISREG(info.st_mode) || info.st_dev != identity.device
+        || info.st_ino != identity.inode) {
+        ::close(fd);
+        return {RecordFileFailure::Replaced, 0};
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadWrite | QIODevice::ExistingOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return {RecordFileFailure::Unreadable, EIO};
+    }
+    return {};
 }
 
 // The bytes of a block after its timestamps.
@@ -87,19 +115,28 @@ void AssembleBlock(RecordBlock& block, const SampleBuffers& capture, std::int32_
 
 RecordFileResult CreateRecordFile(const QString& path, const RecordBlock& block)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {RecordFileFailure::CreateFailed, errno};
-    const auto size = qint64(kRecordBlockSize);
-    if (file.write(reinterpret_cast<const char*>(&block), size) != size || !file.flush()) {
-        const int code = errno;
-        file.cancelWriting();
-        return {RecordFileFailure::WriteFailed, code};
+    RecordFileResult result;
+    result.created = SaveFile(
+        path, QByteArray::fromRawData(reinterpret_cast<const char*>(&block), kRecordBlockSize));
+    switch (result.created.failure) {
+    case SaveFailure::None:
+        break;
+    case SaveFailure::ForeignLink:
+    case SaveFailure::NotRegular:
+        result.failure = RecordFileFailure::CreateRefused;
+        break;
+    case SaveFailure::CannotCreate:
+        result.failure = RecordFileFailure::CreateFailed;
+        break;
+    case SaveFailure::WriteFailed:
+    case SaveFailure::Incomplete:
+    case SaveFailure::ContentFailed:
+    case SaveFailure::CommitFailed:
+        result.failure = RecordFileFailure::WriteFailed;
+        break;
     }
-    if (!file.commit())
-        return {RecordFileFailure::WriteFailed, errno};
-    SyncFolder(QFileInfo(path).absolutePath());
-    return {};
+    result.errorNumber = result.created.errorNumber;
+    return result;
 }
 
 // With n whole blocks in the file and b the block of the newest sample, the
@@ -113,15 +150,13 @@ RecordFileResult CreateRecordFile(const QString& path, const RecordBlock& block)
 // made durable first; only then the new count goes into their count fields
 // and is made durable in turn. Whatever moment the program dies at, the
 // count of the file's last block never covers a sample that is not on disk.
-RecordFileResult SaveRecordFile(const QString& path, const SampleBuffers& capture,
-                                std::int32_t count, std::int32_t savedCount,
-                                RecordBlock& assembly)
+RecordFileResult SaveRecordFile(const QString& path, const FileIdentity& identity,
+                                const SampleBuffers& capture, std::int32_t count,
+                                std::int32_t savedCount, RecordBlock& assembly)
 {
     QFile file(path);
-    int code = 0;
-    const FileOpenError opened = OpenRegularFile(file, QIODevice::ReadWrite, &code);
-    if (opened != FileOpenError::None)
-        return {FromOpenError(opened), code};
+    if (RecordFileResult opened = OpenCreatedFile(file, identity); !opened.ok())
+        return opened;
 
     const auto blockSize = qint64(kRecordBlockSize);
     const auto n = int(file.size() / blockSize);

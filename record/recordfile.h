@@ -1,6 +1,7 @@
 #pragma once
 
 #include "recordblock.h"
+#include "savefile.h"
 
 #include <QString>
 
@@ -22,11 +23,20 @@ enum class RecordFileFailure {
     ReadFailed,
     CreateFailed,
     WriteFailed,
+    CreateRefused, // creating it: the name is another user's link or no regular file
+    Replaced,      // saving: the name no longer leads to the file that was created
 };
 
 struct RecordFileResult {
+    RecordFileResult() = default;
+    RecordFileResult(RecordFileFailure failure, int errorNumber)
+        : failure(failure), errorNumber(errorNumber)
+    {
+    }
+
     RecordFileFailure failure = RecordFileFailure::None;
     int errorNumber = 0; // the system's errno where one is known
+    SaveResult created;  // CreateRecordFile: the save's own outcome and the file's identity
     bool ok() const { return failure == RecordFileFailure::None; }
 };
 
@@ -36,17 +46,20 @@ struct RecordFileResult {
 void AssembleBlock(RecordBlock& block, const SampleBuffers& capture, std::int32_t count, int k,
                    std::int32_t countField);
 
-// Writes `block` as the whole new file (replacing one of that name): through
-// a temporary file that takes the name only when complete, then the folder
-// is synced so that the name survives a power loss.
+// Writes `block` as the whole new file (replacing one of that name) through
+// SaveFile, which refuses another user's link and a name that leads to no
+// regular file. `created.identity` of the result is the new file's.
 RecordFileResult CreateRecordFile(const QString& path, const RecordBlock& block);
 
-// Brings the file up to `count` samples of `capture`, in place. `savedCount`
-// is the count the file's last block carried after the last completed save;
-// `assembly` is the block buffer to assemble in. See the .cpp for the steps.
-RecordFileResult SaveRecordFile(const QString& path, const SampleBuffers& capture,
-                                std::int32_t count, std::int32_t savedCount,
-                                RecordBlock& assembly);
+// Brings the file `identity` (as CreateRecordFile gave it) up to `count`
+// samples of `capture`, in place. The name is opened without following a
+// link, and a file at `path` that is not that one is left alone: Replaced.
+// `savedCount` is the count the file's last block carried after the last
+// completed save; `assembly` is the block buffer to assemble in. See the
+// .cpp for the steps.
+RecordFileResult SaveRecordFile(const QString& path, const FileIdentity& identity,
+                                const SampleBuffers& capture, std::int32_t count,
+                                std::int32_t savedCount, RecordBlock& assembly);
 
 // A record file read for browsing.
 struct OpenedRecordFile {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "recordblock.h"
+#include "savefile.h"
 
 #include <QDateTime>
 #include <QString>
@@ -63,6 +64,9 @@ struct RecordState {
 
     bool FileReady = false;
     QString RecordFileName;
+    // The file RecordFileName named when it was created: the saves write
+    // into that file only, never into whatever has taken its name since.
+    FileIdentity RecordFileIdentity;
 
     // The block the create command and the save timer assemble; its code
     // bytes are ChannelCodes as they were when the file was created.

@@ -151,9 +151,10 @@ int WriteCommandLineReport(const CommandLineReport& request)
 
     const QPageLayout::Orientation sheet = orientation.value_or(
         report.designedLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    if (WriteReportPdf(request.outputPath, report, info, *paper, sheet) != PdfWriteOutcome::Written) {
-        PrintError(QStringLiteral("無法寫入檔案 %1，沒有儲存任何內容。")
-                       .arg(QDir::toNativeSeparators(request.outputPath)));
+    const SaveResult saved = WriteReportPdf(request.outputPath, report, info, *paper, sheet);
+    if (!saved.ok()) {
+        PrintError(QStringLiteral("無法寫入檔案 %1，沒有儲存任何內容：%2")
+                       .arg(QDir::toNativeSeparators(request.outputPath), SaveFailureReason(saved)));
         return 1;
     }
     return 0;

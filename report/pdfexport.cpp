@@ -2,9 +2,9 @@
 
 #include "paintercanvas.h"
 
+#include <QBuffer>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 const QString kReportPdfCreator = QStringLiteral("Quorvane QPA3600");
 
@@ -16,33 +16,36 @@ constexpr int kPdfResolution = 1200;
 
 } // namespace
 
-PdfWriteOutcome WriteReportPdf(const QString& path, const ReportDocument& report,
-                               const ReportInfo& info, const QPageSize& paper,
-                               QPageLayout::Orientation orientation)
+SaveResult WriteReportPdf(const QString& path, const ReportDocument& report,
+                          const ReportInfo& info, const QPageSize& paper,
+                          QPageLayout::Orientation orientation)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return PdfWriteOutcome::CannotCreate;
+    // The PDF writer reports no failure of its device, so the page is drawn
+    // into memory and only the finished bytes go to the file.
+    QByteArray bytes;
+    bool drawn = false;
     {
-        QPdfWriter writer(&file);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
         writer.setResolution(kPdfResolution);
         writer.setTitle(report.jobTitle);
         writer.setCreator(kReportPdfCreator);
         writer.setPageLayout(QPageLayout(paper, orientation, QMarginsF(0, 0, 0, 0)));
         const QRect page = writer.pageLayout().fullRectPixels(kPdfResolution);
         QPainter painter;
-        if (!painter.begin(&writer)) {
-            file.cancelWriting();
-            return PdfWriteOutcome::WriteFailed;
+        if (painter.begin(&writer)) {
+            {
+                PainterCanvas canvas(painter);
+                DrawPrintedPage(canvas, report, PageFrame::ForPage(page.width(), page.height()),
+                                orientation == QPageLayout::Landscape, info);
+            }
+            drawn = painter.end();
         }
-        {
-            PainterCanvas canvas(painter);
-            DrawPrintedPage(canvas, report, PageFrame::ForPage(page.width(), page.height()),
-                            orientation == QPageLayout::Landscape, info);
-        }
-        painter.end();
     }
-    return file.commit() ? PdfWriteOutcome::Written : PdfWriteOutcome::WriteFailed;
+    if (!drawn)
+        return {SaveFailure::ContentFailed, 0, path, {}};
+    return SaveFile(path, bytes);
 }
 
 QString PdfFileNameFor(const QString& jobTitle)

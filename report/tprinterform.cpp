@@ -239,12 +239,11 @@ void TPrinterForm::SaveAsPdf()
     if (QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) != 0)
         path += QStringLiteral(".pdf");
     saveFolder_ = QFileInfo(path).absolutePath();
-    const PdfWriteOutcome outcome = WriteReportPdf(path, report, info,
-                                                   printer_.pageLayout().pageSize(),
-                                                   ReportOrientation());
-    if (outcome != PdfWriteOutcome::Written)
+    const SaveResult saved = WriteReportPdf(path, report, info, printer_.pageLayout().pageSize(),
+                                            ReportOrientation());
+    if (!saved.ok())
         dialogs_.message(QStringLiteral("無法寫入檔案 ") + QDir::toNativeSeparators(path)
-                             + QStringLiteral("，沒有儲存任何內容。"),
+                             + QStringLiteral("，沒有儲存任何內容。\n") + SaveFailureReason(saved),
                          UserDialogs::Icon::Error);
 }
 
@@ -260,16 +259,26 @@ void TPrinterForm::Print()
     }
     applyReportOrientation();
     const ReportInfo info = ReadReportInfo(enterInfo_);
+    if (printer_.outputFormat() == QPrinter::PdfFormat) {
+        // Printing to a file: the printer would write the file in place, cut
+        // on a full disk and through any link, so the page is saved as
+        // "儲存PDF" saves it.
+        const QString path = printer_.outputFileName();
+        const SaveResult saved = WriteReportPdf(path, currentReport(info), info,
+                                                printer_.pageLayout().pageSize(),
+                                                ReportOrientation());
+        if (!saved.ok())
+            dialogs_.message(QStringLiteral("無法寫入檔案 ") + QDir::toNativeSeparators(path)
+                                 + QStringLiteral("，沒有列印任何內容。\n")
+                                 + SaveFailureReason(saved),
+                             UserDialogs::Icon::Error);
+        return;
+    }
     const PrintOutcome outcome = PrintReport(printer_, currentReport(info), info);
     if (outcome == PrintOutcome::Printed)
         return;
-    const QString file = printer_.outputFormat() == QPrinter::PdfFormat
-                             ? QDir::toNativeSeparators(printer_.outputFileName())
-                             : QString();
     QString text;
-    if (!file.isEmpty())
-        text = QStringLiteral("無法寫入檔案 ") + file + QStringLiteral("，沒有列印任何內容。");
-    else if (outcome == PrintOutcome::NotStarted)
+    if (outcome == PrintOutcome::NotStarted)
         text = QStringLiteral("找不到印表機或無法開始列印，沒有列印任何內容。");
     else
         text = QStringLiteral("列印失敗，沒有列印任何內容。");

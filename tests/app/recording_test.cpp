@@ -168,8 +168,9 @@ TEST_F(RecordingTest, ARecordFileOnTheCommandLineOpensInTheBrowsingView)
         auto block = std::make_unique<RecordBlock>();
         block->Codes = {0, 1, 2, 3, 4, 5};
         block->Count = 0;
-        ASSERT_TRUE(CreateRecordFile(path, *block).ok());
-        ASSERT_TRUE(SaveRecordFile(path, *capture, 1200, 0, *block).ok());
+        const RecordFileResult created = CreateRecordFile(path, *block);
+        ASSERT_TRUE(created.ok());
+        ASSERT_TRUE(SaveRecordFile(path, created.created.identity, *capture, 1200, 0, *block).ok());
     }
     auto program = start({path});
     ASSERT_TRUE(WaitUntil([&] { return program->Record().ViewMode == 1; }, 3000));

@@ -45,8 +45,9 @@ TEST(RecordBlockTest, BytesLieWhereTheLayoutSaysAndComeBackUnchangedWithNaNPaylo
     auto block = std::make_unique<RecordBlock>();
     block->Codes = {0, 1, 7, 12, 255, 9};
     block->Count = 0;
-    ASSERT_TRUE(CreateRecordFile(path, *block).ok());
-    ASSERT_TRUE(SaveRecordFile(path, *capture, 1500, 0, *block).ok());
+    const RecordFileResult created = CreateRecordFile(path, *block);
+    ASSERT_TRUE(created.ok());
+    ASSERT_TRUE(SaveRecordFile(path, created.created.identity, *capture, 1500, 0, *block).ok());
 
     const QByteArray bytes = FileBytes(path);
     ASSERT_EQ(bytes.size(), 2 * 32016);
@@ -113,7 +114,8 @@ TEST_P(RecordSaveSequence, FileHoldsEverySavedSample)
     auto block = std::make_unique<RecordBlock>();
     block->Codes = {3, 1, 4, 1, 5, 9};
     block->Count = 0;
-    ASSERT_TRUE(CreateRecordFile(path, *block).ok());
+    const RecordFileResult created = CreateRecordFile(path, *block);
+    ASSERT_TRUE(created.ok());
 
     std::int32_t count = 0;
     std::int32_t saved = 0;
@@ -122,7 +124,8 @@ TEST_P(RecordSaveSequence, FileHoldsEverySavedSample)
             FillTestSamples(*capture, count, take->upTo);
             count = take->upTo;
         } else if (auto* save = std::get_if<Save>(&step)) {
-            const bool ok = SaveRecordFile(path, *capture, count, saved, *block).ok();
+            const bool ok =
+                SaveRecordFile(path, created.created.identity, *capture, count, saved, *block).ok();
             ASSERT_EQ(ok, save->succeeds) << "at count " << count;
             if (ok)
                 saved = count;

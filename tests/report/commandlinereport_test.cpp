@@ -18,6 +18,9 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace {
 
@@ -197,6 +200,53 @@ TEST_F(CommandLineReportTest, BadInputOrOutputFailsWithAMessageAndNoFile)
         EXPECT_TRUE(r.errors.contains(QString::fromUtf8(k.message))) << r.errors.toStdString();
         EXPECT_FALSE(QFileInfo::exists(out));
         EXPECT_FALSE(QFileInfo::exists(dir.filePath("blocker/out.pdf")));
+    }
+}
+
+// An output name that leads to a device, a pipe or a folder, or that is
+// another user's link, is refused: nothing there changes. Making a device
+// node and giving a link another owner take root; those cases are left out
+// for an ordinary user.
+TEST_F(CommandLineReportTest, OutputThatIsNoRegularFileOrAnotherUsersLinkIsRefused)
+{
+    writeFile(QStringLiteral("m.zqm"), QByteArray(8052, '\0'));
+    writeFile(QStringLiteral("victim.pdf"), "the user's report");
+    const QString fifo = dir.filePath(QStringLiteral("pipe.pdf"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.pdf")));
+    std::vector<QString> refused = {fifo, dir.filePath(QStringLiteral("folder.pdf"))};
+    const QString device = dir.filePath(QStringLiteral("full.pdf"));
+    const QString planted = dir.filePath(QStringLiteral("planted.pdf"));
+    if (::geteuid() == 0) {
+        // /dev/full's own numbers, in the test's folder.
+        if (::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 7)) == 0)
+            refused.push_back(device);
+        ASSERT_EQ(::symlink(QFile::encodeName(dir.filePath("victim.pdf")).constData(),
+                            QFile::encodeName(planted).constData()),
+                  0);
+        ASSERT_EQ(::lchown(QFile::encodeName(planted).constData(), 65534, 65534), 0);
+        refused.push_back(planted);
+    }
+    for (const QString& out : refused) {
+        SCOPED_TRACE(out.toStdString());
+        const ProgramRun r = run({QStringLiteral("--report-pdf"), out, dir.filePath("m.zqm")});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.errors.contains(out)) << r.errors.toStdString();
+    }
+    struct stat info {};
+    ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("folder.pdf"))).isDir());
+    if (refused.size() > 2) {
+        ASSERT_EQ(::lstat(QFile::encodeName(planted).constData(), &info), 0);
+        EXPECT_TRUE(S_ISLNK(info.st_mode));
+        QFile victim(dir.filePath(QStringLiteral("victim.pdf")));
+        ASSERT_TRUE(victim.open(QIODevice::ReadOnly));
+        EXPECT_EQ(victim.readAll(), "the user's report");
+    }
+    if (QFileInfo::exists(device) || QFileInfo(device).isSymLink()) {
+        ASSERT_EQ(::lstat(QFile::encodeName(device).constData(), &info), 0);
+        EXPECT_TRUE(S_ISCHR(info.st_mode));
     }
 }
 
