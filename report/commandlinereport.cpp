@@ -15,18 +15,88 @@
 #include "snapshotfile.h"
 #include "userdialogs.h"
 
+#include "losslessutf8.h"
+
 #include <QDir>
+#include <QFile>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
+// File names in a message go out as the bytes they were given in.
 void PrintError(const QString& text)
 {
-    std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), stderr);
+    std::fputs(ToUtf8Lossless(text + QLatin1Char('\n')).constData(), stderr);
     std::fflush(stderr);
+}
+
+// Whether `output` is the file `input` (the same file under any name: a
+// hard link, a symbolic link, another spelling of the path).
+bool SameFile(const QString& output, const QString& input)
+{
+    struct stat out {}, in {};
+    return ::stat(ToUtf8Lossless(output).constData(), &out) == 0
+           && ::stat(ToUtf8Lossless(input).constData(), &in) == 0 && out.st_dev == in.st_dev
+           && out.st_ino == in.st_ino;
+}
+
+// Whether Qt's file classes, which encode a name their own way, reach the
+// file `path` names: not when it holds bytes that are not UTF-8.
+bool QtSpellsName(const QString& path)
+{
+    return QFile::encodeName(path) == ToUtf8Lossless(path);
+}
+
+// Writes the PDF under a name Qt cannot spell: complete under a temporary
+// name of the program's own in the same folder, reached through the folder's
+// descriptor, then renamed to the name's exact bytes in one step. As with
+// any other name, an existing file is replaced only by a complete PDF, and
+// an entry that is not a file (a folder, a device) is left alone.
+PdfWriteOutcome WriteReportPdfUnderBytes(const QString& path, const ReportDocument& report,
+                                         const ReportInfo& info, const QPageSize& paper,
+                                         QPageLayout::Orientation orientation)
+{
+    const QByteArray target = ToUtf8Lossless(path);
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/")
+                                                                       : target.left(slash);
+    const QByteArray name = target.mid(slash + 1);
+    if (name.isEmpty())
+        return PdfWriteOutcome::CannotCreate;
+    const int dir = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return PdfWriteOutcome::CannotCreate;
+    struct stat existing {};
+    if (::fstatat(dir, name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0
+        && !S_ISREG(existing.st_mode) && !S_ISLNK(existing.st_mode)) {
+        ::close(dir);
+        return PdfWriteOutcome::CannotCreate;
+    }
+    const QByteArray temporary = ".qpa3600-report-" + QByteArray::number(::getpid()) + ".pdf";
+    const QString alias =
+        QStringLiteral("/proc/self/fd/%1/%2").arg(dir).arg(QString::fromLatin1(temporary));
+    PdfWriteOutcome outcome = WriteReportPdf(alias, report, info, paper, orientation);
+    if (outcome == PdfWriteOutcome::Written
+        && ::renameat(dir, temporary.constData(), dir, name.constData()) != 0) {
+        ::unlinkat(dir, temporary.constData(), 0);
+        outcome = PdfWriteOutcome::WriteFailed;
+    }
+    ::close(dir);
+    if (outcome == PdfWriteOutcome::Written) {
+        // The new name survives a power loss once the folder is synced.
+        const int sync = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (sync >= 0) {
+            ::fsync(sync);
+            ::close(sync);
+        }
+    }
+    return outcome;
 }
 
 // The record window's messages go to standard error; no question is asked.
@@ -119,6 +189,20 @@ int WriteCommandLineReport(const CommandLineReport& request)
         PrintError(QStringLiteral("--report-pdf 需要一個量測檔案（.zqm）或記錄檔案（.zqr）。"));
         return 1;
     }
+    // The PDF's name forgotten ("--report-pdf r2.zqr r1.zqr") or the input
+    // named twice: the measurement would be replaced by a report.
+    if (KindOfStartFile(request.outputPath) != StartFileKind::None) {
+        PrintError(QStringLiteral("輸出檔案 %1 是量測或記錄檔案的名稱（.zqm／.zqr），不是 PDF；"
+                                  "沒有寫入任何內容。")
+                       .arg(QDir::toNativeSeparators(request.outputPath)));
+        return 1;
+    }
+    if (SameFile(request.outputPath, request.inputFile)) {
+        PrintError(QStringLiteral("輸出檔案 %1 就是輸入檔案 %2；沒有寫入任何內容。")
+                       .arg(QDir::toNativeSeparators(request.outputPath),
+                            QDir::toNativeSeparators(request.inputFile)));
+        return 1;
+    }
 
     const ReportInfo info = ReadReportInfo(
         IniFile(QDir(request.settingsFolder).filePath(QStringLiteral("EnterInfo.ini"))));
@@ -151,7 +235,11 @@ int WriteCommandLineReport(const CommandLineReport& request)
 
     const QPageLayout::Orientation sheet = orientation.value_or(
         report.designedLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    if (WriteReportPdf(request.outputPath, report, info, *paper, sheet) != PdfWriteOutcome::Written) {
+    const PdfWriteOutcome outcome =
+        QtSpellsName(request.outputPath)
+            ? WriteReportPdf(request.outputPath, report, info, *paper, sheet)
+            : WriteReportPdfUnderBytes(request.outputPath, report, info, *paper, sheet);
+    if (outcome != PdfWriteOutcome::Written) {
         PrintError(QStringLiteral("無法寫入檔案 %1，沒有儲存任何內容。")
                        .arg(QDir::toNativeSeparators(request.outputPath)));
         return 1;
