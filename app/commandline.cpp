@@ -1,6 +1,8 @@
 #include "commandline.h"
 
+#include "losslessutf8.h"
 #include "qpaversion.h"
+#include "snapshotcommands.h"
 
 #include <QCommandLineParser>
 
@@ -45,6 +47,14 @@ CommandLine failure(const QString& error)
 
 } // namespace
 
+QStringList ArgumentsFromBytes(int argc, const char* const* argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << FromUtf8Lossless(argv[i]);
+    return arguments;
+}
+
 CommandLine ParseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
@@ -79,6 +89,12 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         result.reportPdf = parser.value(reportPdf);
         if (result.reportPdf.isEmpty())
             return failure(QStringLiteral("--report-pdf needs the name of the PDF file to write."));
+        // "--report-pdf r2.zqr r1.zqr", the PDF's name forgotten, would
+        // replace a recording with a report of another one.
+        if (KindOfStartFile(result.reportPdf) != StartFileKind::None)
+            return failure(QStringLiteral("--report-pdf %1: that is the name of a snapshot or record "
+                                          "file, not of a PDF to write; nothing was written.")
+                               .arg(result.reportPdf));
         if (result.arguments.isEmpty())
             return failure(QStringLiteral("--report-pdf needs a snapshot file (*.zqm) to report."));
     } else if (parser.isSet(paper) || parser.isSet(orientation)) {

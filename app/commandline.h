@@ -15,11 +15,17 @@ struct CommandLine {
     Action action = Action::Run;
     QString error;         // for Action::Error: what is wrong, in one line
     bool demo = false;     // serve a simulated instrument and use it for this run
-    QString reportPdf;     // --report-pdf OUT: write the report of FILE and exit
+    QString reportPdf;     // --report-pdf OUT: write the report of FILE and exit (never
+                           // a name the program takes for a snapshot or recording)
     QString paper;         // --paper A4|A3|Letter|Legal (empty: the default)
     QString orientation;   // --orientation portrait|landscape (empty: the default)
     QStringList arguments; // the file argument, as the words it was given in
 };
+
+// The arguments after the program name (argv[1] on) as text that keeps
+// every byte: a file name that is not UTF-8 comes back byte for byte from
+// ToUtf8Lossless (losslessutf8.h), where Qt's own decoding would replace it.
+QStringList ArgumentsFromBytes(int argc, const char* const* argv);
 
 // Reads the arguments after the program name. Qt's own options (-platform,
 // -style ...) must already be removed, as QApplication does.

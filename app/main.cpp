@@ -1,6 +1,7 @@
 #include "commandline.h"
 #include "commandlinereport.h"
 #include "installcheck.h"
+#include "losslessutf8.h"
 #include "program.h"
 #include "qttranslations.h"
 #include "quitsignals.h"
@@ -17,9 +18,10 @@
 
 namespace {
 
+// File names in the text go out as the bytes they were given in.
 void print(FILE* stream, const QString& text)
 {
-    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fputs(ToUtf8Lossless(text).constData(), stream);
 }
 
 // --help, --version, --check-install and wrong options: answered on the
@@ -54,16 +56,17 @@ int answerOnTerminal(const CommandLine& commandLine, const QString& program, boo
 
 int main(int argc, char** argv)
 {
-    QStringList rawArguments;
-    for (int i = 1; i < argc; ++i)
-        rawArguments << QString::fromLocal8Bit(argv[i]);
-    const QString programName = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
+    // File names are bytes: the arguments are read so that every byte
+    // survives (QCoreApplication::arguments() would replace those that are
+    // not UTF-8, and the program would open or write another name).
+    const QStringList rawArguments = ArgumentsFromBytes(argc, argv);
+    const QString programName = QFileInfo(FromUtf8Lossless(argv[0])).fileName();
     const bool reportWanted = rawArguments.contains(QLatin1String("--report-pdf"))
                               || !rawArguments.filter(QStringLiteral("--report-pdf=")).isEmpty();
     if (NeedsNoWindow(rawArguments)) {
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("Quorvane QPA3600"));
-        return answerOnTerminal(ParseCommandLine(QCoreApplication::arguments().mid(1)), programName,
+        return answerOnTerminal(ParseCommandLine(ArgumentsFromBytes(argc, argv)), programName,
                                 reportWanted);
     }
 
@@ -76,7 +79,9 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvane QPA3600"));
-    const CommandLine commandLine = ParseCommandLine(QApplication::arguments().mid(1));
+    // QApplication has taken its own options (-platform, -style ...) out of
+    // argv; what is left is this program's.
+    const CommandLine commandLine = ParseCommandLine(ArgumentsFromBytes(argc, argv));
     if (commandLine.action != CommandLine::Action::Run)
         return answerOnTerminal(commandLine, programName, reportWanted);
     if (!commandLine.reportPdf.isEmpty()) {

@@ -33,13 +33,14 @@ QString StartFileFromArguments(const QStringList& arguments)
 
 StartFileKind KindOfStartFile(const QString& file)
 {
+    // Letter case does not matter: the desktop's file types claim "a.zQr" as
+    // a recording (their glob patterns ignore case), so the program takes it
+    // as one too rather than opening nothing.
     const QString ending = file.right(3);
-    for (const char* spelling : {"zqm", "ZQM", "Zqm"})
-        if (ending == QLatin1String(spelling))
-            return StartFileKind::Snapshot;
-    for (const char* spelling : {"zqr", "ZQR", "Zqr"})
-        if (ending == QLatin1String(spelling))
-            return StartFileKind::RecordFile;
+    if (ending.compare(QLatin1String("zqm"), Qt::CaseInsensitive) == 0)
+        return StartFileKind::Snapshot;
+    if (ending.compare(QLatin1String("zqr"), Qt::CaseInsensitive) == 0)
+        return StartFileKind::RecordFile;
     return StartFileKind::None;
 }
 

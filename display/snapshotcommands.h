@@ -18,8 +18,8 @@ enum class StartFileKind { None, Snapshot, RecordFile };
 // quotes around it.
 QString StartFileFromArguments(const QStringList& arguments);
 
-// Snapshot for a name ending exactly in "zqm", "ZQM" or "Zqm", record file
-// for "zqr", "ZQR" or "Zqr"; any other spelling is neither.
+// Snapshot for a name ending in "zqm", record file for one ending in "zqr",
+// in any letter case ("a.zQm" too); anything else is neither.
 StartFileKind KindOfStartFile(const QString& file);
 
 // The main window's snapshot commands "儲存檔案" and "開啟舊檔 " and the

@@ -1,7 +1,8 @@
 // A record file of any content, opened for browsing as the record window
 // opens one, then browsed with a sequence of the browsing commands: the
-// reader takes only what the file holds, and the view settings stay in their
-// ranges whatever the count field, the codes and the values claim.
+// reader takes only what the file holds, the chart drawn from it reads only
+// inside its buffers, and the view settings stay in their ranges whatever the
+// count field, the codes and the values claim.
 //
 // Input: the number of whole blocks (0-3) and whether a partial block
 // follows, the chart width, the browsing commands (count, then two bytes
@@ -10,7 +11,9 @@
 #include "fuzzfiles.h"
 #include "fuzzinput.h"
 #include "recordbrowser.h"
+#include "recordchart.h"
 #include "recordfile.h"
+#include "recordingcanvas.h"
 #include "recordstate.h"
 
 #include <cstdlib>
@@ -102,6 +105,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     browser.setChartWidth(width);
     browser.FileOpened();
     CheckView(*record, browser);
+    // Drawn as the window draws it: every sample the chart reads lies in the
+    // buffers (ASan reports any that does not), and it draws no more points
+    // than the file holds.
+    RecordingCanvas chart, ruler;
+    const RecordChartFacts facts = DrawRecordChart(*record, chart, ruler, width, 300, ChartColors{});
+    Check(facts.points >= 0 && facts.points <= opened.last + 1);
 
     for (qsizetype i = 0; i + 1 < commands.size(); i += 2) {
         const int argument = std::uint8_t(commands[i + 1]);

@@ -1,5 +1,7 @@
 #include "regularfile.h"
 
+#include "losslessutf8.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -20,7 +22,10 @@ FileOpenError OpenRegularFile(QFile& file, QIODevice::OpenMode mode, int* errorN
     const int access = writing ? O_RDWR : O_RDONLY;
     // O_NONBLOCK makes the open of a FIFO return at once instead of waiting
     // for a writer; O_NOCTTY keeps a terminal device from becoming ours.
-    const int fd = ::open(QFile::encodeName(file.fileName()).constData(),
+    // The name's own bytes: a name from the command line may hold bytes
+    // that are not UTF-8, kept in the text losslessly, which QFile's own
+    // encoding would replace (and so open another file or none).
+    const int fd = ::open(ToUtf8Lossless(file.fileName()).constData(),
                           access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         const int code = errno;

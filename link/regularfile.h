@@ -13,7 +13,8 @@ enum class FileOpenError {
     Unreadable, // exists, but the system refused the open (permissions, I/O)
 };
 
-// Opens `file` (its fileName()) as a regular file only. The open itself never
+// Opens `file` (its fileName(), taken as lossless UTF-8: see losslessutf8.h)
+// as a regular file only. The open itself never
 // blocks: a named pipe without a writer would otherwise hang the program, so
 // the path is opened non-blocking, checked to be a regular file, and only
 // then handed to the QFile in `mode` (read-only or read-write; never creates

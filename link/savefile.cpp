@@ -1,5 +1,6 @@
 #include "savefile.h"
 
+#include "losslessutf8.h"
 #include "regularfile.h"
 
 #include <QDir>
@@ -26,9 +27,11 @@ constexpr int kMaxLinks = 40;
 // Content is gathered up to this much before it is written out.
 constexpr qint64 kPiece = 64 * 1024;
 
+// The exact bytes of a name: a file name from the command line or a settings
+// file may hold bytes that are not UTF-8, which QFile::encodeName would replace.
 QByteArray Encoded(const QString& path)
 {
-    return QFile::encodeName(path);
+    return ToUtf8Lossless(path);
 }
 
 QString FolderOf(const QString& path)
@@ -76,7 +79,7 @@ Target ResolveTarget(const QString& path)
             if (n < 0 || n >= to.size())
                 return {SaveFailure::CannotCreate, n < 0 ? errno : ENAMETOOLONG, current};
             to.truncate(n);
-            const QString next = QFile::decodeName(to);
+            const QString next = FromUtf8Lossless(to);
             current = QDir::isAbsolutePath(next) ? next : folder + QLatin1Char('/') + next;
             continue;
         }

@@ -44,9 +44,14 @@ RecordView CurrentView(const RecordState& record)
     for (int c = 0; c < 6; ++c)
         view.channels[c] = data.channel(c);
     view.timestamps = data.timestamps();
-    view.last = recording ? record.CaptureCount - 1 : record.BrowseLast;
+    // Every index drawn lies between 0 and the last sample, so the last
+    // sample is held inside the buffers whatever the state claims (a count
+    // read from a file is clamped when read; this keeps the chart safe from
+    // any other way in), and the offset back from it is never negative.
+    const std::int64_t last = recording ? std::int64_t(record.CaptureCount) - 1 : record.BrowseLast;
+    view.last = int(std::clamp<std::int64_t>(last, -1, kMaxSamples - 1));
     view.zoom = std::max(1, recording ? record.RecZoom : record.BrowseZoom);
-    view.offset = recording ? record.RecOffset : record.BrowseOffset;
+    view.offset = std::max(0, recording ? record.RecOffset : record.BrowseOffset);
     return view;
 }
 

@@ -226,10 +226,11 @@ RecordFileResult OpenRecordFile(const QString& path, SampleBuffers& browse,
     browse.swap(*staging);
 
     opened.blocks = int(blocks);
-    // The count may claim more than the blocks hold, or be negative: only
-    // samples that are in the file count.
-    opened.last = std::max<std::int32_t>(
-        -1, std::min<std::int32_t>(tail.Count, std::int32_t(blocks) * kBlockSamples) - 1);
+    // The count may claim more than the blocks hold, or be negative down to
+    // INT32_MIN (where count - 1 no longer fits 32 bits): it is clamped to the
+    // samples that are in the file, in 64 bits, before anything uses it.
+    const std::int64_t held = blocks * kBlockSamples;
+    opened.last = std::int32_t(std::clamp<std::int64_t>(tail.Count, 0, held) - 1);
     for (int c = 0; c < 6; ++c)
         opened.codes[c] = tail.Codes[c];
     return {};

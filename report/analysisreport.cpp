@@ -2,6 +2,7 @@
 
 #include "canvas.h"
 #include "measurementrecord.h"
+#include "numberformat.h"
 #include "pageframe.h"
 #include "reportformats.h"
 
@@ -14,6 +15,18 @@ const QColor kGreen{0, 128, 0};
 
 // Orders that carry their number under a chart's axis.
 constexpr int kLabelledOrders[] = {0, 1, 5, 10, 15, 20, 25, 30, 35, 40, 45, 50};
+
+// Draws `label` followed by the number text `value` at `at`, ending by
+// `right`. A number too wide for the room left is written in a shorter form
+// (FitNumberText) rather than cut at `right`, where "3.40000001972723E+38"
+// would lose its exponent and read as 3.4.
+void NumberOut(Canvas& canvas, QPoint at, const QString& label, const QString& value, int right)
+{
+    const QString fitted = FitNumberText(value, [&](const QString& text) {
+        return at.x() + canvas.TextExtent(label + text).width() <= right;
+    });
+    canvas.TextOutClipped(at, label + fitted, right);
+}
 
 void SetPen(Canvas& canvas, const QColor& color, int width, PenStyle style = PenStyle::Solid)
 {
@@ -153,12 +166,12 @@ void PreviewTableTexts(Canvas& canvas, const MeasurementRecord& r, int W)
             const int k = row + 17 * g;
             const int y = 596 + 17 * row;
             canvas.TextOutClipped({groups[g].order, y}, QString::number(k), base);
-            canvas.TextOutClipped({groups[g].uAbs, y}, FormatHarmonicAbs(r.UHarmonic[k]), base + c);
-            canvas.TextOutClipped({groups[g].uRel, y},
-                                  FormatHarmonicRel(r.UHarmonic[k], r.UHarmonic[1]), base + 2 * c);
-            canvas.TextOutClipped({groups[g].iAbs, y}, FormatHarmonicAbs(r.IHarmonic[k]), base + 3 * c);
-            canvas.TextOutClipped({groups[g].iRel, y},
-                                  FormatHarmonicRel(r.IHarmonic[k], r.IHarmonic[1]), last);
+            NumberOut(canvas, {groups[g].uAbs, y}, {}, FormatHarmonicAbs(r.UHarmonic[k]), base + c);
+            NumberOut(canvas, {groups[g].uRel, y}, {},
+                      FormatHarmonicRel(r.UHarmonic[k], r.UHarmonic[1]), base + 2 * c);
+            NumberOut(canvas, {groups[g].iAbs, y}, {}, FormatHarmonicAbs(r.IHarmonic[k]), base + 3 * c);
+            NumberOut(canvas, {groups[g].iRel, y}, {},
+                      FormatHarmonicRel(r.IHarmonic[k], r.IHarmonic[1]), last);
         }
     }
 }
@@ -244,7 +257,7 @@ void PrintTableTexts(Canvas& canvas, const MeasurementRecord& r, const PrintTabl
     // A cell ends at its column's right line, the last column at the frame.
     const auto cell = [&](int j, int offset, int y, const QString& text) {
         const int right = j == 14 ? t.right : t.left + c * (j + 1);
-        canvas.TextOutClipped({column(j, offset), y}, text, right);
+        NumberOut(canvas, {column(j, offset), y}, {}, text, right);
     };
     const int lift = TruncToInt(0.2 * t.row);
 
@@ -298,7 +311,7 @@ void DrawAnalysisPreviewBody(Canvas& canvas, const MeasurementRecord& r, int W)
     SetFontSizeAndColor(canvas, 10, kReportGray);
     const auto values = ReportValueTexts(r, ReportTarget::Preview);
     for (int n = 0; n < kReportValueRows; ++n)
-        canvas.TextOutClipped({420, 90 + 32 * n}, PreviewLabels()[n] + values[n], W - 50);
+        NumberOut(canvas, {420, 90 + 32 * n}, PreviewLabels()[n], values[n], W - 50);
 
     PreviewTableLines(canvas, W);
 
@@ -366,7 +379,7 @@ void DrawAnalysisPrintBody(Canvas& canvas, const MeasurementRecord& r, const Pag
     const int valueTop = TruncToInt(0.085 * f.PH);
     const int valueStep = TruncToInt(0.033 * f.PH);
     for (int n = 0; n < kReportValueRows; ++n)
-        canvas.TextOutClipped({valueX, valueTop + n * valueStep}, PrintLabels()[n] + values[n], f.R);
+        NumberOut(canvas, {valueX, valueTop + n * valueStep}, PrintLabels()[n], values[n], f.R);
 
     SetFontSizeAndColor(canvas, landscape ? 6 : 10, kReportGray);
     const PrintTableGeometry table = PrintTable(f);

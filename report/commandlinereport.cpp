@@ -15,18 +15,35 @@
 #include "snapshotfile.h"
 #include "userdialogs.h"
 
+#include "losslessutf8.h"
+
 #include <QDir>
+#include <QFile>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
+// File names in a message go out as the bytes they were given in.
 void PrintError(const QString& text)
 {
-    std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), stderr);
+    std::fputs(ToUtf8Lossless(text + QLatin1Char('\n')).constData(), stderr);
     std::fflush(stderr);
+}
+
+// Whether `output` is the file `input` (the same file under any name: a
+// hard link, a symbolic link, another spelling of the path).
+bool SameFile(const QString& output, const QString& input)
+{
+    struct stat out {}, in {};
+    return ::stat(ToUtf8Lossless(output).constData(), &out) == 0
+           && ::stat(ToUtf8Lossless(input).constData(), &in) == 0 && out.st_dev == in.st_dev
+           && out.st_ino == in.st_ino;
 }
 
 // The record window's messages go to standard error; no question is asked.
@@ -117,6 +134,20 @@ int WriteCommandLineReport(const CommandLineReport& request)
     }
     if (request.inputFile.isEmpty()) {
         PrintError(QStringLiteral("--report-pdf 需要一個量測檔案（.zqm）或記錄檔案（.zqr）。"));
+        return 1;
+    }
+    // The PDF's name forgotten ("--report-pdf r2.zqr r1.zqr") or the input
+    // named twice: the measurement would be replaced by a report.
+    if (KindOfStartFile(request.outputPath) != StartFileKind::None) {
+        PrintError(QStringLiteral("輸出檔案 %1 是量測或記錄檔案的名稱（.zqm／.zqr），不是 PDF；"
+                                  "沒有寫入任何內容。")
+                       .arg(QDir::toNativeSeparators(request.outputPath)));
+        return 1;
+    }
+    if (SameFile(request.outputPath, request.inputFile)) {
+        PrintError(QStringLiteral("輸出檔案 %1 就是輸入檔案 %2；沒有寫入任何內容。")
+                       .arg(QDir::toNativeSeparators(request.outputPath),
+                            QDir::toNativeSeparators(request.inputFile)));
         return 1;
     }
 

@@ -17,5 +17,8 @@ struct CommandLineReport {
 // window, port or settings write: a snapshot gives the analysis report, a
 // record file the record report as the record window shows the file right
 // after opening it. Returns the exit code: 0 when the PDF was written,
-// otherwise 1 with a message on standard error and no file.
+// otherwise 1 with a message on standard error and no file. An output that
+// is the input file (under any name) or is named like a snapshot or record
+// file is refused. Paths are lossless UTF-8 (losslessutf8.h): the files
+// opened and written are those of the names' exact bytes.
 int WriteCommandLineReport(const CommandLineReport& request);

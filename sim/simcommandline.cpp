@@ -173,6 +173,7 @@ std::string SimUsage()
            "  --address N            answer only requests to address N, 1-255 (default: all)\n"
            "  --trigger-delay SEC    time from arming the burst log to its trigger (default 0.2)\n"
            "  --link PATH            keep a symbolic link PATH to the device while running\n"
+           "                         (replaces only a symbolic link of that name)\n"
            "  --seed N               seed of the drifting load and of the faults (default 1)\n"
            "  --drop-every N         do not send every N-th answer\n"
            "  --corrupt-every N      change one byte of every N-th answer\n"

@@ -1,5 +1,8 @@
 #include "commandline.h"
 
+#include "losslessutf8.h"
+
+#include <QFile>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -64,6 +67,9 @@ TEST(CommandLineTest, WrongOptionsAreErrorsThatSayWhatIsWrong)
         {{"--report-pdf", "o.pdf", "--paper", "B5", "a.zqm"}, "B5"},
         {{"--report-pdf", "o.pdf", "--orientation", "sideways", "a.zqm"}, "sideways"},
         {{"--demo=yes"}, "demo"},
+        // the PDF's name forgotten: the output would replace a recording
+        {{"--report-pdf", "r2.zqr", "r1.zqr"}, "r2.zqr"},
+        {{"--report-pdf=x.ZqM", "a.zqm"}, "x.ZqM"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
@@ -132,6 +138,29 @@ TEST(CommandLineTest, HelpListsEveryOption)
     for (const char* option : {"--help", "--version", "--demo", "--report-pdf OUT", "--paper",
                                "--orientation", "--check-install"})
         EXPECT_TRUE(help.contains(QLatin1String(option))) << option;
+}
+
+
+// A file name that is not UTF-8 survives the command line byte for byte;
+// Qt's own encoding of file names would not reach it (which is why the
+// program opens and writes names through these bytes), while for UTF-8
+// names both agree.
+TEST(CommandLineTest, ArgumentsKeepTheBytesOfTheirFileNames)
+{
+    const char* argv[] = {"qpa3600", "--report-pdf", "out\xe9.pdf", "/data/caf\xe9 \xff.zQm",
+                          "\xe6\xb8\xac.zqm"};
+    const QStringList arguments = ArgumentsFromBytes(5, argv);
+    ASSERT_EQ(arguments.size(), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(ToUtf8Lossless(arguments[i]), QByteArray(argv[i + 1]));
+    const CommandLine parsed = ParseCommandLine(arguments.mid(0, 3));
+    ASSERT_EQ(parsed.action, Action::Run) << parsed.error.toStdString();
+    EXPECT_EQ(ToUtf8Lossless(parsed.reportPdf), QByteArray("out\xe9.pdf"));
+    EXPECT_EQ(ToUtf8Lossless(parsed.arguments.join(' ')), QByteArray("/data/caf\xe9 \xff.zQm"));
+
+    EXPECT_NE(QFile::encodeName(arguments[1]), QByteArray("out\xe9.pdf"));
+    EXPECT_EQ(QFile::encodeName(arguments[3]), ToUtf8Lossless(arguments[3]));
+    EXPECT_EQ(QFile::decodeName("\xe6\xb8\xac.zqm"), arguments[3]);
 }
 
 } // namespace

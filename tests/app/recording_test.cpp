@@ -2,6 +2,7 @@
 // record file, record, stop, reopen; a record file on the command line; the
 // tail of a recording when the program closes. The sampling and save timers
 // are driven through their handlers.
+#include "commandline.h"
 #include "eventwait.h"
 #include "program.h"
 #include "quitsignals.h"
@@ -21,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -189,6 +191,32 @@ TEST_F(RecordingTest, AnUnreadableCommandLineFileIsReportedAndTheProgramRunsOn)
     EXPECT_TRUE(dialogs.messages[0].text.startsWith("找不到檔案："));
     EXPECT_EQ(program->Record().ViewMode, 0);
     EXPECT_TRUE(program->RecordForm().isVisible());
+}
+
+
+// A record file named with bytes that are not UTF-8 and an extension in
+// mixed case, as a file manager hands it on: the record window opens it.
+TEST_F(RecordingTest, ACommandLineRecordFileIsOpenedByTheBytesOfItsName)
+{
+    const QString plain = dir.filePath("plain.zqr");
+    {
+        auto capture = std::make_unique<SampleBuffers>();
+        for (int i = 0; i < 30; ++i)
+            capture->channel(0)[i] = 5.0f + i;
+        auto block = std::make_unique<RecordBlock>();
+        block->Codes = {0, 1, 2, 3, 4, 5};
+        block->Count = 0;
+        ASSERT_TRUE(CreateRecordFile(plain, *block).ok());
+        ASSERT_TRUE(SaveRecordFile(plain, *capture, 30, 0, *block).ok());
+    }
+    const QByteArray name = QFile::encodeName(dir.path()) + "/r\xe9sultat \xff.zQr";
+    ASSERT_EQ(::rename(QFile::encodeName(plain).constData(), name.constData()), 0);
+    const char* argv[] = {"qpa3600", name.constData()};
+    auto program = start(ArgumentsFromBytes(2, argv));
+    ASSERT_TRUE(WaitUntil([&] { return program->Record().ViewMode == 1 || !dialogs.messages.empty(); }, 3000));
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text.toStdString();
+    EXPECT_EQ(program->Record().BrowseLast, 29);
+    EXPECT_EQ(program->Record().BrowseBuffers.channel(0)[29], 34.0f);
 }
 
 } // namespace

@@ -177,6 +177,29 @@ TEST_F(StartupTest, SnapshotFileOnTheCommandLineIsShownAtOnce)
     EXPECT_FALSE(program->MainForm().MOpenTimer.isActive());
 }
 
+// A snapshot whose name holds bytes that are not UTF-8, its extension in
+// mixed case: shown at start, as one with an ordinary name.
+TEST_F(StartupTest, SnapshotNamedWithAnyBytesIsShownAtOnce)
+{
+    MeasurementRecord saved;
+    ResetMeasurementRecord(saved);
+    saved.URMS = 231.5f;
+    const QString plain = dir.filePath("plain.zqm");
+    QFile file(plain);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(&saved), sizeof saved);
+    file.close();
+    const QByteArray name = QFile::encodeName(dir.path()) + "/caf\xe9 run.zqM";
+    ASSERT_EQ(::rename(QFile::encodeName(plain).constData(), name.constData()), 0);
+
+    const char* argv[] = {"qpa3600", name.constData()};
+    const CommandLine commandLine = ParseCommandLine(ArgumentsFromBytes(2, argv));
+    ASSERT_EQ(commandLine.action, CommandLine::Action::Run);
+    auto program = start(commandLine.arguments);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(program->State().MeasurementRecord.URMS, 231.5f);
+}
+
 // "qpa3600 pipe.zqm" with a named pipe, or a folder of that name: the start
 // goes on at once, the user learns why the file was not shown.
 TEST_F(StartupTest, SnapshotThatIsNoRegularFileIsRefusedAndStartGoesOn)

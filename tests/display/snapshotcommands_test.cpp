@@ -160,9 +160,13 @@ TEST(StartFile, ArgumentsGiveTheFileAndItsKind)
         {{"/data/a.zqr"}, "/data/a.zqr", StartFileKind::RecordFile},
         {{"/data/a.ZQR"}, "/data/a.ZQR", StartFileKind::RecordFile},
         {{"/data/a.Zqr"}, "/data/a.Zqr", StartFileKind::RecordFile},
-        {{"/data/a.zQM"}, "/data/a.zQM", StartFileKind::None},
-        {{"/data/a.zqR"}, "/data/a.zqR", StartFileKind::None},
+        // every letter case, as the desktop's file types claim them
+        {{"/data/a.zQM"}, "/data/a.zQM", StartFileKind::Snapshot},
+        {{"/data/a.zqM"}, "/data/a.zqM", StartFileKind::Snapshot},
+        {{"/data/a.zqR"}, "/data/a.zqR", StartFileKind::RecordFile},
+        {{"/data/a.zQr"}, "/data/a.zQr", StartFileKind::RecordFile},
         {{"/data/a.txt"}, "/data/a.txt", StartFileKind::None},
+        {{"/data/a.zqx"}, "/data/a.zqx", StartFileKind::None},
         {{"zq"}, "zq", StartFileKind::None},
         {{"/my data/run 1.zqm"}, "/my data/run 1.zqm", StartFileKind::Snapshot},
         {{"\"/my data/run 1.ZQM\""}, "/my data/run 1.ZQM", StartFileKind::Snapshot},
@@ -210,9 +214,9 @@ TEST_F(SnapshotCommandsTest, CommandLineWithoutAFileItKnows)
     EXPECT_FALSE(state.link.OpenedWithFile);
     EXPECT_TRUE(state.CommandLineFile.isEmpty());
 
-    EXPECT_EQ(commands.OpenFromCommandLine({"/data/a.zQm"}), StartFileKind::None);
+    EXPECT_EQ(commands.OpenFromCommandLine({"/data/a.zqx"}), StartFileKind::None);
     EXPECT_TRUE(state.link.OpenedWithFile);
-    EXPECT_EQ(state.CommandLineFile, "/data/a.zQm");
+    EXPECT_EQ(state.CommandLineFile, "/data/a.zqx");
     EXPECT_EQ(shownRecord(), before);
     EXPECT_EQ(draws, 0);
     EXPECT_TRUE(dialogs.messages.empty());

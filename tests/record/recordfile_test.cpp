@@ -241,6 +241,10 @@ INSTANTIATE_TEST_SUITE_P(
         OpenCase{"LargestFile", 450, 450000, 0, 2, RecordFileFailure::None, 449999},
         OpenCase{"CountAboveTheBlocks", 2, 5000, 0, 2, RecordFileFailure::None, 1999},
         OpenCase{"NegativeCount", 1, -20, 0, 2, RecordFileFailure::None, -1},
+        // 00 00 00 80: count - 1 does not fit 32 bits
+        OpenCase{"CountInt32Min", 1, INT32_MIN, 0, 2, RecordFileFailure::None, -1},
+        OpenCase{"CountInt32MinInTheLastOfThree", 3, INT32_MIN, 0, 2, RecordFileFailure::None, -1},
+        OpenCase{"CountInt32Max", 2, INT32_MAX, 0, 2, RecordFileFailure::None, 1999},
         OpenCase{"PartialTailIgnored", 2, 1500, 20000, 2, RecordFileFailure::None, 1499},
         OpenCase{"CodesNamingNoQuantity", 1, 10, 0, 255, RecordFileFailure::None, 9},
         OpenCase{"SavedAfterItsFirstSample", 1, 1, 0, 2, RecordFileFailure::None, 0}),

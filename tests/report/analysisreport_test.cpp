@@ -7,9 +7,12 @@
 #include "reportinfo.h"
 #include "reportpages.h"
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <optional>
 
@@ -327,6 +330,57 @@ TEST(AnalysisReportMends, HugeAmplitudeStaysInItsCell)
     ASSERT_TRUE(cell);
     EXPECT_EQ(cell->clipRight, 551 + 2 * 588);
     EXPECT_EQ(TextAt(printed, {551 + 14 * 588 + 58, 8479})->clipRight, 9370);
+}
+
+
+// Values at the edge of a float, in every value row and every table cell:
+// each number ends by its field's right edge and still tells its magnitude,
+// in the preview and on both printed sheets.
+TEST(AnalysisReportMends, HugeValuesFitTheirFieldsWithTheirExponent)
+{
+    MeasurementRecord r = ZeroMeasurement();
+    for (float* value : {&r.URMS, &r.UPP, &r.UF, &r.IRMS, &r.IPP, &r.IPA, &r.PF, &r.WRMS, &r.PS,
+                         &r.PQ, &r.VKF, &r.IKF})
+        *value = 3.4e38f;
+    r.PQ = -3.4e38f;
+    r.VTHD = r.ITHD = 3.4e36f; // 3.4e38 %
+    for (int k = 0; k < 51; ++k) {
+        r.UHarmonic[k] = 3.4e38f;
+        r.IHarmonic[k] = k == 1 ? 1.0f : 3.3e38f; // relative values of 3.3e40 %
+    }
+    const struct {
+        const char* name;
+        RecordingCanvas canvas;
+        int resolution;
+    } pages[] = {
+        {"preview", Preview(r), 96},
+        {"portrait", Printed(r, false), 1200},
+        {"landscape", Printed(r, true), 1200},
+    };
+    static const QRegularExpression number(QStringLiteral("-?\\d+(\\.\\d+)?(E[+-]\\d+)?"));
+    for (const auto& page : pages) {
+        SCOPED_TRACE(page.name);
+        int huge = 0;
+        for (const CanvasCall& call : page.canvas.callsOf(CanvasOp::TextOut)) {
+            if (!call.clipRight)
+                continue;
+            const int charWidth = (FontPixelHeight(call.state.font.points, page.resolution) + 1) / 2;
+            EXPECT_LE(call.points.at(0).x() + int(call.text.size()) * charWidth, *call.clipRight)
+                << call.text.toStdString();
+            const QRegularExpressionMatch m = number.match(call.text);
+            if (!m.hasMatch() || !m.captured().contains(QLatin1Char('E')))
+                continue;
+            // A shortened number keeps its exponent: within a factor of ten
+            // of what was measured (at least one digit fits every field).
+            const double shown = std::abs(m.captured().toDouble());
+            EXPECT_GT(shown, 1e37) << call.text.toStdString();
+            EXPECT_LT(shown, 1e42) << call.text.toStdString();
+            ++huge;
+        }
+        // 14 value rows, 51 voltage amplitudes (their relative values are
+        // 100 %), 50 current amplitudes and relative values.
+        EXPECT_GE(huge, 14 + 51 + 50 + 50);
+    }
 }
 
 } // namespace

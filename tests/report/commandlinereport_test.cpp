@@ -10,17 +10,27 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <memory>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
+
+extern char** environ;
 
 namespace {
 
@@ -85,6 +95,51 @@ protected:
         EXPECT_TRUE(process.waitForFinished(60000));
         return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
     }
+
+    // The program run with arguments given as bytes, as a shell passes a
+    // name that is not UTF-8 (QProcess would re-encode them).
+    ProgramRun runBytes(const std::vector<QByteArray>& arguments)
+    {
+        std::vector<QByteArray> words{QFile::encodeName(program)};
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (QByteArray& word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+        std::vector<QByteArray> variables;
+        for (char** v = environ; *v; ++v) {
+            const QByteArray variable(*v);
+            if (!variable.startsWith("DISPLAY=") && !variable.startsWith("WAYLAND_DISPLAY=")
+                && !variable.startsWith("QT_QPA_PLATFORM="))
+                variables.push_back(variable);
+        }
+        std::vector<char*> env;
+        for (QByteArray& variable : variables)
+            env.push_back(variable.data());
+        env.push_back(nullptr);
+
+        int err[2];
+        if (::pipe2(err, O_CLOEXEC) != 0)
+            return {};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+        pid_t pid = -1;
+        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env.data());
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(err[1]);
+        QByteArray errors;
+        char buffer[4096];
+        for (ssize_t got; spawned == 0 && (got = ::read(err[0], buffer, sizeof buffer)) > 0;)
+            errors.append(buffer, got);
+        ::close(err[0]);
+        int status = 0;
+        if (spawned != 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+            return {-1, QString::fromUtf8(errors)};
+        return {WEXITSTATUS(status), QString::fromUtf8(errors)};
+    }
+
+    QByteArray bytesOf(const char* name) const { return QFile::encodeName(dir.path()) + '/' + name; }
 
     static const PdfWord* Find(const std::vector<PdfWord>& words, const QString& text)
     {
@@ -266,6 +321,135 @@ TEST_F(CommandLineReportTest, TheSavedPortIsNeitherOpenedNorWrittenNorAreSetting
     QFile file(dir.filePath(QStringLiteral("SysSet.ini")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), settings);
+}
+
+
+// "--report-pdf OUT IN" where OUT is IN under any name, or is named like a
+// snapshot or recording (the PDF's name forgotten): refused with exit code 1
+// and a message, every file as it was, nothing new in the folder.
+TEST_F(CommandLineReportTest, AnOutputThatIsTheInputOrNamedLikeOneIsRefused)
+{
+    writeRecordFile(QStringLiteral("r1.zqr"), 1500);
+    writeRecordFile(QStringLiteral("r2.zqr"), 20);
+    writeFile(QStringLiteral("m.zqm"), QByteArray(8052, '\x11'));
+    ASSERT_EQ(::link(bytesOf("r1.zqr").constData(), bytesOf("hard-link.pdf").constData()), 0);
+    ASSERT_EQ(::symlink("r1.zqr", bytesOf("soft-link.pdf").constData()), 0);
+    ASSERT_EQ(::link(bytesOf("m.zqm").constData(), bytesOf("m-link.pdf").constData()), 0);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+
+    const auto folder = [&] {
+        QMap<QString, QByteArray> files;
+        for (const QFileInfo& info : QDir(dir.path()).entryInfoList(QDir::Files | QDir::System)) {
+            if (info.fileName() == QLatin1String("qpa3600"))
+                continue;
+            QFile file(info.filePath());
+            files[info.fileName()] = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }
+        return files;
+    };
+    const struct {
+        const char* name;
+        QString output;
+        QString input;
+        const char* message; // part of the message
+    } cases[] = {
+        {"another recording", dir.filePath("r2.zqr"), dir.filePath("r1.zqr"), "r2.zqr"},
+        {"the input itself", dir.filePath("r1.zqr"), dir.filePath("r1.zqr"), "r1.zqr"},
+        {"upper case", dir.filePath("R2.ZQR"), dir.filePath("r1.zqr"), "R2.ZQR"},
+        {"mixed case", dir.filePath("r2.zQr"), dir.filePath("r1.zqr"), "r2.zQr"},
+        {"a new snapshot name", dir.filePath("new.zqM"), dir.filePath("m.zqm"), "new.zqM"},
+        {"a snapshot over a recording", dir.filePath("r2.zqr"), dir.filePath("m.zqm"), "r2.zqr"},
+        {"a hard link to the input", dir.filePath("hard-link.pdf"), dir.filePath("r1.zqr"), "hard-link.pdf"},
+        {"a symbolic link to the input", dir.filePath("soft-link.pdf"), dir.filePath("r1.zqr"), "soft-link.pdf"},
+        {"the input by another path", dir.filePath("m-link.pdf"), dir.filePath("sub/../m.zqm"), "m-link.pdf"},
+    };
+    const QMap<QString, QByteArray> before = folder();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProgramRun r = run({QStringLiteral("--report-pdf"), c.output, c.input});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.errors.contains(QString::fromUtf8(c.message))) << r.errors.toStdString();
+        EXPECT_TRUE(folder() == before);
+    }
+    // The same words with a PDF's name write the report.
+    const ProgramRun ok = run({QStringLiteral("--report-pdf"), dir.filePath("r1.pdf"), dir.filePath("r1.zqr")});
+    EXPECT_EQ(ok.exitCode, 0) << ok.errors.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath("r1.pdf")));
+}
+
+// Names that are not UTF-8 (a Latin-1 "é"): the input is found and the
+// PDF written under exactly the bytes given, for a snapshot and a recording,
+// and an existing PDF of that name is replaced.
+TEST_F(CommandLineReportTest, FileNamesAreTakenAsTheirBytes)
+{
+    writeFile(QStringLiteral("m.zqm"), QByteArray(8052, '\0'));
+    writeRecordFile(QStringLiteral("r.zqr"), 30);
+    ASSERT_EQ(::rename(bytesOf("m.zqm").constData(), bytesOf("caf\xe9.ZqM").constData()), 0);
+    ASSERT_EQ(::rename(bytesOf("r.zqr").constData(), bytesOf("run\xe9 1.zqr").constData()), 0);
+    // The folder's entries as the system names them.
+    const auto names = [&] {
+        QList<QByteArray> found;
+        if (DIR* folder = ::opendir(QFile::encodeName(dir.path()).constData())) {
+            while (const dirent* entry = ::readdir(folder))
+                found << QByteArray(entry->d_name);
+            ::closedir(folder);
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    ASSERT_EQ(::mkdir(bytesOf("sub\xff").constData(), 0700), 0);
+    const QList<QByteArray> before = names();
+    const struct {
+        const char* input;
+        const char* output;
+    } cases[] = {
+        {"caf\xe9.ZqM", "out\xe9.pdf"},
+        {"run\xe9 1.zqr", "out\xe9.pdf"}, // replaces the first one
+        {"run\xe9 1.zqr", "sub\xff/r\xe9.pdf"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.output);
+        const ProgramRun r = runBytes({"--report-pdf", bytesOf(c.output), bytesOf(c.input)});
+        ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+        struct stat written {};
+        ASSERT_EQ(::stat(bytesOf(c.output).constData(), &written), 0);
+        EXPECT_TRUE(S_ISREG(written.st_mode));
+        EXPECT_GT(written.st_size, 1000);
+        QFile pdf;
+        const int fd = ::open(bytesOf(c.output).constData(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        ASSERT_TRUE(pdf.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+        EXPECT_TRUE(pdf.read(5) == "%PDF-");
+    }
+    // Nothing else was written: no name with the bytes replaced, no
+    // temporary file left behind.
+    QList<QByteArray> expected = before;
+    expected << QByteArray("out\xe9.pdf");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names(), expected);
+    const ProgramRun missing = runBytes({"--report-pdf", bytesOf("x.pdf"), bytesOf("caf\xe9.zqr")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.errors.toUtf8().contains("caf")) << missing.errors.toStdString();
+}
+
+// A record file whose count field is INT32_MIN (00 00 00 80): the report is
+// that of an empty recording, not a crash.
+TEST_F(CommandLineReportTest, ACraftedCountFieldGivesTheReportOfAnEmptyRecording)
+{
+    auto block = std::make_unique<RecordBlock>();
+    std::memset(block.get(), 0, sizeof *block);
+    block->Values[0].fill(123.0f);
+    block->Count = INT32_MIN;
+    QByteArray bytes(reinterpret_cast<const char*>(block.get()), sizeof *block);
+    ASSERT_EQ(bytes.mid(32008, 4), QByteArray("\x00\x00\x00\x80", 4));
+    writeFile(QStringLiteral("crafted.zqr"), bytes + bytes); // the count of the last block counts
+    const QString pdf = dir.filePath(QStringLiteral("crafted.pdf"));
+    const ProgramRun r = run({QStringLiteral("--report-pdf"), pdf, dir.filePath(QStringLiteral("crafted.zqr"))});
+    ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+    const auto words = PdfWords(pdf);
+    EXPECT_TRUE(std::any_of(words.begin(), words.end(), [](const PdfWord& w) {
+        return w.text.startsWith(QStringLiteral("長度：0"));
+    }));
 }
 
 } // namespace

@@ -4,14 +4,20 @@
 #include "pageframe.h"
 #include "qtprinters.h"
 #include "recordchart.h"
+#include "recordfile.h"
 #include "recordingcanvas.h"
 #include "recordreportgeometry.h"
 #include "recordstate.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -486,6 +492,53 @@ TEST(RecordPreviewTest, TallChartIsLimitedAboveTheFooterAndAnEmptyOneHasNoPictur
     DrawRecordPreviewBody(canvas, source, 708, 500);
     EXPECT_TRUE(canvas.callsOf(CanvasOp::CopyImage).empty());
     EXPECT_EQ(canvas.callsOf(CanvasOp::TextOut)[0].points[0], QPoint(50, 80));
+}
+
+
+// A record file whose count field is INT32_MIN (bytes 00 00 00 80), as
+// opened for browsing, then drawn as the record window's chart and as the
+// record report: an empty recording, nothing read outside the buffers. A
+// state that claims more samples than the buffers hold is drawn within them.
+TEST_F(RecordPrintTest, CraftedCountFieldsAreDrawnWithinTheBuffers)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("crafted.zqr"));
+    {
+        auto block = std::make_unique<RecordBlock>();
+        std::memset(block.get(), 0, sizeof *block);
+        block->Values[0].fill(1.0f);
+        block->Count = INT32_MIN;
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(reinterpret_cast<const char*>(block.get()), sizeof *block),
+                  qint64(sizeof *block));
+    }
+    OpenedRecordFile opened;
+    ASSERT_TRUE(OpenRecordFile(path, record->BrowseBuffers, opened).ok());
+    EXPECT_EQ(opened.last, -1);
+
+    record->FileReady = true;
+    record->ViewMode = 1;
+    record->BrowseLast = opened.last;
+    RecordingCanvas chart, ruler;
+    const RecordChartFacts facts = DrawRecordChart(*record, chart, ruler, kRecordChartDesignedWidth,
+                                                   kRecordChartDesignedHeight, ChartColors{});
+    EXPECT_EQ(facts.points, 0);
+    print();
+    EXPECT_TRUE(trace(0).empty());
+
+    // Claims past the buffers: drawn as far as the buffers and the page go.
+    for (const std::int32_t claimed : {INT32_MAX, kMaxSamples, INT32_MIN}) {
+        SCOPED_TRACE(claimed);
+        record->BrowseLast = claimed;
+        record->BrowseOffset = claimed < 0 ? INT32_MIN : 0;
+        chart.clear();
+        const RecordChartFacts drawn = DrawRecordChart(
+            *record, chart, ruler, kRecordChartDesignedWidth, kRecordChartDesignedHeight, ChartColors{});
+        EXPECT_EQ(drawn.points, claimed < 0 ? 0 : kRecordChartDesignedWidth);
+        print();
+        EXPECT_EQ(trace(0).empty(), claimed < 0);
+    }
 }
 
 } // namespace

@@ -6,6 +6,9 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -118,6 +121,58 @@ TEST(SimProgram, RefusesBadArgumentsWithExitCodeTwo)
     ASSERT_TRUE(program.running());
     EXPECT_NE(program.errorOutput().find("--address"), std::string::npos);
     EXPECT_EQ(program.waitForExit(), 2);
+}
+
+
+// What may stand at --link PATH: an earlier run's link is replaced, anything
+// else is the user's and stays as it was, the simulator exiting with 1.
+TEST(SimProgram, ReplacesOnlyASymbolicLinkAtTheLinkPath)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const std::filesystem::path&)> make;
+        bool replaced;
+    };
+    const std::vector<Case> cases = {
+        {"stale link", [](const auto& p) { std::filesystem::create_symlink("/dev/pts/9999", p); }, true},
+        {"dangling link to a file of ours", [](const auto& p) {
+             std::filesystem::create_symlink(p.string() + ".gone", p);
+         }, true},
+        {"regular file", [](const auto& p) { std::ofstream(p) << "keep me"; }, false},
+        {"folder", [](const auto& p) { std::filesystem::create_directory(p); }, false},
+    };
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("qpa-sim-link-" + std::to_string(::getpid()));
+    std::filesystem::create_directory(folder);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::filesystem::path link = folder / "port";
+        std::filesystem::remove_all(link);
+        c.make(link);
+        const auto before = std::filesystem::symlink_status(link).type();
+        SimProgram program({"--link", link.string()});
+        ASSERT_TRUE(program.running());
+        if (c.replaced) {
+            const std::string device = program.firstLine();
+            EXPECT_EQ(std::filesystem::read_symlink(link).string(), device);
+            program.signal(SIGTERM);
+            EXPECT_EQ(program.waitForExit(), 0);
+            EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
+        } else {
+            EXPECT_NE(program.errorOutput().find("not a symbolic link"), std::string::npos);
+            EXPECT_EQ(program.waitForExit(), 1);
+            EXPECT_EQ(std::filesystem::symlink_status(link).type(), before);
+            if (before == std::filesystem::file_type::regular) {
+                std::ifstream kept(link);
+                EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "keep me");
+            }
+        }
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
+                                std::filesystem::directory_iterator()),
+                  c.replaced ? 0 : 1)
+            << "no stray file beside the link";
+    }
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace
