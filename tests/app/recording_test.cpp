@@ -206,8 +206,9 @@ TEST_F(RecordingTest, ACommandLineRecordFileIsOpenedByTheBytesOfItsName)
         auto block = std::make_unique<RecordBlock>();
         block->Codes = {0, 1, 2, 3, 4, 5};
         block->Count = 0;
-        ASSERT_TRUE(CreateRecordFile(plain, *block).ok());
-        ASSERT_TRUE(SaveRecordFile(plain, *capture, 30, 0, *block).ok());
+        const RecordFileResult created = CreateRecordFile(plain, *block);
+        ASSERT_TRUE(created.ok());
+        ASSERT_TRUE(SaveRecordFile(plain, created.created.identity, *capture, 30, 0, *block).ok());
     }
     const QByteArray name = QFile::encodeName(dir.path()) + "/r\xe9sultat \xff.zQr";
     ASSERT_EQ(::rename(QFile::encodeName(plain).constData(), name.constData()), 0);
