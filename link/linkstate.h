@@ -4,8 +4,12 @@
 
 #include <QString>
 
+#include <QtGlobal>
+
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 
 // The request sent again after a faulty or missing answer. For register 147
 // the count is the chunk number, sent as count * 256. The write chain of the
@@ -37,6 +41,33 @@ inline constexpr std::size_t kLogChunkSize = 1708;
 inline constexpr std::size_t kLogChunkCount = 6;
 inline constexpr std::size_t kInstrumentLogSize = kLogChunkSize * kLogChunkCount; // 10248
 
+// When measurements come in. The dispatcher notes each measurement it stores,
+// and nothing else writes here; the recording reads it to tell a fresh
+// measurement from the last one of an instrument that fell silent. Times are
+// milliseconds of a monotonic clock (a change of the wall clock must not make
+// a measurement look old or new); tests put a clock of their own in place.
+struct MeasurementArrivals {
+    std::function<qint64()> clock = [] {
+        return qint64(std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::steady_clock::now().time_since_epoch())
+                          .count());
+    };
+    qint64 lastMs = -1; // when the newest measurement came; -1 before the first
+    qint64 cycleMs = 0; // time between the newest two; 0 until two have come
+    std::uint64_t count = 0; // measurements so far: tells whether a new one came
+
+    void noteArrival()
+    {
+        const qint64 now = clock();
+        ++count;
+        if (lastMs >= 0)
+            cycleMs = now - lastMs;
+        lastMs = now;
+    }
+    // Age of the newest measurement; -1 when none has come.
+    qint64 ageMs() const { return lastMs < 0 ? -1 : clock() - lastMs; }
+};
+
 // Link state shared by the dispatcher, the measurement commands, the
 // communication window and the instrument windows. One instance lives in the
 // program's SharedState; tests build their own.
@@ -60,6 +91,8 @@ struct LinkState {
     std::uint8_t SyncStep = 0;
     std::uint8_t OptionByte = 0;
     AlarmSettingsT AlarmSettings;
+
+    MeasurementArrivals Arrivals;
 
     std::uint8_t LogChunkIndex = 0; // 0: no download; else the chunk expected next
     std::array<std::uint8_t, kInstrumentLogSize> LogChunkBuffer{};

@@ -248,6 +248,7 @@ bool ResponseDispatcher::RequestInChain(std::uint16_t reg, std::uint16_t count, 
 void ResponseDispatcher::onMeasurement()
 {
     StoreMeasurementAnswer(record_, AnswerBuffer.data());
+    link_.Arrivals.noteArrival();
     emit measurementStored();
     emit measured(QDateTime::currentDateTime());
     emit measurementAnswered();

@@ -13,6 +13,8 @@
 #include <QBuffer>
 #include <QImage>
 
+#include <algorithm>
+
 namespace {
 
 // The file dialogs' filter in Qt's "name (patterns)" form.
@@ -60,12 +62,31 @@ QString FailureText(RecordFileFailure failure, const QString& path)
 
 } // namespace
 
+QString RecordFileFailureText(const RecordFileResult& result, const QString& path)
+{
+    QString text = FailureText(result.failure, path);
+    // The reason goes on a second line for whoever has to sort it out.
+    const QString reason = result.failure == RecordFileFailure::Replaced ? QString()
+                           : result.created.failure != SaveFailure::None
+                               ? SaveFailureReason(result.created)
+                               : SystemReason(result.errorNumber);
+    if (!reason.isEmpty())
+        text += QLatin1Char('\n') + reason;
+    return text;
+}
+
 RecordControl::RecordControl(RecordState& record, SharedState& shared, UserDialogs& dialogs,
                              QObject* parent)
     : QObject(parent), record_(record), shared_(shared), dialogs_(dialogs),
       browser_(record, BrowseHooks{[this] { emit redrawRequested(); },
                                    [this] { ScrollBar1ChangeTimer.start(); },
-                                   [this](int ms) { GridTimer.setInterval(ms); }})
+                                   [this](int ms) { GridTimer.setInterval(ms); }}),
+      saver_([this](const QString& path, const SampleBuffers& capture, std::int32_t count,
+                     std::int32_t savedCount, RecordBlock& assembly) {
+          // Only ever into the file this recording created.
+          return SaveRecordFile(path, record_.RecordFileIdentity, capture, count, savedCount,
+                                assembly);
+      })
 {
     Timer1.setInterval(record_.SampleStepMs);
     TimerSave.setInterval(record_.SaveIntervalMs);
@@ -107,9 +128,33 @@ void RecordControl::Start()
         dialogs_.message(QStringLiteral("   要開啟記錄必須在連續測量模式，記錄沒有成功啟動。 "));
         return;
     }
-    if (!record_.FileReady) {
+    // A file opened for browsing alone is no file to record into.
+    if (!record_.FileReady || record_.RecordFileName.isEmpty()) {
         dialogs_.message(QStringLiteral("    請建立記錄檔案！    "));
         return;
+    }
+    // The file's code bytes name the quantities of every sample in it.
+    std::array<std::uint8_t, 6> codes{};
+    for (int k = 0; k < 6; ++k)
+        codes[k] = std::uint8_t(record_.ChannelCodes[k]);
+    if (record_.CaptureCount > 0) {
+        // Samples of other quantities would go under the codes already written.
+        if (codes != record_.SaveBlock.Codes) {
+            dialogs_.message(QStringLiteral("記錄檔案中已有按先前記錄設置取得的資料，"
+                                            "不能按新的記錄設置接著記錄。\n"
+                                            "請先建立新檔，再啟動記錄。"));
+            return;
+        }
+    } else {
+        // Still without samples: the file takes the quantities this recording
+        // samples, written before the first sample is taken.
+        record_.SaveBlock.Codes = codes;
+        const RecordFileResult result = saver_(record_.RecordFileName, record_.CaptureBuffers, 0,
+                                               record_.SavedCount, record_.SaveBlock);
+        if (!result.ok()) {
+            reportFileFailure(result, record_.RecordFileName);
+            return;
+        }
     }
     // The grid drifts once a second at zoom 1, whatever period a zoom of an
     // earlier recording left.
@@ -126,6 +171,11 @@ void RecordControl::Start()
     s.stopButton = true;
     setStates(s);
     browser_.RecordingStarted();
+    waiting_ = false;
+    shortestCycleMs_ = 0;
+    recordingFromMs_ = shared_.link.Arrivals.lastMs;
+    sampledArrival_ = 0;
+    emit recordingStarted();
     emit viewModeChanged(0);
     emit modePanelChanged(0);
     emit browseControlsChanged();
@@ -138,6 +188,7 @@ void RecordControl::Stop()
     // before saving ends.
     Timer1.stop();
     GridTimer.stop();
+    setWaiting(false);
     if (TimerSave.isActive())
         save();
     TimerSave.stop();
@@ -227,8 +278,12 @@ bool RecordControl::OpenPath(const QString& path)
 
 void RecordControl::SaveOnExit()
 {
-    if (TimerSave.isActive())
-        save();
+    if (!TimerSave.isActive())
+        return;
+    // Nothing goes on after this save, so a new failure may wait for the user.
+    const bool alreadyReported = record_.SaveFailureReported;
+    if (!save() && !alreadyReported)
+        reportFileFailure(lastSaveFailure_, record_.RecordFileName);
 }
 
 void RecordControl::SwitchView()
@@ -312,13 +367,34 @@ void RecordControl::Timer1Timer()
         return;
     }
     if (shared_.link.SessionMode == kContinuousSampling) {
+        // A tick without a fresh measurement would record the last one again
+        // under a new time, as if the instrument had measured it.
+        if (!measurementIsFresh()) {
+            setWaiting(true);
+            emit redrawRequested();
+            return;
+        }
+        setWaiting(false);
+        weighCycle();
+        const MeasurementArrivals& arrivals = shared_.link.Arrivals;
+        // At a step shorter than the cycle every tick takes a sample, repeating
+        // measurements, so that the samples keep their equal steps. Otherwise a
+        // tick that finds no measurement since the last sample (one was lost
+        // on the line) takes none rather than record one measurement twice.
+        const qint64 cycle = shortestCycleMs_ > 0 ? shortestCycleMs_ : arrivals.cycleMs;
+        if (arrivals.count == sampledArrival_ && cycle <= record_.SampleStepMs) {
+            emit redrawRequested();
+            return;
+        }
+        sampledArrival_ = arrivals.count;
         record_.SampleVector = SampleVectorOf(shared_.MeasurementRecord);
         const std::int32_t i = record_.CaptureCount;
         for (int k = 0; k < 6; ++k) {
-            const std::int32_t code = record_.ChannelCodes[k];
+            // The quantities the file names, so that its codes always fit its samples.
+            const int code = record_.SaveBlock.Codes[k];
             // A code that names no quantity records 0.0.
             record_.CaptureBuffers.channel(k)[i] =
-                code >= 0 && code < kQuantityCount ? record_.SampleVector[code] : 0.0f;
+                code < kQuantityCount ? record_.SampleVector[code] : 0.0f;
         }
         record_.CaptureBuffers.timestamps()[i] = OleDateFromLocal(clock_());
         record_.CaptureCount += 1;
@@ -334,12 +410,48 @@ void RecordControl::Timer1Timer()
         }
     } else {
         Timer1.stop();
+        setWaiting(false);
         dialogs_.message(QStringLiteral("   你已經停止了連續測量，記錄停止。   "));
         RecordCommandStates s = states_;
         s.stopButton = false;
         setStates(s);
     }
     emit redrawRequested();
+}
+
+// Fresh while the newest measurement is younger than two steps or two
+// measurement cycles, whichever is longer: a slow line still delivers within
+// two of its cycles, and a step longer than the cycle still finds one.
+bool RecordControl::measurementIsFresh() const
+{
+    const MeasurementArrivals& arrivals = shared_.link.Arrivals;
+    const qint64 age = arrivals.ageMs();
+    const qint64 limit = 2 * std::max<qint64>(record_.SampleStepMs, arrivals.cycleMs);
+    return age >= 0 && age < limit;
+}
+
+void RecordControl::setWaiting(bool waiting)
+{
+    if (waiting == waiting_)
+        return;
+    waiting_ = waiting;
+    emit waitingForInstrumentChanged(waiting);
+}
+
+// Takes in the cycle of the newest two measurements when both came during
+// this recording (a cycle across a pause of continuous sampling before the
+// start says nothing), and says once per recording, at the first such cycle,
+// whether samples will repeat measurements.
+void RecordControl::weighCycle()
+{
+    const MeasurementArrivals& arrivals = shared_.link.Arrivals;
+    if (arrivals.cycleMs <= 0 || arrivals.lastMs - arrivals.cycleMs < recordingFromMs_)
+        return;
+    const bool first = shortestCycleMs_ == 0;
+    if (first || arrivals.cycleMs < shortestCycleMs_)
+        shortestCycleMs_ = arrivals.cycleMs;
+    if (first && shortestCycleMs_ > record_.SampleStepMs)
+        emit samplesRepeatMeasurements(record_.SampleStepMs, shortestCycleMs_);
 }
 
 void RecordControl::TimerSaveTimer()
@@ -352,21 +464,26 @@ bool RecordControl::save()
     if (!record_.FileReady || record_.RecordFileName.isEmpty())
         return true;
     const RecordFileResult result =
-        SaveRecordFile(record_.RecordFileName, record_.RecordFileIdentity, record_.CaptureBuffers,
-                       record_.CaptureCount, record_.SavedCount, record_.SaveBlock);
+        saver_(record_.RecordFileName, record_.CaptureBuffers, record_.CaptureCount,
+               record_.SavedCount, record_.SaveBlock);
     if (result.ok()) {
         record_.SavedCount = record_.CaptureCount;
-        record_.SaveFailureReported = false;
+        if (record_.SaveFailureReported) {
+            record_.SaveFailureReported = false;
+            emit saveRecovered(record_.RecordFileName);
+        }
         return true;
     }
     if (result.failure == RecordFileFailure::Replaced) {
         abandonRecordFile(result);
         return false;
     }
-    // Reported once; every tick tries again and the samples stay in memory.
+    // Announced once per spell and never waited on: every tick tries again
+    // and the samples stay in memory meanwhile.
+    lastSaveFailure_ = result;
     if (!record_.SaveFailureReported) {
         record_.SaveFailureReported = true;
-        reportFileFailure(result, record_.RecordFileName);
+        emit saveFailed(result, record_.RecordFileName);
     }
     return false;
 }
@@ -419,13 +536,5 @@ void RecordControl::setStates(const RecordCommandStates& states)
 
 void RecordControl::reportFileFailure(const RecordFileResult& result, const QString& path)
 {
-    QString text = FailureText(result.failure, path);
-    // The reason goes on a second line for whoever has to sort it out.
-    const QString reason = result.failure == RecordFileFailure::Replaced ? QString()
-                           : result.created.failure != SaveFailure::None
-                               ? SaveFailureReason(result.created)
-                               : SystemReason(result.errorNumber);
-    if (!reason.isEmpty())
-        text += QLatin1Char('\n') + reason;
-    dialogs_.message(text, UserDialogs::Icon::Error);
+    dialogs_.message(RecordFileFailureText(result, path), UserDialogs::Icon::Error);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "recordbrowser.h"
+#include "recordfile.h"
 #include "recordsettings.h"
 
 #include <QDateTime>
@@ -13,10 +14,14 @@
 
 class QIODevice;
 class QImage;
+class SampleBuffers;
 class UserDialogs;
-struct RecordFileResult;
 struct RecordState;
 struct SharedState;
+
+// The message for a failed record file operation on `path`: what failed, and
+// the system's reason on a second line where one is known.
+QString RecordFileFailureText(const RecordFileResult& result, const QString& path);
 
 // Enabled state of the record window's commands that follow the recording:
 // the tool buttons start (SeSkinSpeedButton5), stop (SeSkinSpeedButton6) and
@@ -82,6 +87,16 @@ public:
     // Where sampling takes the local time from; tests set a clock of their own.
     void setClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }
 
+    // What writes the record file in place (SaveRecordFile); tests put a
+    // failing or counting one in its place.
+    using FileSaver = std::function<RecordFileResult(const QString& path, const SampleBuffers&,
+                                                     std::int32_t count, std::int32_t savedCount,
+                                                     RecordBlock& assembly)>;
+    void setFileSaver(FileSaver saver) { saver_ = std::move(saver); }
+
+    // Whether the sampling ticks find no fresh measurement and take no sample.
+    bool waitingForInstrument() const { return waiting_; }
+
     QTimer Timer1;                // sampling, SampleStepMs
     QTimer TimerSave;             // saving, SaveIntervalMs
     QTimer GridTimer;             // grid drift, 1000 ms
@@ -97,9 +112,24 @@ signals:
     void viewModeChanged(int viewMode);  // the chart switched views
     void browseControlsChanged(); // positions and enabled states of the browsing controls
     void showRequested();                // show the record window
+    void recordingStarted();             // a recording started: earlier notices are over
+    // The ticks found the newest measurement too old and take no sample
+    // (true), or measurements come again and sampling goes on (false).
+    void waitingForInstrumentChanged(bool waiting);
+    // The sampling step is shorter than the instrument's measurement cycle,
+    // so consecutive samples will repeat a measurement. Once per recording.
+    void samplesRepeatMeasurements(std::int32_t stepMs, qint64 cycleMs);
+    // A save of the record file failed; the first failure of a spell only.
+    // Every save tick goes on trying.
+    void saveFailed(const RecordFileResult& result, const QString& path);
+    // A save succeeded again after a failure spell.
+    void saveRecovered(const QString& path);
 
 private:
     bool save();
+    bool measurementIsFresh() const;
+    void setWaiting(bool waiting);
+    void weighCycle();
     bool askExportPath(const QString& filter, const QString& suffix, const QString& fallback,
                        QString& path);
     void writeExport(const QString& path, const std::function<bool(QIODevice&)>& write);
@@ -113,4 +143,13 @@ private:
     RecordCommandStates states_;
     RecordBrowser browser_;
     std::function<QDateTime()> clock_ = [] { return QDateTime::currentDateTime(); };
+    FileSaver saver_;
+    bool waiting_ = false;
+    // The measurement cycle as this recording sees it: the shortest cycle
+    // between two of its measurements (0 until one was seen). Faults on the
+    // line only ever lengthen a cycle.
+    qint64 shortestCycleMs_ = 0;
+    qint64 recordingFromMs_ = -1;     // the newest measurement when the recording started
+    std::uint64_t sampledArrival_ = 0; // the measurement the last sample took
+    RecordFileResult lastSaveFailure_;
 };

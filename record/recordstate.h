@@ -68,12 +68,14 @@ struct RecordState {
     // into that file only, never into whatever has taken its name since.
     FileIdentity RecordFileIdentity;
 
-    // The block the create command and the save timer assemble; its code
-    // bytes are ChannelCodes as they were when the file was created.
+    // The block the create command and the save timer assemble. Its code
+    // bytes are the quantities of the file's samples: ChannelCodes as they
+    // were when the recording into the file started (before that, when the
+    // file was created); sampling takes the quantities from them.
     RecordBlock SaveBlock{};
     // The count the file's last block carried after the last completed save.
     std::int32_t SavedCount = 0;
-    bool SaveFailureReported = false;
+    bool SaveFailureReported = false; // the failing saves of this spell were announced
 
     // View settings of the chart and the browsing commands.
     int ViewMode = 0; // 0 recording view, 1 browsing view

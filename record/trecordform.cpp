@@ -15,11 +15,13 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSlider>
 #include <QStatusBar>
+#include <QTime>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -126,6 +128,17 @@ TRecordForm::TRecordForm(RecordControl& control, RecordState& record, SharedStat
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(buildChartGroup(), 1);
+    noticeLabel = new QLabel(central);
+    noticeLabel->setObjectName(QStringLiteral("noticeLabel"));
+    noticeLabel->setWordWrap(true);
+    noticeLabel->setMargin(4);
+    noticeLabel->setAutoFillBackground(true);
+    QPalette notice = noticeLabel->palette();
+    notice.setColor(QPalette::Window, QColor(255, 255, 192));
+    notice.setColor(QPalette::WindowText, Qt::black);
+    noticeLabel->setPalette(notice);
+    noticeLabel->hide();
+    layout->addWidget(noticeLabel);
     layout->addWidget(buildParameterGroup());
     setCentralWidget(central);
     loadPenImages();
@@ -152,6 +165,7 @@ TRecordForm::TRecordForm(RecordControl& control, RecordState& record, SharedStat
         activateWindow();
     });
     applyCommandStates(control_.states());
+    connectNotices();
     connectBrowsing();
     syncBrowseControls();
     // Laid out now, so that the chart has its size before the window is ever
@@ -464,6 +478,81 @@ QString TRecordForm::statusText(int panel) const
 {
     return panel >= 0 && panel < int(statusPanels_.size()) ? statusPanels_[panel]->text()
                                                             : QString();
+}
+
+QString TRecordForm::noticeText() const
+{
+    return noticeLabel->isHidden() ? QString() : noticeLabel->text();
+}
+
+void TRecordForm::connectNotices()
+{
+    connect(&control_, &RecordControl::recordingStarted, this, [this] {
+        waitingNotice_.clear();
+        repeatNotice_.clear();
+        saveNotice_.clear();
+        showNotices();
+    });
+    connect(&control_, &RecordControl::waitingForInstrumentChanged, this, [this](bool waiting) {
+        waitingNotice_ = waiting ? QStringLiteral("記錄等待儀器：沒有收到新的測量資料，暫不取樣；"
+                                                  "測量資料恢復後自動繼續記錄。")
+                                 : QString();
+        showNotices();
+    });
+    connect(&control_, &RecordControl::samplesRepeatMeasurements, this,
+            [this](std::int32_t stepMs, qint64 cycleMs) {
+                repeatNotice_ = QStringLiteral("注意：採樣步長 %1 秒短於儀器的測量週期（約 %2 "
+                                               "秒），相鄰的記錄點會重複同一次測量的數值。")
+                                    .arg(stepMs / 1000)
+                                    .arg(QString::number(cycleMs / 1000.0, 'f', 1));
+                showNotices();
+            });
+    connect(&control_, &RecordControl::saveFailed, this,
+            [this](const RecordFileResult& result, const QString& path) {
+                saveFailedAt_ = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+                saveNotice_ = QStringLiteral("記錄檔案自 %1 起儲存失敗，記錄繼續進行，"
+                                             "每個存儲間隔都會再嘗試寫入。")
+                                  .arg(saveFailedAt_);
+                showNotices();
+                // Not modal: the save timer must keep firing while it stands.
+                if (!saveMessage) {
+                    saveMessage = new QMessageBox(this);
+                    saveMessage->setObjectName(QStringLiteral("saveMessage"));
+                    saveMessage->setWindowModality(Qt::NonModal);
+                    saveMessage->setStandardButtons(QMessageBox::Ok);
+                }
+                saveMessage->setWindowTitle(QStringLiteral("記錄檔案儲存失敗"));
+                saveMessage->setIcon(QMessageBox::Critical);
+                saveMessage->setText(RecordFileFailureText(result, path)
+                                     + QStringLiteral("\n\n記錄繼續進行，資料暫存在記憶體中；"
+                                                      "每個存儲間隔都會再嘗試寫入檔案。"));
+                saveMessage->show();
+                saveMessage->raise();
+            });
+    connect(&control_, &RecordControl::saveRecovered, this, [this](const QString& path) {
+        const QString now = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+        saveNotice_ = QStringLiteral("記錄檔案已恢復儲存（%1 起失敗，%2 恢復）。")
+                          .arg(saveFailedAt_, now);
+        showNotices();
+        // A message still standing tells the whole story to whoever comes back to it.
+        if (saveMessage && saveMessage->isVisible()) {
+            saveMessage->setWindowTitle(QStringLiteral("記錄檔案已恢復儲存"));
+            saveMessage->setIcon(QMessageBox::Information);
+            saveMessage->setText(QStringLiteral("記錄檔案 %1 自 %2 起儲存失敗，%3 已恢復儲存；"
+                                                "記憶體中的記錄資料都已寫入檔案。")
+                                     .arg(QDir::toNativeSeparators(path), saveFailedAt_, now));
+        }
+    });
+}
+
+void TRecordForm::showNotices()
+{
+    QStringList lines;
+    for (const QString* line : {&waitingNotice_, &repeatNotice_, &saveNotice_})
+        if (!line->isEmpty())
+            lines << *line;
+    noticeLabel->setText(lines.join(QLatin1Char('\n')));
+    noticeLabel->setVisible(!lines.isEmpty());
 }
 
 QString TRecordForm::channelCaption(int channel) const

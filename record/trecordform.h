@@ -10,6 +10,7 @@
 class QAction;
 class QGroupBox;
 class QLabel;
+class QMessageBox;
 class QScrollBar;
 class QSlider;
 class QToolButton;
@@ -60,6 +61,10 @@ public:
     void Pic4DblClick();
 
     QString statusText(int panel) const;
+    // The notice line above the parameter panels: what the recording in
+    // progress should tell (waiting for the instrument, repeated
+    // measurements, saving); empty and hidden when there is nothing.
+    QString noticeText() const;
     QString channelCaption(int channel) const; // channel 0-5
     bool penImageLoaded(int channel) const;
 
@@ -103,6 +108,10 @@ public:
     std::array<QLabel*, 6> penImages{};      // Image1 .. Image6
     std::array<QLabel*, 21> labels{};        // Label1 .. Label21 at index 0 .. 20
     std::array<QToolButton*, 18> channelButtons{}; // SeSkinButton1 .. SeSkinButton18
+    QLabel* noticeLabel = nullptr;
+    // The non-modal message of a failing save, made at the first failure;
+    // it says so when saving works again.
+    QMessageBox* saveMessage = nullptr;
 
 signals:
     void settingsRequested();     // open the record settings window modally
@@ -127,6 +136,8 @@ private:
     // Runs a browsing command, then shows what it left on the controls.
     void browse(const std::function<void(RecordBrowser&)>& command);
     void syncBrowseControls();
+    void connectNotices();
+    void showNotices();
 
     RecordControl& control_;
     RecordState& record_;
@@ -137,4 +148,9 @@ private:
     std::array<QLabel*, 7> statusPanels_{};
     bool placed_ = false;
     bool syncing_ = false; // the controls are being set to the browsing state
+    // The lines of the notice: waiting, repeated measurements, saving.
+    QString waitingNotice_;
+    QString repeatNotice_;
+    QString saveNotice_;
+    QString saveFailedAt_; // time of day the failing spell began
 };

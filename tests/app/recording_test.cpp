@@ -10,12 +10,15 @@
 #include "recordfile.h"
 #include "recordingdialogs.h"
 #include "recordstate.h"
+#include "sharedstate.h"
 #include "simulatedinstrument.h"
 #include "tmainform.h"
 #include "trecordform.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -33,9 +36,17 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(simulator.start());
+        writeSettings(7);
+    }
+
+    // The line at the rate of entry `baudIndex` of the baud-rate list.
+    void writeSettings(int baudIndex)
+    {
         QFile settings(dir.filePath("SysSet.ini"));
         ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write("[CommPort]\nPort=150\n[CommBaudrate]\nBaudrate=7\n[CommAddress]\nAddress=5\n"
+        settings.write("[CommPort]\nPort=150\n[CommBaudrate]\nBaudrate=" +
+                       QByteArray::number(baudIndex) +
+                       "\n[CommAddress]\nAddress=5\n"
                        "[RecordSet]\nCh0=0\nCh1=1\nCh2=2\nCh3=6\nCh4=7\nCh5=10\n"
                        "[PortMap]\nCOM150=" +
                        QByteArray::fromStdString(simulator.devicePath()) + "\n");
@@ -56,10 +67,14 @@ protected:
         TMainForm& form = program.MainForm();
         ASSERT_TRUE(WaitUntil([&] { return form.statusText(0) == "狀態：已跟儀器同步"; }, 10000));
         int stored = 0;
-        QObject::connect(&program.Dispatcher(), &ResponseDispatcher::measurementStored,
-                         [&stored] { ++stored; });
+        // Gone with this function's frame: measurements go on coming after it.
+        auto counting = QObject::connect(&program.Dispatcher(),
+                                         &ResponseDispatcher::measurementStored,
+                                         [&stored] { ++stored; });
         form.SeSkinSpeedButton8->click();
-        ASSERT_TRUE(WaitUntil([&] { return stored >= 2; }, 10000));
+        const bool measured = WaitUntil([&] { return stored >= 2; }, 10000);
+        QObject::disconnect(counting);
+        ASSERT_TRUE(measured);
     }
 
     // One sampling tick after a fresh measurement; returns the voltage sampled.
@@ -118,6 +133,113 @@ TEST_F(RecordingTest, RecordsTheInstrumentsValuesAndReopensTheFile)
         }
     }
     EXPECT_GT(record.BrowseBuffers.channel(3)[4], 45.0f); // frequency
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// The README's order: create the file, choose the quantities, start. The
+// file's code bytes are those of its samples, and so are the captions of the
+// reopened file.
+TEST_F(RecordingTest, TheReadmeOrderLabelsTheFileWithTheQuantitiesRecorded)
+{
+    auto program = start();
+    sampleContinuously(*program);
+    TRecordForm& window = program->RecordForm();
+    dialogs.saveAnswer = dir.filePath("readme.zqr");
+    window.SeSkinSpeedButton12->click();
+    // "記錄設置": CH1 電壓 .. CH6 虛功率.
+    program->Recording().ApplySettings({{0, 6, 1, 2, 3, 4}, 0, 0});
+    window.SeSkinSpeedButton5->click();
+    std::vector<float> hertz;
+    for (int i = 0; i < 3; ++i) {
+        tickAfterAMeasurement(*program);
+        hertz.push_back(program->State().MeasurementRecord.UF);
+    }
+    window.SeSkinSpeedButton6->click();
+
+    QFile file(dialogs.saveAnswer);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_EQ(bytes.size(), qsizetype(kRecordBlockSize));
+    EXPECT_EQ(bytes.mid(32000, 6), QByteArray("\x00\x06\x01\x02\x03\x04", 6));
+    dialogs.openAnswer = dialogs.saveAnswer;
+    window.SeSkinSpeedButton1->click();
+    EXPECT_EQ(window.channelCaption(1), "頻率");
+    EXPECT_EQ(window.channelCaption(5), "虛功率");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(program->Record().BrowseBuffers.channel(1)[i], hertz[i]) << i;
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// The instrument falls silent (it answers nothing more, as the simulator's
+// --silent-after does) during a recording at a 1 s step; a minute of ticks
+// follows, the clock of the measurements moved on a second per tick.
+TEST_F(RecordingTest, ASilentInstrumentIsNotRecordedAndTheWindowSaysItWaits)
+{
+    auto program = start();
+    sampleContinuously(*program);
+    qint64 ahead = 0;
+    MeasurementArrivals& arrivals = program->State().link.Arrivals;
+    arrivals.clock = [real = arrivals.clock, &ahead] { return real() + ahead; };
+    RecordControl& recording = program->Recording();
+    dialogs.saveAnswer = dir.filePath("silence.zqr");
+    recording.CreateFile();
+    recording.ApplySettings({{0, 0, 0, 0, 0, 0}, 0, 0});
+    recording.Start();
+    recording.Timer1.stop(); // the test takes the steps
+    for (int i = 0; i < 3; ++i)
+        tickAfterAMeasurement(*program);
+    ASSERT_EQ(program->Record().CaptureCount, 3);
+
+    simulator.injectFault(SimulatedInstrument::Fault::Silent);
+    ASSERT_TRUE(WaitUntil([&] {
+        return simulator.faultsApplied(SimulatedInstrument::Fault::Silent) >= 1;
+    }));
+    const std::int32_t beforeSilence = program->Record().CaptureCount;
+    for (int second = 0; second < 60; ++second) {
+        ahead += 1000;
+        QCoreApplication::processEvents();
+        recording.Timer1Timer();
+    }
+    const std::int32_t duringSilence = program->Record().CaptureCount - beforeSilence;
+    std::printf("samples recorded in 60 s of silence at a 1 s step: %d\n", int(duringSilence));
+    EXPECT_LE(duringSilence, 2);
+    EXPECT_TRUE(recording.waitingForInstrument());
+    EXPECT_TRUE(program->RecordForm().noticeText().startsWith("記錄等待儀器："));
+    recording.TimerSaveTimer();
+    recording.Stop();
+    auto browse = std::make_unique<SampleBuffers>();
+    OpenedRecordFile opened;
+    ASSERT_TRUE(OpenRecordFile(dialogs.saveAnswer, *browse, opened).ok());
+    EXPECT_EQ(opened.last + 1, beforeSilence + duringSilence);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// At 9600 bit/s a measurement takes longer than the 1 s step: every tick still
+// samples, repeating measurements, and the window says so once.
+TEST_F(RecordingTest, ASlowLineRecordsAtTheStepAndWarnsOfRepeatedMeasurements)
+{
+    writeSettings(1);
+    auto program = start();
+    sampleContinuously(*program);
+    RecordControl& recording = program->Recording();
+    QSignalSpy repeats(&recording, &RecordControl::samplesRepeatMeasurements);
+    dialogs.saveAnswer = dir.filePath("slow.zqr");
+    recording.CreateFile();
+    recording.ApplySettings({{0, 0, 0, 0, 0, 0}, 0, 0});
+    recording.Start();
+    recording.Timer1.stop(); // the test takes the steps
+    for (int i = 0; i < 3; ++i) {
+        tickAfterAMeasurement(*program);
+        recording.Timer1Timer(); // the next step, before the next measurement
+    }
+    EXPECT_EQ(program->Record().CaptureCount, 6);
+    EXPECT_FALSE(recording.waitingForInstrument());
+    ASSERT_EQ(repeats.size(), 1);
+    const qint64 cycleMs = repeats[0][1].toLongLong();
+    std::printf("measurement cycle at 9600 bit/s: %lld ms\n", static_cast<long long>(cycleMs));
+    EXPECT_GT(cycleMs, 1000);
+    EXPECT_TRUE(program->RecordForm().noticeText().startsWith("注意：採樣步長 1 秒短於儀器的測量週期"));
+    recording.Stop();
     EXPECT_TRUE(dialogs.messages.empty());
 }
 

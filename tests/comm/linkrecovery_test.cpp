@@ -161,6 +161,15 @@ TEST_F(SimulatedLinkTest, UnplugWhileRecordingLosesNothingAndRecordingGoesOn)
     QObject::connect(&rig->dispatcher, &ResponseDispatcher::measurementStored, [&] {
         shared.MeasurementRecord = rig->record;
         shared.link.SessionMode = rig->link.SessionMode;
+        shared.link.Arrivals = rig->link.Arrivals;
+    });
+    int saves = 0;
+    recording.setFileSaver([&saves, &record](const QString& path, const SampleBuffers& capture,
+                                             std::int32_t count, std::int32_t savedCount,
+                                             RecordBlock& assembly) {
+        ++saves;
+        return SaveRecordFile(path, record->RecordFileIdentity, capture, count, savedCount,
+                              assembly);
     });
     recording.ApplySettings({{0, 0, 0, 0, 0, 0}, 0, 0});
     recording.CreateFile();
@@ -176,8 +185,11 @@ TEST_F(SimulatedLinkTest, UnplugWhileRecordingLosesNothingAndRecordingGoesOn)
     ASSERT_TRUE(WaitUntil([&] { return controller->Recovery().waitingForDevice(); }));
     const std::int32_t takenBeforeLoss = record->CaptureCount;
     const int measuredBeforeLoss = rig->measurementsStored;
-    ASSERT_TRUE(WaitUntil([&] { return record->SavedCount >= takenBeforeLoss + 5; }))
+    const int savesBeforeLoss = saves;
+    ASSERT_TRUE(WaitUntil([&] { return saves >= savesBeforeLoss + 5; }))
         << "the recording goes on saving while the device is gone";
+    EXPECT_LE(record->CaptureCount, takenBeforeLoss + 1)
+        << "the last measurement is not recorded again while the device is gone";
 
     instrument = startInstrument();
     controller->Recovery().RecoveryTick();

@@ -199,6 +199,8 @@ TEST_F(RecordBrowsingTest, PngExportSavesTheSurfacesPixelForPixel)
 
 TEST_F(RecordBrowsingTest, StartingARecordingResetsTheGridPeriod)
 {
+    dialogs.saveAnswer = dir.filePath("grid.zqr");
+    control.CreateFile();
     recording(100000);
     form->TrackBar1->setValue(141);
     ASSERT_EQ(control.GridTimer.interval(), 10000);

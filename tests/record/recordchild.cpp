@@ -50,8 +50,10 @@ int main(int argc, char** argv)
     control.Timer1.setInterval(0);
     control.TimerSave.setInterval(3);
     // Connected after the recording's own handlers, so these run after them.
+    // Each tick finds a new measurement: the one this handler stores.
     QObject::connect(&control.Timer1, &QTimer::timeout, [&] {
         shared.MeasurementRecord.URMS = float(record->CaptureCount);
+        shared.link.Arrivals.noteArrival();
     });
     std::int32_t reported = -1;
     QObject::connect(&control.TimerSave, &QTimer::timeout, [&] {

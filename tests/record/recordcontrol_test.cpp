@@ -8,10 +8,12 @@
 #include "sharedstate.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <memory>
 
 namespace {
@@ -23,6 +25,14 @@ protected:
         InitLinkAndMeasurement(shared);
         shared.link.SessionMode = 2;
         control.setClock([this] { return now; });
+        shared.link.Arrivals.clock = [this] { return nowMs; };
+    }
+
+    // Both clocks move on by `ms`.
+    void pass(qint64 ms)
+    {
+        now = now.addMSecs(ms);
+        nowMs += ms;
     }
 
     // Creates `name` in the test folder as the record file.
@@ -33,12 +43,20 @@ protected:
         return record->FileReady && record->RecordFileName == dialogs.saveAnswer;
     }
 
-    // One sampling tick with `volts` as the measured RMS voltage.
-    void sample(float volts)
+    // A measurement comes in as the dispatcher stores it.
+    void measure(float volts)
     {
         shared.MeasurementRecord.URMS = volts;
+        shared.link.Arrivals.noteArrival();
+    }
+
+    // A fresh measurement with `volts` as the RMS voltage, one sampling tick
+    // at once, and a second later.
+    void sample(float volts)
+    {
+        measure(volts);
         control.Timer1Timer();
-        now = now.addSecs(1);
+        pass(1000);
     }
 
     OpenedRecordFile reopen(const QString& name = "run.zqr")
@@ -55,7 +73,15 @@ protected:
     RecordingDialogs dialogs;
     RecordControl control{*record, shared, dialogs};
     QDateTime now{QDate(2026, 12, 10), QTime(12, 0)};
+    qint64 nowMs = 1'000'000; // the monotonic clock of the measurement arrivals
 };
+
+std::array<std::uint8_t, 6> CodeBytesOf(const QByteArray& file, int block)
+{
+    std::array<std::uint8_t, 6> codes{};
+    std::memcpy(codes.data(), file.constData() + qsizetype(block) * kRecordBlockSize + 32000, 6);
+    return codes;
+}
 
 TEST(OleDateTest, CountsLocalDaysFromTheEpochAndTheLocalTimeOfDay)
 {
@@ -134,24 +160,92 @@ TEST_F(RecordControlTest, SamplesTheChosenQuantitiesAndZeroForCodesWithoutOne)
     EXPECT_EQ(capture.timestamps()[1], 46366.5 + 1 / 86400.0);
 }
 
-TEST_F(RecordControlTest, FileKeepsTheCodesOfItsCreationAndStopSavesTheTail)
+// As the README has it: create the file, then choose the quantities, then
+// start. The file names the quantities its samples hold from before the first
+// sample on, in every block.
+TEST_F(RecordControlTest, FileTakesTheCodesInForceWhenTheRecordingStarts)
 {
     control.ApplySettings({{0, 0, 0, 0, 0, 0}, 0, 1});
     ASSERT_TRUE(create());
-    control.ApplySettings({{1, 1, 1, 1, 1, 1}, 0, 1}); // after creating, before starting
+    EXPECT_EQ(CodeBytesOf(FileBytes(dir.filePath("run.zqr")), 0),
+              (std::array<std::uint8_t, 6>{0, 0, 0, 0, 0, 0}));
+    // CH1 voltage .. CH6 reactive power, chosen after creating, before starting.
+    control.ApplySettings({{0, 1, 6, 7, 10, 4}, 0, 1});
     control.Start();
-    shared.MeasurementRecord.IRMS = 2.5f;
-    for (int i = 0; i < 10; ++i)
+    const std::array<std::uint8_t, 6> chosen{0, 1, 6, 7, 10, 4};
+    QByteArray bytes = FileBytes(dir.filePath("run.zqr"));
+    ASSERT_EQ(bytes.size(), qsizetype(kRecordBlockSize));
+    EXPECT_EQ(CodeBytesOf(bytes, 0), chosen) << "written before the first sample";
+    EXPECT_EQ(CountFieldOf(bytes, 0), 0);
+
+    MeasurementRecord& m = shared.MeasurementRecord;
+    m.IRMS = 2.5f;
+    m.UF = 50.0f;
+    m.PQ = -120.0f;
+    for (int i = 0; i < 1010; ++i)
         sample(230);
     control.TimerSaveTimer();
     for (int i = 0; i < 5; ++i)
-        sample(230);
+        sample(231);
     control.Stop(); // between two saves
 
+    bytes = FileBytes(dir.filePath("run.zqr"));
+    ASSERT_EQ(bytes.size(), qsizetype(2 * kRecordBlockSize));
+    EXPECT_EQ(CodeBytesOf(bytes, 0), chosen);
+    EXPECT_EQ(CodeBytesOf(bytes, 1), chosen);
     const OpenedRecordFile opened = reopen();
-    EXPECT_EQ(opened.last, 14);
-    EXPECT_EQ(opened.codes, (std::array<std::int32_t, 6>{0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(browse->channel(0)[14], 2.5f); // the current quantity is what is sampled
+    EXPECT_EQ(opened.last, 1014);
+    EXPECT_EQ(opened.codes, (std::array<std::int32_t, 6>{0, 1, 6, 7, 10, 4}));
+    EXPECT_EQ(browse->channel(0)[1014], 231.0f);
+    EXPECT_EQ(browse->channel(1)[1014], 2.5f);
+    EXPECT_EQ(browse->channel(2)[0], 50.0f);
+    EXPECT_EQ(browse->channel(4)[0], 0.0f); // a temperature input
+    EXPECT_EQ(browse->channel(5)[0], -120.0f);
+
+    // The recording view's CSV names the quantities of its samples, whatever
+    // the settings say after the stop.
+    control.ApplySettings({{9, 9, 9, 9, 9, 9}, 0, 1});
+    dialogs.saveAnswer = dir.filePath("run.csv");
+    control.ExportCsv();
+    const QByteArray csv = FileBytes(dir.filePath("run.csv"));
+    const QString header = QString::fromUtf8(csv.left(csv.indexOf("\r\n")));
+    EXPECT_TRUE(header.contains("CH1 電壓")) << header.toStdString();
+    EXPECT_TRUE(header.contains("CH3 頻率")) << header.toStdString();
+    EXPECT_TRUE(header.contains("CH6 虛功率")) << header.toStdString();
+    EXPECT_FALSE(header.contains("電流THD")) << header.toStdString();
+}
+
+// A file with samples is never continued under other codes: starting asks
+// for a new file and writes nothing. A start that cannot write the codes does
+// not start.
+TEST_F(RecordControlTest, StartNeverContinuesAFileWithOtherCodesOrWithoutItsCodes)
+{
+    control.ApplySettings({{0, 1, 2, 3, 4, 5}, 0, 1});
+    ASSERT_TRUE(create());
+    control.Start();
+    for (int i = 0; i < 3; ++i)
+        sample(230);
+    control.Stop();
+    const QByteArray saved = FileBytes(dir.filePath("run.zqr"));
+
+    control.ApplySettings({{6, 6, 6, 6, 6, 6}, 0, 1});
+    control.Start(); // as a command, although the window offers no start here
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains("請先建立新檔"));
+    EXPECT_FALSE(control.Timer1.isActive() || control.TimerSave.isActive());
+    EXPECT_EQ(FileBytes(dir.filePath("run.zqr")), saved);
+    EXPECT_EQ(record->CaptureCount, 3);
+
+    ASSERT_TRUE(create("second.zqr"));
+    control.setFileSaver([](const QString&, const SampleBuffers&, std::int32_t, std::int32_t,
+                            RecordBlock&) {
+        return RecordFileResult{RecordFileFailure::WriteFailed, ENOSPC};
+    });
+    control.Start();
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_TRUE(dialogs.messages[1].text.startsWith("寫入記錄檔案失敗："));
+    EXPECT_FALSE(control.Timer1.isActive() || control.TimerSave.isActive());
+    EXPECT_TRUE(control.states().startButton) << "the user may try again";
 }
 
 TEST_F(RecordControlTest, TheLastSampleFillsTheFileStopsAndIsSaved)
@@ -180,25 +274,229 @@ TEST_F(RecordControlTest, TheLastSampleFillsTheFileStopsAndIsSaved)
     EXPECT_EQ(browse->channel(3)[kMaxSamples - 1], 0.0f);
 }
 
-TEST_F(RecordControlTest, AFailingSaveIsReportedOnceAndRetriedEachTick)
+// A file that went away, then a device that refuses a few saves: each spell
+// is announced once and never waits on the user; every tick saves, and the
+// return of saving is announced.
+TEST_F(RecordControlTest, FailingSavesAreAnnouncedOnceAndTriedAtEveryTick)
 {
+    int saves = 0;
+    int failuresToCome = 0;
+    control.setFileSaver([&](const QString& path, const SampleBuffers& capture, std::int32_t count,
+                             std::int32_t savedCount, RecordBlock& assembly) {
+        ++saves;
+        if (failuresToCome > 0) {
+            --failuresToCome;
+            return RecordFileResult{RecordFileFailure::WriteFailed, ENOSPC};
+        }
+        return SaveRecordFile(path, record->RecordFileIdentity, capture, count, savedCount,
+                              assembly);
+    });
+    QSignalSpy failed(&control, &RecordControl::saveFailed);
+    QSignalSpy recovered(&control, &RecordControl::saveRecovered);
+    control.ApplySettings({{0, 0, 0, 0, 0, 0}, 0, 1});
     ASSERT_TRUE(create());
     control.Start();
     sample(1);
     const QString path = dir.filePath("run.zqr");
     ASSERT_TRUE(QFile::rename(path, dir.filePath("aside")));
+    const int savesBefore = saves;
     for (int i = 0; i < 3; ++i) {
         sample(2);
         control.TimerSaveTimer();
     }
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].text.startsWith("找不到檔案：")) << dialogs.texts()[0].toStdString();
+    EXPECT_EQ(saves - savesBefore, 3) << "every tick tries";
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_EQ(failed[0][0].value<RecordFileResult>().failure, RecordFileFailure::Missing);
+    EXPECT_TRUE(RecordFileFailureText(failed[0][0].value<RecordFileResult>(), path)
+                    .startsWith("找不到檔案："));
+    EXPECT_TRUE(recovered.isEmpty());
     ASSERT_TRUE(QFile::rename(dir.filePath("aside"), path));
     control.TimerSaveTimer();
+    EXPECT_EQ(recovered.size(), 1);
     EXPECT_EQ(reopen().last, 3);
-    ASSERT_TRUE(QFile::remove(path));
+
+    // A full disk for five ticks, then room again.
+    failuresToCome = 5;
+    const int savesAtFailure = saves;
+    for (int i = 0; i < 8; ++i) {
+        sample(float(10 + i));
+        control.TimerSaveTimer();
+    }
+    EXPECT_EQ(saves - savesAtFailure, 8);
+    EXPECT_EQ(failed.size(), 2) << "a new spell is announced again, once";
+    EXPECT_EQ(failed[1][0].value<RecordFileResult>().errorNumber, ENOSPC);
+    EXPECT_EQ(recovered.size(), 2);
+    EXPECT_EQ(reopen().last, 11);
+    EXPECT_EQ(browse->channel(0)[11], 17.0f);
+    EXPECT_TRUE(dialogs.messages.empty()) << "nothing modal while recording";
+
+    // Stopping in a spell: the stop's save fails as well and still does not block.
+    failuresToCome = 1;
+    sample(30);
     control.TimerSaveTimer();
-    EXPECT_EQ(dialogs.messages.size(), 2u) << "a new failure after a success is reported again";
+    control.Stop();
+    EXPECT_EQ(failed.size(), 3);
+    EXPECT_EQ(recovered.size(), 3) << "the stop's save got through";
+    EXPECT_EQ(reopen().last, 12);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// Stale measurements are not recorded. Each case: the sampling step, the
+// measurement cycle of the line, and the age of the newest measurement at
+// the tick; a tick takes a sample while that age is below twice the larger
+// of step and cycle.
+TEST_F(RecordControlTest, ATickSamplesOnlyWhileMeasurementsAreArriving)
+{
+    struct Case {
+        int stepIndex;
+        qint64 cycleMs;
+        qint64 ageMs;
+        bool sampled;
+    };
+    const Case cases[] = {
+        {2, 300, 0, true},        {2, 300, 5999, true},   {2, 300, 6000, false},
+        {0, 300, 1999, true},     {0, 300, 2000, false},  {0, 2700, 5399, true},
+        {0, 2700, 5400, false},   {11, 300, 59999, true}, {11, 300, 60000, false},
+        {0, 5500, 10999, true},   {9, 5500, 19999, true}, {9, 5500, 20000, false},
+    };
+    for (const Case& c : cases) {
+        control.ApplySettings({{0, 0, 0, 0, 0, 0}, c.stepIndex, 1});
+        ASSERT_TRUE(create());
+        control.Start();
+        shared.link.Arrivals.lastMs = -1;
+        measure(1);
+        pass(c.cycleMs);
+        measure(2);
+        pass(c.ageMs);
+        control.Timer1Timer();
+        EXPECT_EQ(record->CaptureCount, c.sampled ? 1 : 0)
+            << "step " << record->SampleStepMs << " cycle " << c.cycleMs << " age " << c.ageMs;
+        EXPECT_EQ(control.waitingForInstrument(), !c.sampled);
+    }
+
+    // No measurement at all since the program started.
+    SharedState fresh;
+    InitLinkAndMeasurement(fresh);
+    fresh.link.SessionMode = 2;
+    RecordControl other(*record, fresh, dialogs);
+    dialogs.saveAnswer = dir.filePath("other.zqr");
+    other.CreateFile();
+    other.Start();
+    other.Timer1Timer();
+    EXPECT_EQ(record->CaptureCount, 0);
+    EXPECT_TRUE(other.waitingForInstrument());
+}
+
+// The instrument falls silent for 60 s during a recording at a 1 s step with
+// measurements every 300 ms: the last measurement is recorded once and no
+// tick after it takes a sample; the recording says once that it waits, and
+// goes on when measurements come again.
+TEST_F(RecordControlTest, ASilentInstrumentIsWaitedForAndNotRecorded)
+{
+    QSignalSpy waiting(&control, &RecordControl::waitingForInstrumentChanged);
+    control.ApplySettings({{0, 0, 0, 0, 0, 0}, 0, 1});
+    ASSERT_TRUE(create());
+    control.Start();
+    for (int t = 0; t < 10'000; t += 100) { // 10 s of measurements and ticks
+        if (t % 300 == 0)
+            measure(float(t));
+        if (t % 1000 == 0)
+            control.Timer1Timer();
+        pass(100);
+    }
+    const std::int32_t beforeSilence = record->CaptureCount;
+    EXPECT_EQ(beforeSilence, 10);
+    for (int t = 0; t < 60'000; t += 100) { // silence
+        if (t % 1000 == 0)
+            control.Timer1Timer();
+        pass(100);
+    }
+    EXPECT_EQ(record->CaptureCount - beforeSilence, 1) << "the last measurement, once";
+    ASSERT_EQ(waiting.size(), 1);
+    EXPECT_TRUE(waiting[0][0].toBool());
+    EXPECT_TRUE(control.TimerSave.isActive() && control.Timer1.isActive());
+
+    const std::int32_t beforeReturn = record->CaptureCount;
+    measure(500);
+    control.Timer1Timer();
+    EXPECT_EQ(record->CaptureCount, beforeReturn + 1);
+    EXPECT_EQ(record->CaptureBuffers.channel(0)[beforeReturn], 500.0f);
+    ASSERT_EQ(waiting.size(), 2);
+    EXPECT_FALSE(waiting[1][0].toBool());
+}
+
+// Faults on the line: every fifth measurement is lost and asked for again
+// 2 s later. At a step longer than the cycle no measurement is recorded twice.
+TEST_F(RecordControlTest, ALostMeasurementIsNotRecordedTwice)
+{
+    control.ApplySettings({{0, 0, 0, 0, 0, 0}, 0, 1}); // 1 s
+    ASSERT_TRUE(create());
+    control.Start();
+    qint64 next = 0;
+    int arrival = 0;
+    int ticksWithANewMeasurement = 0;
+    int arrivalAtLastTick = 0;
+    for (qint64 t = 0; t < 120'000; t += 100) {
+        if (t == next) {
+            measure(float(++arrival));
+            next += arrival % 5 == 4 ? 2300 : 300;
+        }
+        if (t % 1000 == 0) {
+            ticksWithANewMeasurement += arrival != arrivalAtLastTick;
+            arrivalAtLastTick = arrival;
+            control.Timer1Timer();
+        }
+        pass(100);
+    }
+    const float* volts = record->CaptureBuffers.channel(0);
+    int repeated = 0;
+    for (std::int32_t i = 1; i < record->CaptureCount; ++i)
+        repeated += volts[i] == volts[i - 1];
+    EXPECT_EQ(repeated, 0);
+    EXPECT_EQ(record->CaptureCount, ticksWithANewMeasurement);
+    EXPECT_FALSE(control.waitingForInstrument());
+}
+
+// A step shorter than the measurement cycle records at its step, repeating
+// measurements, and says so once per recording; a cycle measured across a
+// pause of continuous sampling before the start does not count.
+TEST_F(RecordControlTest, AStepShorterThanTheCycleRepeatsMeasurementsAndSaysSoOnce)
+{
+    QSignalSpy repeats(&control, &RecordControl::samplesRepeatMeasurements);
+    control.ApplySettings({{0, 0, 0, 0, 0, 0}, 0, 1}); // 1 s
+    ASSERT_TRUE(create());
+    measure(1);
+    pass(300'000); // sampling paused five minutes, then started again
+    measure(2);
+    pass(2700);
+    control.Start();
+    for (int t = 0; t < 30'000; t += 100) { // a slow line: a measurement every 2.7 s
+        if (t % 2700 == 0)
+            measure(float(t));
+        if (t % 1000 == 0)
+            control.Timer1Timer();
+        pass(100);
+    }
+    EXPECT_EQ(record->CaptureCount, 30) << "every step took its sample";
+    EXPECT_FALSE(control.waitingForInstrument());
+    ASSERT_EQ(repeats.size(), 1);
+    EXPECT_EQ(repeats[0][0].toInt(), 1000);
+    EXPECT_EQ(repeats[0][1].toLongLong(), 2700);
+    control.Stop();
+
+    // At a step longer than the cycle nothing is said.
+    control.ApplySettings({{0, 0, 0, 0, 0, 0}, 4, 1}); // 5 s
+    ASSERT_TRUE(create("second.zqr"));
+    control.Start();
+    for (int t = 0; t < 30'000; t += 100) {
+        if (t % 2700 == 0)
+            measure(float(t));
+        if (t % 5000 == 0)
+            control.Timer1Timer();
+        pass(100);
+    }
+    EXPECT_EQ(record->CaptureCount, 6);
+    EXPECT_EQ(repeats.size(), 1);
 }
 
 TEST_F(RecordControlTest, CreatingDuringARecordingEndsItFirst)

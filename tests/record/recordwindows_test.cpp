@@ -17,11 +17,13 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <memory>
 #include <ostream>
 
@@ -209,5 +211,61 @@ TEST_F(RecordWindowsTest, ClosingOnlyHidesTheWindowAndTheRecordingGoesOn)
     EXPECT_TRUE(control.TimerSave.isActive());
 }
 
-} // namespace
+// What the recording has to tell shows in the notice line, and a failing
+// save in a message that does not block: waiting for the instrument, samples
+// repeating measurements, a save failure and its end.
+TEST_F(RecordWindowsTest, TheNoticeLineAndTheSaveMessageTellWithoutBlocking)
+{
+    createWindows();
+    qint64 nowMs = 50'000;
+    shared.link.Arrivals.clock = [&] { return nowMs; };
+    bool failing = false;
+    control.setFileSaver([&](const QString& path, const SampleBuffers& capture, std::int32_t count,
+                             std::int32_t savedCount, RecordBlock& assembly) {
+        return failing ? RecordFileResult{RecordFileFailure::WriteFailed, ENOSPC}
+                       : SaveRecordFile(path, record->RecordFileIdentity, capture, count,
+                                        savedCount, assembly);
+    });
+    dialogs.saveAnswer = dir.filePath("a.zqr");
+    control.CreateFile();
+    shared.link.SessionMode = 2;
+    EXPECT_EQ(form->noticeText(), "");
 
+    control.Start();
+    control.Timer1Timer(); // no measurement yet
+    EXPECT_EQ(form->noticeText(),
+              "記錄等待儀器：沒有收到新的測量資料，暫不取樣；測量資料恢復後自動繼續記錄。");
+    shared.link.Arrivals.noteArrival();
+    nowMs += 4000; // a slow line: measurements 4 s apart, the step is 3 s
+    shared.link.Arrivals.noteArrival();
+    control.Timer1Timer();
+    EXPECT_EQ(record->CaptureCount, 1);
+    EXPECT_EQ(form->noticeText(), "注意：採樣步長 3 秒短於儀器的測量週期（約 4.0 "
+                                  "秒），相鄰的記錄點會重複同一次測量的數值。");
+
+    failing = true;
+    control.TimerSaveTimer();
+    control.TimerSaveTimer();
+    ASSERT_NE(form->saveMessage, nullptr);
+    EXPECT_TRUE(form->saveMessage->isVisible());
+    EXPECT_EQ(form->saveMessage->windowModality(), Qt::NonModal);
+    EXPECT_TRUE(form->saveMessage->text().startsWith("寫入記錄檔案失敗："));
+    EXPECT_TRUE(form->saveMessage->text().endsWith(
+        "記錄繼續進行，資料暫存在記憶體中；每個存儲間隔都會再嘗試寫入檔案。"));
+    EXPECT_TRUE(form->noticeText().contains("起儲存失敗，記錄繼續進行，每個存儲間隔都會再嘗試寫入。"));
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    failing = false;
+    control.TimerSaveTimer();
+    EXPECT_EQ(form->saveMessage->windowTitle(), "記錄檔案已恢復儲存");
+    EXPECT_TRUE(form->saveMessage->text().contains("已恢復儲存"));
+    EXPECT_TRUE(form->noticeText().contains("記錄檔案已恢復儲存（"));
+    form->saveMessage->close();
+
+    control.Stop();
+    control.CreateFile();
+    control.Start();
+    EXPECT_EQ(form->noticeText(), "") << "a new recording starts without the old notices";
+}
+
+} // namespace
