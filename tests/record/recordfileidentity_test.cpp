@@ -111,6 +111,8 @@ TEST(RecordFileSwappedWhileRecording, TheRecordingStopsWithAMessage)
     control.CreateFile();
     ASSERT_TRUE(record->FileReady);
     control.Start();
+    // A fresh measurement before each tick: only those are sampled.
+    shared.link.Arrivals.noteArrival();
     control.Timer1Timer();
     control.TimerSaveTimer();
     ASSERT_TRUE(dialogs.messages.empty());
@@ -122,6 +124,7 @@ TEST(RecordFileSwappedWhileRecording, TheRecordingStopsWithAMessage)
         file.write("the user's data");
     }
     kSwaps[0].swap(path, victim);
+    shared.link.Arrivals.noteArrival();
     control.Timer1Timer();
     control.TimerSaveTimer();
 
