@@ -51,6 +51,10 @@ OpenResult OpenSerialDevice(const char* path)
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         result.error = errno;
+        if (errno == EBUSY) { // another opener's TIOCEXCL
+            result.status = OpenStatus::Locked;
+            result.holders = OtherDeviceHolders(path);
+        }
         return result;
     }
 
@@ -59,6 +63,16 @@ OpenResult OpenSerialDevice(const char* path)
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         result.error = errno;
         result.status = OpenStatus::Locked;
+        ::close(fd);
+        result.holders = OtherDeviceHolders(path);
+        return result;
+    }
+    // A program without lock or exclusive flag that has it open would share
+    // the line with this one.
+    result.holders = OtherDeviceHolders(path);
+    if (!result.holders.empty()) {
+        result.error = EBUSY;
+        result.status = OpenStatus::Held;
         ::close(fd);
         return result;
     }
