@@ -1,7 +1,9 @@
 #include "pdfexport.h"
 
 #include "paintercanvas.h"
+#include "pdftextmap.h"
 
+#include <QBuffer>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
@@ -23,8 +25,11 @@ PdfWriteOutcome WriteReportPdf(const QString& path, const ReportDocument& report
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return PdfWriteOutcome::CannotCreate;
+    // Written to memory first: the text map is mended before the file gets it.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&buffer);
         writer.setResolution(kPdfResolution);
         writer.setTitle(report.jobTitle);
         writer.setCreator(kReportPdfCreator);
@@ -41,6 +46,12 @@ PdfWriteOutcome WriteReportPdf(const QString& path, const ReportDocument& report
                             orientation == QPageLayout::Landscape, info);
         }
         painter.end();
+    }
+    QByteArray pdf = buffer.buffer();
+    MapRadicalsToIdeographs(pdf);
+    if (file.write(pdf) != pdf.size()) {
+        file.cancelWriting();
+        return PdfWriteOutcome::WriteFailed;
     }
     return file.commit() ? PdfWriteOutcome::Written : PdfWriteOutcome::WriteFailed;
 }
