@@ -45,8 +45,9 @@ DeviceAccess SerialDeviceAccess(const QString& path)
     }
     bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     if (free) {
-        // Held open without a lock, it would still share the line.
-        free = serial::OtherDeviceHolders(DevicePathBytes(path).constData()).empty();
+        // Held open without a lock, a terminal would still share the line.
+        free = !::isatty(fd)
+               || serial::OtherDeviceHolders(DevicePathBytes(path).constData()).empty();
         ::flock(fd, LOCK_UN);
     }
     ::close(fd);

@@ -67,20 +67,20 @@ OpenResult OpenSerialDevice(const char* path)
         result.holders = OtherDeviceHolders(path);
         return result;
     }
+
+    termios2 settings{};
+    if (ioctlRetrying(fd, TCGETS2, &settings) != 0) {
+        result.error = errno;
+        result.status = OpenStatus::NotATerminal;
+        ::close(fd);
+        return result;
+    }
     // A program without lock or exclusive flag that has it open would share
     // the line with this one.
     result.holders = OtherDeviceHolders(path);
     if (!result.holders.empty()) {
         result.error = EBUSY;
         result.status = OpenStatus::Held;
-        ::close(fd);
-        return result;
-    }
-
-    termios2 settings{};
-    if (ioctlRetrying(fd, TCGETS2, &settings) != 0) {
-        result.error = errno;
-        result.status = OpenStatus::NotATerminal;
         ::close(fd);
         return result;
     }
