@@ -117,6 +117,10 @@ void Program::createMainForm()
     // goes to the record window a second after start-up.
     snapshots_ = std::make_unique<SnapshotCommands>(state_, dialogs_,
                                                     [this] { DrawMeasurementView(); });
+    snapshots_->saved = [form](const QString& path) { form->showSnapshotSaved(path); };
+    snapshots_->opened = [form](const QString& path, const QDateTime& taken) {
+        form->showSnapshotOpened(path, taken);
+    };
     if (snapshots_->OpenFromCommandLine(options_.arguments) == StartFileKind::RecordFile)
         form->MOpenTimer.start();
     QObject::connect(form, &TMainForm::openFileRequested, form, [this] { snapshots_->Open(); });
@@ -137,7 +141,10 @@ void Program::createMainForm()
     QObject::connect(&link_.dispatcher, &ResponseDispatcher::measurementStored, form,
                      [this] { DrawMeasurementView(); });
     QObject::connect(&link_.dispatcher, &ResponseDispatcher::measured, form,
-                     &TMainForm::showMeasured);
+                     [this, form](const QDateTime& when) {
+                         state_.MeasurementTime = when;
+                         form->showMeasured(when);
+                     });
     QObject::connect(&link_.dispatcher, &ResponseDispatcher::readBackComplete, form, [form] {
         form->setStatusText(0, QStringLiteral("狀態：已跟儀器同步"));
     });
@@ -154,7 +161,12 @@ void Program::createAppearanceForms()
     QObject::connect(form, &TMainForm::appearanceRequested, form, [this] { skinForm_->exec(); });
     QObject::connect(form, &TMainForm::versionRequested, form, [this] { versionForm_->exec(); });
     QObject::connect(form, &TMainForm::webPageRequested, form, [this] { helpLinks_.openWebPage(); });
-    QObject::connect(form, &TMainForm::manualRequested, form, [this] { helpLinks_.openManual(); });
+    QObject::connect(form, &TMainForm::manualRequested, form, [this] {
+        const ManualOutcome outcome = helpLinks_.openManual();
+        if (outcome != ManualOutcome::Opened)
+            dialogs_.message(TMainForm::ManualMessage(outcome, ManualUrl().toLocalFile()),
+                             UserDialogs::Icon::Warning);
+    });
 }
 
 void Program::createReportForms()
@@ -165,6 +177,7 @@ void Program::createReportForms()
     // Its creation builds the analysis preview once.
     printerForm_ = std::make_unique<TPrinterForm>(*report_, state_.MeasurementRecord, enterInfo,
                                                   dialogs_, SystemPrinterSetupDialog(), main);
+    printerForm_->setMeasurementTimeSource([this] { return state_.MeasurementTime; });
     // A child of the preview, so that it stays usable above the modal preview.
     enterInfoForm_ = std::make_unique<TEnterInfoForm>(enterInfo, dialogs_, printerForm_.get());
     QObject::connect(printerForm_.get(), &TPrinterForm::enterInfoRequested, enterInfoForm_.get(),

@@ -1,9 +1,12 @@
 #include "tmainform.h"
 
+#include "measurementtime.h"
 #include "toolbaricons.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -224,15 +227,30 @@ void TMainForm::showRunRequest(RunRequest request)
 
 void TMainForm::showMeasured(const QDateTime& when)
 {
-    // "提取時間" + the date in the system's short format, a blank and the time
-    // in its long format (without a time zone, which the long time format of
-    // the desktop's locale may add).
-    const QLocale locale = QLocale::system();
-    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
-    timeFormat.remove(QLatin1Char('t'));
     setStatusText(0, QStringLiteral("提取數據成功"));
-    setStatusText(4, QStringLiteral("提取時間") + locale.toString(when.date(), QLocale::ShortFormat) +
-                         QLatin1Char(' ') + locale.toString(when.time(), timeFormat.trimmed()));
+    setStatusText(4, QStringLiteral("提取時間") + MeasurementTimeText(when));
+}
+
+void TMainForm::showSnapshotOpened(const QString& path, const QDateTime& taken)
+{
+    setStatusText(0, QStringLiteral("已開啟檔案：") + QFileInfo(path).fileName());
+    setStatusText(4, QStringLiteral("提取時間") + MeasurementTimeText(taken));
+}
+
+QString TMainForm::ManualMessage(ManualOutcome outcome, const QString& path)
+{
+    const QString file = QDir::toNativeSeparators(path);
+    if (outcome == ManualOutcome::Missing)
+        return QStringLiteral("找不到儀器手冊：%1\n請將儀器手冊的 PDF 檔案放在這個位置。").arg(file);
+    return QStringLiteral("無法開啟儀器手冊：%1\n請安裝可以開啟 PDF 檔案的程式。").arg(file);
+}
+
+void TMainForm::showSnapshotSaved(const QString& path)
+{
+    // A message of its own for a while: panel 0 is rewritten at every
+    // measurement while sampling runs.
+    statusBar()->showMessage(QStringLiteral("已儲存檔案：") + QDir::toNativeSeparators(path),
+                             kSavedMessageMs);
 }
 
 void TMainForm::setStatusText(int panel, const QString& text)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "helplinks.h"
 #include "measurementcontrol.h"
 
 #include <QMainWindow>
@@ -28,6 +29,14 @@ public:
     void setStatusText(int panel, const QString& text);
     // A measurement was taken in at `when`: panels 0 and 4 say so.
     void showMeasured(const QDateTime& when);
+    // A snapshot was opened: its name in panel 0, and in panel 4 the time it
+    // stands for instead of the last live measurement's.
+    void showSnapshotOpened(const QString& path, const QDateTime& taken);
+    // A snapshot was saved: the file's name in the status bar for a while.
+    void showSnapshotSaved(const QString& path);
+    static constexpr int kSavedMessageMs = 10000;
+    // What "儀器手冊 " says when the manual at `path` did not open.
+    static QString ManualMessage(ManualOutcome outcome, const QString& path);
     void showRunRequest(RunRequest request);
     QString statusText(int panel) const;
     // The link's device vanished and is being waited for; it came back.

@@ -3,6 +3,7 @@
 #include "makerinfo.h"
 
 #include <QDesktopServices>
+#include <QFileInfo>
 
 UrlOpener DesktopUrlOpener()
 {
@@ -19,14 +20,22 @@ QUrl ManualUrl()
     return QUrl::fromLocalFile(kManualPath);
 }
 
-HelpLinks::HelpLinks(UrlOpener opener) : opener_(std::move(opener)) {}
+HelpLinks::HelpLinks(UrlOpener opener, std::function<bool(const QString& path)> fileExists)
+    : opener_(std::move(opener)), fileExists_(std::move(fileExists))
+{
+    if (!fileExists_)
+        fileExists_ = [](const QString& path) { return QFileInfo(path).isFile(); };
+}
 
 void HelpLinks::openWebPage() const
 {
     opener_(MakerWebPageUrl());
 }
 
-void HelpLinks::openManual() const
+ManualOutcome HelpLinks::openManual() const
 {
-    opener_(ManualUrl());
+    // Without the file the desktop would only complain on standard error.
+    if (!fileExists_(ManualUrl().toLocalFile()))
+        return ManualOutcome::Missing;
+    return opener_(ManualUrl()) ? ManualOutcome::Opened : ManualOutcome::NotOpened;
 }

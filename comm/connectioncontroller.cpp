@@ -13,6 +13,7 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -51,6 +52,17 @@ QString ConnectionController::NoPortMessage(const QStringList& deniedDevices,
                           "（qpa3600 套件已附，讓登入的使用者開啟儀器的 USB 口），"
                           "或將使用者加入 dialout 群組（sudo adduser %2 dialout）後重新登入。")
                .arg(devices, user);
+}
+
+QString ConnectionController::PortInUseMessage(int comNumber, const QString& device,
+                                               const std::vector<serial::DeviceHolder>& holders)
+{
+    const QString who = DeviceHoldersText(holders);
+    const QString port = QStringLiteral("COM%1（%2）").arg(comNumber).arg(device);
+    return (who.isEmpty() ? QStringLiteral("       預設端口 %1正被其他程式使用。").arg(port)
+                          : QStringLiteral("       預設端口 %1正被其他程式使用：%2。").arg(port, who))
+           + QStringLiteral("\r\r               請關閉該程式後，在「通訊設置」中重新選擇端口，"
+                            "或選擇其他端口。       ");
 }
 
 ConnectionController::ConnectionController(LinkState& link, TComm& comm, RequestSender& sender,
@@ -132,8 +144,11 @@ void ConnectionController::ScanPorts()
     deniedDevices_.clear();
     selectedPortItem_ = -1;
     link_.UsbLink = false;
+    std::optional<PortEnvironment::BusyPort> savedBusy;
     for (int n = 1; n <= kHighestPort; ++n) {
         if (!ports_.canOpen(n)) {
+            if (n == link_.CurrentPort)
+                savedBusy = ports_.busyPort(n);
             const QString denied = ports_.deniedDevice(n);
             if (!denied.isEmpty() && !deniedDevices_.contains(denied))
                 deniedDevices_ << denied;
@@ -150,11 +165,16 @@ void ConnectionController::ScanPorts()
     emit portListChanged();
 
     if (selectedPortItem_ < 0) {
+        // The saved port is there but taken: say by whom rather than that
+        // there is no port.
         if (!link_.OpenedWithFile)
-            dialogs_.message(NoPortMessage(deniedDevices_, qEnvironmentVariable("USER")));
+            dialogs_.message(savedBusy ? PortInUseMessage(link_.CurrentPort, savedBusy->device,
+                                                          savedBusy->holders)
+                                       : NoPortMessage(deniedDevices_, qEnvironmentVariable("USER")));
         link_.OpenedWithFile = false;
         control_.setMeasurementCommandsEnabled(false);
-        emit mainStatusChanged(0, QStringLiteral("連接失敗"));
+        emit mainStatusChanged(0, savedBusy ? QStringLiteral("連接失敗：端口正被其他程式使用")
+                                            : QStringLiteral("連接失敗"));
     } else {
         SetCommPort(link_.CurrentPort);
         if (openLink()) {

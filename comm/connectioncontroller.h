@@ -1,11 +1,14 @@
 #pragma once
 
+#include "deviceholders.h"
 #include "inifile.h"
 #include "linkrecovery.h"
 
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
+
+#include <vector>
 
 class MeasurementControl;
 class PortEnvironment;
@@ -56,6 +59,10 @@ public:
     // The no-port message; when serial devices exist that this user may not
     // open, one more line names them and how to gain access.
     static QString NoPortMessage(const QStringList& deniedDevices, const QString& userName);
+    // The message when the saved port COMn (`device`) exists but another
+    // program holds it; `holders` names them where they are known.
+    static QString PortInUseMessage(int comNumber, const QString& device,
+                                    const std::vector<serial::DeviceHolder>& holders);
 
     // The devices the last scan found but could not open for lack of
     // permission, each once, in port order.

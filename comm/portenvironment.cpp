@@ -38,11 +38,18 @@ DeviceAccess SerialDeviceAccess(const QString& path)
     if (fd < 0) {
         if ((errno == EACCES || errno == EPERM) && !IsUartWithoutHardware(path))
             return DeviceAccess::Denied;
+        // Another opener made the tty exclusive (as this program does).
+        if (errno == EBUSY)
+            return DeviceAccess::Busy;
         return DeviceAccess::Missing;
     }
-    const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    if (free)
+    bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (free) {
+        // Held open without a lock, a terminal would still share the line.
+        free = !::isatty(fd)
+               || serial::OtherDeviceHolders(DevicePathBytes(path).constData()).empty();
         ::flock(fd, LOCK_UN);
+    }
     ::close(fd);
     return free ? DeviceAccess::Opens : DeviceAccess::Busy;
 }
@@ -73,4 +80,12 @@ QString SystemPorts::deniedDevice(int comNumber)
 QString SystemPorts::deviceId(int comNumber)
 {
     return directory().deviceId(comNumber);
+}
+
+std::optional<PortEnvironment::BusyPort> SystemPorts::busyPort(int comNumber)
+{
+    const QString path = directory().devicePath(comNumber);
+    if (SerialDeviceAccess(path) != DeviceAccess::Busy)
+        return std::nullopt;
+    return BusyPort{path, serial::OtherDeviceHolders(DevicePathBytes(path).constData())};
 }

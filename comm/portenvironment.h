@@ -1,10 +1,12 @@
 #pragma once
 
+#include "deviceholders.h"
 #include "portmap.h"
 
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 class IniFile;
 
@@ -23,6 +25,19 @@ public:
     // The device of COMn when it exists but this user may not open it (no
     // permission), to tell the user how to gain access; empty otherwise.
     virtual QString deniedDevice(int comNumber) = 0;
+
+    // A port that exists but another program holds: its device and the
+    // holders this user can learn of (possibly none).
+    struct BusyPort {
+        QString device;
+        std::vector<serial::DeviceHolder> holders;
+    };
+    // COMn when it is such a port; nothing otherwise.
+    virtual std::optional<BusyPort> busyPort(int comNumber)
+    {
+        (void)comNumber;
+        return std::nullopt;
+    }
 };
 
 // The real serial devices, named through the COM map of "SysSet.ini".
@@ -36,6 +51,7 @@ public:
     bool canOpen(int comNumber) override;
     QString deviceId(int comNumber) override;
     QString deniedDevice(int comNumber) override;
+    std::optional<BusyPort> busyPort(int comNumber) override;
 
 private:
     const PortDirectory& directory();
@@ -47,12 +63,12 @@ private:
 enum class DeviceAccess {
     Opens,   // opened for reading and writing and locked
     Missing, // no such device, or a serial port without hardware behind it
-    Busy,    // another program holds it
+    Busy,    // another program holds it: locked, exclusive, or simply open
     Denied,  // exists, but this user has no permission to open it
 };
 
 // The port test: open the device for reading and writing, take the exclusive
-// lock, release, close.
+// lock, look for other processes that have it open, release, close.
 DeviceAccess SerialDeviceAccess(const QString& path);
 inline bool CanOpenSerialDevice(const QString& path)
 {

@@ -426,3 +426,9 @@ QPointF PainterCanvas::penCentre(QPoint p) const
     const double offset = state_.pen.width % 2 != 0 ? 0.5 : 0.0;
     return QPointF(p.x() + offset, p.y() + offset);
 }
+
+QSize PainterTextExtent(const CanvasFont& font, int resolution, const QString& text)
+{
+    const QFontMetrics metrics(MakeFont(font, resolution));
+    return QSize(metrics.horizontalAdvance(text), metrics.height());
+}

@@ -65,3 +65,7 @@ private:
     QFont font_;
     QFontMetrics metrics_;
 };
+
+// The cell PainterCanvas gives `text` in `font` on a device of `resolution`
+// dots per inch: its advance and the font's line height.
+QSize PainterTextExtent(const CanvasFont& font, int resolution, const QString& text);

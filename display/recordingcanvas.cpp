@@ -103,6 +103,8 @@ void RecordingCanvas::TextOutClipped(QPoint at, const QString& text, int clipRig
 
 QSize RecordingCanvas::TextExtent(const QString& text) const
 {
+    if (measure_)
+        return measure_(state_.font, resolution_, text);
     const int height = FontPixelHeight(state_.font.points, resolution_);
     return QSize(static_cast<int>(text.size()) * ((height + 1) / 2), height);
 }

@@ -6,6 +6,7 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -52,7 +53,13 @@ struct CanvasSegment {
 // pixel height and each character half of that, rounded up.
 class RecordingCanvas final : public Canvas {
 public:
-    explicit RecordingCanvas(int resolution = 96) : resolution_(resolution) {}
+    // How a text is measured when the drawing asks: by default the font's
+    // pixel height and half of it per character; tests of text placement
+    // give the real font's measure (PainterTextExtent).
+    using TextMeasure = std::function<QSize(const CanvasFont& font, int resolution, const QString& text)>;
+
+    explicit RecordingCanvas(int resolution = 96, TextMeasure measure = {})
+        : resolution_(resolution), measure_(std::move(measure)) {}
 
     void SetPen(const CanvasPen& pen) override;
     void SetBrush(const CanvasBrush& brush) override;
@@ -95,6 +102,7 @@ private:
     CanvasCall& record(CanvasOp op);
 
     int resolution_;
+    TextMeasure measure_;
     CanvasState state_;
     std::vector<CanvasCall> calls_;
 };

@@ -31,6 +31,11 @@ QString StartFileFromArguments(const QStringList& arguments)
     return file;
 }
 
+QDateTime SnapshotTakenTime(const QString& path)
+{
+    return QFileInfo(path).lastModified();
+}
+
 StartFileKind KindOfStartFile(const QString& file)
 {
     // Letter case does not matter: the desktop's file types claim "a.zQr" as
@@ -60,8 +65,12 @@ void SnapshotCommands::Save()
                               QStringLiteral("  檔案已經存在，是否覆蓋")))
         return;
     const SnapshotFileResult result = SaveSnapshotFile(path, state_.MeasurementRecord);
-    if (!result.ok())
+    if (!result.ok()) {
         dialogs_.message(result.error, UserDialogs::Icon::Error);
+        return;
+    }
+    if (saved)
+        saved(path);
 }
 
 void SnapshotCommands::Open()
@@ -91,7 +100,10 @@ bool SnapshotCommands::openInto(const QString& path)
         dialogs_.message(result.error, UserDialogs::Icon::Error);
         return false;
     }
+    state_.MeasurementTime = SnapshotTakenTime(path);
     if (drawMeasurementView_)
         drawMeasurementView_();
+    if (opened)
+        opened(path, state_.MeasurementTime);
     return true;
 }

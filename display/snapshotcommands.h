@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +22,11 @@ QString StartFileFromArguments(const QStringList& arguments);
 // Snapshot for a name ending in "zqm", record file for one ending in "zqr",
 // in any letter case ("a.zQm" too); anything else is neither.
 StartFileKind KindOfStartFile(const QString& file);
+
+// The time a snapshot file stands for: its modification time, that is when
+// it was saved (a snapshot holds no time of its own). Invalid when the file
+// cannot be looked at.
+QDateTime SnapshotTakenTime(const QString& path);
 
 // The main window's snapshot commands "儲存檔案" and "開啟舊檔 " and the
 // handling of a file named on the command line. They work on the shared
@@ -47,6 +53,11 @@ public:
     // the caller is to hand CommandLineFile to the record window a second
     // later.
     StartFileKind OpenFromCommandLine(const QStringList& arguments);
+
+    // Told after a snapshot was written to `path`, and after one was taken
+    // into the record (MeasurementTime set to the time it stands for).
+    std::function<void(const QString& path)> saved;
+    std::function<void(const QString& path, const QDateTime& taken)> opened;
 
 private:
     bool openInto(const QString& path);

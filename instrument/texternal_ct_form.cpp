@@ -51,6 +51,9 @@ TExternal_CT_form::TExternal_CT_form(LinkState& link, RequestSender& sender,
     layout->addWidget(new QLabel(QStringLiteral("都沒有連接外部互感器時，請輸入0。    ")));
     layout->addWidget(new QLabel(QStringLiteral("相位差請鍵入互感器的角度差。    ")));
     layout->addWidget(SaveButton);
+    StatusLabel = new QLabel;
+    StatusLabel->setWordWrap(true);
+    layout->addWidget(StatusLabel);
     // Set once the widgets belong to this window; Qt ignores it before.
     setTabOrder(Edit1, Edit2);
     setTabOrder(Edit2, SaveButton);
@@ -79,6 +82,7 @@ void TExternal_CT_form::SaveClick()
     using Refusal = ExternalCtShift::Refusal;
     float frequency = 0;
     float phase = 0;
+    StatusLabel->clear();
     if (!readField(Edit2, QStringLiteral("頻率"), &frequency))
         return;
     // The frequency is judged before the phase field is even read.
@@ -105,9 +109,15 @@ void TExternal_CT_form::SaveClick()
         break;
     }
     const float seconds = shift.seconds;
-    dispatcher_.whenIdle(nullptr, [this, seconds] {
+    const QString sent = QStringLiteral("已傳送到儀器：相位差 %1 度，頻率 %2 Hz。")
+                             .arg(Edit1->text().trimmed(), Edit2->text().trimmed());
+    dispatcher_.whenIdle(nullptr, [this, seconds, sent] {
         if (!sender_.SendWriteValue(link_.InstrumentAddress, Register::ExternalCtPhase,
-                                    FloatBits(seconds)))
+                                    FloatBits(seconds))) {
+            StatusLabel->clear();
             dialogs_.message(kSendFailedMessage);
+            return;
+        }
+        StatusLabel->setText(sent);
     });
 }

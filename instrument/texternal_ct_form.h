@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 struct LinkState;
@@ -25,6 +26,8 @@ public:
     QLineEdit* Edit1 = nullptr; // phase difference, degrees
     QLineEdit* Edit2 = nullptr; // frequency, Hz
     QPushButton* SaveButton = nullptr;
+    // Under the button: what became of the last "儲存到儀器".
+    QLabel* StatusLabel = nullptr;
 
 private:
     bool readField(QLineEdit* field, const QString& name, float* value);

@@ -51,6 +51,10 @@ OpenResult OpenSerialDevice(const char* path)
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         result.error = errno;
+        if (errno == EBUSY) { // another opener's TIOCEXCL
+            result.status = OpenStatus::Locked;
+            result.holders = OtherDeviceHolders(path);
+        }
         return result;
     }
 
@@ -60,6 +64,7 @@ OpenResult OpenSerialDevice(const char* path)
         result.error = errno;
         result.status = OpenStatus::Locked;
         ::close(fd);
+        result.holders = OtherDeviceHolders(path);
         return result;
     }
 
@@ -67,6 +72,15 @@ OpenResult OpenSerialDevice(const char* path)
     if (ioctlRetrying(fd, TCGETS2, &settings) != 0) {
         result.error = errno;
         result.status = OpenStatus::NotATerminal;
+        ::close(fd);
+        return result;
+    }
+    // A program without lock or exclusive flag that has it open would share
+    // the line with this one.
+    result.holders = OtherDeviceHolders(path);
+    if (!result.holders.empty()) {
+        result.error = EBUSY;
+        result.status = OpenStatus::Held;
         ::close(fd);
         return result;
     }

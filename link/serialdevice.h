@@ -1,7 +1,10 @@
 #pragma once
 
+#include "deviceholders.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // The raw operations of a Linux serial device (a termios tty), with nothing of
 // Qt or of TComm's properties. Kept in a unit of its own because the kernel's
@@ -32,19 +35,22 @@ struct ErrorCounters {
     std::uint32_t frame = 0, overrun = 0, parity = 0, brk = 0, bufferOverrun = 0;
 };
 
-enum class OpenStatus { Ok, OpenFailed, Locked, NotATerminal };
+enum class OpenStatus { Ok, OpenFailed, Locked, NotATerminal, Held };
 
 struct OpenResult {
     int fd = -1;        // valid only with OpenStatus::Ok
     OpenStatus status = OpenStatus::OpenFailed;
     int error = 0;      // errno of the failing step
+    std::vector<DeviceHolder> holders; // Locked, Held: who has it, where known
 };
 
 // Opens the device for reading and writing without making it the controlling
 // terminal, non-blocking and close-on-exec, and claims it for this descriptor
 // alone: a non-blocking exclusive flock (which also binds root) plus TIOCEXCL
-// (which stops other users' plain opens). A device held by another flock fails
-// with Locked; a path that is no terminal fails with NotATerminal.
+// (which stops other users' plain opens). A device held by another flock, or
+// made exclusive by another opener (EBUSY), fails with Locked; one that
+// another process has open without either fails with Held; a path that is no
+// terminal fails with NotATerminal.
 OpenResult OpenSerialDevice(const char* path);
 
 // Gives up the claim and closes the descriptor.

@@ -3,6 +3,7 @@
 #include "linkstate.h"
 #include "measurementrecord.h"
 
+#include <QDateTime>
 #include <QString>
 
 #include <cstdint>
@@ -11,6 +12,10 @@
 // instance for its whole life; tests build fresh ones.
 struct SharedState {
     ::MeasurementRecord MeasurementRecord; // the measurement shown
+    // When that measurement was taken: its arrival from the instrument, or
+    // for a snapshot opened from a file the file's modification time (a
+    // snapshot holds no time of its own). Invalid until the first of them.
+    QDateTime MeasurementTime;
     LinkState link;
     // Chart background and grid of the live, record and log charts: black
     // until the appearance window restores the saved choice.

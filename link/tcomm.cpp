@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
+#include <QStringList>
 
 #include <algorithm>
 #include <cerrno>
@@ -39,6 +40,15 @@ constexpr std::uint32_t kEventRing = 256;
 constexpr int kWriteStallMs = 250;
 constexpr int kWriteTotalMs = 2000;
 
+// A port another program has: who, where it can be known.
+QString inUseText(const QString& path, const std::vector<serial::DeviceHolder>& holders)
+{
+    const QString who = DeviceHoldersText(holders);
+    return who.isEmpty()
+               ? QStringLiteral("%1 正被其他程序使用。").arg(path)
+               : QStringLiteral("%1 正被其他程序使用：%2。").arg(path, who);
+}
+
 QString openFailureText(int error)
 {
     if (error == EACCES || error == EPERM)
@@ -52,6 +62,16 @@ QByteArray hexDump(const QByteArray& bytes)
 }
 
 } // namespace
+
+QString DeviceHoldersText(const std::vector<serial::DeviceHolder>& holders)
+{
+    QStringList named;
+    for (const serial::DeviceHolder& holder : holders)
+        named << QStringLiteral("%1（PID %2）")
+                     .arg(QString::fromLocal8Bit(holder.program.c_str()))
+                     .arg(holder.pid);
+    return named.join(QStringLiteral("、"));
+}
 
 int BaudRateValue(TBaudRate rate)
 {
@@ -112,8 +132,9 @@ void TComm::OpenPort()
         qCDebug(lcPort) << path << "is not a serial device:" << qt_error_string(opened.error);
         throw ECommError(QStringLiteral("Cannot setup comm buffer"));
     case serial::OpenStatus::Locked:
+    case serial::OpenStatus::Held:
         qCDebug(lcPort) << path << "is held by another program";
-        throw ECommError(openFailureText(opened.error));
+        throw ECommError(kOpenFailed + QLatin1Char('\n') + inUseText(path, opened.holders));
     case serial::OpenStatus::OpenFailed:
         qCDebug(lcPort) << "cannot open" << path << ":" << qt_error_string(opened.error);
         throw ECommError(openFailureText(opened.error));

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
+#include <vector>
 
 // Port numbers: value n-1 stands for COMn (pnCOM1 = 0 ... pnCOM255 = 254).
 using TComPortNumber = int;
@@ -30,6 +31,10 @@ enum class TStopBits { SB1, SB1_5, SB2 };
 
 // Bits per second of each TBaudRate, in enumeration order.
 int BaudRateValue(TBaudRate rate);
+
+// The programs holding a port, as messages name them: "cat（PID 4711）",
+// several joined with "、"; empty when none is known.
+QString DeviceHoldersText(const std::vector<serial::DeviceHolder>& holders);
 
 // Raised when the port cannot be opened or is used while closed; carries only
 // the text shown to the user.

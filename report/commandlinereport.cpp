@@ -165,7 +165,7 @@ int WriteCommandLineReport(const CommandLineReport& request)
             PrintError(result.error);
             return 1;
         }
-        report = AnalysisReport(measurement, info);
+        report = AnalysisReport(measurement, info, SnapshotTakenTime(file));
         break;
     }
     case StartFileKind::RecordFile:

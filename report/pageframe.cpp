@@ -1,5 +1,6 @@
 #include "pageframe.h"
 
+#include "measurementtime.h"
 #include "reportinfo.h"
 
 const QString kReportFace = QStringLiteral("Noto Sans Mono CJK TC");
@@ -52,16 +53,31 @@ void SetFontColor(Canvas& canvas, const QColor& color)
     canvas.SetFont(font);
 }
 
-void DrawPreviewHeader(Canvas& canvas, int W, int H, ReportKind kind)
+QString MeasurementTakenText(const QDateTime& when)
 {
+    return when.isValid() ? QStringLiteral("提取時間：") + MeasurementTimeText(when) : QString();
+}
+
+void DrawPreviewHeader(Canvas& canvas, int W, int H, ReportKind kind, const QString& taken)
+{
+    constexpr int kRuleY = 70;
+    constexpr int kRuleWidth = 2;
     SetFontSizeAndColor(canvas, 20, kReportGray);
-    canvas.TextOut({W / 2 - 70, 30}, Title(kind));
-    if (kind == ReportKind::Analysis) {
+    const QString title = Title(kind);
+    canvas.TextOut({W / 2 - 70, TextTopClearOfRule(30, canvas.TextExtent(title).height(), kRuleY,
+                                                   kRuleWidth)},
+                   title);
+    if (kind == ReportKind::Analysis || !taken.isEmpty()) {
         SetFontSize(canvas, 10);
-        canvas.TextOut({W - 80, 45}, QStringLiteral("第1頁"));
+        const int y = TextTopClearOfRule(
+            45, canvas.TextExtent(QStringLiteral("第1頁")).height(), kRuleY, kRuleWidth);
+        if (kind == ReportKind::Analysis)
+            canvas.TextOut({W - 80, y}, QStringLiteral("第1頁"));
+        if (!taken.isEmpty())
+            canvas.TextOutClipped({50, y}, taken, W / 2 - 70);
     }
-    SetPenWidthColor(canvas, 2, kReportGray);
-    Line(canvas, {50, 70}, {W - 50, 70});
+    SetPenWidthColor(canvas, kRuleWidth, kReportGray);
+    Line(canvas, {50, kRuleY}, {W - 50, kRuleY});
     Line(canvas, {50, H - 100}, {W - 50, H - 100});
 }
 
@@ -77,31 +93,40 @@ void DrawPreviewInfoLines(Canvas& canvas, int W, int H, ReportKind kind, const R
     canvas.TextOutClipped({250, H - 90}, QStringLiteral("測量企業：") + info.company, 520);
     canvas.TextOutClipped({520, H - 90}, QStringLiteral("操作員：") + info.conner, right);
     canvas.TextOutClipped({520, H - 70},
-                          QStringLiteral("環境溫度：") + info.temperature
-                              + TemperatureSuffix(info.units),
+                          QStringLiteral("環境溫度：") + TemperatureText(info),
                           right);
     canvas.TextOutClipped({50, H - 70}, QStringLiteral("測量日期：") + info.date, 250);
     canvas.TextOutClipped({250, H - 70}, instrument, 520);
 }
 
-void DrawPrintHeader(Canvas& canvas, const PageFrame& f, ReportKind kind, bool landscape)
+void DrawPrintHeader(Canvas& canvas, const PageFrame& f, ReportKind kind, bool landscape,
+                     const QString& taken)
 {
+    const int ruleY = f.T + TruncToInt(0.027 * f.FH);
+    const int ruleWidth = TruncToInt(0.0015 * f.FH);
+
     // The title is centred on CX in two halves: the second is drawn from
     // CX, and the first ends where the second's width puts it on the left.
     const QString title = Title(kind);
     SetFontSizeAndColor(canvas, landscape ? 14 : 17, Qt::black);
-    canvas.TextOut({f.CX, f.T}, title.mid(3));
+    const int titleTop =
+        TextTopClearOfRule(f.T, canvas.TextExtent(title).height(), ruleY, ruleWidth);
+    canvas.TextOut({f.CX, titleTop}, title.mid(3));
     const int after = canvas.State().penPosition.x();
-    canvas.TextOut({2 * f.CX - after, f.T}, title.left(3));
+    canvas.TextOut({2 * f.CX - after, titleTop}, title.left(3));
 
     SetFontSizeAndColor(canvas, landscape ? 7 : 10, kReportGray);
+    const QString label = QStringLiteral("第1頁");
+    const int labelTop = TextTopClearOfRule(TruncToInt(0.01 * f.FH + f.T),
+                                            canvas.TextExtent(label).height(), ruleY, ruleWidth);
+    if (!taken.isEmpty())
+        canvas.TextOutClipped({f.L, labelTop}, taken, 2 * f.CX - after);
     // The label's x is a share of the frame width counted from the paper
     // edge, not from L.
-    canvas.TextOut({TruncToInt(0.985 * f.FW), TruncToInt(0.01 * f.FH + f.T)},
-                   QStringLiteral("第1頁"));
+    canvas.TextOut({TruncToInt(0.985 * f.FW), labelTop}, label);
 
-    SetPenWidthColor(canvas, TruncToInt(0.0015 * f.FH), kReportGray);
-    const int y = f.T + TruncToInt(0.027 * f.FH);
+    SetPenWidthColor(canvas, ruleWidth, kReportGray);
+    const int y = ruleY;
     Line(canvas, {f.L, y}, {f.R, y});
     SetPenWidthColor(canvas, 1, Qt::black);
 }
@@ -125,7 +150,6 @@ void DrawPrintFooter(Canvas& canvas, const PageFrame& f, ReportKind kind, const 
     canvas.TextOutClipped({f.L, row2}, dateLabel + info.date, x2);
     canvas.TextOutClipped({x2, row2}, QStringLiteral("測量儀器：") + kInstrument, x3);
     canvas.TextOutClipped({x3, row2},
-                          QStringLiteral("環境溫度：") + info.temperature
-                              + TemperatureSuffix(info.units),
+                          QStringLiteral("環境溫度：") + TemperatureText(info),
                           f.R);
 }

@@ -3,6 +3,7 @@
 #include "canvas.h"
 #include "reportgeometry.h"
 
+#include <QDateTime>
 #include <QString>
 
 #include <cstdint>
@@ -34,14 +35,22 @@ void SetFontSizeAndColor(Canvas& canvas, int points, const QColor& color);
 void SetFontColor(Canvas& canvas, const QColor& color);
 
 // Preview page (screen pixels, page W x H): title, the analysis report's page
-// label, the header and footer rules.
-void DrawPreviewHeader(Canvas& canvas, int W, int H, ReportKind kind);
+// label, the header and footer rules. `taken`, when not empty, is the
+// measurement's time, written left on the page label's row in its font.
+void DrawPreviewHeader(Canvas& canvas, int W, int H, ReportKind kind,
+                       const QString& taken = QString());
 // The information lines under the footer rule, in the current font size.
 void DrawPreviewInfoLines(Canvas& canvas, int W, int H, ReportKind kind, const ReportInfo& info);
 
 // Printed page (device pixels): title halves, page label, header rule. The
-// title and label sizes follow the orientation.
-void DrawPrintHeader(Canvas& canvas, const PageFrame& frame, ReportKind kind, bool landscape);
+// title and label sizes follow the orientation. `taken` as for the preview,
+// from the frame's left edge.
+void DrawPrintHeader(Canvas& canvas, const PageFrame& frame, ReportKind kind, bool landscape,
+                     const QString& taken = QString());
+
+// "提取時間：" and the time as the main window shows it, for a report's
+// header; empty for an invalid time (nothing measured yet).
+QString MeasurementTakenText(const QDateTime& when);
 // Footer rule and information lines, in black in the current face and size.
 void DrawPrintFooter(Canvas& canvas, const PageFrame& frame, ReportKind kind,
                      const ReportInfo& info);

@@ -1,6 +1,7 @@
 #include "pdfexport.h"
 
 #include "paintercanvas.h"
+#include "pdftextmap.h"
 
 #include <QBuffer>
 #include <QPainter>
@@ -45,6 +46,8 @@ SaveResult WriteReportPdf(const QString& path, const ReportDocument& report,
     }
     if (!drawn)
         return {SaveFailure::ContentFailed, 0, path, {}};
+    // The text map is mended before the file gets the bytes.
+    MapRadicalsToIdeographs(bytes);
     return SaveFile(path, bytes);
 }
 

@@ -2,6 +2,7 @@
 
 #include "paintercanvas.h"
 #include "pdfexport.h"
+#include "pdftextmap.h"
 
 #include <QPainter>
 #include <QPrinter>
@@ -28,5 +29,11 @@ PrintOutcome PrintReport(QPrinter& printer, const ReportDocument& report, const 
         DrawPrintedPage(canvas, report, frame, landscape, info);
     }
     painter.end();
-    return printer.printerState() == QPrinter::Error ? PrintOutcome::Failed : PrintOutcome::Printed;
+    if (printer.printerState() == QPrinter::Error)
+        return PrintOutcome::Failed;
+    // Printed to a PDF file: its text should copy and search as written.
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()
+        && !MapRadicalsToIdeographsInFile(printer.outputFileName()))
+        return PrintOutcome::Failed;
+    return PrintOutcome::Printed;
 }

@@ -115,3 +115,11 @@ PrintTableGeometry PrintTable(const PageFrame& f)
     g.row = RoundToInt((g.bottom - g.top) / 19.0);
     return g;
 }
+
+int TextTopClearOfRule(int wantedTop, int cellHeight, int ruleY, int ruleWidth)
+{
+    const int width = std::max(1, ruleWidth);
+    // A wide pen covers about half its width above the line's y.
+    const int ruleTop = ruleY - (width + 1) / 2;
+    return std::min(wantedTop, ruleTop - width - cellHeight);
+}

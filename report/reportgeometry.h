@@ -27,6 +27,13 @@ struct PageFrame {
     static PageFrame ForPage(int pageWidth, int pageHeight);
 };
 
+// The top of a text cell `cellHeight` high that must end above a horizontal
+// rule drawn at `ruleY` with a pen `ruleWidth` thick: `wantedTop`, or higher
+// by as much as keeps one pen width of paper between the cell and the rule.
+// The header texts sit on their rule; with the report font's line height
+// the printed title would otherwise reach into it.
+int TextTopClearOfRule(int wantedTop, int cellHeight, int ruleY, int ruleWidth);
+
 // The preview page is drawn for a fixed page width; the analysis page is a
 // portrait sheet, the record page a landscape one.
 inline constexpr int kPreviewPageWidth = 708;

@@ -5,19 +5,18 @@
 namespace {
 
 const QString kSection = QStringLiteral("PrintInfo");
-const QString kDefault = QStringLiteral("2");
 
 } // namespace
 
 ReportInfo ReadReportInfo(const IniFile& file)
 {
     ReportInfo info;
-    info.ProjectName = file.ReadString(kSection, QStringLiteral("ProjectName"), kDefault);
-    info.company = file.ReadString(kSection, QStringLiteral("company"), kDefault);
-    info.conner = file.ReadString(kSection, QStringLiteral("conner"), kDefault);
-    info.date = file.ReadString(kSection, QStringLiteral("date"), kDefault);
-    info.temperature = file.ReadString(kSection, QStringLiteral("temperature"), kDefault);
-    info.units = file.ReadString(kSection, QStringLiteral("units"), kDefault);
+    info.ProjectName = file.ReadString(kSection, QStringLiteral("ProjectName"), info.ProjectName);
+    info.company = file.ReadString(kSection, QStringLiteral("company"), info.company);
+    info.conner = file.ReadString(kSection, QStringLiteral("conner"), info.conner);
+    info.date = file.ReadString(kSection, QStringLiteral("date"), info.date);
+    info.temperature = file.ReadString(kSection, QStringLiteral("temperature"), info.temperature);
+    info.units = file.ReadString(kSection, QStringLiteral("units"), info.units);
     return info;
 }
 
@@ -45,6 +44,11 @@ bool UnitsAreCelsius(const QString& units)
 QString TemperatureSuffix(const QString& units)
 {
     return UnitsAreCelsius(units) ? QStringLiteral("℃") : QStringLiteral("F ");
+}
+
+QString TemperatureText(const ReportInfo& info)
+{
+    return info.temperature.isEmpty() ? QString() : info.temperature + TemperatureSuffix(info.units);
 }
 
 QString SingleLineText(const QString& text)

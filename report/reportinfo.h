@@ -5,14 +5,16 @@
 class IniFile;
 
 // The free-text block every report carries, as "EnterInfo.ini" section
-// "PrintInfo" holds it. A missing file or key reads as "2".
+// "PrintInfo" holds it. A missing file or key reads as an empty field and the
+// unit as Celsius, so a fresh installation prints blanks rather than
+// placeholders; keys the file has are taken as they stand.
 struct ReportInfo {
-    QString ProjectName = QStringLiteral("2");
-    QString company = QStringLiteral("2");
-    QString conner = QStringLiteral("2");
-    QString date = QStringLiteral("2");
-    QString temperature = QStringLiteral("2");
-    QString units = QStringLiteral("2");
+    QString ProjectName;
+    QString company;
+    QString conner;
+    QString date;
+    QString temperature;
+    QString units = QStringLiteral("1");
 };
 
 ReportInfo ReadReportInfo(const IniFile& file);
@@ -29,6 +31,11 @@ bool UnitsAreCelsius(const QString& units);
 
 // What follows the temperature wherever a report prints it: "℃" or "F ".
 QString TemperatureSuffix(const QString& units);
+
+// The temperature with its unit suffix as the reports print it after
+// "環境溫度："; nothing when no temperature was entered (a bare unit would
+// read as a value).
+QString TemperatureText(const ReportInfo& info);
 
 // `text` with every control character replaced by a blank.
 QString SingleLineText(const QString& text);

@@ -3,10 +3,12 @@
 #include "analysisreport.h"
 #include "reportinfo.h"
 
-ReportDocument AnalysisReport(const MeasurementRecord& record, const ReportInfo& info)
+ReportDocument AnalysisReport(const MeasurementRecord& record, const ReportInfo& info,
+                              const QDateTime& taken)
 {
     ReportDocument report;
     report.kind = ReportKind::Analysis;
+    report.taken = MeasurementTakenText(taken);
     report.jobTitle = info.ProjectName + QStringLiteral("TestReport");
     report.drawPreviewBody = [&record](Canvas& canvas, int W, int) {
         DrawAnalysisPreviewBody(canvas, record, W);
@@ -20,7 +22,7 @@ ReportDocument AnalysisReport(const MeasurementRecord& record, const ReportInfo&
 void DrawPreviewPage(Canvas& canvas, const ReportDocument& report, int W, int H,
                      const ReportInfo& info)
 {
-    DrawPreviewHeader(canvas, W, H, report.kind);
+    DrawPreviewHeader(canvas, W, H, report.kind, report.taken);
     // The analysis report writes its information lines before the body, the
     // record report after it.
     if (report.kind == ReportKind::Analysis)
@@ -35,7 +37,7 @@ void DrawPrintedPage(Canvas& canvas, const ReportDocument& report, const PageFra
                      bool landscape, const ReportInfo& info)
 {
     canvas.SetTextBackground(report.printTextBackground);
-    DrawPrintHeader(canvas, frame, report.kind, landscape);
+    DrawPrintHeader(canvas, frame, report.kind, landscape, report.taken);
     if (report.drawPrintBody)
         report.drawPrintBody(canvas, frame, landscape);
     DrawPrintFooter(canvas, frame, report.kind, info);

@@ -2,6 +2,7 @@
 
 #include "pageframe.h"
 
+#include <QDateTime>
 #include <QString>
 
 #include <functional>
@@ -25,10 +26,14 @@ struct ReportDocument {
     // The orientation of the sheet the layout is designed for, used until
     // the user chooses one.
     bool designedLandscape = false;
+    // The header's note of when the measurement was taken; empty for none.
+    QString taken;
 };
 
-// The analysis report of `record` with the job title from `info`.
-ReportDocument AnalysisReport(const MeasurementRecord& record, const ReportInfo& info);
+// The analysis report of `record` with the job title from `info`; its header
+// says when the measurement was taken unless `taken` is invalid.
+ReportDocument AnalysisReport(const MeasurementRecord& record, const ReportInfo& info,
+                              const QDateTime& taken = QDateTime());
 
 // The whole preview page, frame and body, in the order the report kind
 // draws them. The canvas keeps whatever state it had; the page is expected

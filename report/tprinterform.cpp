@@ -161,10 +161,15 @@ void TPrinterForm::setRecordReportSource(std::function<RecordReportSource()> sou
     recordSource_ = std::move(source);
 }
 
+void TPrinterForm::setMeasurementTimeSource(std::function<QDateTime()> source)
+{
+    measurementTime_ = std::move(source);
+}
+
 ReportDocument TPrinterForm::currentReport(const ReportInfo& info) const
 {
     if (report_.ReportKind == ReportKind::Analysis)
-        return AnalysisReport(record_, info);
+        return AnalysisReport(record_, info, measurementTime_ ? measurementTime_() : QDateTime());
     return RecordReport(recordSource_ ? recordSource_() : RecordReportSource{});
 }
 

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QPrinter>
 
+#include <QDateTime>
+
 #include <functional>
 
 struct RecordReportSource;
@@ -56,6 +58,9 @@ public:
     // Where the record report takes the record window's chart, captions and
     // status from at the moment of each build and print.
     void setRecordReportSource(std::function<RecordReportSource()> source);
+    // When the measurement in memory was taken, for the analysis report's
+    // header (invalid or unset: not stated).
+    void setMeasurementTimeSource(std::function<QDateTime()> source);
     // The sheet's orientation a print or PDF of the current report uses.
     QPageLayout::Orientation ReportOrientation() const;
 
@@ -91,6 +96,7 @@ private:
     QToolButton* buttons_[3] = {};
     QToolButton* saveButton_ = nullptr;
     std::function<RecordReportSource()> recordSource_;
+    std::function<QDateTime()> measurementTime_;
     bool orientationChosen_ = false; // "印表機設置" was accepted in this run
     QString saveFolder_;             // the folder of the last PDF saved in this run
 };

@@ -4,6 +4,7 @@
 #include "eventwait.h"
 #include "instrumentforms.h"
 #include "measurementarea.h"
+#include "measurementtime.h"
 #include "program.h"
 #include "recordingdialogs.h"
 #include "simulatedinstrument.h"
@@ -12,7 +13,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -175,6 +178,40 @@ TEST_F(StartupTest, SnapshotFileOnTheCommandLineIsShownAtOnce)
     EXPECT_EQ(program->Display().panelText(PanelId::Panel_URMS), "123.5V");
     EXPECT_EQ(program->State().CommandLineFile, path);
     EXPECT_FALSE(program->MainForm().MOpenTimer.isActive());
+    // A snapshot's time is its file's; the main window shows that one.
+    const QDateTime taken = QFileInfo(path).lastModified();
+    EXPECT_EQ(program->State().MeasurementTime, taken);
+    EXPECT_EQ(program->MainForm().statusText(4), "提取時間" + MeasurementTimeText(taken));
+}
+
+TEST_F(StartupTest, SavingASnapshotNamesTheFileAndOpeningOneShowsItsTime)
+{
+    auto program = start();
+    TMainForm& form = program->MainForm();
+    ASSERT_TRUE(WaitUntil([&] { return form.statusText(0) == "狀態：已跟儀器同步"; }, 10000));
+    form.SeSkinSpeedButton7->click(); // a live measurement first
+    ASSERT_TRUE(WaitUntil([&] { return form.statusText(0) == "提取數據成功"; }, 5000));
+    const QDateTime live = program->State().MeasurementTime;
+    ASSERT_TRUE(live.isValid());
+
+    const QString path = dir.filePath("saved.zqm");
+    dialogs.saveAnswer = path;
+    emit form.saveFileRequested();
+    ASSERT_TRUE(QFile::exists(path));
+    EXPECT_EQ(form.statusBar()->currentMessage(), "已儲存檔案：" + QDir::toNativeSeparators(path));
+
+    const QDateTime earlier(QDate(2025, 12, 9), QTime(8, 0, 0));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(earlier, QFileDevice::FileModificationTime));
+    }
+    dialogs.openAnswer = path;
+    emit form.openFileRequested();
+    EXPECT_EQ(program->State().MeasurementTime, earlier);
+    EXPECT_EQ(form.statusText(4), "提取時間" + MeasurementTimeText(earlier));
+    EXPECT_EQ(form.statusText(0), "已開啟檔案：saved.zqm");
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 // A snapshot whose name holds bytes that are not UTF-8, its extension in

@@ -5,12 +5,14 @@
 #include "linkrig.h"
 #include "modbusframe.h"
 #include "portenvironment.h"
+#include "ptypair.h"
 #include "scriptedline.h"
 #include "testframes.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTemporaryDir>
@@ -31,8 +33,13 @@ public:
     bool canOpen(int n) override { return openable.count(n) > 0; }
     QString deviceId(int n) override { return ids.value(n); }
     QString deniedDevice(int n) override { return denied.value(n); }
+    std::optional<BusyPort> busyPort(int n) override
+    {
+        return busy.contains(n) ? std::optional<BusyPort>(busy.value(n)) : std::nullopt;
+    }
 
     std::set<int> openable;
+    QHash<int, BusyPort> busy; // held by another program
     QHash<int, QString> ids;
     QHash<int, QString> denied; // devices this user may not open
     int refreshes = 0;
@@ -225,6 +232,42 @@ TEST_F(ConnectionTest, NoPortMessageNamesTheDevicesTheUserMayNotOpen)
     EXPECT_EQ(ConnectionController::NoPortMessage({}, "ann"), ConnectionController::kNoPortMessage);
 }
 
+TEST_F(ConnectionTest, SavedPortHeldByAnotherProgramIsNamedWithItsHolder)
+{
+    const struct {
+        std::vector<serial::DeviceHolder> holders;
+        const char* says;
+    } cases[] = {
+        {{{4711, "qpa3600"}}, "預設端口 COM33（/dev/ttyUSB0）正被其他程式使用：qpa3600（PID 4711）。"},
+        {{{12, "cat"}, {40, "minicom"}},
+         "預設端口 COM33（/dev/ttyUSB0）正被其他程式使用：cat（PID 12）、minicom（PID 40）。"},
+        {{}, "預設端口 COM33（/dev/ttyUSB0）正被其他程式使用。"}, // held by a process out of sight
+    };
+    writeSettings("[CommPort]\nPort=33\n");
+    ports.openable = {3};
+    for (const auto& c : cases) {
+        rig.dialogs.messages.clear();
+        status.clear();
+        ports.busy = {{33, {"/dev/ttyUSB0", c.holders}}};
+        controller.ScanPorts();
+        EXPECT_EQ(controller.portItems(), QStringList{"COM3    "});
+        ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+        const QString text = rig.dialogs.messages[0].text;
+        EXPECT_EQ(text, ConnectionController::PortInUseMessage(33, "/dev/ttyUSB0", c.holders));
+        EXPECT_TRUE(text.contains(QString::fromUtf8(c.says))) << text.toStdString();
+        EXPECT_FALSE(text.contains("沒有找到預設端口"));
+        EXPECT_EQ(status.last(), "連接失敗：端口正被其他程式使用");
+        EXPECT_FALSE(rig.comm.PortOpen());
+    }
+    // Another port held makes no difference to the saved one's message.
+    rig.dialogs.messages.clear();
+    ports.busy = {{3, {"/dev/ttyS2", {}}}};
+    ports.openable = {};
+    controller.ScanPorts();
+    ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+    EXPECT_EQ(rig.dialogs.messages[0].text, ConnectionController::kNoPortMessage);
+}
+
 TEST_F(ConnectionTest, DevicesWithoutPermissionStayQuietWhenTheSavedPortOpens)
 {
     writeSettings("[CommPort]\nPort=3\n");
@@ -384,6 +427,58 @@ TEST(SystemPortsTest, PortHeldByAnotherOpenerIsNotListed)
     EXPECT_FALSE(ports.canOpen(150));
     ::close(holder);
     EXPECT_TRUE(ports.canOpen(150));
+}
+
+// A program that holds the port open without any lock (`cat /dev/ttyUSB0`
+// left running): the port is in use, named with the program and its pid,
+// and the link refuses to open it; once the program ends it is free again.
+TEST(SystemPortsTest, PortHeldOpenWithoutALockIsInUseAndNamesItsHolder)
+{
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    QTemporaryDir dir;
+    IniFile sysSet(dir.filePath("SysSet.ini"));
+    sysSet.WriteString("PortMap", "COM150", pty.slavePath());
+    SystemPorts ports(sysSet);
+    ports.refresh();
+    ASSERT_TRUE(ports.canOpen(150));
+    EXPECT_FALSE(ports.busyPort(150));
+
+    // The child opens the device itself: nothing of this process is shared.
+    QProcess holder;
+    holder.start("sh", {"-c", "exec sleep 600 <\"$0\"", pty.slavePath()});
+    ASSERT_TRUE(holder.waitForStarted());
+    const serial::DeviceHolder expected{long(holder.processId()), "sleep"};
+    const QByteArray device = QFile::encodeName(pty.slavePath());
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto held = serial::OtherDeviceHolders(device.constData());
+        return held.size() == 1 && held[0] == expected;
+    }));
+
+    EXPECT_FALSE(ports.canOpen(150));
+    EXPECT_EQ(SerialDeviceAccess(pty.slavePath()), DeviceAccess::Busy);
+    const auto busy = ports.busyPort(150);
+    ASSERT_TRUE(busy);
+    EXPECT_EQ(busy->device, pty.slavePath());
+    EXPECT_EQ(busy->holders, std::vector<serial::DeviceHolder>{expected});
+    const QString message =
+        ConnectionController::PortInUseMessage(150, busy->device, busy->holders);
+    EXPECT_TRUE(message.contains(QStringLiteral("sleep（PID %1）").arg(expected.pid)))
+        << message.toStdString();
+
+    // Opened directly (a click in the list), the link refuses it as well.
+    const serial::OpenResult opened = serial::OpenSerialDevice(device.constData());
+    EXPECT_EQ(opened.status, serial::OpenStatus::Held);
+    EXPECT_EQ(opened.fd, -1);
+    EXPECT_EQ(opened.holders, std::vector<serial::DeviceHolder>{expected});
+
+    holder.kill();
+    holder.waitForFinished();
+    EXPECT_TRUE(serial::OtherDeviceHolders(device.constData()).empty());
+    EXPECT_TRUE(ports.canOpen(150));
+    const serial::OpenResult free = serial::OpenSerialDevice(device.constData());
+    ASSERT_EQ(free.status, serial::OpenStatus::Ok);
+    serial::CloseSerialDevice(free.fd);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "snapshotbytes.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -36,7 +37,15 @@ public:
 
 class SnapshotCommandsTest : public ::testing::Test {
 protected:
-    SnapshotCommandsTest() { InitLinkAndMeasurement(state); }
+    SnapshotCommandsTest()
+    {
+        InitLinkAndMeasurement(state);
+        commands.saved = [this](const QString& p) { savedPaths << p; };
+        commands.opened = [this](const QString& p, const QDateTime& taken) {
+            openedPaths << p;
+            openedTimes << taken;
+        };
+    }
 
     QString path(const QString& name) const { return folder.filePath(name); }
     QByteArray shownRecord() const { return RecordBytes(state.MeasurementRecord); }
@@ -46,6 +55,9 @@ protected:
     FileDialogs dialogs;
     int draws = 0;
     SnapshotCommands commands{state, dialogs, [this] { ++draws; }};
+    QStringList savedPaths;
+    QStringList openedPaths;
+    QList<QDateTime> openedTimes;
 };
 
 TEST_F(SnapshotCommandsTest, SaveOffersTestFileAndWritesTheShownRecord)
@@ -58,6 +70,7 @@ TEST_F(SnapshotCommandsTest, SaveOffersTestFileAndWritesTheShownRecord)
     EXPECT_TRUE(dialogs.questions.isEmpty());
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(FileBytes(path("TestFile.zqm")), shownRecord());
+    EXPECT_EQ(savedPaths, QStringList{path("TestFile.zqm")}); // the status bar names it
 }
 
 TEST_F(SnapshotCommandsTest, NameWithoutExtensionIsSavedAsTyped)
@@ -93,6 +106,7 @@ TEST_F(SnapshotCommandsTest, FailedSaveIsReportedAsAnError)
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, UserDialogs::Icon::Error);
     EXPECT_TRUE(dialogs.messages[0].text.contains(path("plain/new.zqm")));
+    EXPECT_TRUE(savedPaths.isEmpty());
 }
 
 TEST_F(SnapshotCommandsTest, CancelledDialogsDoNothing)
@@ -111,8 +125,20 @@ TEST_F(SnapshotCommandsTest, OpenTakesTheFileAndRedraws)
 {
     const MeasurementRecord saved = RecordWithRandomReserved(13);
     ASSERT_TRUE(WriteFileBytes(path("any name"), RecordBytes(saved) + "trailing"));
+    // The time the snapshot stands for is its file's: when it was saved.
+    const QDateTime savedAt(QDate(2025, 12, 9), QTime(12, 34, 56));
+    {
+        QFile file(path("any name"));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(savedAt, QFileDevice::FileModificationTime));
+    }
+    state.MeasurementTime = QDateTime::currentDateTime(); // the last live measurement
     dialogs.openAnswer = path("any name");
     commands.Open();
+    EXPECT_EQ(state.MeasurementTime, savedAt);
+    EXPECT_EQ(SnapshotTakenTime(path("any name")), savedAt);
+    EXPECT_EQ(openedPaths, QStringList{path("any name")});
+    EXPECT_EQ(openedTimes, QList<QDateTime>{savedAt});
     EXPECT_EQ(dialogs.filters, QStringList{"QuorvaneFile (*.zqm);;AllFile (*)"});
     EXPECT_EQ(dialogs.openFolder, "");
     EXPECT_EQ(shownRecord(), RecordBytes(saved));

@@ -48,9 +48,13 @@ TEST(ExternalCtForm, ChecksFrequencyThenPhaseAndSendsTheTimeShift)
             EXPECT_EQ(r.rig.dialogs.texts(), QStringList{QString::fromUtf8(c.message)});
             RunEventLoopFor(30);
             EXPECT_TRUE(line.takeSent().isEmpty());
+            EXPECT_EQ(r.ct.StatusLabel->text(), ""); // a refusal leaves no "sent"
         } else {
             EXPECT_TRUE(r.rig.dialogs.messages.empty());
             EXPECT_EQ(line.waitForSent(13), WriteValueFrame(129, c.seconds));
+            EXPECT_EQ(r.ct.StatusLabel->text(),
+                      QStringLiteral("已傳送到儀器：相位差 %1 度，頻率 %2 Hz。")
+                          .arg(QString::fromUtf8(c.phase), QString::fromUtf8(c.frequency)));
         }
     }
 }
@@ -71,6 +75,7 @@ TEST(ExternalCtForm, IsModelessTakesTheMinusAndComplainsWhenThePortIsClosed)
     r.rig.comm.setPortOpen(false);
     r.ct.SaveClick();
     EXPECT_EQ(r.rig.dialogs.texts(), QStringList{kSendFailedMessage});
+    EXPECT_EQ(r.ct.StatusLabel->text(), ""); // nothing went out: nothing said sent
     QTest::keyClick(&r.ct, Qt::Key_Escape);
     EXPECT_FALSE(r.ct.isVisible());
 }

@@ -361,7 +361,10 @@ TEST_F(TCommTest, HeldPortCannotBeOpenedByAnotherComponentOrLocker)
 
     TComm second(dialogs);
     second.setDeviceResolver([this](int comNumber) { return resolve(comNumber); });
-    EXPECT_EQ(openError(second), kOpenFailed);
+    // The holder is this process itself, so no other program is named.
+    const QString inUse = kOpenFailed + QLatin1Char('\n') + pty.slavePath()
+                          + QStringLiteral(" 正被其他程序使用。");
+    EXPECT_EQ(openError(second), inUse);
     EXPECT_FALSE(second.PortOpen());
 
     EXPECT_NE(::flock(probe, LOCK_EX | LOCK_NB), 0);
@@ -373,7 +376,7 @@ TEST_F(TCommTest, HeldPortCannotBeOpenedByAnotherComponentOrLocker)
     ASSERT_EQ(::ioctl(probe, TIOCGEXCL, &exclusive), 0);
     EXPECT_EQ(exclusive, 0) << "closing gives up the claim";
     EXPECT_EQ(::flock(probe, LOCK_EX | LOCK_NB), 0);
-    EXPECT_EQ(openError(second), kOpenFailed) << "the other holder's lock refuses us";
+    EXPECT_EQ(openError(second), inUse) << "the other holder's lock refuses us";
 
     ::close(probe);
     EXPECT_NO_THROW(second.setPortOpen(true));

@@ -1,9 +1,12 @@
 #include "analysisreport.h"
 
 #include "pageframe.h"
+#include "paintercanvas.h"
+#include "recordreport.h"
 #include "qtprinters.h"
 #include "recordingcanvas.h"
 #include "reportfixtures.h"
+#include "measurementtime.h"
 #include "reportinfo.h"
 #include "reportpages.h"
 
@@ -105,9 +108,9 @@ TEST(AnalysisPreview, FrameAndInformationLines)
         QPoint at;
         const char* text;
     } lines[] = {
-        {{50, 911}, "項目：2"},       {{250, 911}, "測量企業：2"},
-        {{520, 911}, "操作員：2"},    {{520, 931}, "環境溫度：25℃"},
-        {{50, 931}, "測量日期：2"},   {{250, 931}, "測量儀器：Quorvane QPA3600"},
+        {{50, 911}, "項目："},       {{250, 911}, "測量企業："},
+        {{520, 911}, "操作員："},    {{520, 931}, "環境溫度：25℃"},
+        {{50, 931}, "測量日期："},   {{250, 931}, "測量儀器：Quorvane QPA3600"},
     };
     for (const auto& l : lines) {
         const auto call = TextAt(canvas, l.at);
@@ -240,16 +243,16 @@ TEST(AnalysisPrint, FramePortraitAndLandscape)
     EXPECT_TRUE(HasSegment(portrait, {551, 12844}, {9370, 12844}, 19));
     const auto footer = TextAt(portrait, {551, 13168});
     ASSERT_TRUE(footer);
-    EXPECT_EQ(footer->text, "日期：2");
+    EXPECT_EQ(footer->text, "日期：");
     EXPECT_EQ(footer->state.font.points, 10);
     EXPECT_EQ(footer->state.font.color, QColor(Qt::black));
-    EXPECT_EQ(TextAt(portrait, {3814, 12909})->text, "測量企業：2");
-    EXPECT_EQ(TextAt(portrait, {7077, 13168})->text, "環境溫度：2F ");
+    EXPECT_EQ(TextAt(portrait, {3814, 12909})->text, "測量企業：");
+    EXPECT_EQ(TextAt(portrait, {7077, 13168})->text, "環境溫度：");
 
     const RecordingCanvas landscape = Printed(ZeroMeasurement(), true);
     EXPECT_EQ(Text(landscape, QStringLiteral("析報告"))->state.font.points, 14);
     EXPECT_EQ(Text(landscape, QStringLiteral("第1頁"))->state.font.points, 7);
-    EXPECT_EQ(Text(landscape, QStringLiteral("項目：2"))->state.font.points, 6);
+    EXPECT_EQ(Text(landscape, QStringLiteral("項目："))->state.font.points, 6);
     EXPECT_EQ(Text(landscape, QStringLiteral(" 採樣資料 "))->state.font.points, 7);
 }
 
@@ -381,6 +384,98 @@ TEST(AnalysisReportMends, HugeValuesFitTheirFieldsWithTheirExponent)
         // 100 %), 50 current amplitudes and relative values.
         EXPECT_GE(huge, 14 + 51 + 50 + 50);
     }
+}
+
+TEST(ReportHeader, TextsStayClearOfTheHeaderRuleWithTheReportFont)
+{
+    // The cells measured as the printer and PDF draw them, with the report
+    // font's line height, on every paper and resolution.
+    const MeasurementRecord record = RealisticMeasurement();
+    const ReportInfo info;
+    const QDateTime taken(QDate(2026, 3, 5), QTime(14, 2, 7));
+    const ReportDocument reports[] = {AnalysisReport(record, info, taken),
+                                      RecordReport(RecordReportSource{})};
+    struct Page {
+        const char* name;
+        int resolution;
+        int width, height; // 0: the preview
+        bool landscape;
+    };
+    const Page pages[] = {
+        {"preview", 96, 0, 0, false},
+        {"A4 1200", 1200, 9921, 14031, false},   {"A4 1200 landscape", 1200, 14031, 9921, true},
+        {"A3 600", 600, 7016, 9921, false},      {"A3 600 landscape", 600, 9921, 7016, true},
+        {"Letter 300", 300, 2550, 3300, false}, {"Legal 1200 landscape", 1200, 16800, 10200, true},
+    };
+    for (const ReportDocument& report : reports) {
+        for (const Page& page : pages) {
+            SCOPED_TRACE(std::string(page.name) + (report.kind == ReportKind::Analysis ? " analysis" : " record"));
+            RecordingCanvas canvas(page.resolution, PainterTextExtent);
+            int ruleY = 70, ruleWidth = 2;
+            if (page.width == 0) {
+                SetFontSize(canvas, 20);
+                DrawPreviewPage(canvas, report, 708,
+                                report.kind == ReportKind::Analysis ? 1001 : 500, info);
+            } else {
+                const PageFrame frame = PageFrame::ForPage(page.width, page.height);
+                ruleY = frame.T + TruncToInt(0.027 * frame.FH);
+                ruleWidth = TruncToInt(0.0015 * frame.FH);
+                DrawPrintedPage(canvas, report, frame, page.landscape, info);
+            }
+            int texts = 0;
+            bool ruleFound = false;
+            for (const CanvasCall& call : canvas.calls()) {
+                if (call.op == CanvasOp::LineTo && call.start.y() == ruleY && call.points[0].y() == ruleY) {
+                    EXPECT_EQ(call.state.pen.width, ruleWidth);
+                    ruleFound = true;
+                    break;
+                }
+                if (call.op != CanvasOp::TextOut)
+                    continue;
+                ++texts;
+                const QSize cell = PainterTextExtent(call.state.font, page.resolution, call.text);
+                EXPECT_LE(call.points[0].y() + cell.height(), ruleY - (ruleWidth + 1) / 2)
+                    << call.text.toStdString();
+                EXPECT_GE(call.points[0].y(), 0) << call.text.toStdString();
+            }
+            EXPECT_TRUE(ruleFound);
+            // Title halves (or title), page label, and the analysis report's time.
+            EXPECT_EQ(texts, report.kind == ReportKind::Analysis ? (page.width ? 4 : 3)
+                                                                 : (page.width ? 3 : 1));
+        }
+    }
+}
+
+TEST(ReportHeader, TheAnalysisReportSaysWhenItsMeasurementWasTaken)
+{
+    const QDateTime taken(QDate(2026, 3, 5), QTime(14, 2, 7));
+    const QString text = QStringLiteral("提取時間：") + MeasurementTimeText(taken);
+    const ReportInfo info;
+    const MeasurementRecord record = ZeroMeasurement();
+
+    const RecordingCanvas preview = [&] {
+        RecordingCanvas canvas(96);
+        SetFontSize(canvas, 20);
+        DrawPreviewPage(canvas, AnalysisReport(record, info, taken), 708, 1001, info);
+        return canvas;
+    }();
+    const auto shown = Text(preview, text);
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->points[0], QPoint(50, 45)); // left on the page label's row
+    EXPECT_EQ(shown->state.font, Text(preview, QStringLiteral("第1頁"))->state.font);
+
+    RecordingCanvas printed(1200);
+    const PageFrame frame = PageFrame::ForPage(9921, 14031);
+    DrawPrintedPage(printed, AnalysisReport(record, info, taken), frame, false, info);
+    const auto printedText = Text(printed, text);
+    ASSERT_TRUE(printedText);
+    EXPECT_EQ(printedText->points[0].x(), frame.L);
+    EXPECT_EQ(printedText->points[0].y(), Text(printed, QStringLiteral("第1頁"))->points[0].y());
+
+    // Nothing measured yet: no time is stated.
+    const RecordingCanvas untimed = Preview(record);
+    for (const CanvasCall& call : untimed.calls())
+        EXPECT_FALSE(call.text.startsWith(QStringLiteral("提取時間")));
 }
 
 } // namespace

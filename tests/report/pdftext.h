@@ -14,22 +14,6 @@ struct PdfWord {
     double centreX() const { return (xMin + xMax) / 2; }
 };
 
-// Qt's text map names a glyph the font shares between a radical and an
-// ideograph by its lowest code point (目 becomes ⽬): fold radicals back.
-inline QString FoldRadicals(const QString& text)
-{
-    QString folded;
-    for (QChar c : text) {
-        if (c.unicode() >= 0x2F00 && c.unicode() <= 0x2FDF)
-            folded += QString(c).normalized(QString::NormalizationForm_KC);
-        else if (c.unicode() == 0x2ED1)
-            folded += QChar(0x9577); // 長
-        else
-            folded += c;
-    }
-    return folded;
-}
-
 inline QString RunTool(const QString& program, const QStringList& arguments)
 {
     QProcess process;
@@ -37,6 +21,24 @@ inline QString RunTool(const QString& program, const QStringList& arguments)
     if (!process.waitForFinished(60000))
         return {};
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The whole text of a PDF as pdftotext extracts it.
+inline QString PdfText(const QString& pdf)
+{
+    return RunTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+}
+
+// The characters of `text` that are CJK radicals or strokes rather than the
+// ideographs a report writes.
+inline QString RadicalsIn(const QString& text)
+{
+    QString found;
+    for (QChar c : text)
+        if ((c.unicode() >= 0x2E80 && c.unicode() <= 0x2FDF)
+            || (c.unicode() >= 0x31C0 && c.unicode() <= 0x31EF))
+            found += c;
+    return found;
 }
 
 inline std::vector<PdfWord> PdfWords(const QString& pdf)
@@ -51,7 +53,7 @@ inline std::vector<PdfWord> PdfWords(const QString& pdf)
         const auto m = it.next();
         QString text = m.captured(5);
         text.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-        words.push_back({FoldRadicals(text), m.captured(1).toDouble(), m.captured(2).toDouble(),
+        words.push_back({text, m.captured(1).toDouble(), m.captured(2).toDouble(),
                          m.captured(3).toDouble(), m.captured(4).toDouble()});
     }
     return words;

@@ -2,7 +2,11 @@
 
 #include "inifile.h"
 #include "qtprinters.h"
+#include "measurementrecord.h"
+#include "recordingcanvas.h"
 #include "recordingdialogs.h"
+#include "recordreport.h"
+#include "reportpages.h"
 #include "tenterinfoform.h"
 
 #include <QDate>
@@ -37,22 +41,78 @@ protected:
     RecordingDialogs dialogs;
 };
 
-TEST_F(ReportInfoTest, MissingFileReadsTwoEverywhereAndFahrenheit)
+TEST_F(ReportInfoTest, MissingFileReadsEmptyFieldsAndCelsius)
 {
     const ReportInfo info = ReadReportInfo(IniFile(path()));
     for (const QString& v : {info.ProjectName, info.company, info.conner, info.date,
-                             info.temperature, info.units})
-        EXPECT_EQ(v, "2");
-    EXPECT_EQ(TemperatureSuffix(info.units), "F ");
+                             info.temperature})
+        EXPECT_EQ(v, "");
+    EXPECT_EQ(TemperatureSuffix(info.units), "℃");
+    EXPECT_EQ(TemperatureText(info), "");
 
     TEnterInfoForm form{IniFile(path()), dialogs};
     EXPECT_EQ(form.windowTitle(), "列印信息");
-    EXPECT_EQ(form.Edit(1)->text(), "2");
-    EXPECT_EQ(form.Edit(2)->text(), "2");
-    EXPECT_EQ(form.Edit(3)->text(), "2");
+    EXPECT_EQ(form.Edit(1)->text(), "");
+    EXPECT_EQ(form.Edit(2)->text(), "");
+    EXPECT_EQ(form.Edit(3)->text(), "");
     EXPECT_EQ(form.Edit(4)->text(), QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
-    EXPECT_EQ(form.Edit(5)->text(), "2");
+    EXPECT_EQ(form.Edit(5)->text(), "");
+    EXPECT_TRUE(form.CelsiusButton()->isChecked());
+}
+
+TEST_F(ReportInfoTest, KeysTheFileHasAreKeptAsTheyStand)
+{
+    // A file written with the old placeholders keeps them: only absent keys
+    // change their reading.
+    writeFile("[PrintInfo]\nProjectName=2\ncompany=\nconner=2\ndate=2\ntemperature=2\nunits=2\n");
+    const ReportInfo info = ReadReportInfo(IniFile(path()));
+    EXPECT_EQ(info.ProjectName, "2");
+    EXPECT_EQ(info.company, "");
+    EXPECT_EQ(info.conner, "2");
+    EXPECT_EQ(info.date, "2");
+    EXPECT_EQ(TemperatureText(info), "2F ");
+    TEnterInfoForm form{IniFile(path()), dialogs};
+    EXPECT_EQ(form.Edit(1)->text(), "2");
     EXPECT_TRUE(form.FahrenheitButton()->isChecked());
+
+    // Only the unit present: an empty temperature still prints nothing.
+    writeFile("[PrintInfo]\nunits=0\n");
+    EXPECT_EQ(TemperatureText(ReadReportInfo(IniFile(path()))), "");
+}
+
+TEST_F(ReportInfoTest, AFreshInstallationPrintsNoPlaceholders)
+{
+    // No "EnterInfo.ini": every information line of both reports, on the
+    // preview and on the printed page, is its label alone.
+    const ReportInfo info = ReadReportInfo(IniFile(path()));
+    const MeasurementRecord record{};
+    const QString labels[] = {"項目：", "測量企業：", "操作員：", "測量日期：", "日期：", "環境溫度："};
+    const struct {
+        const char* name;
+        ReportDocument report;
+    } reports[] = {{"analysis", AnalysisReport(record, info)},
+                   {"record", RecordReport(RecordReportSource{})}};
+    for (const auto& r : reports) {
+        RecordingCanvas preview(96);
+        DrawPreviewPage(preview, r.report, 708, 1001, info);
+        RecordingCanvas printed(1200);
+        DrawPrintedPage(printed, r.report, PageFrame::ForPage(9921, 14031), false, info);
+        for (const RecordingCanvas* canvas : {&preview, &printed}) {
+            int found = 0;
+            for (const CanvasCall& call : canvas->calls()) {
+                if (call.op != CanvasOp::TextOut)
+                    continue;
+                for (const QString& label : labels)
+                    if (call.text.startsWith(label)) {
+                        EXPECT_EQ(call.text, label) << r.name;
+                        ++found;
+                        break;
+                    }
+            }
+            EXPECT_EQ(found, 5) << r.name;
+        }
+    }
+    EXPECT_EQ(AnalysisReport(record, info).jobTitle, "TestReport");
 }
 
 TEST_F(ReportInfoTest, UnitsSuffix)
