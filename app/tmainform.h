@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alarmwatch.h"
 #include "measurementcontrol.h"
 
 #include <QMainWindow>
@@ -29,6 +30,14 @@ public:
     // A measurement was taken in at `when`: panels 0 and 4 say so.
     void showMeasured(const QDateTime& when);
     void showRunRequest(RunRequest request);
+    // Panel 1: "测试状态：" and the run's state.
+    void showRunState(RunState state);
+    static QString RunStateText(RunState state);
+    // The thresholds the measurement shown passes, named in the status bar
+    // beside the measurement's time; none hides that panel.
+    void showThresholdBreaches(const std::vector<ThresholdBreach>& breaches);
+    static QString BreachText(const std::vector<ThresholdBreach>& breaches);
+    QString alarmStatusText() const; // empty while hidden
     QString statusText(int panel) const;
     // The link's device vanished and is being waited for; it came back.
     void showLinkLost();
@@ -94,4 +103,5 @@ private:
     MeasurementControl& control_;
     QWidget* panel1_ = nullptr;
     std::array<QLabel*, 7> statusPanels_{};
+    QLabel* alarmPanel_ = nullptr; // after panel 4, shown while a threshold is passed
 };
