@@ -135,6 +135,12 @@ bool NeedsNoWindow(const QStringList& arguments)
            && ParseCommandLine(arguments).action == CommandLine::Action::Error;
 }
 
+QStringList OptionsWithoutDisplay()
+{
+    return {QStringLiteral("--report-pdf"), QStringLiteral("--help"), QStringLiteral("--version"),
+            QStringLiteral("--check-install")};
+}
+
 QString CommandLineHelp(const QString& program)
 {
     QString text = QStringLiteral("Usage: %1 [options] [FILE]\n"

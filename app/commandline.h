@@ -36,6 +36,10 @@ CommandLine ParseCommandLine(const QStringList& arguments);
 // raw arguments before any window system is reached.
 bool NeedsNoWindow(const QStringList& arguments);
 
+// The options that work without a display (an X server or a Wayland
+// compositor); every other start opens the main window and needs one.
+QStringList OptionsWithoutDisplay();
+
 // The text of --help; `program` is the name the program was started by.
 QString CommandLineHelp(const QString& program);
 

@@ -9,6 +9,7 @@
 #include "snapshotcommands.h"
 #include "tlogoform.h"
 #include "tmainform.h"
+#include "windowplacement.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -52,6 +53,23 @@ int answerOnTerminal(const CommandLine& commandLine, const QString& program, boo
     return reportWanted ? 1 : 2;
 }
 
+// Whether the window can be shown somewhere: a display is named, or a Qt
+// platform was chosen explicitly (QT_QPA_PLATFORM, -platform), which is then
+// the user's choice to answer for (offscreen included).
+bool displayReachable(const QStringList& rawArguments)
+{
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return true;
+    for (const QString& word : rawArguments) {
+        if (word == QLatin1String("--"))
+            break;
+        if (word == QLatin1String("-platform") || word == QLatin1String("--platform"))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -70,12 +88,18 @@ int main(int argc, char** argv)
                                 reportWanted);
     }
 
-    // A report never needs a display; without one the program still starts.
-    const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY")
-                           && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-                           && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-    if (reportWanted || noDisplay)
+    // A report never needs a display.
+    if (reportWanted) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    } else if (!displayReachable(rawArguments)) {
+        // A window nobody can see would still hold the instrument's port.
+        QStringList options = OptionsWithoutDisplay();
+        const QString last = options.takeLast();
+        print(stderr, QStringLiteral("%1: no display: neither DISPLAY nor WAYLAND_DISPLAY is set; "
+                                     "the window needs one, only %2 and %3 run without it.\n")
+                          .arg(programName, options.join(QStringLiteral(", ")), last));
+        return 1;
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvane QPA3600"));
@@ -110,6 +134,7 @@ int main(int argc, char** argv)
     TMainForm& mainForm = program.MainForm();
     if (const QScreen* screen = QApplication::primaryScreen())
         mainForm.move(screen->availableGeometry().center() - mainForm.rect().center());
+    KeepInsideScreen(mainForm); // a screen smaller than the window: its top-left stays in reach
     mainForm.show();
     CloseOnQuitSignals(&mainForm);
     splash.close();

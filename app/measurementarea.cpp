@@ -36,6 +36,16 @@ const char* const kDesignText[kPanelCount] = {
     "0.000",   "0.000",   "0.0 %",  "0.0 %",  "0.000",   "0.000", "0.000",
 };
 
+// A value panel in its usual colours (teal on white) or in the alarm
+// colours (white on red).
+void paintPanel(QLabel* panel, bool alarm)
+{
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, alarm ? QColor(208, 0, 0) : QColor(Qt::white));
+    palette.setColor(QPalette::WindowText, alarm ? QColor(Qt::white) : QColor(0, 128, 128));
+    panel->setPalette(palette);
+}
+
 } // namespace
 
 MeasurementArea::MeasurementArea(QWidget* panel1, QSize screenSize)
@@ -81,11 +91,19 @@ MeasurementArea::MeasurementArea(QWidget* panel1, QSize screenSize)
         panels_[i]->setLineWidth(2);
         panels_[i]->setAlignment(Qt::AlignCenter);
         panels_[i]->setAutoFillBackground(true);
-        QPalette palette = panels_[i]->palette();
-        palette.setColor(QPalette::Window, Qt::white);
-        palette.setColor(QPalette::WindowText, QColor(0, 128, 128));
-        panels_[i]->setPalette(palette);
+        paintPanel(panels_[i], false);
     }
+}
+
+void MeasurementArea::markAlarmPanels(const std::vector<PanelId>& panels)
+{
+    std::array<bool, kPanelCount> marked{};
+    for (PanelId id : panels)
+        marked[std::size_t(id)] = true;
+    for (std::size_t i = 0; i < kPanelCount; ++i)
+        if (marked[i] != inAlarm_[i])
+            paintPanel(panels_[i], marked[i]);
+    inAlarm_ = marked;
 }
 
 void MeasurementArea::LayoutDisplay()

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <array>
+#include <vector>
 
 class QGroupBox;
 class QLabel;
@@ -29,6 +30,10 @@ public:
     const DisplaySurfaces& surfaces() const { return surfaces_; }
     const DisplayLayout& layout() const { return layout_; }
     QString panelText(PanelId id) const;
+    // The panels whose values pass an alarm threshold show it in the alarm
+    // colours; every other panel in its usual ones.
+    void markAlarmPanels(const std::vector<PanelId>& panels);
+    bool panelInAlarm(PanelId id) const { return inAlarm_[std::size_t(id)]; }
     QWidget* Pic1() const { return pics_[0]; }
 
 private:
@@ -40,4 +45,5 @@ private:
     std::array<QWidget*, 3> pics_{};
     std::array<QLabel*, kPanelCount> labels_{};
     std::array<QLabel*, kPanelCount> panels_{};
+    std::array<bool, kPanelCount> inAlarm_{};
 };

@@ -1,5 +1,7 @@
 #include "program.h"
 
+#include "alarmwatch.h"
+#include "baudratelist.h"
 #include "chartbox.h"
 #include "instrumentforms.h"
 #include "measurementarea.h"
@@ -18,6 +20,7 @@
 #include "tcommform.h"
 #include "trecordform.h"
 #include "trecsetform.h"
+#include "windowplacement.h"
 #include "tmainform.h"
 #include "tenterinfoform.h"
 #include "tprinterform.h"
@@ -32,6 +35,11 @@ namespace {
 // The port number a demonstration run gives its simulated instrument: one
 // without a device of its own, so no real port is shadowed.
 constexpr int kDemoPort = 200;
+
+// The demonstration's line runs at 115200 bit/s whatever rate is saved, so
+// that the values refresh several times a second.
+constexpr int kDemoBaudIndex = int(kBaudRateList.size()) - 1;
+static_assert(kBaudRateList[kDemoBaudIndex].rate == TBaudRate::br115200);
 
 // The record report takes the chart as the record window last drew it, its
 // captions and its status panels 0, 2, 3 and 4.
@@ -59,8 +67,9 @@ QSize screenSize()
 } // namespace
 
 Program::Program(ProgramOptions options, UserDialogs* dialogs)
-    : options_(std::move(options)), dialogs_(dialogs ? *dialogs : qtDialogs_),
-      sysSet_(QDir(options_.settingsFolder).filePath(QStringLiteral("SysSet.ini")))
+    : options_(std::move(options)),
+      sysSet_(QDir(options_.settingsFolder).filePath(QStringLiteral("SysSet.ini"))),
+      folderDialogs_(dialogs ? *dialogs : qtDialogs_, sysSet_), dialogs_(folderDialogs_)
 {
     if (options_.demo)
         startDemo();
@@ -94,6 +103,10 @@ void Program::startDemo()
                         QString::fromStdString(simulator_->devicePath()));
     sysSet_.setOverride(QStringLiteral("CommPort"), QStringLiteral("Port"),
                         QString::number(kDemoPort));
+    // A rate the user picks in the communication window replaces this one
+    // for the rest of the run, and is not saved either.
+    sysSet_.setOverride(QStringLiteral("CommBaudrate"), QStringLiteral("Baudrate"),
+                        QString::number(kDemoBaudIndex));
 }
 
 void Program::DrawMeasurementView()
@@ -115,8 +128,22 @@ void Program::createMainForm()
     display_->LayoutDisplay();
     // The command line: a snapshot is opened and shown now; a record file
     // goes to the record window a second after start-up.
-    snapshots_ = std::make_unique<SnapshotCommands>(state_, dialogs_,
-                                                    [this] { DrawMeasurementView(); });
+    alarmWatch_ = std::make_unique<AlarmWatch>(state_.link, state_.MeasurementRecord,
+                                               link_.dispatcher);
+    QObject::connect(alarmWatch_.get(), &AlarmWatch::breachesChanged, form,
+                     [this, form](const std::vector<ThresholdBreach>& breaches) {
+                         std::vector<PanelId> panels;
+                         for (const ThresholdBreach& breach : breaches)
+                             panels.push_back(PanelOfThreshold(breach.threshold));
+                         display_->markAlarmPanels(panels);
+                         form->showThresholdBreaches(breaches);
+                     });
+    // A snapshot is no live measurement: the instrument's thresholds of now
+    // say nothing about it.
+    snapshots_ = std::make_unique<SnapshotCommands>(state_, dialogs_, [this] {
+        alarmWatch_->liveMeasurementLeft();
+        DrawMeasurementView();
+    });
     snapshots_->saved = [form](const QString& path) { form->showSnapshotSaved(path); };
     snapshots_->opened = [form](const QString& path, const QDateTime& taken) {
         form->showSnapshotOpened(path, taken);
@@ -134,6 +161,8 @@ void Program::createMainForm()
                      &TMainForm::applyCommandStates);
     QObject::connect(&link_.control, &MeasurementControl::runRequest, form,
                      &TMainForm::showRunRequest);
+    QObject::connect(&link_.control, &MeasurementControl::runStateChanged, form,
+                     &TMainForm::showRunState);
     QObject::connect(&link_.control, &MeasurementControl::redrawRequested, form,
                      [this] { DrawMeasurementView(); });
     QObject::connect(&link_.dispatcher, &ResponseDispatcher::progressChanged, form,
@@ -244,6 +273,7 @@ void Program::createRecordForms()
                          // Modal over the record window, centred on the main window.
                          recSetForm_->move(mainForm_->frameGeometry().center()
                                            - recSetForm_->rect().center());
+                         KeepInsideScreen(*recSetForm_);
                          recSetForm_->exec();
                      });
     // The print button: the record report's preview, modal.
@@ -293,8 +323,10 @@ void Program::createInstrumentForms()
                      [&instrument] { instrument.AlarmForm->OpenFromMenu(); });
     QObject::connect(form, &TMainForm::startTestRequested, form, [this, form] {
         TStartingForm& starting = *instrumentForms_->StartingForm;
-        if (!starting.isVisible()) // centred on the main window when it opens
+        if (!starting.isVisible()) { // centred on the main window when it opens
             starting.move(form->frameGeometry().center() - starting.rect().center());
+            KeepInsideScreen(starting);
+        }
         starting.show();
         starting.raise();
         starting.activateWindow();

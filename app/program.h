@@ -1,6 +1,7 @@
 #pragma once
 
 #include "connectioncontroller.h"
+#include "folderdialogs.h"
 #include "helplinks.h"
 #include "inifile.h"
 #include "instrumentlink.h"
@@ -12,6 +13,7 @@
 
 #include <memory>
 
+class AlarmWatch;
 class InstrumentForms;
 class MeasurementArea;
 class SimulatedInstrument;
@@ -56,6 +58,7 @@ public:
     TEnterInfoForm& EnterInfoForm() { return *enterInfoForm_; }
     ReportState& Report() { return *report_; }
     MeasurementArea& Display() { return *display_; }
+    AlarmWatch& Alarms() { return *alarmWatch_; }
     SharedState& State() { return state_; }
     TComm& Comm1() { return link_.Comm1; }
     MeasurementControl& Control() { return link_.control; }
@@ -79,9 +82,10 @@ private:
 
     ProgramOptions options_;
     QtDialogs qtDialogs_;
-    UserDialogs& dialogs_;
-    SharedState state_;
     IniFile sysSet_;
+    FolderDialogs folderDialogs_; // the given dialogs, or Qt's
+    UserDialogs& dialogs_;        // folderDialogs_
+    SharedState state_;
     std::unique_ptr<SimulatedInstrument> simulator_;
     InstrumentLink link_{state_.link, state_.MeasurementRecord, dialogs_};
     SystemPorts ports_{sysSet_};
@@ -92,6 +96,7 @@ private:
     std::unique_ptr<TVForm> versionForm_;
     HelpLinks helpLinks_;
     std::unique_ptr<TCommForm> commForm_;
+    std::unique_ptr<AlarmWatch> alarmWatch_;
     std::unique_ptr<SnapshotCommands> snapshots_;
     std::unique_ptr<ReportState> report_;
     std::unique_ptr<TPrinterForm> printerForm_;

@@ -1,6 +1,7 @@
 #include "tmainform.h"
 
 #include "measurementtime.h"
+#include "numberformat.h"
 #include "toolbaricons.h"
 
 #include <QCloseEvent>
@@ -16,6 +17,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -193,7 +196,14 @@ void TMainForm::buildStatusBar()
     QStatusBar* bar = statusBar();
     bar->setSizeGripEnabled(false);
     statusPanels_[0] = statusLabel(QStringLiteral("连接：正在连接"), 160, Qt::AlignLeft);
-    statusPanels_[1] = statusLabel(QStringLiteral("测试状态：停止"), 100, Qt::AlignRight);
+    statusPanels_[1] = statusLabel(RunStateText(RunState::Stopped), 100, Qt::AlignRight);
+    // Wide enough for the longest state, and never narrower than it was.
+    int runStateWidth = 0;
+    for (RunState state : {RunState::Stopped, RunState::SingleTest, RunState::ContinuousSampling,
+                           RunState::WaitingForLink})
+        runStateWidth = std::max(runStateWidth, statusPanels_[1]->fontMetrics().horizontalAdvance(
+                                                    RunStateText(state)));
+    statusPanels_[1]->setFixedWidth(std::max(100, runStateWidth + 12));
     statusPanels_[2] = statusLabel(QStringLiteral("通訊進度:"), 70, Qt::AlignRight);
     statusPanels_[3] = statusLabel(QString(), 124, Qt::AlignLeft);
     statusPanels_[4] = statusLabel(QStringLiteral("測量日期："), 0, Qt::AlignLeft);
@@ -214,8 +224,72 @@ void TMainForm::buildStatusBar()
     statusPanels_[kLogoPanel]->setCursor(Qt::PointingHandCursor);
     statusPanels_[kLogoPanel]->setToolTip(QStringLiteral("Quorvane網頁"));
 
-    for (int i = 0; i < int(statusPanels_.size()); ++i)
+    alarmPanel_ = statusLabel(QString(), 0, Qt::AlignLeft);
+    alarmPanel_->setObjectName(QStringLiteral("AlarmPanel"));
+    // Its own sheet, so that a skin's colour for the status bar's texts
+    // does not take the alarm colour away.
+    alarmPanel_->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
+    alarmPanel_->setVisible(false);
+    // It shares the room the measurement's time leaves, without asking for
+    // more: the window keeps the width it can be made narrow to.
+    alarmPanel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    for (int i = 0; i < int(statusPanels_.size()); ++i) {
         bar->addWidget(statusPanels_[i], i == 4 ? 1 : 0);
+        if (i == 4)
+            bar->addWidget(alarmPanel_, 2);
+    }
+}
+
+QString TMainForm::RunStateText(RunState state)
+{
+    switch (state) {
+    case RunState::Stopped:
+        break;
+    case RunState::SingleTest:
+        return QStringLiteral("测试状态：单次测试");
+    case RunState::ContinuousSampling:
+        return QStringLiteral("测试状态：连续采样");
+    case RunState::WaitingForLink:
+        return QStringLiteral("测试状态：等待重连");
+    }
+    return QStringLiteral("测试状态：停止");
+}
+
+void TMainForm::showRunState(RunState state)
+{
+    setStatusText(1, RunStateText(state));
+}
+
+QString TMainForm::BreachText(const std::vector<ThresholdBreach>& breaches)
+{
+    if (breaches.empty())
+        return {};
+    // The rows and units of the alarm window, by threshold pair.
+    static const char* const kQuantities[4] = {"電壓", "電流", "功率", "PF"};
+    static const char* const kUnits[4] = {"V", "A", "W", ""};
+    QStringList named;
+    for (const ThresholdBreach& breach : breaches) {
+        const int pair = (breach.threshold - 1) / 2;
+        named << QString::fromUtf8(kQuantities[pair])
+                     + (breach.upper() ? QStringLiteral("上限 ") : QStringLiteral("下限 "))
+                     + FormatGeneral(RoundToDecimals(breach.limit, 4))
+                     + QString::fromUtf8(kUnits[pair]);
+    }
+    return QStringLiteral("警報：") + named.join(QStringLiteral("、"));
+}
+
+void TMainForm::showThresholdBreaches(const std::vector<ThresholdBreach>& breaches)
+{
+    const QString text = BreachText(breaches);
+    alarmPanel_->setText(text);
+    alarmPanel_->setToolTip(text); // all of it, where the panel is too narrow
+    alarmPanel_->setVisible(!breaches.empty());
+}
+
+QString TMainForm::alarmStatusText() const
+{
+    return alarmPanel_->isHidden() ? QString() : alarmPanel_->text();
 }
 
 void TMainForm::showRunRequest(RunRequest request)

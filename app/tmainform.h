@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alarmwatch.h"
 #include "helplinks.h"
 #include "measurementcontrol.h"
 
@@ -38,6 +39,14 @@ public:
     // What "儀器手冊 " says when the manual at `path` did not open.
     static QString ManualMessage(ManualOutcome outcome, const QString& path);
     void showRunRequest(RunRequest request);
+    // Panel 1: "测试状态：" and the run's state.
+    void showRunState(RunState state);
+    static QString RunStateText(RunState state);
+    // The thresholds the measurement shown passes, named in the status bar
+    // beside the measurement's time; none hides that panel.
+    void showThresholdBreaches(const std::vector<ThresholdBreach>& breaches);
+    static QString BreachText(const std::vector<ThresholdBreach>& breaches);
+    QString alarmStatusText() const; // empty while hidden
     QString statusText(int panel) const;
     // The link's device vanished and is being waited for; it came back.
     void showLinkLost();
@@ -103,4 +112,5 @@ private:
     MeasurementControl& control_;
     QWidget* panel1_ = nullptr;
     std::array<QLabel*, 7> statusPanels_{};
+    QLabel* alarmPanel_ = nullptr; // after panel 4, shown while a threshold is passed
 };

@@ -189,6 +189,20 @@ void TAlarmForm::SaveClick()
         }
         values[i] = field.value;
     }
+    // An upper limit below its lower one would make the instrument alarm at
+    // every value (or never): refused before anything is sent.
+    for (std::size_t upper = 0; upper < 8; upper += 2) {
+        const std::size_t lower = upper + 1;
+        if (values[upper] >= values[lower])
+            continue;
+        dialogs_.message(QStringLiteral("%1「%2」低於%3「%4」，資料未儲存到儀器。")
+                             .arg(QString::fromUtf8(kFieldNames[upper]), Edit[upper]->text(),
+                                  QString::fromUtf8(kFieldNames[lower]), Edit[lower]->text()),
+                         UserDialogs::Icon::Warning);
+        Edit[upper]->setFocus();
+        Edit[upper]->selectAll();
+        return;
+    }
     std::uint8_t flags = 0;
     for (std::size_t k = 0; k < 8; ++k)
         if (CheckBox[k]->isChecked())

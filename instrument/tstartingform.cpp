@@ -339,6 +339,23 @@ void TStartingForm::setStatus(const QString& text)
     emit statusShown(text);
 }
 
+void TStartingForm::disableStart()
+{
+    startHadFocus_ = focusWidget() == StartButton;
+    StartButton->setEnabled(false); // Qt moves the focus on to the next button
+    focusLeftFor_ = focusWidget();
+}
+
+void TStartingForm::enableStart()
+{
+    StartButton->setEnabled(true);
+    // The focus goes back unless the user has put it somewhere else since.
+    if (startHadFocus_ && focusWidget() == focusLeftFor_.data())
+        StartButton->setFocus(Qt::OtherFocusReason);
+    startHadFocus_ = false;
+    focusLeftFor_ = nullptr;
+}
+
 void TStartingForm::showArmOutcome(ArmOutcome outcome)
 {
     if (outcome == ArmOutcome::Sent)
@@ -352,18 +369,18 @@ void TStartingForm::showLogProgress(LogProgress stage, int chunk)
     switch (stage) {
     case LogProgress::Triggered:
         // No new arm while the chunks are fetched.
-        StartButton->setEnabled(false);
+        disableStart();
         setStatus(QStringLiteral("觸發成功，正在提取數據包"));
         break;
     case LogProgress::ChunkRequested:
         setStatus(QStringLiteral("正在提取第%1數據組合").arg(chunk));
         break;
     case LogProgress::Complete:
-        StartButton->setEnabled(true);
+        enableStart();
         setStatus(QStringLiteral("完成測量"));
         break;
     case LogProgress::Failed:
-        StartButton->setEnabled(true);
+        enableStart();
         setStatus(QStringLiteral("第%1數據組合提取失敗").arg(chunk));
         break;
     }

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QPointer>
 
 #include <functional>
 
@@ -97,6 +98,8 @@ private:
     void applyView();
     void coverPaintBox();
     void enableRangeLists(bool voltage, bool current);
+    void disableStart();
+    void enableStart();
 
     LinkState& link_;
     UserDialogs& dialogs_;
@@ -107,4 +110,8 @@ private:
     QImage surface_;
     QLabel* statusPanel_ = nullptr;
     int drawCount_ = 0;
+    // "啟動" had the keyboard focus when it was disabled, and where the
+    // focus went then.
+    bool startHadFocus_ = false;
+    QPointer<QWidget> focusLeftFor_;
 };

@@ -65,6 +65,22 @@ void MeasurementControl::setStates(const CommandStates& states)
     emit commandStatesChanged(states_);
 }
 
+void MeasurementControl::updateRunState()
+{
+    RunState state = RunState::Stopped;
+    if (link_.SessionMode == kSinglePending)
+        state = RunState::SingleTest;
+    else if (link_.SessionMode == kContinuous)
+        state = RunState::ContinuousSampling;
+    // A stopped run has nothing to wait for.
+    if (suspended_ && state != RunState::Stopped)
+        state = RunState::WaitingForLink;
+    if (state == runState_)
+        return;
+    runState_ = state;
+    emit runStateChanged(state);
+}
+
 void MeasurementControl::startRun(std::uint8_t mode)
 {
     // A command given while an answer is on its way runs once it is handled.
@@ -73,6 +89,7 @@ void MeasurementControl::startRun(std::uint8_t mode)
             dialogs_.message(kSendFailedMessage);
         link_.LastRequest = {std::uint8_t(Register::Measurement), 2};
         link_.SessionMode = mode;
+        updateRunState();
 
         CommandStates s = states_;
         s.singleButton = false;
@@ -105,6 +122,7 @@ void MeasurementControl::StopTest()
 {
     dispatcher_.whenIdle(nullptr, [this] {
         link_.SessionMode = kIdle;
+        updateRunState();
         CommandStates s = states_;
         s.singleButton = s.continuousButton = true; // stop stays enabled
         s.C1 = s.N11 = s.N12 = s.N13 = s.N14 = true;
@@ -119,10 +137,14 @@ void MeasurementControl::SuspendRun()
 {
     ContinuousReadTimer.stop();
     ReReadTimer.stop();
+    suspended_ = true;
+    updateRunState();
 }
 
 void MeasurementControl::ResumeRun()
 {
+    suspended_ = false;
+    updateRunState();
     if (link_.SessionMode == kContinuous || link_.SessionMode == kSinglePending)
         startRun(link_.SessionMode);
 }
@@ -138,6 +160,11 @@ void MeasurementControl::setMeasurementCommandsEnabled(bool enabled)
     CommandStates s = states_;
     s.singleButton = s.continuousButton = s.N12 = s.N13 = enabled;
     setStates(s);
+    // Opened anew by a scan or a choice of port: no longer waited for.
+    if (enabled && suspended_) {
+        suspended_ = false;
+        updateRunState();
+    }
 }
 
 void MeasurementControl::onMeasurementAnswered()
@@ -147,6 +174,7 @@ void MeasurementControl::onMeasurementAnswered()
         ContinuousReadTimer.start();
     if (link_.SessionMode == kSinglePending) {
         link_.SessionMode = kIdle;
+        updateRunState();
         CommandStates s = states_;
         s.singleButton = s.continuousButton = true;
         s.N13 = s.N14 = true;

@@ -33,6 +33,14 @@ enum class RunRequest {
     RequestRepeated, // an awaited answer did not come: the last request went out again
 };
 
+// What the measurement run is doing, as the main window's status shows it.
+enum class RunState {
+    Stopped,            // no run: idle, or stopped
+    SingleTest,         // a single measurement is awaited
+    ContinuousSampling, // a measurement follows each answer until stopped
+    WaitingForLink,     // a run is held while the link's device is gone
+};
+
 // The measurement run: single test, continuous sampling and stop, with the
 // two timers that drive them. ContinuousReadTimer asks for the next
 // measurement 50 ms after each answer; ReReadTimer repeats the last request
@@ -63,6 +71,7 @@ public:
     void setMeasurementCommandsEnabled(bool enabled);
 
     const CommandStates& states() const { return states_; }
+    RunState runState() const { return runState_; }
 
     QTimer ContinuousReadTimer;
     QTimer ReReadTimer;
@@ -71,6 +80,7 @@ signals:
     void commandStatesChanged(const CommandStates& states);
     void runRequest(RunRequest request);
     void redrawRequested(); // DrawMeasurementView of the current record
+    void runStateChanged(RunState state);
 
 private:
     void startRun(std::uint8_t mode);
@@ -78,11 +88,14 @@ private:
     void onContinuousReadTick();
     void onReReadTick();
     void setStates(const CommandStates& states);
+    void updateRunState();
 
     LinkState& link_;
     RequestSender& sender_;
     ResponseDispatcher& dispatcher_;
     UserDialogs& dialogs_;
     CommandStates states_;
+    RunState runState_ = RunState::Stopped;
+    bool suspended_ = false; // SuspendRun until ResumeRun or the link's opening
     int reReadRestarts_ = 0;
 };

@@ -7,6 +7,7 @@
 #include "recordsettings.h"
 #include "recordstate.h"
 #include "sharedstate.h"
+#include "windowplacement.h"
 
 #include <QDir>
 #include <QFrame>
@@ -567,6 +568,10 @@ void TRecordForm::showEvent(QShowEvent* event)
         placed_ = true;
         move(parentWidget()->frameGeometry().center() - rect().center());
     }
+    // Centred on a main window that is not where it will be (or hangs over
+    // the screen's edge), it would open out of reach.
+    if (!testAttribute(Qt::WA_DontShowOnScreen))
+        KeepInsideScreen(*this);
     QMainWindow::showEvent(event);
 }
 

@@ -1,9 +1,14 @@
 #include "commandline.h"
+#include "eventwait.h"
+#include "simulatedinstrument.h"
 
 #include "losslessutf8.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -129,6 +134,103 @@ TEST(CommandLineTest, HelpVersionAndMistakesAnswerWithoutADisplay)
         for (const QString& line : c.out)
             EXPECT_TRUE(out.split('\n').contains(line)) << out.toStdString();
         EXPECT_TRUE(err.contains(QLatin1String(c.err))) << err.toStdString();
+    }
+}
+
+// The real program with a settings file of its own: a copy of the binary in a
+// folder beside its data, whose saved port is a simulated instrument.
+class OwnFolderProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(simulator.start());
+        const QDir built = QFileInfo(QStringLiteral(QPA3600_BINARY)).dir();
+        binary = dir.filePath(QStringLiteral("qpa3600"));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(QPA3600_BINARY), binary));
+        for (const char* data : {"SkinsFile", "PenData"})
+            ASSERT_TRUE(QFile::link(built.filePath(QLatin1String(data)),
+                                    dir.filePath(QLatin1String(data))));
+        QFile settings(dir.filePath(QStringLiteral("SysSet.ini")));
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write("[CommPort]\nPort=150\n[CommBaudrate]\nBaudrate=7\n[CommAddress]\nAddress=1\n"
+                       "[PortMap]\nCOM150=" +
+                       QByteArray::fromStdString(simulator.devicePath()) + "\n");
+    }
+
+    QTemporaryDir dir;
+    QString binary;
+    SimulatedInstrument simulator;
+};
+
+TEST_F(OwnFolderProgramTest, WithoutADisplayTheWindowIsRefusedAndThePortLeftAlone)
+{
+    const struct Case {
+        QStringList arguments;
+        bool emptyVariables; // DISPLAY and WAYLAND_DISPLAY set but empty
+    } cases[] = {
+        {{}, false},
+        {{}, true},
+        {{"--demo"}, false},
+        {{"a.zqm"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString() + (c.emptyVariables ? " (empty)" : ""));
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QLatin1String(name));
+        if (c.emptyVariables) {
+            env.insert(QStringLiteral("DISPLAY"), QString());
+            env.insert(QStringLiteral("WAYLAND_DISPLAY"), QString());
+        }
+        process.setProcessEnvironment(env);
+        process.start(binary, c.arguments);
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 1);
+        const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+        EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+        EXPECT_TRUE(err.startsWith(QLatin1String("qpa3600: no display: neither DISPLAY nor "
+                                                 "WAYLAND_DISPLAY is set;")))
+            << err.toStdString();
+        for (const QString& option : OptionsWithoutDisplay())
+            EXPECT_TRUE(err.contains(option)) << option.toStdString();
+        EXPECT_TRUE(process.readAllStandardOutput().isEmpty());
+    }
+    EXPECT_EQ(simulator.requestCount(), 0u) << "the saved port was never opened";
+}
+
+// A platform chosen explicitly is the user's choice: offscreen runs as asked
+// and connects to the saved port, as the tests' own windows do.
+TEST_F(OwnFolderProgramTest, AnExplicitPlatformStartsWithoutADisplay)
+{
+    const struct Case {
+        const char* platformVariable; // QT_QPA_PLATFORM, or null
+        QStringList arguments;
+    } cases[] = {
+        {"offscreen", {}},
+        {nullptr, {"-platform", "offscreen"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        simulator.clearReceivedRequests();
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QLatin1String(name));
+        if (c.platformVariable)
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QLatin1String(c.platformVariable));
+        process.setProcessEnvironment(env);
+        process.start(binary, c.arguments);
+        ASSERT_TRUE(process.waitForStarted(30000));
+        // The second request follows the first answer, in the event loop:
+        // by then SIGTERM closes the main window.
+        EXPECT_TRUE(simulator.waitForRequests(2, 30000)) << "the saved port is opened and read";
+        process.terminate();
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0);
+        EXPECT_FALSE(process.readAllStandardError().contains("no display"));
     }
 }
 

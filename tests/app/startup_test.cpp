@@ -396,3 +396,121 @@ TEST_F(StartupTest, InstrumentMenusReachTheInstrument)
 }
 
 } // namespace
+
+namespace {
+
+// Panel 1 says what the run does, from the start through single tests,
+// continuous sampling, a lost and a recovered link and a stop.
+TEST_F(StartupTest, StatusShowsTheRunStateThroughStartStopAndLinkLoss)
+{
+    auto program = start();
+    TMainForm& form = program->MainForm();
+    ASSERT_TRUE(WaitUntil([&] { return form.statusText(0) == "狀態：已跟儀器同步"; }, 10000));
+    const auto shows = [&](const char* text) {
+        return WaitUntil([&] { return form.statusText(1) == QString::fromUtf8(text); }, 5000);
+    };
+    EXPECT_TRUE(shows("测试状态：停止"));
+
+    const struct Step {
+        const char* name;
+        std::function<void()> act;
+        const char* shown;
+    } steps[] = {
+        {"single test", [&] { form.SeSkinSpeedButton7->click(); }, "测试状态：单次测试"},
+        {"its answer", [] {}, "测试状态：停止"},
+        {"continuous", [&] { form.SeSkinSpeedButton8->click(); }, "测试状态：连续采样"},
+        {"link lost", [&] { program->Control().SuspendRun(); }, "测试状态：等待重连"},
+        {"link back", [&] { program->Control().ResumeRun(); }, "测试状态：连续采样"},
+        {"stop", [&] { form.SeSkinSpeedButton9->click(); }, "测试状态：停止"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.act();
+        EXPECT_TRUE(shows(step.shown)) << form.statusText(1).toStdString();
+    }
+    // Every state fits its panel.
+    QLabel* panel = nullptr;
+    for (QLabel* label : form.statusBar()->findChildren<QLabel*>())
+        if (label->text() == "测试状态：停止")
+            panel = label;
+    ASSERT_NE(panel, nullptr);
+    for (RunState state : {RunState::Stopped, RunState::SingleTest, RunState::ContinuousSampling,
+                           RunState::WaitingForLink})
+        EXPECT_LE(panel->fontMetrics().horizontalAdvance(TMainForm::RunStateText(state)),
+                  panel->contentsRect().width());
+}
+
+// A live value beyond a threshold the instrument has switched on: its panel
+// turns to the alarm colours and the status bar names the threshold.
+TEST_F(StartupTest, AValueBeyondAnInstrumentsThresholdIsShownAsAnAlarm)
+{
+    simulator.setThreshold(1, 100.0f); // the simulated voltage is about 230 V
+    simulator.setThreshold(7, 0.5f);   // and its power factor below 1
+    simulator.setAlarmFlags(0x41);
+    auto program = start();
+    TMainForm& form = program->MainForm();
+    ASSERT_TRUE(WaitUntil([&] { return form.statusText(0) == "狀態：已跟儀器同步"; }, 10000));
+    EXPECT_EQ(form.alarmStatusText(), "");
+
+    form.SeSkinSpeedButton7->click();
+    ASSERT_TRUE(WaitUntil([&] { return form.statusText(0) == "提取數據成功"; }, 5000));
+    const float pf = program->State().MeasurementRecord.PF;
+    ASSERT_GT(pf, 0.5f);
+    EXPECT_EQ(form.alarmStatusText(), "警報：電壓上限 100V、PF上限 0.5");
+    for (std::size_t i = 0; i < kPanelCount; ++i) {
+        const PanelId id = PanelId(i);
+        EXPECT_EQ(program->Display().panelInAlarm(id),
+                  id == PanelId::Panel_URMS || id == PanelId::Panel_PF)
+            << PlaceOfPanel(id).name.toStdString();
+    }
+    auto* urms = form.findChild<QLabel*>("Panel_URMS");
+    ASSERT_NE(urms, nullptr);
+    EXPECT_EQ(urms->palette().color(QPalette::Window), QColor(208, 0, 0));
+    auto* uf = form.findChild<QLabel*>("Panel_UF");
+    ASSERT_NE(uf, nullptr);
+    EXPECT_EQ(uf->palette().color(QPalette::Window), QColor(Qt::white));
+}
+
+// The demonstration runs its simulated instrument at 115200 bit/s whatever
+// rate is saved; a rate picked in the run is used, and the settings file is
+// left as it was.
+TEST_F(StartupTest, DemoRunsAtTheFastestRateWithoutChangingTheSavedOne)
+{
+    const QString settings = dir.filePath("SysSet.ini");
+    QFile file(settings);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const QByteArray bytes = "[CommPort]\r\nPort=3\r\n[CommBaudrate]\r\nBaudrate=2\r\n"
+                             "[CommAddress]\r\nAddress=1\r\n[SkinSet]\r\nSkin=2\r\n"
+                             "[WaveSet]\r\nWaveBackground=2\r\nScaleColor=2\r\n";
+    file.write(bytes);
+    file.close();
+
+    ProgramOptions options;
+    options.settingsFolder = dir.path();
+    options.programFolder = dir.path();
+    options.demo = true;
+    auto program = std::make_unique<Program>(options, &dialogs);
+    TMainForm& form = program->MainForm();
+    ASSERT_TRUE(WaitUntil([&] { return form.statusText(0) == "狀態：已跟儀器同步"; }, 10000));
+    EXPECT_EQ(program->Comm1().BaudRate(), TBaudRate::br115200);
+    EXPECT_EQ(program->CommForm().ComboBox1->currentText(), "115.2Kbps");
+    form.SeSkinSpeedButton7->click();
+    ASSERT_TRUE(WaitUntil([&] { return form.statusText(0) == "提取數據成功"; }, 5000));
+
+    // The user picks 38.4 kbit/s: it is the rate of the rest of the run, a
+    // new scan included.
+    program->CommForm().ComboBox1->setCurrentIndex(4);
+    EXPECT_EQ(program->Comm1().BaudRate(), TBaudRate::br38400);
+    program->Connection().ScanPorts();
+    EXPECT_EQ(program->Comm1().BaudRate(), TBaudRate::br38400);
+    EXPECT_EQ(program->CommForm().ComboBox1->currentText(), "38.4Kbps");
+    form.SeSkinSpeedButton7->click();
+    ASSERT_TRUE(WaitUntil([&] { return form.statusText(0) == "提取數據成功"; }, 5000));
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    program.reset();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), bytes);
+}
+
+} // namespace

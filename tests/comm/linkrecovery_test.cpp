@@ -108,6 +108,7 @@ TEST_F(SimulatedLinkTest, VanishedSerialDeviceIsWaitedForAndTheRunResumesWhenItR
     EXPECT_TRUE(controller->Recovery().waitingForDevice());
     EXPECT_FALSE(rig->control.ReReadTimer.isActive());
     EXPECT_EQ(rig->link.SessionMode, 2) << "the run is held, not stopped";
+    EXPECT_EQ(rig->control.runState(), RunState::WaitingForLink);
     controller->Recovery().RecoveryTick(); // still gone: nothing happens
     EXPECT_FALSE(rig->comm.PortOpen());
     EXPECT_EQ(restored.count(), 0);
@@ -123,6 +124,7 @@ TEST_F(SimulatedLinkTest, VanishedSerialDeviceIsWaitedForAndTheRunResumesWhenItR
     ASSERT_GE(requests.size(), 11u);
     EXPECT_EQ(requests[0], readRequest(128, 2)) << "the settings are read back first";
     EXPECT_EQ(requests[10], readRequest(148, 2)) << "then the run goes on";
+    EXPECT_EQ(rig->control.runState(), RunState::ContinuousSampling);
     EXPECT_TRUE(rig->dialogs.texts().isEmpty());
     EXPECT_EQ(lost.count(), 1);
 }
@@ -142,6 +144,7 @@ TEST_F(SimulatedLinkTest, RunStoppedWhileTheDeviceWasGoneDoesNotResume)
     RunEventLoopFor(400);
     for (const auto& request : instrument->receivedRequests())
         EXPECT_NE(request, readRequest(148, 2));
+    EXPECT_EQ(rig->control.runState(), RunState::Stopped);
 }
 
 // A recording runs on the measurements of the link; the device vanishes and

@@ -119,7 +119,7 @@ TEST_F(AlarmFormTest, SaveLeavesExactlyTheWindowsValuesInTheInstrument)
 TEST_F(AlarmFormTest, ADroppedAcknowledgementEndsTheWriteInTheFailureText)
 {
     simulator.injectFaultFor(121, Fault::Drop);
-    r->setAlarmFields({"1", "2", "3", "4", "5", "6", "7", "8"}, 0);
+    r->setAlarmFields({"2", "1", "4", "3", "6", "5", "8", "7"}, 0);
     r->alarm.SaveClick();
     ASSERT_TRUE(WaitUntil([&] { return simulator.requestCount() >= 4; }));
     RunEventLoopFor(300);
@@ -140,7 +140,7 @@ TEST_F(AlarmFormTest, ADroppedAcknowledgementEndsTheWriteInTheFailureText)
     // Repeated by the user, the write goes through.
     r->alarm.SaveClick();
     ASSERT_TRUE(waitForLabel("完成傳送"));
-    EXPECT_EQ(simulator.threshold(8), 8.0f);
+    EXPECT_EQ(simulator.threshold(8), 7.0f);
 }
 
 TEST_F(AlarmFormTest, ALostAnswerEndsTheReadBackAndASpoiledOneIsAskedForAgain)
@@ -190,6 +190,57 @@ TEST_F(AlarmFormTest, BadTextsInAnyFieldStoreAndSendNothing)
     }
     RunEventLoopFor(200);
     EXPECT_EQ(simulator.requestCount(), 0u);
+}
+
+// An upper limit below its lower one is refused before anything is stored
+// or sent, naming both fields, with the upper one focused; equal limits are
+// a pair the instrument takes.
+TEST_F(AlarmFormTest, UpperBelowLowerIsRefusedNamingBothFieldsAndSendsNothing)
+{
+    const struct Case {
+        std::size_t upper; // its field; the lower one follows it
+        const char* upperText;
+        const char* lowerText;
+        const char* message;
+    } cases[] = {
+        {0, "100", "200.5", "電壓上限值「100」低於電壓下限值「200.5」，資料未儲存到儀器。"},
+        {2, "0.5", "1", "電流上限值「0.5」低於電流下限值「1」，資料未儲存到儀器。"},
+        {4, "", "10", "功率上限值「」低於功率下限值「10」，資料未儲存到儀器。"},
+        {6, "0.8", "0.85", "PF上限值「0.8」低於PF下限值「0.85」，資料未儲存到儀器。"},
+    };
+    const AlarmSettingsT before = r->rig.link.AlarmSettings;
+    r->alarm.Label7->setText("狀態：已跟儀器同步");
+    r->alarm.show();
+    r->alarm.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&r->alarm));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        r->setAlarmFields({"300", "0", "20", "0", "6000", "0", "1", "0"}, 0xFF);
+        r->alarm.Edit[c.upper]->setText(c.upperText);
+        r->alarm.Edit[c.upper + 1]->setText(c.lowerText);
+        r->alarm.CloseButton->setFocus();
+        r->rig.dialogs.messages.clear();
+        r->alarm.SaveClick();
+        ASSERT_EQ(r->rig.dialogs.messages.size(), 1u);
+        EXPECT_EQ(r->rig.dialogs.messages[0].text, QString::fromUtf8(c.message));
+        EXPECT_EQ(r->rig.dialogs.messages[0].icon, UserDialogs::Icon::Warning);
+        EXPECT_EQ(QApplication::focusWidget(), r->alarm.Edit[c.upper]);
+        for (int i = 1; i <= 8; ++i)
+            EXPECT_EQ(r->rig.link.AlarmSettings.threshold(i), before.threshold(i)) << i;
+        EXPECT_EQ(r->rig.link.AlarmSettings.AlarmFlags, before.AlarmFlags);
+        EXPECT_TRUE(buttonsEnabled());
+        EXPECT_EQ(r->alarm.Label7->text(), "狀態：已跟儀器同步");
+    }
+    RunEventLoopFor(200);
+    EXPECT_EQ(simulator.requestCount(), 0u) << "nothing went on the line";
+
+    r->rig.dialogs.messages.clear();
+    r->setAlarmFields({"230", "230", "5", "5", "0", "0", "0.9", "0.9"}, 0xFF);
+    r->alarm.SaveClick();
+    ASSERT_TRUE(waitForLabel("完成傳送"));
+    EXPECT_EQ(simulator.threshold(1), 230.0f);
+    EXPECT_EQ(simulator.threshold(8), 0.9f);
+    EXPECT_TRUE(r->rig.dialogs.messages.empty());
 }
 
 TEST_F(AlarmFormTest, WithThePortClosedNothingIsSentAndTheWindowSaysSo)

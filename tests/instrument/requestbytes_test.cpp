@@ -36,7 +36,7 @@ TEST(InstrumentRequestBytes, EachCommandSendsItsFrame)
          Hex("01 10 00 76 00 02 04 00 00 96 43 5A F0")},
         {"flags 255 to 126 after the acknowledgement of 125",
          [](InstrumentRig& r, ScriptedLine& line) {
-             r.setAlarmFields({"1", "2", "3", "4", "5", "6", "7", "8"}, 0xFF);
+             r.setAlarmFields({"2", "1", "4", "3", "6", "5", "8", "7"}, 0xFF);
              r.alarm.SaveClick();
              for (int reg = 118; reg <= 125; ++reg) {
                  line.waitForSent(13);

@@ -245,6 +245,36 @@ TEST_F(StartingFormSimTest, DownloadFetchesSixChunksInOrderAndDrawsOnce)
     EXPECT_FALSE(r->rig.dispatcher.LogChunkWatch.isActive());
 }
 
+// "啟動" is disabled while the chunks come in; Qt moves the keyboard focus on
+// to the next button then. Once the download ends the focus goes back to
+// "啟動", unless the user has put it elsewhere meanwhile.
+TEST_F(StartingFormSimTest, FocusReturnsToStartAfterTheDownloadUnlessMovedMeanwhile)
+{
+    TStartingForm& f = r->starting;
+    f.show();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    ASSERT_EQ(QApplication::focusWidget(), f.StartButton);
+    QWidget* focusWhileDisabled = nullptr;
+    const auto note = QObject::connect(&f, &TStartingForm::statusShown, [&](const QString& text) {
+        if (text == kStarted)
+            focusWhileDisabled = QApplication::focusWidget();
+    });
+    ASSERT_TRUE(download());
+    EXPECT_NE(focusWhileDisabled, f.StartButton);
+    EXPECT_TRUE(f.StartButton->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), f.StartButton);
+    QObject::disconnect(note);
+
+    // The user moves on to "儲存" while the chunks come in.
+    QObject::connect(&f, &TStartingForm::statusShown, [&](const QString& text) {
+        if (text == "正在提取第3數據組合")
+            f.SaveButton->setFocus();
+    });
+    ASSERT_TRUE(download());
+    EXPECT_EQ(QApplication::focusWidget(), f.SaveButton);
+}
+
 TEST_F(StartingFormSimTest, CorruptedChunkIsAskedForAgainAtOnce)
 {
     simulator->injectFaultForLogChunk(3, Fault::Corrupt);

@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -99,6 +100,53 @@ TEST_F(DispatcherTest, ContinuousSamplingAsksAgainAfterEachAnswerUntilStopped)
     EXPECT_TRUE(after.singleButton && after.continuousButton && after.stopButton);
     EXPECT_TRUE(after.C1 && after.N11 && after.N12 && after.N13 && after.N14 && after.N31 &&
                 after.N32 && after.IEC2 && after.CSA1);
+}
+
+// The run's state after each step of a session, and only its changes are
+// announced.
+TEST_F(DispatcherTest, RunStateFollowsStartsAnswersStopsAndTheLinksLoss)
+{
+    std::vector<RunState> announced;
+    QObject::connect(&rig.control, &MeasurementControl::runStateChanged,
+                     [&](RunState state) { announced.push_back(state); });
+    const auto requested = [&] { EXPECT_EQ(line.waitForSent(8), kMeasurementRequest); };
+    const struct Step {
+        const char* name;
+        std::function<void()> act;
+        RunState after;
+    } steps[] = {
+        {"single test", [&] { rig.control.SingleTest(); requested(); }, RunState::SingleTest},
+        {"its answer", [&] { answerAndWaitStored(measurementAnswer(1.0f)); }, RunState::Stopped},
+        {"continuous", [&] { rig.control.ContinuousSampling(); requested(); },
+         RunState::ContinuousSampling},
+        {"an answer", [&] { answerAndWaitStored(measurementAnswer(2.0f)); requested(); },
+         RunState::ContinuousSampling},
+        {"link lost", [&] { rig.control.SuspendRun(); }, RunState::WaitingForLink},
+        {"link back", [&] { rig.control.ResumeRun(); requested(); }, RunState::ContinuousSampling},
+        {"stop", [&] { answerAndWaitStored(measurementAnswer(3.0f)); rig.control.StopTest(); },
+         RunState::Stopped},
+        {"single again", [&] { rig.control.SingleTest(); requested(); }, RunState::SingleTest},
+        {"link lost", [&] { rig.control.SuspendRun(); }, RunState::WaitingForLink},
+        {"stop while lost", [&] { rig.control.StopTest(); }, RunState::Stopped},
+        {"link back", [&] { rig.control.ResumeRun(); }, RunState::Stopped},
+        {"link lost while stopped", [&] { rig.control.SuspendRun(); }, RunState::Stopped},
+        {"continuous while lost", [&] { rig.control.ContinuousSampling(); requested(); },
+         RunState::WaitingForLink},
+        {"link opened by a scan", [&] { rig.control.setMeasurementCommandsEnabled(true); },
+         RunState::ContinuousSampling},
+    };
+    EXPECT_EQ(rig.control.runState(), RunState::Stopped);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.act();
+        EXPECT_EQ(rig.control.runState(), step.after);
+    }
+    EXPECT_EQ(announced, (std::vector<RunState>{
+                             RunState::SingleTest, RunState::Stopped,
+                             RunState::ContinuousSampling, RunState::WaitingForLink,
+                             RunState::ContinuousSampling, RunState::Stopped, RunState::SingleTest,
+                             RunState::WaitingForLink, RunState::Stopped,
+                             RunState::WaitingForLink, RunState::ContinuousSampling}));
 }
 
 TEST_F(DispatcherTest, LostAnswerIsAskedForAgainAfterTwoSeconds)
