@@ -258,6 +258,15 @@ void Program::createRecordForms()
     // The record window's creation reads the record settings: periods,
     // status texts, channel codes and captions.
     recordControl_->ApplySettings(ReadRecordSettings(sysSet_));
+    // "啟動記錄" may start continuous sampling as "連續採樣" does; the
+    // recording follows once the command has run (it waits for an answer
+    // on its way).
+    recordControl_->setSamplingStarter(
+        {[this] { return link_.control.states().continuousButton; },
+         [this](std::function<void()> started) {
+             link_.control.ContinuousSampling();
+             link_.dispatcher.whenIdle(nullptr, std::move(started));
+         }});
     recSetForm_ = std::make_unique<TRecSetForm>(sysSet_, *recordControl_, dialogs_,
                                                 recordForm_.get());
 

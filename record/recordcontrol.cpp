@@ -23,6 +23,9 @@ const QString kDefaultName = QStringLiteral("RecordFile.zqr");
 
 constexpr std::uint8_t kContinuousSampling = 2;
 
+const QString kNeedsContinuousSampling =
+    QStringLiteral("   要開啟記錄必須在連續測量模式，記錄沒有成功啟動。 ");
+
 QString FailureText(RecordFileFailure failure, const QString& path)
 {
     const QString shown = QDir::toNativeSeparators(path);
@@ -125,9 +128,40 @@ void RecordControl::ApplySettings(const RecordSettings& settings)
 void RecordControl::Start()
 {
     if (shared_.link.SessionMode != kContinuousSampling) {
-        dialogs_.message(QStringLiteral("   要開啟記錄必須在連續測量模式，記錄沒有成功啟動。 "));
+        if (!offerContinuousSampling())
+            dialogs_.message(kNeedsContinuousSampling);
         return;
     }
+    beginRecording();
+}
+
+// A recording records continuous sampling. When a record file waits and the
+// main window could start sampling, the user is asked to start it from here
+// rather than sent to the main window (which would then cover this one).
+// True when the question was put: Yes starts sampling and, once the sampling
+// command has run, the recording; No starts neither.
+bool RecordControl::offerContinuousSampling()
+{
+    if (!sampling_.available || !sampling_.available() || !record_.FileReady
+        || record_.RecordFileName.isEmpty())
+        return false;
+    if (!dialogs_.askYesNo(QStringLiteral("記錄"),
+                           QStringLiteral("  要開啟記錄必須在連續測量模式。"
+                                          "現在開始連續採樣並啟動記錄嗎？  ")))
+        return true;
+    sampling_.start([this] {
+        if (shared_.link.SessionMode != kContinuousSampling) {
+            dialogs_.message(kNeedsContinuousSampling);
+            return;
+        }
+        beginRecording();
+        emit showRequested();
+    });
+    return true;
+}
+
+void RecordControl::beginRecording()
+{
     // A file opened for browsing alone is no file to record into.
     if (!record_.FileReady || record_.RecordFileName.isEmpty()) {
         dialogs_.message(QStringLiteral("    請建立記錄檔案！    "));

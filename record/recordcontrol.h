@@ -94,6 +94,15 @@ public:
                                                      RecordBlock& assembly)>;
     void setFileSaver(FileSaver saver) { saver_ = std::move(saver); }
 
+    // How "啟動記錄" starts continuous sampling when it is not running: the
+    // main window's command, when it is `available` now; `start` runs it and
+    // then `started` once the command has taken effect.
+    struct SamplingStarter {
+        std::function<bool()> available;
+        std::function<void(std::function<void()> started)> start;
+    };
+    void setSamplingStarter(SamplingStarter starter) { sampling_ = std::move(starter); }
+
     // Whether the sampling ticks find no fresh measurement and take no sample.
     bool waitingForInstrument() const { return waiting_; }
 
@@ -126,6 +135,8 @@ signals:
     void saveRecovered(const QString& path);
 
 private:
+    bool offerContinuousSampling();
+    void beginRecording();
     bool save();
     bool measurementIsFresh() const;
     void setWaiting(bool waiting);
@@ -144,6 +155,7 @@ private:
     RecordBrowser browser_;
     std::function<QDateTime()> clock_ = [] { return QDateTime::currentDateTime(); };
     FileSaver saver_;
+    SamplingStarter sampling_;
     bool waiting_ = false;
     // The measurement cycle as this recording sees it: the shortest cycle
     // between two of its measurements (0 until one was seen). Faults on the

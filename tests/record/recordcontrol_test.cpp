@@ -138,6 +138,61 @@ TEST_F(RecordControlTest, StartRefusesOutsideContinuousSamplingAndWithoutAFile)
     EXPECT_EQ(control.states(), RecordCommandStates{});
 }
 
+// Outside continuous sampling, "啟動記錄" with a record file offers to start
+// sampling: Yes starts it and then the recording, in front of the main
+// window; No starts nothing. Without a file, while sampling cannot start, or
+// when the command leaves sampling off (a single test took the line), the
+// refusal stands as before and nothing is asked.
+TEST_F(RecordControlTest, StartOffersToStartContinuousSampling)
+{
+    const QString refusal = "   要開啟記錄必須在連續測量模式，記錄沒有成功啟動。 ";
+    const QString question = "記錄|  要開啟記錄必須在連續測量模式。現在開始連續採樣並啟動記錄嗎？  ";
+    const struct {
+        const char* name;
+        bool file, available, yes;
+        std::uint8_t modeAfterCommand;
+        bool asked, commandRun, recording;
+        QStringList messages;
+    } cases[] = {
+        {"yes", true, true, true, 2, true, true, true, {}},
+        {"no", true, true, false, 2, true, false, false, {}},
+        {"no file", false, true, true, 2, false, false, false, {refusal}},
+        {"sampling unavailable", true, false, true, 2, false, false, false, {refusal}},
+        {"sampling did not start", true, true, true, 1, true, true, false, {refusal}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto state = std::make_unique<RecordState>();
+        SharedState link;
+        InitLinkAndMeasurement(link);
+        RecordingDialogs answers;
+        answers.yesAnswer = c.yes;
+        RecordControl recording(*state, link, answers);
+        if (c.file) {
+            answers.saveAnswer = dir.filePath(QString::fromLatin1(c.name) + ".zqr");
+            recording.CreateFile();
+            ASSERT_TRUE(state->FileReady);
+        }
+        int commands = 0;
+        int shown = 0;
+        QObject::connect(&recording, &RecordControl::showRequested, [&] { ++shown; });
+        recording.setSamplingStarter({[&] { return c.available; },
+                                      [&](std::function<void()> started) {
+                                          ++commands;
+                                          link.link.SessionMode = c.modeAfterCommand;
+                                          started();
+                                      }});
+        recording.Start();
+        EXPECT_EQ(answers.questions, c.asked ? QStringList{question} : QStringList{});
+        EXPECT_EQ(commands, c.commandRun ? 1 : 0);
+        EXPECT_EQ(recording.Timer1.isActive(), c.recording);
+        EXPECT_EQ(recording.TimerSave.isActive(), c.recording);
+        EXPECT_EQ(recording.states().stopButton, c.recording);
+        EXPECT_EQ(shown, c.recording ? 1 : 0);
+        EXPECT_EQ(answers.texts(), c.messages);
+    }
+}
+
 TEST_F(RecordControlTest, SamplesTheChosenQuantitiesAndZeroForCodesWithoutOne)
 {
     control.ApplySettings({{0, 1, 6, 11, -1, 13}, 2, 2});
