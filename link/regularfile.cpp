@@ -10,7 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-FileOpenError OpenRegularFile(QFile& file, QIODevice::OpenMode mode, int* errorNumber)
+FileOpenError OpenRegularFile(QFile& file, QIODevice::OpenMode mode, int* errorNumber,
+                              Links links)
 {
     auto fail = [errorNumber](FileOpenError error, int code) {
         if (errorNumber)
@@ -25,14 +26,15 @@ FileOpenError OpenRegularFile(QFile& file, QIODevice::OpenMode mode, int* errorN
     // The name's own bytes: a name from the command line may hold bytes
     // that are not UTF-8, kept in the text losslessly, which QFile's own
     // encoding would replace (and so open another file or none).
+    const int noFollow = links == Links::NotFollowed ? O_NOFOLLOW : 0;
     const int fd = ::open(ToUtf8Lossless(file.fileName()).constData(),
-                          access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+                          access | noFollow | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         const int code = errno;
         if (code == ENOENT || code == ENOTDIR)
             return fail(FileOpenError::Missing, code);
         // Opening a folder for writing fails with EISDIR before fstat can tell.
-        if (code == EISDIR || code == ENXIO)
+        if (code == EISDIR || code == ENXIO || (noFollow && code == ELOOP))
             return fail(FileOpenError::NotRegular, code);
         return fail(FileOpenError::Unreadable, code);
     }

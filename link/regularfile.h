@@ -19,7 +19,12 @@ enum class FileOpenError {
 // the path is opened non-blocking, checked to be a regular file, and only
 // then handed to the QFile in `mode` (read-only or read-write; never creates
 // or truncates). `errorNumber`, when given, receives the system's errno.
-FileOpenError OpenRegularFile(QFile& file, QIODevice::OpenMode mode, int* errorNumber = nullptr);
+// With `Links::NotFollowed` a name that is itself a symbolic link is
+// NotRegular (errno ELOOP): a file written in place must not be reached
+// through a link someone put under its name.
+enum class Links { Followed, NotFollowed };
+FileOpenError OpenRegularFile(QFile& file, QIODevice::OpenMode mode, int* errorNumber = nullptr,
+                              Links links = Links::Followed);
 
 // The wording of errno `errorNumber`, for a second line under a message.
 QString SystemReason(int errorNumber);

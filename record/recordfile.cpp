@@ -36,41 +36,27 @@ RecordFileFailure FromOpenError(FileOpenError error)
 }
 
 // Opens the record file for the in-place save only while its name still
-// leads to the file created for the recording. The last part of the name is
-// not followed when it is a link: a link put in the file's place would
-// otherwise have the save overwrite and cut whatever it leads to. A link or
-// another file in its place is Replaced; a file gone from its name (moved
-// aside, perhaps to come back) and a refusal of the system (a read-only
-// remount, permissions) are failures the next save may get past.
+// leads to the file created for the recording. The name is not followed when
+// it is a link: a link put in the file's place would otherwise have the save
+// overwrite and cut whatever it leads to. A link or another file in its
+// place is Replaced; a file gone from its name (moved aside, perhaps to come
+// back) and a refusal of the system (a read-only remount, permissions) are
+// failures the next save may get past.
 RecordFileResult OpenCreatedFile(QFile& file, const FileIdentity& identity)
 {
-    const int fd = ::open(QFile::encodeName(file.fileName()).constData(),
-                          O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        const int code = errno;
-        if (code == ENOENT || code == ENOTDIR)
-            return {RecordFileFailure::Missing, code};
-        // ELOOP: a link; EISDIR, ENXIO: a folder or a device node without
-        // its driver.
-        if (code == ELOOP || code == EISDIR || code == ENXIO)
-            return {RecordFileFailure::Replaced, code};
-        return {RecordFileFailure::Unreadable, code};
-    }
+    int code = 0;
+    const FileOpenError opened =
+        OpenRegularFile(file, QIODevice::ReadWrite, &code, Links::NotFollowed);
+    if (opened == FileOpenError::NotRegular)
+        return {RecordFileFailure::Replaced, code};
+    if (opened != FileOpenError::None)
+        return {FromOpenError(opened), code};
     struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        const int code = errno;
-        ::close(fd);
-        return {RecordFileFailure::Unreadable, code};
-    }
-    if (!identity.known || !S_ISREG(info.st_mode) || info.st_dev != identity.device
-        || info.st_ino != identity.inode) {
-        ::close(fd);
+    if (::fstat(file.handle(), &info) != 0)
+        return {RecordFileFailure::Unreadable, errno};
+    if (!identity.known || info.st_dev != identity.device || info.st_ino != identity.inode) {
+        file.close();
         return {RecordFileFailure::Replaced, 0};
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    if (!file.open(fd, QIODevice::ReadWrite | QIODevice::ExistingOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return {RecordFileFailure::Unreadable, EIO};
     }
     return {};
 }

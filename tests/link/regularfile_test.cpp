@@ -24,12 +24,15 @@ TEST(OpenRegularFile, TakesOnlyRegularFilesAndNeverBlocks)
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QString folder = dir.filePath("folder.zqm");
     ASSERT_TRUE(QDir().mkdir(folder));
+    const QString link = dir.filePath("link.zqm");
+    ASSERT_TRUE(QFile::link(regular, link));
 
     struct Case {
         QString path;
         QIODevice::OpenMode mode;
         FileOpenError expected;
         int errorNumber; // -1: whatever the system says
+        Links links = Links::Followed;
     };
     const Case cases[] = {
         {regular, QIODevice::ReadOnly, FileOpenError::None, 0},
@@ -42,12 +45,16 @@ TEST(OpenRegularFile, TakesOnlyRegularFilesAndNeverBlocks)
         {fifo, QIODevice::ReadOnly, FileOpenError::NotRegular, -1}, // no writer: must not wait
         {fifo, QIODevice::ReadWrite, FileOpenError::NotRegular, -1},
         {"/dev/null", QIODevice::ReadOnly, FileOpenError::NotRegular, -1},
+        {link, QIODevice::ReadWrite, FileOpenError::None, 0},
+        {link, QIODevice::ReadWrite, FileOpenError::NotRegular, ELOOP, Links::NotFollowed},
+        {regular, QIODevice::ReadWrite, FileOpenError::None, 0, Links::NotFollowed},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.path.toStdString() + (c.mode == QIODevice::ReadOnly ? " read" : " read-write"));
+        SCOPED_TRACE(c.path.toStdString() + (c.mode == QIODevice::ReadOnly ? " read" : " read-write")
+                     + (c.links == Links::NotFollowed ? " not following links" : ""));
         QFile file(c.path);
         int errorNumber = 12345;
-        EXPECT_EQ(OpenRegularFile(file, c.mode, &errorNumber), c.expected);
+        EXPECT_EQ(OpenRegularFile(file, c.mode, &errorNumber, c.links), c.expected);
         if (c.errorNumber >= 0) {
             EXPECT_EQ(errorNumber, c.errorNumber);
         }
