@@ -522,17 +522,17 @@ bool RecordControl::save()
     return false;
 }
 
-// The record file's name leads elsewhere now (moved, deleted, or replaced by
-// a link or another file): every later save would write into whatever stands
-// there, so the recording stops and needs a new file. The samples stay in
-// memory for the CSV export until a new file is created.
+// The record file's name leads elsewhere now (replaced by a link or another
+// file): every later save would write into whatever stands there, so the
+// recording stops and needs a new file. The file is let go (no name to save
+// to or start into), while its samples stay in memory: the chart, the record
+// report and the CSV export still show them until a new file is created.
 void RecordControl::abandonRecordFile(const RecordFileResult& result)
 {
     Timer1.stop();
     GridTimer.stop();
     TimerSave.stop();
-    record_.FileReady = false;
-    record_.RecordFileIdentity = {};
+    setWaiting(false);
     RecordCommandStates s = states_;
     s.startButton = false;
     s.startItem = false;
@@ -541,7 +541,10 @@ void RecordControl::abandonRecordFile(const RecordFileResult& result)
     s.settingsButton = true;
     s.settingsItem = true;
     setStates(s);
-    reportFileFailure(result, record_.RecordFileName);
+    const QString abandoned = record_.RecordFileName;
+    record_.RecordFileName.clear();
+    record_.RecordFileIdentity = {};
+    reportFileFailure(result, abandoned);
 }
 
 void RecordControl::GridTimerTimer()

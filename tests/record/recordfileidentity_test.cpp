@@ -135,7 +135,9 @@ TEST(RecordFileSwappedWhileRecording, TheRecordingStopsWithAMessage)
     EXPECT_EQ(FileBytes(victim), "the user's data");
     EXPECT_FALSE(control.Timer1.isActive());
     EXPECT_FALSE(control.TimerSave.isActive());
-    EXPECT_FALSE(record->FileReady);
+    // The file is let go; its samples stay to be shown and exported.
+    EXPECT_TRUE(record->RecordFileName.isEmpty());
+    EXPECT_TRUE(record->FileReady);
     EXPECT_FALSE(control.states().startButton);
     EXPECT_FALSE(control.states().stopButton);
     EXPECT_EQ(record->CaptureCount, 2);
@@ -148,6 +150,7 @@ TEST(RecordFileSwappedWhileRecording, TheRecordingStopsWithAMessage)
     // Starting again asks for a file.
     control.Start();
     EXPECT_FALSE(control.Timer1.isActive());
+    EXPECT_EQ(dialogs.texts().last(), "    請建立記錄檔案！    ");
 }
 
 } // namespace
