@@ -18,14 +18,11 @@
 #include "losslessutf8.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <cstdio>
-#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
