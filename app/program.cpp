@@ -130,6 +130,12 @@ void Program::createMainForm()
     // goes to the record window a second after start-up.
     alarmWatch_ = std::make_unique<AlarmWatch>(state_.link, state_.MeasurementRecord,
                                                link_.dispatcher);
+    QObject::connect(&link_.dispatcher, &ResponseDispatcher::sendFailed, form,
+                     [this](const SendFailure& failure) {
+                         const QString text = TMainForm::SendFailureMessage(failure);
+                         if (!text.isEmpty())
+                             dialogs_.message(text);
+                     });
     QObject::connect(alarmWatch_.get(), &AlarmWatch::breachesChanged, form,
                      [this, form](const std::vector<ThresholdBreach>& breaches) {
                          std::vector<PanelId> panels;

@@ -1,7 +1,9 @@
 #include "tmainform.h"
 
+#include "linkmessages.h"
 #include "measurementtime.h"
 #include "numberformat.h"
+#include "registermap.h"
 #include "toolbaricons.h"
 
 #include <QCloseEvent>
@@ -317,6 +319,27 @@ QString TMainForm::ManualMessage(ManualOutcome outcome, const QString& path)
     if (outcome == ManualOutcome::Missing)
         return QStringLiteral("找不到儀器手冊：%1\n請將儀器手冊的 PDF 檔案放在這個位置。").arg(file);
     return QStringLiteral("無法開啟儀器手冊：%1\n請安裝可以開啟 PDF 檔案的程式。").arg(file);
+}
+
+QString TMainForm::SendFailureMessage(const SendFailure& failure)
+{
+    // The main window speaks for the requests nobody asked for in a window:
+    // a run's measurement, the reads that carry a read-back on, and the
+    // read-back after a lost device came back. The alarm and logging windows
+    // and the connection word the failed starts of their own chains.
+    bool mine = false;
+    switch (failure.chain) {
+    case LinkChain::Measurement:
+        mine = true;
+        break;
+    case LinkChain::ReadBack:
+        mine = failure.reg != Register::Options || failure.start == ReadBackStart::LinkRestored;
+        break;
+    case LinkChain::WriteBack:
+    case LinkChain::LogArm:
+        break;
+    }
+    return mine ? kSendFailedMessage : QString();
 }
 
 void TMainForm::showSnapshotSaved(const QString& path)

@@ -3,6 +3,7 @@
 #include "alarmwatch.h"
 #include "helplinks.h"
 #include "measurementcontrol.h"
+#include "responsedispatcher.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -38,6 +39,9 @@ public:
     static constexpr int kSavedMessageMs = 10000;
     // What "儀器手冊 " says when the manual at `path` did not open.
     static QString ManualMessage(ManualOutcome outcome, const QString& path);
+    // What the main window says about a request of the link that did not go
+    // out; empty where the window or command that started the chain says it.
+    static QString SendFailureMessage(const SendFailure& failure);
     void showRunRequest(RunRequest request);
     // Panel 1: "测试状态：" and the run's state.
     void showRunState(RunState state);

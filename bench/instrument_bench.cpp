@@ -51,7 +51,7 @@ void chains(SimulatedInstrument& sim, TBaudRate rate, int baudIndex, int bitsPer
     parts.Comm1.setDeviceResolver([&sim](int) { return QString::fromStdString(sim.devicePath()); });
     parts.Comm1.setBaudRate(rate);
     parts.Comm1.setPortOpen(true);
-    AlarmSync sync(link, parts.sender, parts.dispatcher);
+    AlarmSync sync(link, parts.dispatcher);
     int stalls = 0;
     QObject::connect(&sync, &AlarmSync::stalled, [&stalls] { ++stalls; });
 
@@ -63,7 +63,7 @@ void chains(SimulatedInstrument& sim, TBaudRate rate, int baudIndex, int bitsPer
         QElapsedTimer clock;
         probe.start();
         clock.start();
-        sync.startReadBack(true);
+        sync.startReadBack(ReadBackStart::UserRequest);
         RunUntil([&] { return sync.running() == AlarmSync::Chain::None; }, 20000, 1);
         readMs.push_back(clock.nsecsElapsed() / 1e6);
         stallMs.push_back(probe.longestMs());

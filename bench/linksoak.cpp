@@ -142,8 +142,8 @@ int main(int argc, char** argv)
     parts.Comm1.setBaudRate(fast ? TBaudRate::br230400 : TBaudRate::br115200);
     parts.control.ReReadTimer.setInterval(reReadMs);
     parts.Comm1.setPortOpen(true);
-    AlarmSync alarms(link, parts.sender, parts.dispatcher);
-    LogArming arming(link, parts.sender, parts.dispatcher, dialogs);
+    AlarmSync alarms(link, parts.dispatcher);
+    LogArming arming(link, parts.dispatcher, dialogs);
 
     QElapsedTimer clock;
     clock.start();
@@ -244,8 +244,7 @@ int main(int argc, char** argv)
         ++started[kind];
         chainFaults();
         if (kind == 0) {
-            link.SyncStep = 0;
-            alarms.startReadBack(true);
+            alarms.startReadBack(ReadBackStart::UserRequest);
         } else if (kind == 1) {
             alarms.startWriteBack({250, 200, 5, 4, 60, 40, 0.99f, 0.5f}, std::uint8_t(round));
         } else {

@@ -180,13 +180,10 @@ void ConnectionController::ScanPorts()
         if (openLink()) {
             emit mainStatusChanged(0, QStringLiteral("已經開啟通訊口"));
             control_.setMeasurementCommandsEnabled(true);
-            // The read of the option byte starts the read-back chain; no
-            // retry is armed for it.
-            link_.SyncStep = 0;
-            // Entered as the last request so that a spoiled answer is asked
-            // for again; no re-read timer runs for it.
-            link_.LastRequest = {std::uint8_t(Register::Options), 2};
-            if (!sender_.SendReadRequest(link_.InstrumentAddress, Register::Options, 2))
+            // The read of the option byte starts the read-back chain; a
+            // spoiled answer is asked for again, but no re-read timer runs
+            // for it.
+            if (!dispatcher_.StartReadBack(ReadBackStart::PortOpened))
                 dialogs_.message(QStringLiteral("提取數據失敗，請檢查是否已經連接儀器。"));
         } else {
             control_.setMeasurementCommandsEnabled(false);

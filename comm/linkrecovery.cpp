@@ -3,7 +3,6 @@
 #include "linkstate.h"
 #include "measurementcontrol.h"
 #include "portenvironment.h"
-#include "registermap.h"
 #include "responsedispatcher.h"
 #include "tcomm.h"
 
@@ -69,8 +68,7 @@ void LinkRecovery::RecoveryTick()
     // settings back before measuring again.
     resumePending_ = true;
     ResumeGuard.start();
-    link_.SyncStep = 0;
-    dispatcher_.RequestInChain(Register::Options, 2);
+    dispatcher_.StartReadBack(ReadBackStart::LinkRestored);
 }
 
 void LinkRecovery::resume()

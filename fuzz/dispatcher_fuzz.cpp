@@ -45,11 +45,19 @@ void enter(State state, std::uint8_t detail, InstrumentLink& parts, LinkState& l
         else
             parts.control.SingleTest();
         break;
-    case State::ReadBack:
-        // Somewhere along the chain: the option byte, a threshold or the flags.
+    case State::ReadBack: {
+        // At its start (the option byte) or somewhere along the chain: a
+        // threshold, the flags, or a register next to them.
+        const int reg = Register::AlarmFirst - 1 + detail % 11;
+        if (reg == Register::AlarmFirst - 1) {
+            parts.dispatcher.StartReadBack(ReadBackStart::UserRequest);
+            break;
+        }
         link.SyncStep = std::uint8_t(detail % 10);
-        parts.dispatcher.RequestInChain(std::uint16_t(Register::AlarmFirst - 1 + detail % 11), 2);
+        link.LastRequest = {std::uint8_t(reg), 2};
+        parts.sender.SendReadRequest(link.InstrumentAddress, std::uint16_t(reg), 2);
         break;
+    }
     case State::WriteBack: {
         const int reg = Register::AlarmFirst + detail % 9;
         if (reg == Register::AlarmFlags) {
@@ -64,8 +72,7 @@ void enter(State state, std::uint8_t detail, InstrumentLink& parts, LinkState& l
         break;
     }
     case State::Armed:
-        link.LastRequest = {std::uint8_t(Register::Log), std::uint8_t(detail % 4)};
-        parts.sender.SendReadRequest(link.InstrumentAddress, Register::Log, detail % 4);
+        parts.dispatcher.ArmLog(std::uint8_t(detail % 4));
         break;
     case State::Downloading:
         link.LogChunkIndex = std::uint8_t(1 + detail % kLogChunkCount);

@@ -1,14 +1,10 @@
 #include "alarmsync.h"
 
 #include "linkstate.h"
-#include "modbusframe.h"
 #include "registermap.h"
-#include "requestsender.h"
-#include "responsedispatcher.h"
 
-AlarmSync::AlarmSync(LinkState& link, RequestSender& sender, ResponseDispatcher& dispatcher,
-                     QObject* parent)
-    : QObject(parent), link_(link), sender_(sender), dispatcher_(dispatcher)
+AlarmSync::AlarmSync(LinkState& link, ResponseDispatcher& dispatcher, QObject* parent)
+    : QObject(parent), link_(link), dispatcher_(dispatcher)
 {
     StallTimer.setSingleShot(true);
     StallTimer.setInterval(kStallMs);
@@ -64,18 +60,13 @@ void AlarmSync::stallTimeout()
     emit stalled(chain);
 }
 
-void AlarmSync::startReadBack(bool enterAsLastRequest)
+void AlarmSync::startReadBack(ReadBackStart start)
 {
     begin(Chain::ReadBack);
     // Sent once any answer being received has been handled, so that request
     // and answer keep alternating.
-    dispatcher_.whenIdle(nullptr, [this, enterAsLastRequest] {
-        link_.SyncStep = 0;
-        const bool sent =
-            enterAsLastRequest
-                ? dispatcher_.RequestInChain(Register::Options, 2, false)
-                : sender_.SendReadRequest(link_.InstrumentAddress, Register::Options, 2);
-        if (!sent) {
+    dispatcher_.whenIdle(nullptr, [this, start] {
+        if (!dispatcher_.StartReadBack(start)) {
             end();
             emit sendFailed(Chain::ReadBack);
         }
@@ -90,11 +81,7 @@ void AlarmSync::startWriteBack(const std::array<float, 8>& values, std::uint8_t 
     settings.AlarmFlags = flags;
     begin(Chain::WriteBack);
     dispatcher_.whenIdle(nullptr, [this] {
-        // Awaiting the acknowledgement of 118: a spoiled one writes 118 again.
-        link_.LastRequest = {std::uint8_t(Register::AlarmFirst), 0,
-                             LastRequestT::Kind::WriteValue};
-        if (!sender_.SendWriteValue(link_.InstrumentAddress, Register::AlarmFirst,
-                                    FloatBits(link_.AlarmSettings.AL1H))) {
+        if (!dispatcher_.StartWriteBack()) {
             end();
             emit sendFailed(Chain::WriteBack);
         }

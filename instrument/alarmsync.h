@@ -1,13 +1,13 @@
 #pragma once
 
+#include "responsedispatcher.h"
+
 #include <QObject>
 #include <QTimer>
 
 #include <array>
 #include <cstdint>
 
-class RequestSender;
-class ResponseDispatcher;
 struct LinkState;
 
 // Starts the read-back and write-back chains of the alarm settings and
@@ -23,12 +23,11 @@ public:
 
     static constexpr int kStallMs = 2000;
 
-    AlarmSync(LinkState& link, RequestSender& sender, ResponseDispatcher& dispatcher,
-              QObject* parent = nullptr);
+    AlarmSync(LinkState& link, ResponseDispatcher& dispatcher, QObject* parent = nullptr);
 
-    // Reads 128 and then 118-126 once each. From the menu the first read is
-    // entered as the last request, so that a spoiled answer asks for it again.
-    void startReadBack(bool enterAsLastRequest);
+    // Reads 128 and then 118-126 once each, through the dispatcher's
+    // read-back; `start` tells it whether the first read is asked for again.
+    void startReadBack(ReadBackStart start);
     // Stores the values and flags in AlarmSettings and writes 118; the
     // dispatcher writes the rest after each acknowledgement.
     void startWriteBack(const std::array<float, 8>& values, std::uint8_t flags);
@@ -50,7 +49,6 @@ private:
     void progressed(Chain chain);
 
     LinkState& link_;
-    RequestSender& sender_;
     ResponseDispatcher& dispatcher_;
     Chain running_ = Chain::None;
 };

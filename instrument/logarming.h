@@ -4,7 +4,6 @@
 
 #include <cstdint>
 
-class RequestSender;
 class ResponseDispatcher;
 class UserDialogs;
 struct LinkState;
@@ -18,14 +17,13 @@ enum class ArmOutcome {
 };
 
 // "啟動" of the logging window: asks the user to close the instrument's
-// Starting switch and sends the arm, register 147 with the range code as its
-// count. The arm becomes the last request, re-sent as it was while the
-// instrument has not started the log, and the chunk counter goes to 0.
+// Starting switch and arms the log through the dispatcher (register 147 with
+// the range code as its count), which awaits the log's start.
 class LogArming : public QObject {
     Q_OBJECT
 public:
-    LogArming(LinkState& link, RequestSender& sender, ResponseDispatcher& dispatcher,
-              UserDialogs& dialogs, QObject* parent = nullptr);
+    LogArming(LinkState& link, ResponseDispatcher& dispatcher, UserDialogs& dialogs,
+              QObject* parent = nullptr);
 
     // Range code: current index * 16 + voltage index (each 0-3).
     static std::uint8_t RangeCode(int voltageIndex, int currentIndex);
@@ -37,7 +35,6 @@ signals:
 
 private:
     LinkState& link_;
-    RequestSender& sender_;
     ResponseDispatcher& dispatcher_;
     UserDialogs& dialogs_;
 };

@@ -153,7 +153,7 @@ void TAlarmForm::OpenFromMenu()
 {
     Label7->setText(QStringLiteral("正在請求儀器數據......"));
     readBackFromMenu_ = true;
-    sync_.startReadBack(true);
+    sync_.startReadBack(ReadBackStart::UserRequest);
     // Modal, but not blocking the menu's handler: the answers fill the
     // window while it is shown.
     show();
@@ -165,7 +165,7 @@ void TAlarmForm::ReadClick()
 {
     Label7->setText(QStringLiteral("正在提取資料......"));
     readBackFromMenu_ = false;
-    sync_.startReadBack(false);
+    sync_.startReadBack(ReadBackStart::UserRefresh);
 }
 
 void TAlarmForm::SaveClick()

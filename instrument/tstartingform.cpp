@@ -105,11 +105,11 @@ void LogPaintBox::mouseMoveEvent(QMouseEvent*)
         onMouseOver();
 }
 
-TStartingForm::TStartingForm(LinkState& link, RequestSender& sender,
-                             ResponseDispatcher& dispatcher, UserDialogs& dialogs,
+TStartingForm::TStartingForm(LinkState& link, ResponseDispatcher& dispatcher,
+                             UserDialogs& dialogs,
                              ColorSource colors, QSize screenSize, QWidget* parent)
     : QDialog(parent), link_(link), dialogs_(dialogs), colors_(std::move(colors)),
-      screenSize_(screenSize), arming_(link, sender, dispatcher, dialogs)
+      screenSize_(screenSize), arming_(link, dispatcher, dialogs)
 {
     setWindowTitle(QStringLiteral("啟動測量"));
     resize(810, 613);

@@ -49,9 +49,8 @@ class TStartingForm : public QDialog {
 public:
     using ColorSource = std::function<ChartColors()>;
 
-    TStartingForm(LinkState& link, RequestSender& sender, ResponseDispatcher& dispatcher,
-                  UserDialogs& dialogs, ColorSource colors, QSize screenSize,
-                  QWidget* parent = nullptr);
+    TStartingForm(LinkState& link, ResponseDispatcher& dispatcher, UserDialogs& dialogs,
+                  ColorSource colors, QSize screenSize, QWidget* parent = nullptr);
 
     // Draws the chart of InstrumentLog at the paint box's size on the
     // surface and shows it.

@@ -26,6 +26,13 @@ struct LastRequestT {
     Kind kind = Kind::Read;
 };
 
+// What the measurement commands have asked of the instrument.
+enum class SessionModeT : std::uint8_t {
+    Idle,               // no run, or stopped
+    SingleTestPending,  // one measurement is awaited
+    ContinuousSampling, // each measurement is followed by the next request
+};
+
 // The instrument's eight alarm thresholds (registers 118-125, in this order)
 // and their on/off bits (register 126: bit k switches threshold k+1).
 struct AlarmSettingsT {
@@ -70,11 +77,12 @@ struct MeasurementArrivals {
 
 // Link state shared by the dispatcher, the measurement commands, the
 // communication window and the instrument windows. One instance lives in the
-// program's SharedState; tests build their own.
+// program's SharedState; tests build their own. LastRequest and SyncStep are
+// the dispatcher's: the others start its chains through it and only read them.
 struct LinkState {
     std::array<std::uint8_t, 128> RequestBuffer{}; // byte 3 attributes read answers
     LastRequestT LastRequest;
-    std::uint8_t SessionMode = 0; // 0 idle, 1 single test pending, 2 continuous sampling
+    SessionModeT SessionMode = SessionModeT::Idle;
     std::uint8_t InstrumentAddress = 0;
 
     bool UsbLink = false;

@@ -1,25 +1,13 @@
 #include "measurementcontrol.h"
 
-#include "linkmessages.h"
 #include "linkstate.h"
 #include "registermap.h"
 #include "requestsender.h"
 #include "responsedispatcher.h"
-#include "userdialogs.h"
-
-namespace {
-
-constexpr std::uint8_t kIdle = 0;
-constexpr std::uint8_t kSinglePending = 1;
-constexpr std::uint8_t kContinuous = 2;
-
-
-} // namespace
 
 MeasurementControl::MeasurementControl(LinkState& link, RequestSender& sender,
-                                       ResponseDispatcher& dispatcher, UserDialogs& dialogs,
-                                       QObject* parent)
-    : QObject(parent), link_(link), sender_(sender), dispatcher_(dispatcher), dialogs_(dialogs)
+                                       ResponseDispatcher& dispatcher, QObject* parent)
+    : QObject(parent), link_(link), sender_(sender), dispatcher_(dispatcher)
 {
     ContinuousReadTimer.setInterval(50);
     ContinuousReadTimer.setSingleShot(true);
@@ -38,13 +26,6 @@ MeasurementControl::MeasurementControl(LinkState& link, RequestSender& sender,
             if (ReReadTimer.isActive() && restarts == reReadRestarts_)
                 onReReadTick();
         });
-    });
-    // A run's requests wait while the instrument's log is downloaded; once it
-    // is over, the measurement is again what a missing answer asks for.
-    connect(&dispatcher_, &ResponseDispatcher::logProgress, this, [this](LogProgress stage, int) {
-        if ((stage == LogProgress::Complete || stage == LogProgress::Failed)
-            && link_.SessionMode != kIdle)
-            link_.LastRequest = {std::uint8_t(Register::Measurement), 2};
     });
     connect(&dispatcher_, &ResponseDispatcher::measurementAnswered, this,
             &MeasurementControl::onMeasurementAnswered);
@@ -68,9 +49,9 @@ void MeasurementControl::setStates(const CommandStates& states)
 void MeasurementControl::updateRunState()
 {
     RunState state = RunState::Stopped;
-    if (link_.SessionMode == kSinglePending)
+    if (link_.SessionMode == SessionModeT::SingleTestPending)
         state = RunState::SingleTest;
-    else if (link_.SessionMode == kContinuous)
+    else if (link_.SessionMode == SessionModeT::ContinuousSampling)
         state = RunState::ContinuousSampling;
     // A stopped run has nothing to wait for.
     if (suspended_ && state != RunState::Stopped)
@@ -81,13 +62,13 @@ void MeasurementControl::updateRunState()
     emit runStateChanged(state);
 }
 
-void MeasurementControl::startRun(std::uint8_t mode)
+void MeasurementControl::startRun(SessionModeT mode)
 {
     // A command given while an answer is on its way runs once it is handled.
     dispatcher_.whenIdle(nullptr, [this, mode] {
-        if (!sender_.SendReadRequest(link_.InstrumentAddress, Register::Measurement, 2))
-            dialogs_.message(kSendFailedMessage);
-        link_.LastRequest = {std::uint8_t(Register::Measurement), 2};
+        // A request that did not go out is announced by the dispatcher; the
+        // run is armed all the same, and the re-read timer asks again.
+        dispatcher_.StartMeasurement();
         link_.SessionMode = mode;
         updateRunState();
 
@@ -95,7 +76,7 @@ void MeasurementControl::startRun(std::uint8_t mode)
         s.singleButton = false;
         s.continuousButton = false;
         s.stopButton = true;
-        if (mode == kContinuous) {
+        if (mode == SessionModeT::ContinuousSampling) {
             s.C1 = s.N11 = s.N12 = s.N13 = false;
             s.N31 = s.N32 = s.IEC2 = s.CSA1 = false;
             s.N14 = true;
@@ -110,18 +91,18 @@ void MeasurementControl::startRun(std::uint8_t mode)
 
 void MeasurementControl::SingleTest()
 {
-    startRun(kSinglePending);
+    startRun(SessionModeT::SingleTestPending);
 }
 
 void MeasurementControl::ContinuousSampling()
 {
-    startRun(kContinuous);
+    startRun(SessionModeT::ContinuousSampling);
 }
 
 void MeasurementControl::StopTest()
 {
     dispatcher_.whenIdle(nullptr, [this] {
-        link_.SessionMode = kIdle;
+        link_.SessionMode = SessionModeT::Idle;
         updateRunState();
         CommandStates s = states_;
         s.singleButton = s.continuousButton = true; // stop stays enabled
@@ -145,7 +126,7 @@ void MeasurementControl::ResumeRun()
 {
     suspended_ = false;
     updateRunState();
-    if (link_.SessionMode == kContinuous || link_.SessionMode == kSinglePending)
+    if (link_.SessionMode != SessionModeT::Idle)
         startRun(link_.SessionMode);
 }
 
@@ -170,10 +151,10 @@ void MeasurementControl::setMeasurementCommandsEnabled(bool enabled)
 void MeasurementControl::onMeasurementAnswered()
 {
     ReReadTimer.stop();
-    if (link_.SessionMode == kContinuous)
+    if (link_.SessionMode == SessionModeT::ContinuousSampling)
         ContinuousReadTimer.start();
-    if (link_.SessionMode == kSinglePending) {
-        link_.SessionMode = kIdle;
+    if (link_.SessionMode == SessionModeT::SingleTestPending) {
+        link_.SessionMode = SessionModeT::Idle;
         updateRunState();
         CommandStates s = states_;
         s.singleButton = s.continuousButton = true;
@@ -185,8 +166,7 @@ void MeasurementControl::onMeasurementAnswered()
 void MeasurementControl::onContinuousReadTick()
 {
     emit runRequest(RunRequest::NextMeasurement);
-    sender_.SendReadRequest(link_.InstrumentAddress, Register::Measurement, 2);
-    link_.LastRequest.reg = Register::Measurement;
+    dispatcher_.RequestNextMeasurement();
     ContinuousReadTimer.stop();
     ReReadTimer.start();
 }

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "linkstate.h"
+
 #include <QObject>
 #include <QTimer>
 
 class RequestSender;
 class ResponseDispatcher;
-class UserDialogs;
-struct LinkState;
 
 // Enabled state of the measurement commands: single test, continuous and stop,
 // and the menu items that a run locks.
@@ -49,7 +49,7 @@ class MeasurementControl : public QObject {
     Q_OBJECT
 public:
     MeasurementControl(LinkState& link, RequestSender& sender, ResponseDispatcher& dispatcher,
-                       UserDialogs& dialogs, QObject* parent = nullptr);
+                       QObject* parent = nullptr);
 
     void SingleTest();
     void ContinuousSampling();
@@ -83,7 +83,7 @@ signals:
     void runStateChanged(RunState state);
 
 private:
-    void startRun(std::uint8_t mode);
+    void startRun(SessionModeT mode);
     void onMeasurementAnswered();
     void onContinuousReadTick();
     void onReReadTick();
@@ -93,7 +93,6 @@ private:
     LinkState& link_;
     RequestSender& sender_;
     ResponseDispatcher& dispatcher_;
-    UserDialogs& dialogs_;
     CommandStates states_;
     RunState runState_ = RunState::Stopped;
     bool suspended_ = false; // SuspendRun until ResumeRun or the link's opening

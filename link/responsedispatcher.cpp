@@ -1,11 +1,9 @@
 #include "responsedispatcher.h"
 
-#include "linkmessages.h"
 #include "measurementrecord.h"
 #include "modbusframe.h"
 #include "requestsender.h"
 #include "tcomm.h"
-#include "userdialogs.h"
 
 #include <QDateTime>
 #include <QLoggingCategory>
@@ -29,9 +27,8 @@ bool isLongAnswerRegister(std::uint8_t reg)
 } // namespace
 
 ResponseDispatcher::ResponseDispatcher(TComm& comm, LinkState& link, MeasurementRecord& record,
-                                       RequestSender& sender, UserDialogs& dialogs, QObject* parent)
-    : QObject(parent), comm_(comm), link_(link), record_(record), sender_(sender),
-      dialogs_(dialogs)
+                                       RequestSender& sender, QObject* parent)
+    : QObject(parent), comm_(comm), link_(link), record_(record), sender_(sender)
 {
     waitTimer_.setSingleShot(true);
     waitTimer_.setTimerType(Qt::PreciseTimer);
@@ -234,15 +231,75 @@ void ResponseDispatcher::retry()
     emit requestRepeated();
 }
 
-bool ResponseDispatcher::RequestInChain(std::uint16_t reg, std::uint16_t count, bool reportFailure)
+void ResponseDispatcher::announceFailure(LinkChain chain, std::uint8_t reg)
 {
-    // Entered as the last request so that a spoiled answer asks for this
-    // register again, not for whatever a measurement run asked last.
-    link_.LastRequest = {std::uint8_t(reg), std::uint8_t(count)};
-    const bool sent = sender_.SendReadRequest(link_.InstrumentAddress, reg, count);
-    if (!sent && reportFailure)
-        dialogs_.message(kSendFailedMessage);
+    SendFailure failure;
+    failure.reason = SendFailureReason::PortClosed;
+    failure.chain = chain;
+    failure.reg = reg;
+    failure.start = readBackStart_;
+    emit sendFailed(failure);
+}
+
+// A read of the read-back chain, entered as the last request so that a
+// spoiled answer asks for this register again, not for whatever a
+// measurement run asked last.
+bool ResponseDispatcher::requestInReadBack(std::uint8_t reg)
+{
+    link_.LastRequest = {reg, 2};
+    const bool sent = sender_.SendReadRequest(link_.InstrumentAddress, reg, 2);
+    if (!sent)
+        announceFailure(LinkChain::ReadBack, reg);
     return sent;
+}
+
+bool ResponseDispatcher::StartReadBack(ReadBackStart start)
+{
+    readBackStart_ = start;
+    link_.SyncStep = 0;
+    if (start != ReadBackStart::UserRefresh)
+        return requestInReadBack(std::uint8_t(Register::Options));
+    const bool sent = sender_.SendReadRequest(link_.InstrumentAddress, Register::Options, 2);
+    if (!sent)
+        announceFailure(LinkChain::ReadBack, std::uint8_t(Register::Options));
+    return sent;
+}
+
+bool ResponseDispatcher::StartWriteBack()
+{
+    // Awaiting the acknowledgement of 118: a spoiled one writes 118 again.
+    link_.LastRequest = {std::uint8_t(Register::AlarmFirst), 0, LastRequestT::Kind::WriteValue};
+    const bool sent = sender_.SendWriteValue(link_.InstrumentAddress, Register::AlarmFirst,
+                                             FloatBits(link_.AlarmSettings.AL1H));
+    if (!sent)
+        announceFailure(LinkChain::WriteBack, std::uint8_t(Register::AlarmFirst));
+    return sent;
+}
+
+bool ResponseDispatcher::ArmLog(std::uint8_t rangeCode)
+{
+    if (!sender_.SendReadRequest(link_.InstrumentAddress, Register::Log, rangeCode)) {
+        announceFailure(LinkChain::LogArm, std::uint8_t(Register::Log));
+        return false;
+    }
+    link_.LastRequest = {std::uint8_t(Register::Log), rangeCode, LastRequestT::Kind::LogArm};
+    link_.LogChunkIndex = 0;
+    return true;
+}
+
+bool ResponseDispatcher::StartMeasurement()
+{
+    const bool sent = sender_.SendReadRequest(link_.InstrumentAddress, Register::Measurement, 2);
+    if (!sent)
+        announceFailure(LinkChain::Measurement, std::uint8_t(Register::Measurement));
+    link_.LastRequest = {std::uint8_t(Register::Measurement), 2};
+    return sent;
+}
+
+void ResponseDispatcher::RequestNextMeasurement()
+{
+    sender_.SendReadRequest(link_.InstrumentAddress, Register::Measurement, 2);
+    link_.LastRequest.reg = Register::Measurement;
 }
 
 void ResponseDispatcher::onMeasurement()
@@ -285,6 +342,7 @@ void ResponseDispatcher::onLogChunk()
         LogChunkWatch.stop();
         link_.InstrumentLog = link_.LogChunkBuffer;
         link_.LogChunkIndex = 0;
+        awaitRunAfterLog();
         emit logProgress(LogProgress::Complete, 0);
         emit instrumentLogComplete();
     }
@@ -311,8 +369,17 @@ void ResponseDispatcher::LogChunkWatchTimer()
     }
     chunkReasks_ = 0;
     link_.LogChunkIndex = 0;
+    awaitRunAfterLog();
     emit logProgress(LogProgress::Failed, chunk);
     runHeldBack();
+}
+
+// A run's requests wait while the instrument's log is downloaded; once it is
+// over, the measurement is again what a missing answer asks for.
+void ResponseDispatcher::awaitRunAfterLog()
+{
+    if (link_.SessionMode != SessionModeT::Idle)
+        link_.LastRequest = {std::uint8_t(Register::Measurement), 2};
 }
 
 void ResponseDispatcher::onReadAnswer()
@@ -328,7 +395,7 @@ void ResponseDispatcher::onReadAnswer()
         // The step counter keeps a repeated answer from sending the next
         // request twice.
         if (link_.SyncStep < i) {
-            RequestInChain(std::uint16_t(reg + 1), 2);
+            requestInReadBack(std::uint8_t(reg + 1));
             ++link_.SyncStep;
         }
     } else if (reg == Register::AlarmFlags) {
@@ -340,7 +407,7 @@ void ResponseDispatcher::onReadAnswer()
         link_.OptionByte = AnswerBuffer[3];
         emit optionsRead(link_.OptionByte & 1, link_.OptionByte & 2);
         if (link_.SyncStep < 4)
-            RequestInChain(Register::AlarmFirst, 2);
+            requestInReadBack(std::uint8_t(Register::AlarmFirst));
     }
 }
 

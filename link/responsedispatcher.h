@@ -15,7 +15,6 @@ class QByteArray;
 class QDateTime;
 class RequestSender;
 class TComm;
-class UserDialogs;
 struct MeasurementRecord;
 
 // Comm1ReceiveData: the one place where answers from the instrument are read.
@@ -39,11 +38,46 @@ enum class LogProgress {
     Failed,         // a chunk (`chunk`) never came although asked for again: given up
 };
 
+// The request sequences the dispatcher runs, each awaiting one answer at a time.
+enum class LinkChain : std::uint8_t {
+    Measurement, // a run's measurement (148)
+    ReadBack,    // the option byte (128), then the thresholds 118-125 and the flags 126
+    WriteBack,   // the thresholds 118-125 written, then the flags 126
+    LogArm,      // the arm of the burst log (147 with the range code), then its six chunks
+};
+
+// What started a read-back of the instrument's settings. The chain is the
+// same for each; the start decides whether its first read is asked for again
+// after a spoiled answer, and comes with a failed send so that whoever
+// started the chain is the one who words it.
+enum class ReadBackStart : std::uint8_t {
+    PortOpened,   // the connection opened the port
+    LinkRestored, // the device of a lost serial link came back
+    UserRequest,  // the user asked for the settings
+    UserRefresh,  // asked again where they are shown: the first read is not
+                  // entered as the last request, which keeps what was awaited
+};
+
+// Why a request did not go out.
+enum class SendFailureReason : std::uint8_t {
+    PortClosed, // the request builders send nothing on a closed port
+};
+
+// A request of a chain that did not go out.
+struct SendFailure {
+    SendFailureReason reason = SendFailureReason::PortClosed;
+    LinkChain chain = LinkChain::Measurement;
+    std::uint8_t reg = 0;                                // the register it was for
+    ReadBackStart start = ReadBackStart::PortOpened;     // of a read-back
+
+    bool operator==(const SendFailure&) const = default;
+};
+
 class ResponseDispatcher : public QObject {
     Q_OBJECT
 public:
     ResponseDispatcher(TComm& comm, LinkState& link, MeasurementRecord& record,
-                       RequestSender& sender, UserDialogs& dialogs, QObject* parent = nullptr);
+                       RequestSender& sender, QObject* parent = nullptr);
 
     // The handler of the port's receive event.
     void Comm1ReceiveData();
@@ -55,11 +89,28 @@ public:
     // at all counts as a short answer).
     void HandleAnswerBytes(const QByteArray& input);
 
-    // Sends a read of a request chain and enters it as the last request, so
-    // that a spoiled answer asks for it again. Returns whether it went out; a
-    // send on a closed port shows the send-failure message unless the caller
-    // reports the failure in its own words.
-    bool RequestInChain(std::uint16_t reg, std::uint16_t count, bool reportFailure = true);
+    // The chains' starts. Each sends the chain's first request now (callers
+    // hold it back with whenIdle() where an answer may be on its way), enters
+    // what it awaits, so that a spoiled answer asks for it again, and returns
+    // whether it went out; a request that did not go out is also announced
+    // with sendFailed().
+    //
+    // Reads the option byte (128) with the step counter at 0; the answers
+    // then read 118-126 once each.
+    bool StartReadBack(ReadBackStart start);
+    // Writes threshold 1 (118) from AlarmSettings; each acknowledgement
+    // writes the next, the last threshold's the flags.
+    bool StartWriteBack();
+    // Arms the instrument's burst log: register 147 with the range code as
+    // its count, re-sent as it was while the log has not started. Only an arm
+    // that went out is awaited.
+    bool ArmLog(std::uint8_t rangeCode);
+    // A run's first measurement request (148, 2), awaited even when it did
+    // not go out: the re-read timer asks for it again.
+    bool StartMeasurement();
+    // The next measurement of continuous sampling; the re-read timer covers
+    // a request that did not go out, so it is not announced.
+    void RequestNextMeasurement();
 
     // Runs `action` now, or once the answer being awaited has been handled
     // and no log download runs (a measurement between two chunks would take
@@ -103,6 +154,7 @@ signals:
     // The log download moved on; `chunk` is the chunk asked for now (0 when complete).
     void logProgress(LogProgress stage, int chunk);
     void instrumentLogComplete();               // InstrumentLog holds a new log: draw it
+    void sendFailed(const SendFailure& failure); // a chain's request did not go out
 
 private:
     void onWaitTimer();
@@ -119,12 +171,14 @@ private:
     void runHeldBack();
     bool busy() const { return waiting_ || link_.LogChunkIndex != 0; }
     void requestChunk(std::uint8_t chunk);
+    bool requestInReadBack(std::uint8_t reg);
+    void awaitRunAfterLog();
+    void announceFailure(LinkChain chain, std::uint8_t reg);
 
     TComm& comm_;
     LinkState& link_;
     MeasurementRecord& record_;
     RequestSender& sender_;
-    UserDialogs& dialogs_;
 
     std::array<std::uint8_t, kAnswerBufferSize> AnswerBuffer{};
 
@@ -138,4 +192,5 @@ private:
     QElapsedTimer waitClock_;
     std::vector<std::pair<const void*, std::function<void()>>> heldBack_;
     int chunkReasks_ = 0; // of the chunk awaited now
+    ReadBackStart readBackStart_ = ReadBackStart::PortOpened; // of the read-back running
 };

@@ -4,7 +4,6 @@ void InitLinkAndMeasurement(SharedState& state)
 {
     ResetMeasurementRecord(state.MeasurementRecord);
     state.link.UsbLink = false;
-    state.link.SyncStep = 0;
     // The instrument's USB serial port carries this mark in its device identifier.
     state.link.UsbDeviceMark = QStringLiteral("5732");
 }

@@ -21,8 +21,6 @@ namespace {
 const QString kFilter = QStringLiteral("Quorvane記錄檔案(.zqr) (*.zqr)");
 const QString kDefaultName = QStringLiteral("RecordFile.zqr");
 
-constexpr std::uint8_t kContinuousSampling = 2;
-
 const QString kNeedsContinuousSampling =
     QStringLiteral("   要開啟記錄必須在連續測量模式，記錄沒有成功啟動。 ");
 
@@ -127,7 +125,7 @@ void RecordControl::ApplySettings(const RecordSettings& settings)
 
 void RecordControl::Start()
 {
-    if (shared_.link.SessionMode != kContinuousSampling) {
+    if (shared_.link.SessionMode != SessionModeT::ContinuousSampling) {
         if (!offerContinuousSampling())
             dialogs_.message(kNeedsContinuousSampling);
         return;
@@ -150,7 +148,7 @@ bool RecordControl::offerContinuousSampling()
                                           "現在開始連續採樣並啟動記錄嗎？  ")))
         return true;
     sampling_.start([this] {
-        if (shared_.link.SessionMode != kContinuousSampling) {
+        if (shared_.link.SessionMode != SessionModeT::ContinuousSampling) {
             dialogs_.message(kNeedsContinuousSampling);
             return;
         }
@@ -400,7 +398,7 @@ void RecordControl::Timer1Timer()
         Timer1.stop();
         return;
     }
-    if (shared_.link.SessionMode == kContinuousSampling) {
+    if (shared_.link.SessionMode == SessionModeT::ContinuousSampling) {
         // A tick without a fresh measurement would record the last one again
         // under a new time, as if the instrument had measured it.
         if (!measurementIsFresh()) {

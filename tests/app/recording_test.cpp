@@ -252,7 +252,7 @@ TEST_F(RecordingTest, StoppingContinuousSamplingHaltsTheRecording)
     program->Recording().Start();
     tickAfterAMeasurement(*program);
     program->MainForm().SeSkinSpeedButton9->click();
-    ASSERT_TRUE(WaitUntil([&] { return program->State().link.SessionMode != 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return program->State().link.SessionMode != SessionModeT::ContinuousSampling; }));
     program->Recording().Timer1Timer();
     EXPECT_EQ(dialogs.texts(), QStringList{"   你已經停止了連續測量，記錄停止。   "});
     EXPECT_FALSE(program->Recording().Timer1.isActive());

@@ -102,7 +102,7 @@ public:
     Writers()
     {
         InitLinkAndMeasurement(shared);
-        shared.link.SessionMode = 2;
+        shared.link.SessionMode = SessionModeT::ContinuousSampling;
         shared.MeasurementRecord.URMS = 230.5f;
         for (int i = 0; i < 400; ++i) {
             record->CaptureBuffers.timestamps()[i] = 46366.5 + i / 86400.0;

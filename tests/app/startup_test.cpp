@@ -87,6 +87,53 @@ TEST_F(StartupTest, ConnectsToTheSavedPortAndSynchronisesWithTheInstrument)
     EXPECT_EQ(program->SysSet().ReadString("skinSet", "Skin", ""), "2");
 }
 
+// A request of the link that did not go out is worded by the main window
+// when nobody asked for it in a window; the alarm and logging windows and the
+// connection word the starts of their own chains.
+TEST(MainWindowSendFailure, WordsTheRequestsNoWindowAskedFor)
+{
+    const QString text = "提取數據失敗，請檢查是否已經連接儀器！   ";
+    const struct {
+        const char* name;
+        LinkChain chain;
+        std::uint8_t reg;
+        ReadBackStart start;
+        bool worded;
+    } cases[] = {
+        {"a run's measurement", LinkChain::Measurement, 148, ReadBackStart::PortOpened, true},
+        {"a read-back step", LinkChain::ReadBack, 118, ReadBackStart::UserRequest, true},
+        {"the last read-back step", LinkChain::ReadBack, 126, ReadBackStart::UserRefresh, true},
+        {"the read-back after the device came back", LinkChain::ReadBack, 128,
+         ReadBackStart::LinkRestored, true},
+        {"the read-back on opening the port", LinkChain::ReadBack, 128, ReadBackStart::PortOpened,
+         false},
+        {"the alarm window's read-back", LinkChain::ReadBack, 128, ReadBackStart::UserRequest, false},
+        {"the alarm window's read again", LinkChain::ReadBack, 128, ReadBackStart::UserRefresh,
+         false},
+        {"the write-back", LinkChain::WriteBack, 118, ReadBackStart::PortOpened, false},
+        {"the log's arm", LinkChain::LogArm, 147, ReadBackStart::PortOpened, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SendFailure failure;
+        failure.chain = c.chain;
+        failure.reg = c.reg;
+        failure.start = c.start;
+        EXPECT_EQ(TMainForm::SendFailureMessage(failure), c.worded ? text : QString());
+    }
+}
+
+TEST_F(StartupTest, ASingleTestOnAClosedPortIsWordedOnceByTheMainWindow)
+{
+    auto program = start();
+    TMainForm& form = program->MainForm();
+    ASSERT_TRUE(WaitUntil([&] { return form.statusText(0) == "狀態：已跟儀器同步"; }, 10000));
+    program->Comm1().setPortOpen(false);
+    form.SeSkinSpeedButton7->click();
+    EXPECT_EQ(dialogs.texts(), QStringList{"提取數據失敗，請檢查是否已經連接儀器！   "});
+    EXPECT_EQ(program->State().link.SessionMode, SessionModeT::SingleTestPending);
+}
+
 TEST_F(StartupTest, SingleAndContinuousShowLiveValues)
 {
     auto program = start();

@@ -107,7 +107,7 @@ TEST_F(SimulatedLinkTest, VanishedSerialDeviceIsWaitedForAndTheRunResumesWhenItR
     EXPECT_FALSE(rig->comm.PortOpen()) << "nothing more is written to a dead device";
     EXPECT_TRUE(controller->Recovery().waitingForDevice());
     EXPECT_FALSE(rig->control.ReReadTimer.isActive());
-    EXPECT_EQ(rig->link.SessionMode, 2) << "the run is held, not stopped";
+    EXPECT_EQ(rig->link.SessionMode, SessionModeT::ContinuousSampling) << "the run is held, not stopped";
     EXPECT_EQ(rig->control.runState(), RunState::WaitingForLink);
     controller->Recovery().RecoveryTick(); // still gone: nothing happens
     EXPECT_FALSE(rig->comm.PortOpen());
@@ -216,7 +216,7 @@ TEST_F(SimulatedLinkTest, UnplugWhileRecordingLosesNothingAndRecordingGoesOn)
 TEST_F(SimulatedLinkTest, UnplugDuringTheAlarmWriteBackReportsItUnfinished)
 {
     connect(false);
-    AlarmSync alarms(rig->link, rig->sender, rig->dispatcher);
+    AlarmSync alarms(rig->link, rig->dispatcher);
     QSignalSpy stalled(&alarms, &AlarmSync::stalled);
     // The acknowledgement of the fourth threshold never comes: the device
     // goes while the chain waits for it.
@@ -250,7 +250,7 @@ TEST_F(SimulatedLinkTest, UnplugDuringTheLogDownloadKeepsThePreviousLog)
     connect(false);
     std::fill(rig->link.InstrumentLog.begin(), rig->link.InstrumentLog.end(), std::uint8_t(0x5a));
     const auto previous = rig->link.InstrumentLog;
-    LogArming arming(rig->link, rig->sender, rig->dispatcher, rig->dialogs);
+    LogArming arming(rig->link, rig->dispatcher, rig->dialogs);
     // Chunk 3 never comes: the device goes while the download waits for it.
     instrument->injectFaultForLogChunk(3, SimulatedInstrument::Fault::Drop);
     arming.Start(0, 0);

@@ -75,13 +75,13 @@ TEST_F(StartingFormLineTest, ArmSendsTheRangeCodeAndEntersTheArmAsLastRequest)
 
 TEST_F(StartingFormLineTest, ArmIsRefusedDeclinedOrFailsWithoutSending)
 {
-    for (std::uint8_t mode : {1, 2}) {
+    for (SessionModeT mode : {SessionModeT::SingleTestPending, SessionModeT::ContinuousSampling}) {
         r.rig.link.SessionMode = mode;
         r.starting.StartClick();
         EXPECT_EQ(r.rig.dialogs.texts().back(), "    請先停止連續測量    ");
     }
     EXPECT_TRUE(r.rig.dialogs.questions.isEmpty()) << "refused before the question";
-    r.rig.link.SessionMode = 0;
+    r.rig.link.SessionMode = SessionModeT::Idle;
 
     r.rig.dialogs.yesAnswer = false;
     r.starting.StartClick();

@@ -51,7 +51,7 @@ TEST_F(DispatcherTest, SingleTestRunsFromRequestToAnswerWithTheCommandStates)
 {
     rig.control.SingleTest();
     EXPECT_EQ(line.waitForSent(8), kMeasurementRequest);
-    EXPECT_EQ(rig.link.SessionMode, 1);
+    EXPECT_EQ(rig.link.SessionMode, SessionModeT::SingleTestPending);
     EXPECT_FALSE(rig.control.states().singleButton);
     EXPECT_FALSE(rig.control.states().continuousButton);
     EXPECT_TRUE(rig.control.states().stopButton);
@@ -59,7 +59,7 @@ TEST_F(DispatcherTest, SingleTestRunsFromRequestToAnswerWithTheCommandStates)
 
     answerAndWaitStored(measurementAnswer(230.5f));
     EXPECT_EQ(rig.record.URMS, 230.5f);
-    EXPECT_EQ(rig.link.SessionMode, 0);
+    EXPECT_EQ(rig.link.SessionMode, SessionModeT::Idle);
     const CommandStates& s = rig.control.states();
     EXPECT_TRUE(s.singleButton && s.continuousButton && s.stopButton && s.N13 && s.N14);
     EXPECT_FALSE(rig.control.ReReadTimer.isActive());
@@ -90,7 +90,7 @@ TEST_F(DispatcherTest, ContinuousSamplingAsksAgainAfterEachAnswerUntilStopped)
 
     // Stop while that request is out: its answer is still shown, then nothing.
     rig.control.StopTest();
-    EXPECT_EQ(rig.link.SessionMode, 0);
+    EXPECT_EQ(rig.link.SessionMode, SessionModeT::Idle);
     EXPECT_FALSE(rig.control.ReReadTimer.isActive());
     answerAndWaitStored(measurementAnswer(2.0f));
     EXPECT_EQ(rig.record.URMS, 2.0f);
@@ -173,12 +173,17 @@ TEST_F(DispatcherTest, RetryRestartsTheReReadCountSoOnlyOneRequestIsOut)
     EXPECT_EQ(line.waitForSent(8, 3000), kMeasurementRequest);
 }
 
-TEST_F(DispatcherTest, SingleTestWithThePortClosedComplainsButArmsTheRun)
+TEST_F(DispatcherTest, SingleTestWithThePortClosedAnnouncesItButArmsTheRun)
 {
     rig.comm.setPortOpen(false);
     rig.control.SingleTest();
-    ASSERT_EQ(rig.dialogs.texts(), QStringList{"提取數據失敗，請檢查是否已經連接儀器！   "});
-    EXPECT_EQ(rig.link.SessionMode, 1);
+    SendFailure failure;
+    failure.reason = SendFailureReason::PortClosed;
+    failure.chain = LinkChain::Measurement;
+    failure.reg = 148;
+    ASSERT_EQ(rig.sendFailures, std::vector<SendFailure>{failure});
+    EXPECT_TRUE(rig.dialogs.messages.empty()) << "the main window words it";
+    EXPECT_EQ(rig.link.SessionMode, SessionModeT::SingleTestPending);
     EXPECT_FALSE(rig.control.states().singleButton);
     EXPECT_TRUE(rig.control.ReReadTimer.isActive());
 }
@@ -286,8 +291,7 @@ TEST_F(DispatcherTest, SpoiledAnswerInTheReadBackChainAsksForThatRegisterAgain)
         answer[3] = char(answer[3] ^ 0x10);
         return answer;
     };
-    rig.link.SyncStep = 0;
-    rig.dispatcher.RequestInChain(128, 2);
+    rig.dispatcher.StartReadBack(ReadBackStart::PortOpened);
     EXPECT_EQ(line.waitForSent(8), ReadRequestFrame(1, 128, 2));
 
     std::vector<std::pair<int, QByteArray>> chain = {{128, FrameWithCrc("01030401000000")}};
@@ -368,6 +372,7 @@ TEST_F(DispatcherTest, ReceiveWithThePortClosedReadsNothingAndRetriesQuietly)
     rig.dispatcher.Comm1ReceiveData(); // reads nothing: the port is closed
     ASSERT_TRUE(WaitUntil([&] { return !rig.dispatcher.awaitingAnswer(); }));
     EXPECT_TRUE(rig.dialogs.texts().isEmpty()); // no input: a retry, which cannot go out
+    EXPECT_TRUE(rig.sendFailures.empty()) << "a retry that cannot go out is not announced";
 }
 
 TEST_F(DispatcherTest, WriteChainSendsEveryThresholdThenTheFlags)
@@ -451,7 +456,7 @@ TEST_F(DispatcherTest, WaitKeepsTheLoopRunningHoldsRequestsBackAndReadsAfterTheF
     EXPECT_GT(ticks, 20) << "the event loop ran during the wait";
     EXPECT_EQ(rig.progress.back(), 50);
     EXPECT_EQ(line.waitForSent(8), kMeasurementRequest) << "the held-back command ran";
-    EXPECT_EQ(rig.link.SessionMode, 1);
+    EXPECT_EQ(rig.link.SessionMode, SessionModeT::SingleTestPending);
 }
 
 TEST_F(DispatcherTest, AnswerStillArrivingWhenTheWaitEndsIsReadWhole)

@@ -204,7 +204,7 @@ TEST_F(RecordBrowsingTest, StartingARecordingResetsTheGridPeriod)
     recording(100000);
     form->TrackBar1->setValue(141);
     ASSERT_EQ(control.GridTimer.interval(), 10000);
-    shared.link.SessionMode = 2;
+    shared.link.SessionMode = SessionModeT::ContinuousSampling;
     control.Start();
     EXPECT_EQ(control.GridTimer.interval(), 1000);
     EXPECT_EQ(record->RecZoom, 1);

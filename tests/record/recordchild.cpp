@@ -38,7 +38,7 @@ int main(int argc, char** argv)
         return 2;
     SharedState shared;
     InitLinkAndMeasurement(shared);
-    shared.link.SessionMode = 2;
+    shared.link.SessionMode = SessionModeT::ContinuousSampling;
     auto record = std::make_unique<RecordState>();
     ChildDialogs dialogs{QString::fromLocal8Bit(argv[1])};
     RecordControl control(*record, shared, dialogs);

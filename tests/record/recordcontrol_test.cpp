@@ -23,7 +23,7 @@ protected:
     RecordControlTest()
     {
         InitLinkAndMeasurement(shared);
-        shared.link.SessionMode = 2;
+        shared.link.SessionMode = SessionModeT::ContinuousSampling;
         control.setClock([this] { return now; });
         shared.link.Arrivals.clock = [this] { return nowMs; };
     }
@@ -111,7 +111,7 @@ TEST_F(RecordControlTest, CommandStatesFollowTheRecording)
 
     ASSERT_TRUE(create("second.zqr"));
     control.Start();
-    shared.link.SessionMode = 0;
+    shared.link.SessionMode = SessionModeT::Idle;
     sample(1);
     // Sampling halted: saving runs on, "停止記錄" stays enabled.
     EXPECT_EQ(control.states(), (S{false, false, false, false, true, false}));
@@ -127,11 +127,11 @@ TEST_F(RecordControlTest, CommandStatesFollowTheRecording)
 
 TEST_F(RecordControlTest, StartRefusesOutsideContinuousSamplingAndWithoutAFile)
 {
-    shared.link.SessionMode = 1;
+    shared.link.SessionMode = SessionModeT::SingleTestPending;
     control.Start();
     EXPECT_EQ(dialogs.texts(),
               QStringList{"   要開啟記錄必須在連續測量模式，記錄沒有成功啟動。 "});
-    shared.link.SessionMode = 2;
+    shared.link.SessionMode = SessionModeT::ContinuousSampling;
     control.Start();
     EXPECT_EQ(dialogs.texts().last(), "    請建立記錄檔案！    ");
     EXPECT_FALSE(control.Timer1.isActive() || control.TimerSave.isActive());
@@ -147,18 +147,19 @@ TEST_F(RecordControlTest, StartOffersToStartContinuousSampling)
 {
     const QString refusal = "   要開啟記錄必須在連續測量模式，記錄沒有成功啟動。 ";
     const QString question = "記錄|  要開啟記錄必須在連續測量模式。現在開始連續採樣並啟動記錄嗎？  ";
+    using Mode = SessionModeT;
     const struct {
         const char* name;
         bool file, available, yes;
-        std::uint8_t modeAfterCommand;
+        SessionModeT modeAfterCommand;
         bool asked, commandRun, recording;
         QStringList messages;
     } cases[] = {
-        {"yes", true, true, true, 2, true, true, true, {}},
-        {"no", true, true, false, 2, true, false, false, {}},
-        {"no file", false, true, true, 2, false, false, false, {refusal}},
-        {"sampling unavailable", true, false, true, 2, false, false, false, {refusal}},
-        {"sampling did not start", true, true, true, 1, true, true, false, {refusal}},
+        {"yes", true, true, true, Mode::ContinuousSampling, true, true, true, {}},
+        {"no", true, true, false, Mode::ContinuousSampling, true, false, false, {}},
+        {"no file", false, true, true, Mode::ContinuousSampling, false, false, false, {refusal}},
+        {"sampling unavailable", true, false, true, Mode::ContinuousSampling, false, false, false, {refusal}},
+        {"sampling did not start", true, true, true, Mode::SingleTestPending, true, true, false, {refusal}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -432,7 +433,7 @@ TEST_F(RecordControlTest, ATickSamplesOnlyWhileMeasurementsAreArriving)
     // No measurement at all since the program started.
     SharedState fresh;
     InitLinkAndMeasurement(fresh);
-    fresh.link.SessionMode = 2;
+    fresh.link.SessionMode = SessionModeT::ContinuousSampling;
     RecordControl other(*record, fresh, dialogs);
     dialogs.saveAnswer = dir.filePath("other.zqr");
     other.CreateFile();

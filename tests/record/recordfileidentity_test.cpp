@@ -102,7 +102,7 @@ TEST(RecordFileSwappedWhileRecording, TheRecordingStopsWithAMessage)
     QTemporaryDir dir;
     SharedState shared;
     InitLinkAndMeasurement(shared);
-    shared.link.SessionMode = 2;
+    shared.link.SessionMode = SessionModeT::ContinuousSampling;
     auto record = std::make_unique<RecordState>();
     RecordingDialogs dialogs;
     RecordControl control(*record, shared, dialogs);

@@ -187,7 +187,7 @@ TEST_F(RecordWindowsTest, RecordWindowStartsWithItsFrameAndFollowsTheCommandStat
     form->SeSkinSpeedButton12->click();
     EXPECT_TRUE(form->SeSkinSpeedButton5->isEnabled());
     EXPECT_TRUE(form->startItem->isEnabled());
-    shared.link.SessionMode = 2;
+    shared.link.SessionMode = SessionModeT::ContinuousSampling;
     form->startItem->trigger();
     EXPECT_FALSE(form->SeSkinSpeedButton5->isEnabled());
     EXPECT_TRUE(form->SeSkinSpeedButton6->isEnabled());
@@ -202,7 +202,7 @@ TEST_F(RecordWindowsTest, ClosingOnlyHidesTheWindowAndTheRecordingGoesOn)
     createWindows();
     dialogs.saveAnswer = dir.filePath("a.zqr");
     control.CreateFile();
-    shared.link.SessionMode = 2;
+    shared.link.SessionMode = SessionModeT::ContinuousSampling;
     control.Start();
     form->show();
     form->exitItem->trigger();
@@ -228,7 +228,7 @@ TEST_F(RecordWindowsTest, TheNoticeLineAndTheSaveMessageTellWithoutBlocking)
     });
     dialogs.saveAnswer = dir.filePath("a.zqr");
     control.CreateFile();
-    shared.link.SessionMode = 2;
+    shared.link.SessionMode = SessionModeT::ContinuousSampling;
     EXPECT_EQ(form->noticeText(), "");
 
     control.Start();

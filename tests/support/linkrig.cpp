@@ -30,6 +30,8 @@ LinkRig::LinkRig(const QString& devicePath, TBaudRate rate, int baudIndex)
                      [this] { ++logsCompleted; });
     QObject::connect(&dispatcher, &ResponseDispatcher::alarmFlagsRead,
                      [this](std::uint8_t f) { alarmFlags = f; });
+    QObject::connect(&dispatcher, &ResponseDispatcher::sendFailed,
+                     [this](const SendFailure& f) { sendFailures.push_back(f); });
 
     comm.setPortOpen(true);
 }

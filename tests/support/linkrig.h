@@ -13,7 +13,7 @@
 
 // The program's instrument link without windows: port, dispatcher and
 // measurement commands wired as the main window wires them, opened on a
-// device path, with everything the dispatcher shows recorded.
+// device path, with everything the dispatcher announces recorded.
 struct LinkRig {
     explicit LinkRig(const QString& devicePath, TBaudRate rate = TBaudRate::br115200,
                      int baudIndex = 7);
@@ -39,4 +39,5 @@ struct LinkRig {
     std::vector<QDateTime> measuredAt;
     int logsCompleted = 0;
     int alarmFlags = -1;
+    std::vector<SendFailure> sendFailures;
 };
