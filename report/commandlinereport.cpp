@@ -5,15 +5,14 @@
 #include "pdfexport.h"
 #include "recordchart.h"
 #include "recordcontrol.h"
+#include "recordfile.h"
 #include "recordingcanvas.h"
 #include "recordreport.h"
 #include "recordsettings.h"
 #include "recordstate.h"
 #include "reportinfo.h"
-#include "sharedstate.h"
 #include "snapshotcommands.h"
 #include "snapshotfile.h"
-#include "userdialogs.h"
 
 #include "losslessutf8.h"
 
@@ -42,15 +41,6 @@ bool SameFile(const QString& output, const QString& input)
            && ::stat(ToUtf8Lossless(input).constData(), &in) == 0 && out.st_dev == in.st_dev
            && out.st_ino == in.st_ino;
 }
-
-// The record window's messages go to standard error; no question is asked.
-class ErrorStreamDialogs : public UserDialogs {
-public:
-    void message(const QString& text, Icon, const QString&) override { PrintError(text); }
-    bool askYesNo(const QString&, const QString&) override { return false; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
-};
 
 std::optional<QPageSize> PaperNamed(const QString& name)
 {
@@ -89,11 +79,20 @@ struct OpenedRecord {
 std::optional<OpenedRecord> OpenRecordForReport(const QString& path)
 {
     OpenedRecord opened;
-    SharedState shared;
-    ErrorStreamDialogs dialogs;
-    RecordControl control(*opened.record, shared, dialogs);
-    if (!control.OpenPath(path))
+    RecordState& record = *opened.record;
+    OpenedRecordFile file;
+    const RecordFileResult result = OpenRecordFile(path, record.BrowseBuffers, file);
+    if (!result.ok()) {
+        // In the record window's words.
+        PrintError(RecordFileFailureText(result, path));
         return std::nullopt;
+    }
+    // Browsed from its newest sample, as the record window opens it.
+    record.BrowseLast = file.last;
+    record.BrowseChannelCodes = file.codes;
+    record.BrowseFileName = path;
+    record.ViewMode = 1;
+    record.FileReady = true;
 
     RecordingCanvas chart;
     RecordingCanvas ruler;
