@@ -43,18 +43,12 @@ static_assert(kBaudRateList[kDemoBaudIndex].rate == TBaudRate::br115200);
 
 // The record report takes the chart as the record window last drew it, its
 // captions and its status panels 0, 2, 3 and 4.
-RecordReportSource RecordReportSourceOf(const TRecordForm& form, RecordState& record)
+RecordReportSource RecordWindowReportSource(const TRecordForm& form, const RecordState& record)
 {
-    RecordReportSource source;
-    source.record = &record;
-    source.chartSize = form.Pic4->size();
-    if (!source.chartSize.isEmpty())
-        source.chartPicture = form.chartImage();
-    for (int c = 0; c < 6; ++c)
-        source.captions[c] = form.channelCaption(c);
-    source.status = {form.statusText(0), form.statusText(2), form.statusText(3),
-                     form.statusText(4)};
-    return source;
+    return RecordReportSourceOf(
+        record, form.Pic4->size(), [&form] { return form.chartImage(); },
+        [&form](int channel) { return form.channelCaption(channel); },
+        [&form](int panel) { return form.statusText(panel); });
 }
 
 QSize screenSize()
@@ -287,7 +281,7 @@ void Program::createRecordForms()
                      });
     // The print button: the record report's preview, modal.
     printerForm_->setRecordReportSource(
-        [this] { return RecordReportSourceOf(*recordForm_, *record_); });
+        [this] { return RecordWindowReportSource(*recordForm_, *record_); });
     QObject::connect(recordForm_.get(), &TRecordForm::recordReportRequested, printerForm_.get(),
                      [this] {
                          report_->ReportKind = ReportKind::Record;

@@ -186,6 +186,22 @@ void PrintCaptionsLegendStatusNote(Canvas& canvas, const RecordReportSource& sou
 
 } // namespace
 
+RecordReportSource RecordReportSourceOf(const RecordState& record, QSize chartSize,
+                                        const std::function<QImage()>& picture,
+                                        const std::function<QString(int channel)>& caption,
+                                        const std::function<QString(int panel)>& statusPanel)
+{
+    RecordReportSource source;
+    source.record = &record;
+    source.chartSize = chartSize;
+    if (!chartSize.isEmpty())
+        source.chartPicture = picture();
+    for (int c = 0; c < kRecordChannels; ++c)
+        source.captions[c] = caption(c);
+    source.status = {statusPanel(0), statusPanel(2), statusPanel(3), statusPanel(4)};
+    return source;
+}
+
 void DrawRecordPreviewBody(Canvas& canvas, const RecordReportSource& source, int W, int H)
 {
     SetFontSize(canvas, 8);

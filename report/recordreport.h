@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 
 class Canvas;
 struct RecordState;
@@ -27,6 +28,16 @@ struct RecordReportSource {
     // Status panels 0, 2, 3 and 4 as the screen chart last wrote them.
     std::array<QString, 4> status;
 };
+
+// The one way the record report's source is built, for the record window and
+// for the command line alike: `record`, the chart of `chartSize` as laid out
+// (`picture` is asked for chart and ruler only when that is not empty), and
+// the channel captions and status panels 0, 2, 3 and 4 as the window shows
+// them (`caption` of channels 0-5, `statusPanel` of panels 0, 2, 3, 4).
+RecordReportSource RecordReportSourceOf(const RecordState& record, QSize chartSize,
+                                        const std::function<QImage()>& picture,
+                                        const std::function<QString(int channel)>& caption,
+                                        const std::function<QString(int panel)>& statusPanel);
 
 // Expects the state the preview frame leaves (gray pen of width 2, gray
 // font). Leaves the gray font of 8 points for the information lines.
