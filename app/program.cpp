@@ -168,9 +168,8 @@ void Program::createMainForm()
                          state_.MeasurementTime = when;
                          form->showMeasured(when);
                      });
-    QObject::connect(&link_.dispatcher, &ResponseDispatcher::readBackComplete, form, [form] {
-        form->setStatusText(0, QStringLiteral("狀態：已跟儀器同步"));
-    });
+    QObject::connect(&link_.dispatcher, &ResponseDispatcher::readBackComplete, form,
+                     [form] { form->showLinkStatus(LinkStatus::Synchronised); });
 }
 
 void Program::createAppearanceForms()
@@ -229,9 +228,15 @@ void Program::createCommForm()
     connection_ = std::make_unique<ConnectionController>(
         state_.link, link_.Comm1, link_.sender, link_.dispatcher, link_.control, ports_, dialogs_,
         sysSet_);
-    commForm_ = std::make_unique<TCommForm>(*connection_, mainForm_.get());
-    QObject::connect(connection_.get(), &ConnectionController::mainStatusChanged, mainForm_.get(),
-                     &TMainForm::setStatusText);
+    commForm_ = std::make_unique<TCommForm>(*connection_, dialogs_, mainForm_.get());
+    QObject::connect(connection_.get(), &ConnectionController::linkStatusChanged, mainForm_.get(),
+                     &TMainForm::showLinkStatus);
+    // Opening the open port or writing to the closed one: said in the
+    // communication window's words.
+    QObject::connect(&link_.Comm1, &TComm::refused, commForm_.get(),
+                     [this](ECommError::Reason reason) {
+                         commForm_->showPortError(ECommError(reason));
+                     });
     QObject::connect(&connection_->Recovery(), &LinkRecovery::linkLost, mainForm_.get(),
                      &TMainForm::showLinkLost);
     QObject::connect(&connection_->Recovery(), &LinkRecovery::linkRestored, mainForm_.get(),

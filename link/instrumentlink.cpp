@@ -1,7 +1,7 @@
 #include "instrumentlink.h"
 
 InstrumentLink::InstrumentLink(LinkState& link, MeasurementRecord& record, UserDialogs& dialogs)
-    : Comm1(dialogs), sender(Comm1, link), dispatcher(Comm1, link, record, sender, dialogs),
+    : sender(Comm1, link), dispatcher(Comm1, link, record, sender, dialogs),
       control(link, sender, dispatcher, dialogs)
 {
     Comm1.setBaudRate(TBaudRate::br115200);
