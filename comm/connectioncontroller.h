@@ -2,9 +2,9 @@
 
 #include "deviceholders.h"
 #include "inifile.h"
-#include "tcomm.h"
 #include "linkrecovery.h"
 #include "linkstatus.h"
+#include "tcomm.h"
 
 #include <QObject>
 #include <QStringList>
@@ -71,7 +71,7 @@ signals:
     void addressTextChanged(const QString& text, bool valid);
     void linkStatusChanged(LinkStatus status);
     // The scan found the saved port neither free nor held by another program;
-    // `deniedDevices` are the devices this user may not open (see below).
+    // `deniedDevices` as deniedDevices() gives them.
     void noPortFound(const QStringList& deniedDevices);
     // The saved port COMn (`device`) exists but another program holds it;
     // `holders` names them where they are known.
