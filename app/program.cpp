@@ -43,18 +43,12 @@ static_assert(kBaudRateList[kDemoBaudIndex].rate == TBaudRate::br115200);
 
 // The record report takes the chart as the record window last drew it, its
 // captions and its status panels 0, 2, 3 and 4.
-RecordReportSource RecordReportSourceOf(const TRecordForm& form, RecordState& record)
+RecordReportSource RecordWindowReportSource(const TRecordForm& form, const RecordState& record)
 {
-    RecordReportSource source;
-    source.record = &record;
-    source.chartSize = form.Pic4->size();
-    if (!source.chartSize.isEmpty())
-        source.chartPicture = form.chartImage();
-    for (int c = 0; c < 6; ++c)
-        source.captions[c] = form.channelCaption(c);
-    source.status = {form.statusText(0), form.statusText(2), form.statusText(3),
-                     form.statusText(4)};
-    return source;
+    return RecordReportSourceOf(
+        record, form.Pic4->size(), [&form] { return form.chartImage(); },
+        [&form](int channel) { return form.channelCaption(channel); },
+        [&form](int panel) { return form.statusText(panel); });
 }
 
 QSize screenSize()
@@ -180,9 +174,8 @@ void Program::createMainForm()
                          state_.MeasurementTime = when;
                          form->showMeasured(when);
                      });
-    QObject::connect(&link_.dispatcher, &ResponseDispatcher::readBackComplete, form, [form] {
-        form->setStatusText(0, QStringLiteral("狀態：已跟儀器同步"));
-    });
+    QObject::connect(&link_.dispatcher, &ResponseDispatcher::readBackComplete, form,
+                     [form] { form->showLinkStatus(LinkStatus::Synchronised); });
 }
 
 void Program::createAppearanceForms()
@@ -241,9 +234,15 @@ void Program::createCommForm()
     connection_ = std::make_unique<ConnectionController>(
         state_.link, link_.Comm1, link_.sender, link_.dispatcher, link_.control, ports_, dialogs_,
         sysSet_);
-    commForm_ = std::make_unique<TCommForm>(*connection_, mainForm_.get());
-    QObject::connect(connection_.get(), &ConnectionController::mainStatusChanged, mainForm_.get(),
-                     &TMainForm::setStatusText);
+    commForm_ = std::make_unique<TCommForm>(*connection_, dialogs_, mainForm_.get());
+    QObject::connect(connection_.get(), &ConnectionController::linkStatusChanged, mainForm_.get(),
+                     &TMainForm::showLinkStatus);
+    // Opening the open port or writing to the closed one: said in the
+    // communication window's words.
+    QObject::connect(&link_.Comm1, &TComm::refused, commForm_.get(),
+                     [this](ECommError::Reason reason) {
+                         commForm_->showPortError(ECommError(reason));
+                     });
     QObject::connect(&connection_->Recovery(), &LinkRecovery::linkLost, mainForm_.get(),
                      &TMainForm::showLinkLost);
     QObject::connect(&connection_->Recovery(), &LinkRecovery::linkRestored, mainForm_.get(),
@@ -293,7 +292,7 @@ void Program::createRecordForms()
                      });
     // The print button: the record report's preview, modal.
     printerForm_->setRecordReportSource(
-        [this] { return RecordReportSourceOf(*recordForm_, *record_); });
+        [this] { return RecordWindowReportSource(*recordForm_, *record_); });
     QObject::connect(recordForm_.get(), &TRecordForm::recordReportRequested, printerForm_.get(),
                      [this] {
                          report_->ReportKind = ReportKind::Record;

@@ -2,6 +2,7 @@
 
 #include "linkmessages.h"
 #include "measurementtime.h"
+#include "talarmform.h"
 #include "numberformat.h"
 #include "registermap.h"
 #include "toolbaricons.h"
@@ -356,14 +357,36 @@ void TMainForm::setStatusText(int panel, const QString& text)
         statusPanels_[panel]->setText(text);
 }
 
+QString TMainForm::LinkStatusText(LinkStatus status)
+{
+    switch (status) {
+    case LinkStatus::Searching: return QStringLiteral("正在搜索通訊端口！");
+    case LinkStatus::PortOpened: return QStringLiteral("已經開啟通訊口");
+    case LinkStatus::Connected: return QStringLiteral("已經連接");
+    case LinkStatus::Failed: return QStringLiteral("連接失敗");
+    case LinkStatus::PortInUse: return QStringLiteral("連接失敗：端口正被其他程式使用");
+    case LinkStatus::InstrumentLost: return QStringLiteral("連接儀器失敗!");
+    case LinkStatus::InstrumentReconnected: return QStringLiteral("已經連接儀器!");
+    case LinkStatus::DeviceLost: return QStringLiteral("連接中斷，等待儀器重新連接");
+    case LinkStatus::DeviceRestored: return QStringLiteral("已經重新連接儀器");
+    case LinkStatus::Synchronised: return TAlarmForm::SynchronisedText();
+    }
+    return {};
+}
+
+void TMainForm::showLinkStatus(LinkStatus status)
+{
+    setStatusText(0, LinkStatusText(status));
+}
+
 void TMainForm::showLinkLost()
 {
-    setStatusText(0, QStringLiteral("連接中斷，等待儀器重新連接"));
+    showLinkStatus(LinkStatus::DeviceLost);
 }
 
 void TMainForm::showLinkRestored()
 {
-    setStatusText(0, QStringLiteral("已經重新連接儀器"));
+    showLinkStatus(LinkStatus::DeviceRestored);
 }
 
 QString TMainForm::statusText(int panel) const

@@ -2,6 +2,7 @@
 
 #include "alarmwatch.h"
 #include "helplinks.h"
+#include "linkstatus.h"
 #include "measurementcontrol.h"
 #include "responsedispatcher.h"
 
@@ -52,6 +53,9 @@ public:
     static QString BreachText(const std::vector<ThresholdBreach>& breaches);
     QString alarmStatusText() const; // empty while hidden
     QString statusText(int panel) const;
+    // Panel 0: where the link stands.
+    void showLinkStatus(LinkStatus status);
+    static QString LinkStatusText(LinkStatus status);
     // The link's device vanished and is being waited for; it came back.
     void showLinkLost();
     void showLinkRestored();

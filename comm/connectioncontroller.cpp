@@ -10,8 +10,6 @@
 #include "tcomm.h"
 #include "userdialogs.h"
 
-#include <QtGlobal>
-
 #include <algorithm>
 #include <optional>
 
@@ -30,41 +28,6 @@ int settingNumber(const QString& text)
 
 } // namespace
 
-const QString ConnectionController::kNoPortMessage =
-    QStringLiteral("       沒有找到預設端口，請檢查：\r\r"
-                   "               儀器電源是否開啟。\r"
-                   "               連接儀器的通訊網路。\r"
-                   "               更換了USB口，請重新設置。       ");
-
-QString ConnectionController::NoPortMessage(const QStringList& deniedDevices,
-                                            const QString& userName)
-{
-    if (deniedDevices.isEmpty())
-        return kNoPortMessage;
-    // A desktop with several adapters: name a few, count the rest.
-    constexpr int kNamed = 4;
-    QString devices = deniedDevices.mid(0, kNamed).join(QStringLiteral("、"));
-    if (deniedDevices.size() > kNamed)
-        devices += QStringLiteral(" 等 %1 個裝置").arg(deniedDevices.size());
-    const QString user = userName.isEmpty() ? QStringLiteral("$USER") : userName;
-    return kNoPortMessage + QLatin1Char('\r') +
-           QStringLiteral("               無權開啟 %1：請安裝 udev 規則 70-qpa3600.rules"
-                          "（qpa3600 套件已附，讓登入的使用者開啟儀器的 USB 口），"
-                          "或將使用者加入 dialout 群組（sudo adduser %2 dialout）後重新登入。")
-               .arg(devices, user);
-}
-
-QString ConnectionController::PortInUseMessage(int comNumber, const QString& device,
-                                               const std::vector<serial::DeviceHolder>& holders)
-{
-    const QString who = DeviceHoldersText(holders);
-    const QString port = QStringLiteral("COM%1（%2）").arg(comNumber).arg(device);
-    return (who.isEmpty() ? QStringLiteral("       預設端口 %1正被其他程式使用。").arg(port)
-                          : QStringLiteral("       預設端口 %1正被其他程式使用：%2。").arg(port, who))
-           + QStringLiteral("\r\r               請關閉該程式後，在「通訊設置」中重新選擇端口，"
-                            "或選擇其他端口。       ");
-}
-
 ConnectionController::ConnectionController(LinkState& link, TComm& comm, RequestSender& sender,
                                            ResponseDispatcher& dispatcher,
                                            MeasurementControl& control, PortEnvironment& ports,
@@ -78,12 +41,6 @@ ConnectionController::ConnectionController(LinkState& link, TComm& comm, Request
     connect(&Timer1, &QTimer::timeout, this,
             [this] { dispatcher_.whenIdle(&Timer1, [this] { WatchdogTick(); }); });
     Timer1.start();
-}
-
-QString ConnectionController::PortItemText(int n, bool usb)
-{
-    return QStringLiteral("COM") + QString::number(n) +
-           (usb ? QStringLiteral("         通過USB連接QPA3600") : QStringLiteral("    "));
 }
 
 bool ConnectionController::AddressKeyAccepted(QChar key)
@@ -105,8 +62,8 @@ bool ConnectionController::openLink()
         comm_.setPortOpen(true);
         return true;
     } catch (const ECommError& e) {
-        dialogs_.message(e.message(), UserDialogs::Icon::Error);
-        emit mainStatusChanged(0, QStringLiteral("連接失敗"));
+        emit openFailed(e);
+        emit linkStatusChanged(LinkStatus::Failed);
         return false;
     }
 }
@@ -114,7 +71,7 @@ bool ConnectionController::openLink()
 void ConnectionController::ScanPorts()
 {
     link_.PortListReady = false;
-    emit mainStatusChanged(0, QStringLiteral("正在搜索通訊端口！"));
+    emit linkStatusChanged(LinkStatus::Searching);
 
     const int baudIndex =
         settingNumber(sysSet_.ReadString(QStringLiteral("CommBaudrate"), QStringLiteral("Baudrate"),
@@ -156,7 +113,7 @@ void ConnectionController::ScanPorts()
         }
         const bool usb = std::find(link_.UsbPortList.begin(), link_.UsbPortList.end(), n) !=
                          link_.UsbPortList.end();
-        portItems_ << PortItemText(n, usb);
+        portItems_.push_back({n, usb});
         if (n == link_.CurrentPort) {
             link_.UsbLink = usb;
             selectedPortItem_ = int(portItems_.size()) - 1;
@@ -167,18 +124,19 @@ void ConnectionController::ScanPorts()
     if (selectedPortItem_ < 0) {
         // The saved port is there but taken: say by whom rather than that
         // there is no port.
-        if (!link_.OpenedWithFile)
-            dialogs_.message(savedBusy ? PortInUseMessage(link_.CurrentPort, savedBusy->device,
-                                                          savedBusy->holders)
-                                       : NoPortMessage(deniedDevices_, qEnvironmentVariable("USER")));
+        if (!link_.OpenedWithFile) {
+            if (savedBusy)
+                emit savedPortBusy(link_.CurrentPort, savedBusy->device, savedBusy->holders);
+            else
+                emit noPortFound(deniedDevices_);
+        }
         link_.OpenedWithFile = false;
         control_.setMeasurementCommandsEnabled(false);
-        emit mainStatusChanged(0, savedBusy ? QStringLiteral("連接失敗：端口正被其他程式使用")
-                                            : QStringLiteral("連接失敗"));
+        emit linkStatusChanged(savedBusy ? LinkStatus::PortInUse : LinkStatus::Failed);
     } else {
         SetCommPort(link_.CurrentPort);
         if (openLink()) {
-            emit mainStatusChanged(0, QStringLiteral("已經開啟通訊口"));
+            emit linkStatusChanged(LinkStatus::PortOpened);
             control_.setMeasurementCommandsEnabled(true);
             // The read of the option byte starts the read-back chain; a
             // spoiled answer is asked for again, but no re-read timer runs
@@ -195,24 +153,24 @@ void ConnectionController::ScanPorts()
 
 void ConnectionController::PortListClicked(int index)
 {
-    if (!link_.PortListReady || index < 0 || index >= portItems_.size())
+    if (!link_.PortListReady || index < 0 || index >= int(portItems_.size()))
         return;
     // The selected port is already in use: reopening it would lose an answer
     // on its way.
     if (index == selectedPortItem_ && comm_.PortOpen())
         return;
     selectedPortItem_ = index;
-    const QString text = portItems_[index];
-    const QString number = text.mid(3, 3).trimmed();
-    sysSet_.WriteString(QStringLiteral("CommPort"), QStringLiteral("Port"), number);
-    link_.CurrentPort = std::uint8_t(std::max(0, settingNumber(number)));
+    const PortItem item = portItems_[std::size_t(index)];
+    sysSet_.WriteString(QStringLiteral("CommPort"), QStringLiteral("Port"),
+                        QString::number(item.number));
+    link_.CurrentPort = std::uint8_t(item.number);
 
     comm_.setPortOpen(false);
     SetCommPort(link_.CurrentPort);
-    link_.UsbLink = text.contains(QStringLiteral("USB"));
+    link_.UsbLink = item.usb;
     if (!openLink())
         return;
-    emit mainStatusChanged(0, QStringLiteral("已經連接"));
+    emit linkStatusChanged(LinkStatus::Connected);
     control_.setMeasurementCommandsEnabled(true);
 }
 
@@ -264,17 +222,17 @@ void ConnectionController::WatchdogTick()
         action == UsbWatchdog::Action::KeepAliveAndReopen) {
         comm_.setPortOpen(false);
         if (!ports_.canOpen(link_.CurrentPort)) {
-            emit mainStatusChanged(0, QStringLiteral("連接儀器失敗!"));
+            emit linkStatusChanged(LinkStatus::InstrumentLost);
             return;
         }
         try {
             comm_.setPortOpen(true);
         } catch (const ECommError&) {
             // Lost between the test and the open: the next round tries again.
-            emit mainStatusChanged(0, QStringLiteral("連接儀器失敗!"));
+            emit linkStatusChanged(LinkStatus::InstrumentLost);
             return;
         }
-        emit mainStatusChanged(0, QStringLiteral("已經連接儀器!"));
+        emit linkStatusChanged(LinkStatus::InstrumentReconnected);
         link_.UsbWatch.noteKeepAliveSent();
         sendKeepAlive();
     }

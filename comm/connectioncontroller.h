@@ -3,6 +3,8 @@
 #include "deviceholders.h"
 #include "inifile.h"
 #include "linkrecovery.h"
+#include "linkstatus.h"
+#include "tcomm.h"
 
 #include <QObject>
 #include <QStringList>
@@ -14,7 +16,6 @@ class MeasurementControl;
 class PortEnvironment;
 class RequestSender;
 class ResponseDispatcher;
-class TComm;
 class UserDialogs;
 struct LinkState;
 
@@ -43,8 +44,14 @@ public:
     // Edit1 takes only digits and backspace.
     static bool AddressKeyAccepted(QChar key);
 
-    // The list as the window shows it.
-    const QStringList& portItems() const { return portItems_; }
+    // A port the scan found that can be opened, in the list's order.
+    struct PortItem {
+        int number = 0; // COMn
+        bool usb = false; // the instrument's USB port
+        bool operator==(const PortItem&) const = default;
+    };
+    // The list the window shows.
+    const std::vector<PortItem>& portItems() const { return portItems_; }
     int selectedPortItem() const { return selectedPortItem_; }
     const QString& addressText() const { return addressText_; }
     bool addressValid() const { return addressValid_; }
@@ -54,16 +61,6 @@ public:
     // Reopens an ordinary serial link whose device vanished and came back.
     LinkRecovery& Recovery() { return recovery_; }
 
-    static QString PortItemText(int n, bool usb);
-    static const QString kNoPortMessage;
-    // The no-port message; when serial devices exist that this user may not
-    // open, one more line names them and how to gain access.
-    static QString NoPortMessage(const QStringList& deniedDevices, const QString& userName);
-    // The message when the saved port COMn (`device`) exists but another
-    // program holds it; `holders` names them where they are known.
-    static QString PortInUseMessage(int comNumber, const QString& device,
-                                    const std::vector<serial::DeviceHolder>& holders);
-
     // The devices the last scan found but could not open for lack of
     // permission, each once, in port order.
     const QStringList& deniedDevices() const { return deniedDevices_; }
@@ -72,7 +69,16 @@ signals:
     void portListChanged();
     void baudIndexChanged(int index); // select this item (-1: none)
     void addressTextChanged(const QString& text, bool valid);
-    void mainStatusChanged(int panel, const QString& text);
+    void linkStatusChanged(LinkStatus status);
+    // The scan found the saved port neither free nor held by another program;
+    // `deniedDevices` as deniedDevices() gives them.
+    void noPortFound(const QStringList& deniedDevices);
+    // The saved port COMn (`device`) exists but another program holds it;
+    // `holders` names them where they are known.
+    void savedPortBusy(int comNumber, const QString& device,
+                       const std::vector<serial::DeviceHolder>& holders);
+    // The port picked could not be opened.
+    void openFailed(const ECommError& error);
 
 private:
     void WatchdogTick();
@@ -91,7 +97,7 @@ private:
 
     LinkRecovery recovery_;
 
-    QStringList portItems_;
+    std::vector<PortItem> portItems_;
     QStringList deniedDevices_;
     int selectedPortItem_ = -1;
     QString addressText_;

@@ -2,6 +2,7 @@
 
 #include "baudratelist.h"
 #include "connectioncontroller.h"
+#include "userdialogs.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -16,8 +17,102 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-TCommForm::TCommForm(ConnectionController& controller, QWidget* parent)
-    : QDialog(parent), controller_(controller)
+#include <QtGlobal>
+
+namespace {
+
+const QString kOpenFailed = QStringLiteral("通讯出现异常！请检查连接是否正确或重新启动程序和仪器。");
+
+// The user the messages name in their advice; "$USER" where it is unknown.
+QString currentUser()
+{
+    return qEnvironmentVariable("USER");
+}
+
+} // namespace
+
+const QString TCommForm::kNoPortMessage =
+    QStringLiteral("       沒有找到預設端口，請檢查：\r\r"
+                   "               儀器電源是否開啟。\r"
+                   "               連接儀器的通訊網路。\r"
+                   "               更換了USB口，請重新設置。       ");
+
+QString TCommForm::PermissionAdvice(const QString& devices, const QString& userName)
+{
+    const QString user = userName.isEmpty() ? QStringLiteral("$USER") : userName;
+    return QStringLiteral("無權開啟 %1：請安裝 udev 規則 70-qpa3600.rules"
+                          "（qpa3600 套件已附，讓登入的使用者開啟儀器的 USB 口），"
+                          "或將使用者加入 dialout 群組（sudo adduser %2 dialout）後重新登入。")
+        .arg(devices, user);
+}
+
+QString TCommForm::NoPortMessage(const QStringList& deniedDevices, const QString& userName)
+{
+    if (deniedDevices.isEmpty())
+        return kNoPortMessage;
+    // A desktop with several adapters: name a few, count the rest.
+    constexpr int kNamed = 4;
+    QString devices = deniedDevices.mid(0, kNamed).join(QStringLiteral("、"));
+    if (deniedDevices.size() > kNamed)
+        devices += QStringLiteral(" 等 %1 個裝置").arg(deniedDevices.size());
+    return kNoPortMessage + QLatin1Char('\r') + QStringLiteral("               ")
+           + PermissionAdvice(devices, userName);
+}
+
+QString TCommForm::DeviceHoldersText(const std::vector<serial::DeviceHolder>& holders)
+{
+    QStringList named;
+    for (const serial::DeviceHolder& holder : holders)
+        named << QStringLiteral("%1（PID %2）")
+                     .arg(QString::fromLocal8Bit(holder.program.c_str()))
+                     .arg(holder.pid);
+    return named.join(QStringLiteral("、"));
+}
+
+QString TCommForm::PortInUseMessage(int comNumber, const QString& device,
+                                    const std::vector<serial::DeviceHolder>& holders)
+{
+    const QString who = DeviceHoldersText(holders);
+    const QString port = QStringLiteral("COM%1（%2）").arg(comNumber).arg(device);
+    return (who.isEmpty() ? QStringLiteral("       預設端口 %1正被其他程式使用。").arg(port)
+                          : QStringLiteral("       預設端口 %1正被其他程式使用：%2。").arg(port, who))
+           + QStringLiteral("\r\r               請關閉該程式後，在「通訊設置」中重新選擇端口，"
+                            "或選擇其他端口。       ");
+}
+
+QString TCommForm::PortErrorText(const ECommError& error, const QString& userName)
+{
+    switch (error.reason()) {
+    case ECommError::Reason::OpenFailed:
+        break;
+    case ECommError::Reason::NotSerial:
+        // What a failed SetupComm meant on the ports the program was made for.
+        return QStringLiteral("Cannot setup comm buffer");
+    case ECommError::Reason::HeldByOther: {
+        const QString who = DeviceHoldersText(error.holders());
+        return kOpenFailed + QLatin1Char('\n')
+               + (who.isEmpty()
+                      ? QStringLiteral("%1 正被其他程序使用。").arg(error.device())
+                      : QStringLiteral("%1 正被其他程序使用：%2。").arg(error.device(), who));
+    }
+    case ECommError::Reason::NoPermission:
+        return kOpenFailed + QLatin1Char('\n') + PermissionAdvice(error.device(), userName);
+    case ECommError::Reason::NotOpen:
+        return QStringLiteral("COM Port is not opened yet!");
+    case ECommError::Reason::AlreadyOpen:
+        return QStringLiteral("COM Port has been opened!");
+    }
+    return kOpenFailed;
+}
+
+QString TCommForm::PortItemText(int n, bool usb)
+{
+    return QStringLiteral("COM") + QString::number(n) +
+           (usb ? QStringLiteral("         通過USB連接QPA3600") : QStringLiteral("    "));
+}
+
+TCommForm::TCommForm(ConnectionController& controller, UserDialogs& dialogs, QWidget* parent)
+    : QDialog(parent), controller_(controller), dialogs_(dialogs)
 {
     setWindowTitle(QStringLiteral("通訊設置"));
     setFixedSize(326, 521);
@@ -77,6 +172,21 @@ TCommForm::TCommForm(ConnectionController& controller, QWidget* parent)
             &TCommForm::selectBaudIndex);
     connect(&controller_, &ConnectionController::addressTextChanged, this,
             &TCommForm::showAddress);
+    connect(&controller_, &ConnectionController::noPortFound, this,
+            [this](const QStringList& denied) {
+                dialogs_.message(NoPortMessage(denied, currentUser()));
+            });
+    connect(&controller_, &ConnectionController::savedPortBusy, this,
+            [this](int comNumber, const QString& device,
+                   const std::vector<serial::DeviceHolder>& holders) {
+                dialogs_.message(PortInUseMessage(comNumber, device, holders));
+            });
+    connect(&controller_, &ConnectionController::openFailed, this, &TCommForm::showPortError);
+}
+
+void TCommForm::showPortError(const ECommError& error)
+{
+    dialogs_.message(PortErrorText(error, currentUser()), UserDialogs::Icon::Error);
 }
 
 bool TCommForm::eventFilter(QObject* watched, QEvent* event)
@@ -98,9 +208,10 @@ void TCommForm::rebuildPortList()
         RadioGroup2->removeButton(button);
         delete button;
     }
-    const QStringList& items = controller_.portItems();
-    for (int i = 0; i < items.size(); ++i) {
-        auto* radio = new QRadioButton(items[i], portBox_);
+    const auto& items = controller_.portItems();
+    for (int i = 0; i < int(items.size()); ++i) {
+        const ConnectionController::PortItem& item = items[std::size_t(i)];
+        auto* radio = new QRadioButton(PortItemText(item.number, item.usb), portBox_);
         RadioGroup2->addButton(radio, i);
         portLayout_->insertWidget(i, radio);
         if (i == controller_.selectedPortItem())

@@ -18,7 +18,6 @@
 
 namespace {
 
-const QString kSynchronised = QStringLiteral("狀態：已跟儀器同步");
 const QString kSyncFailed = QStringLiteral("狀態：同步失敗    ");
 const QString kWriteFailed = QStringLiteral("狀態：傳送失敗    ");
 
@@ -44,7 +43,7 @@ TAlarmForm::TAlarmForm(AlarmSync& sync, ResponseDispatcher& dispatcher, UserDial
             CheckBox[std::size_t(k)]->setChecked(flags & (1u << k));
     });
     connect(&dispatcher, &ResponseDispatcher::readBackComplete, this,
-            [this] { Label7->setText(kSynchronised); });
+            [this] { Label7->setText(SynchronisedText()); });
     connect(&dispatcher, &ResponseDispatcher::alarmWriteAcknowledged, this, [this](int reg) {
         Label7->setText(WriteProgressText(reg));
         Label7->repaint();
@@ -53,6 +52,11 @@ TAlarmForm::TAlarmForm(AlarmSync& sync, ResponseDispatcher& dispatcher, UserDial
             [this](bool running) { setButtonsEnabled(!running); });
     connect(&sync_, &AlarmSync::sendFailed, this, &TAlarmForm::onSendFailed);
     connect(&sync_, &AlarmSync::stalled, this, &TAlarmForm::onStalled);
+}
+
+QString TAlarmForm::SynchronisedText()
+{
+    return QStringLiteral("狀態：已跟儀器同步");
 }
 
 void TAlarmForm::build()

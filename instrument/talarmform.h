@@ -33,6 +33,9 @@ public:
     static QString FieldText(float value);
     // Label7 after the instrument acknowledged the write of `reg`.
     static QString WriteProgressText(int reg);
+    // Label7 once the settings are read back; the main window's status bar
+    // says the same then.
+    static QString SynchronisedText();
 
     std::array<QLineEdit*, 8> Edit{};     // Edit1-Edit8 in register order
     std::array<QCheckBox*, 8> CheckBox{}; // CheckBox1-CheckBox8, flag bits 0-7

@@ -9,6 +9,7 @@
 #include "requestsender.h"
 #include "responsedispatcher.h"
 #include "tcomm.h"
+#include "tcommform.h"
 #include "userdialogs.h"
 
 #include <QGridLayout>
@@ -127,7 +128,9 @@ bool TCalibrateForm::ensurePortOpen()
     try {
         comm_.setPortOpen(true);
     } catch (const ECommError& error) {
-        dialogs_.message(error.message(), UserDialogs::Icon::Error);
+        // In the communication window's words, as when the link opens it.
+        dialogs_.message(TCommForm::PortErrorText(error, qEnvironmentVariable("USER")),
+                         UserDialogs::Icon::Error);
         return false;
     }
     return true;

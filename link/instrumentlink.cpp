@@ -1,7 +1,7 @@
 #include "instrumentlink.h"
 
-InstrumentLink::InstrumentLink(LinkState& link, MeasurementRecord& record, UserDialogs& dialogs)
-    : Comm1(dialogs), sender(Comm1, link), dispatcher(Comm1, link, record, sender),
+InstrumentLink::InstrumentLink(LinkState& link, MeasurementRecord& record, UserDialogs& /*dialogs*/)
+    : sender(Comm1, link), dispatcher(Comm1, link, record, sender),
       control(link, sender, dispatcher)
 {
     Comm1.setBaudRate(TBaudRate::br115200);

@@ -23,7 +23,6 @@ struct SharedState {
     std::uint32_t ChartBackColor = 0xFF000000;
     std::uint32_t ChartGridColor = 0xFF000000;
     QString CommandLineFile;      // the file named on the command line
-    std::uint8_t ReportKind = 0;  // 0 analysis report, 1 record report
 };
 
 // Start values of the measurement and of the link: an empty measurement,

@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
-#include <QStringList>
 
 #include <algorithm>
 #include <cerrno>
@@ -14,11 +13,6 @@
 Q_LOGGING_CATEGORY(lcPort, "qpa3600.link.port", QtWarningMsg)
 
 namespace {
-
-const QString kOpenFailed = QStringLiteral("通讯出现异常！请检查连接是否正确或重新启动程序和仪器。");
-// The usual reason on Linux: serial devices belong to the group "dialout".
-const QString kNoPermission = QStringLiteral(
-    "当前用户没有使用该串口的权限：请把当前用户加入 dialout 组（例如 sudo usermod -aG dialout 用户名），然后重新登录。");
 
 // Error flags of CommError, valued as the program has always reported them
 // (CE_RXOVER, CE_OVERRUN, CE_RXPARITY, CE_FRAME, CE_BREAK).
@@ -40,38 +34,12 @@ constexpr std::uint32_t kEventRing = 256;
 constexpr int kWriteStallMs = 250;
 constexpr int kWriteTotalMs = 2000;
 
-// A port another program has: who, where it can be known.
-QString inUseText(const QString& path, const std::vector<serial::DeviceHolder>& holders)
-{
-    const QString who = DeviceHoldersText(holders);
-    return who.isEmpty()
-               ? QStringLiteral("%1 正被其他程序使用。").arg(path)
-               : QStringLiteral("%1 正被其他程序使用：%2。").arg(path, who);
-}
-
-QString openFailureText(int error)
-{
-    if (error == EACCES || error == EPERM)
-        return kOpenFailed + QLatin1Char('\n') + kNoPermission;
-    return kOpenFailed;
-}
-
 QByteArray hexDump(const QByteArray& bytes)
 {
     return bytes.toHex(' ');
 }
 
 } // namespace
-
-QString DeviceHoldersText(const std::vector<serial::DeviceHolder>& holders)
-{
-    QStringList named;
-    for (const serial::DeviceHolder& holder : holders)
-        named << QStringLiteral("%1（PID %2）")
-                     .arg(QString::fromLocal8Bit(holder.program.c_str()))
-                     .arg(holder.pid);
-    return named.join(QStringLiteral("、"));
-}
 
 int BaudRateValue(TBaudRate rate)
 {
@@ -80,9 +48,8 @@ int BaudRateValue(TBaudRate rate)
     return kRates[static_cast<int>(rate)];
 }
 
-TComm::TComm(UserDialogs& dialogs, QObject* parent)
+TComm::TComm(QObject* parent)
     : QObject(parent)
-    , dialogs_(dialogs)
     , resolver_([](int comNumber) { return PortMapDevicePath(comNumber, nullptr); })
 {
     PollTimer.setInterval(100);
@@ -108,7 +75,7 @@ void TComm::setPortOpen(bool open)
         return;
     }
     if (fd_ >= 0) {
-        dialogs_.message(QStringLiteral("COM Port has been opened!"), UserDialogs::Icon::Error);
+        emit refused(ECommError::Reason::AlreadyOpen);
         return;
     }
     OpenPort();
@@ -119,7 +86,7 @@ void TComm::OpenPort()
     const QString path = resolver_ ? resolver_(commPort_ + 1) : QString();
     if (path.isEmpty()) {
         qCDebug(lcPort) << "no device for COM" << commPort_ + 1;
-        throw ECommError(kOpenFailed);
+        throw ECommError(ECommError::Reason::OpenFailed);
     }
 
     const serial::OpenResult opened = serial::OpenSerialDevice(DevicePathBytes(path).constData());
@@ -130,14 +97,18 @@ void TComm::OpenPort()
         // The device takes no line settings or queues: what a failed
         // SetupComm meant on the ports the program was made for.
         qCDebug(lcPort) << path << "is not a serial device:" << qt_error_string(opened.error);
-        throw ECommError(QStringLiteral("Cannot setup comm buffer"));
+        throw ECommError(ECommError::Reason::NotSerial, path);
     case serial::OpenStatus::Locked:
     case serial::OpenStatus::Held:
         qCDebug(lcPort) << path << "is held by another program";
-        throw ECommError(kOpenFailed + QLatin1Char('\n') + inUseText(path, opened.holders));
+        throw ECommError(ECommError::Reason::HeldByOther, path, opened.holders);
     case serial::OpenStatus::OpenFailed:
         qCDebug(lcPort) << "cannot open" << path << ":" << qt_error_string(opened.error);
-        throw ECommError(openFailureText(opened.error));
+        // The usual reason on Linux: serial devices belong to the group "dialout".
+        throw ECommError(opened.error == EACCES || opened.error == EPERM
+                             ? ECommError::Reason::NoPermission
+                             : ECommError::Reason::OpenFailed,
+                         path);
     }
 
     fd_ = opened.fd;
@@ -372,7 +343,7 @@ QString TComm::Input()
 bool TComm::WriteData(const std::uint8_t* buffer, int count)
 {
     if (fd_ < 0) {
-        dialogs_.message(QStringLiteral("COM Port is not opened yet!"), UserDialogs::Icon::Error);
+        emit refused(ECommError::Reason::NotOpen);
         return false;
     }
     if (count <= 0 || buffer == nullptr)
@@ -389,7 +360,7 @@ bool TComm::WriteData(const std::uint8_t* buffer, int count)
 void TComm::UpdateModemStatus()
 {
     if (fd_ < 0)
-        throw ECommError(QStringLiteral("COM Port is not opened yet!"));
+        throw ECommError(ECommError::Reason::NotOpen);
     commEvent_ = 0;
     serial::ModemStatus lines;
     if (!serial::ReadModemStatus(fd_, &lines))

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "serialdevice.h"
-#include "userdialogs.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -11,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 // Port numbers: value n-1 stands for COMn (pnCOM1 = 0 ... pnCOM255 = 254).
@@ -32,20 +32,34 @@ enum class TStopBits { SB1, SB1_5, SB2 };
 // Bits per second of each TBaudRate, in enumeration order.
 int BaudRateValue(TBaudRate rate);
 
-// The programs holding a port, as messages name them: "cat（PID 4711）",
-// several joined with "、"; empty when none is known.
-QString DeviceHoldersText(const std::vector<serial::DeviceHolder>& holders);
-
-// Raised when the port cannot be opened or is used while closed; carries only
-// the text shown to the user.
+// Raised when the port cannot be opened or is used while closed. It carries
+// the reason and what the user is told about (the device, the programs
+// holding it); the windows word it.
 class ECommError : public std::runtime_error {
 public:
-    explicit ECommError(const QString& message)
-        : std::runtime_error(message.toStdString()), message_(message) {}
-    const QString& message() const { return message_; }
+    enum class Reason {
+        OpenFailed,   // no device for the port, or the open failed otherwise
+        NotSerial,    // the device takes no line settings or queues
+        HeldByOther,  // another program holds the device
+        NoPermission, // this user may not open the device
+        NotOpen,      // used while closed
+        AlreadyOpen,  // opened while open
+    };
+
+    explicit ECommError(Reason reason, QString device = {},
+                        std::vector<serial::DeviceHolder> holders = {})
+        : std::runtime_error("serial port error"), reason_(reason), device_(std::move(device)),
+          holders_(std::move(holders)) {}
+    Reason reason() const { return reason_; }
+    // The device path; empty where no device was found.
+    const QString& device() const { return device_; }
+    // For HeldByOther: the programs holding it where they are known.
+    const std::vector<serial::DeviceHolder>& holders() const { return holders_; }
 
 private:
-    QString message_;
+    Reason reason_;
+    QString device_;
+    std::vector<serial::DeviceHolder> holders_;
 };
 
 // The program's serial port. It never waits for data: a 100 ms timer on the
@@ -61,7 +75,7 @@ class TComm : public QObject {
 public:
     static constexpr int kQueueSize = 4096;
 
-    explicit TComm(UserDialogs& dialogs, QObject* parent = nullptr);
+    explicit TComm(QObject* parent = nullptr);
     ~TComm() override;
 
     // Which device stands for COMn (n = port number + 1). The default maps
@@ -72,8 +86,9 @@ public:
     void setCommPort(TComPortNumber port) { commPort_ = port; } // takes effect at the next open
 
     bool PortOpen() const { return fd_ >= 0; }
-    // Opening when open shows "COM Port has been opened!"; a failed open
-    // throws ECommError and leaves the port closed. Closing never fails.
+    // Opening when open announces refused(AlreadyOpen) and keeps the port; a
+    // failed open throws ECommError and leaves the port closed. Closing never
+    // fails.
     void setPortOpen(bool open);
 
     TBaudRate BaudRate() const { return baudRate_; }
@@ -110,8 +125,8 @@ public:
     int DataCount();
     void setDataCount(int value);
 
-    // With the port closed shows "COM Port is not opened yet!" and returns
-    // false; otherwise writes and returns true without judging the outcome.
+    // With the port closed announces refused(NotOpen) and returns false;
+    // otherwise writes and returns true without judging the outcome.
     bool WriteData(const std::uint8_t* buffer, int count);
 
     // Reads the waiting input (see ReadPortInput) and returns the last input
@@ -142,6 +157,9 @@ signals:
     // The open device hung up or started failing (unplugged, its far end
     // gone). Raised once per open, by the poll.
     void DeviceLost();
+    // A call the port refused in its state (AlreadyOpen, NotOpen): whoever
+    // owns the port tells the user.
+    void refused(ECommError::Reason reason);
 
 private:
     void PollPort();
@@ -154,7 +172,6 @@ private:
     void discardInput();
     std::uint32_t lineErrorFlags();
 
-    UserDialogs& dialogs_;
     std::function<QString(int)> resolver_;
     QTimer PollTimer;
     int fd_ = -1;

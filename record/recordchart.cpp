@@ -212,8 +212,7 @@ RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& rul
             facts.startTime = view.timestamps[view.last - ((P - 1) * view.zoom + view.offset)];
             facts.endTime = view.timestamps[view.last - view.offset];
         }
-        record.OverTop.fill(false);
-        record.BelowBottom.fill(false);
+        RecordOverflow& overflow = facts.overflow;
         // Each trace starts at the left edge at the height of its first point.
         std::vector<QPoint> trace(std::size_t(std::max(0, P)) + 1, QPoint(0, 0));
         chart.SetPen({chart.State().pen.color, 1, PenStyle::Solid});
@@ -225,9 +224,9 @@ RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& rul
                 const int y = RangeY(ScaledRaw(values[idx], scale, k), record.RangeMode, H);
                 trace[std::size_t(x) + 1] = {x, y};
                 if (y < 0)
-                    record.OverTop[c] = true;
+                    overflow.overTop[c] = true;
                 if (y > H)
-                    record.BelowBottom[c] = true;
+                    overflow.belowBottom[c] = true;
             }
             const int y0 = P > 0 ? trace[1].y() : 0;
             trace[0] = {0, y0};
@@ -238,13 +237,13 @@ RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& rul
                     chart.Polyline(trace);
             }
             const int x0 = W - 72 + 12 * c;
-            if (record.OverTop[c]) {
+            if (overflow.overTop[c]) {
                 chart.SetPen({chart.State().pen.color, 1, PenStyle::Solid});
                 chart.SetBrush(CanvasBrush::Solid(kRecordChannelColors[c]));
                 const QPoint up[] = {{x0, 5}, {x0 + 10, 5}, {x0 + 5, 0}};
                 chart.Polygon(up);
             }
-            if (record.BelowBottom[c]) {
+            if (overflow.belowBottom[c]) {
                 chart.SetPen({chart.State().pen.color, 1, PenStyle::Solid});
                 chart.SetBrush(CanvasBrush::Solid(kRecordChannelColors[c]));
                 const QPoint down[] = {{x0, H - 6}, {x0 + 10, H - 6}, {x0 + 5, H - 1}};

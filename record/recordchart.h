@@ -82,6 +82,13 @@ QString RecordTimeText(double oleDate);
 QString RecordDateTimeText(double oleDate);
 
 // What a drawing found out, for the status panels and the pen images.
+// The channels with a drawn point above the chart's top or below its
+// bottom: each gets an overflow mark.
+struct RecordOverflow {
+    std::array<bool, 6> overTop{};
+    std::array<bool, 6> belowBottom{};
+};
+
 struct RecordChartFacts {
     bool dataDrawn = false; // FileReady was set
     int zoom = 1;
@@ -89,6 +96,7 @@ struct RecordChartFacts {
     double startTime = 0; // the oldest drawn sample (points > 0 only)
     double endTime = 0;   // the newest drawn sample (points > 0 only)
     std::array<std::optional<int>, 6> penTops; // set for the visible channels
+    RecordOverflow overflow; // of the drawn points (none without data)
 };
 
 // Status panels 0, 2, 3 and 4 after a drawing with data.
@@ -98,7 +106,7 @@ QString EndPanelText(const RecordChartFacts& facts);   // "結束：" date-time
 QString LengthPanelText(const RecordChartFacts& facts); // "長度：" P
 
 // Draws the chart of `width` x `height` pixels on `chart` and its ruler on
-// `ruler`, and sets the overflow flags of `record` for the drawn points.
+// `ruler`.
 RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& ruler, int width,
                                  int height, const ChartColors& colors);
 

@@ -88,8 +88,6 @@ struct RecordState {
     std::array<bool, kRecordChannels> ChannelVisible{true, true, true, true, true, true};
     std::array<int, kRecordChannels> ScaleIndex{3, 3, 3, 3, 3, 3};
     std::array<float, kRecordChannels> ScaleValue{1, 1, 1, 1, 1, 1};
-    std::array<bool, kRecordChannels> OverTop{};
-    std::array<bool, kRecordChannels> BelowBottom{};
 };
 
 // Multipliers of the channel scale buttons, smallest first.

@@ -266,10 +266,7 @@ void TRecordForm::buildToolBar()
 
     connect(SeSkinSpeedButton1, &QToolButton::clicked, this, [this] { control_.OpenFile(); });
     connect(SeSkinSpeedButton12, &QToolButton::clicked, this, [this] { control_.CreateFile(); });
-    connect(SeSkinSpeedButton3, &QToolButton::clicked, this, [this] {
-        shared_.ReportKind = 1;
-        emit recordReportRequested();
-    });
+    connect(SeSkinSpeedButton3, &QToolButton::clicked, this, &TRecordForm::recordReportRequested);
     connect(SeSkinSpeedButton4, &QToolButton::clicked, this, [this] { emit settingsRequested(); });
     connect(SeSkinSpeedButton5, &QToolButton::clicked, this, [this] { control_.Start(); });
     connect(SeSkinSpeedButton6, &QToolButton::clicked, this, [this] { control_.Stop(); });

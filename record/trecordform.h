@@ -115,7 +115,7 @@ public:
 
 signals:
     void settingsRequested();     // open the record settings window modally
-    void recordReportRequested(); // ReportKind is 1: show the report preview
+    void recordReportRequested(); // show the record report's preview
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

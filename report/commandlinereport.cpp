@@ -5,15 +5,14 @@
 #include "pdfexport.h"
 #include "recordchart.h"
 #include "recordcontrol.h"
+#include "recordfile.h"
 #include "recordingcanvas.h"
 #include "recordreport.h"
 #include "recordsettings.h"
 #include "recordstate.h"
 #include "reportinfo.h"
-#include "sharedstate.h"
 #include "snapshotcommands.h"
 #include "snapshotfile.h"
-#include "userdialogs.h"
 
 #include "losslessutf8.h"
 
@@ -43,15 +42,6 @@ bool SameFile(const QString& output, const QString& input)
            && out.st_ino == in.st_ino;
 }
 
-// The record window's messages go to standard error; no question is asked.
-class ErrorStreamDialogs : public UserDialogs {
-public:
-    void message(const QString& text, Icon, const QString&) override { PrintError(text); }
-    bool askYesNo(const QString&, const QString&) override { return false; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
-};
-
 std::optional<QPageSize> PaperNamed(const QString& name)
 {
     if (name.isEmpty() || name.compare(QLatin1String("A4"), Qt::CaseInsensitive) == 0)
@@ -77,40 +67,43 @@ bool OrientationNamed(const QString& name, std::optional<QPageLayout::Orientatio
     return orientation.has_value();
 }
 
-// What the record window holds right after opening `path` from the command
-// line in a fresh program: the browsing view at the start zoom, offset,
-// scales, range and visibility, the file's captions, and the status panels
-// its chart writes at the designed size.
-struct OpenedRecord {
-    std::unique_ptr<RecordState> record = std::make_unique<RecordState>();
-    RecordReportSource source;
-};
+} // namespace
 
-std::optional<OpenedRecord> OpenRecordForReport(const QString& path)
+std::optional<RecordReportSource> CommandLineRecordReportSource(const QString& path,
+                                                                RecordState& record)
 {
-    OpenedRecord opened;
-    SharedState shared;
-    ErrorStreamDialogs dialogs;
-    RecordControl control(*opened.record, shared, dialogs);
-    if (!control.OpenPath(path))
+    OpenedRecordFile file;
+    const RecordFileResult result = OpenRecordFile(path, record.BrowseBuffers, file);
+    if (!result.ok()) {
+        // In the record window's words.
+        PrintError(RecordFileFailureText(result, path));
         return std::nullopt;
+    }
+    // Browsed from its newest sample, as the record window opens it.
+    record.BrowseLast = file.last;
+    record.BrowseChannelCodes = file.codes;
+    record.BrowseFileName = path;
+    record.ViewMode = 1;
+    record.FileReady = true;
 
     RecordingCanvas chart;
     RecordingCanvas ruler;
-    const RecordChartFacts facts =
-        DrawRecordChart(*opened.record, chart, ruler, kRecordChartDesignedWidth,
-                        kRecordChartDesignedHeight, ChartColors{});
-    RecordReportSource& source = opened.source;
-    source.record = opened.record.get();
-    source.chartSize = QSize(kRecordChartDesignedWidth, kRecordChartDesignedHeight);
-    for (int c = 0; c < kRecordChannels; ++c)
-        source.captions[c] = QuantityCaption(opened.record->BrowseChannelCodes[c]);
-    source.status = {ZoomPanelText(facts), StartPanelText(facts), EndPanelText(facts),
-                     LengthPanelText(facts)};
-    return opened;
+    const RecordChartFacts facts = DrawRecordChart(
+        record, chart, ruler, kRecordChartDesignedWidth, kRecordChartDesignedHeight, ChartColors{});
+    // The captions of the file's channels and the panels the chart writes.
+    const auto panel = [&facts](int n) {
+        switch (n) {
+        case 0: return ZoomPanelText(facts);
+        case 2: return StartPanelText(facts);
+        case 3: return EndPanelText(facts);
+        default: return LengthPanelText(facts);
+        }
+    };
+    return RecordReportSourceOf(
+        record, QSize(kRecordChartDesignedWidth, kRecordChartDesignedHeight),
+        [] { return QImage(); },
+        [&record](int c) { return QuantityCaption(record.BrowseChannelCodes[c]); }, panel);
 }
-
-} // namespace
 
 int WriteCommandLineReport(const CommandLineReport& request)
 {
@@ -152,7 +145,7 @@ int WriteCommandLineReport(const CommandLineReport& request)
         IniFile(QDir(request.settingsFolder).filePath(QStringLiteral("EnterInfo.ini"))));
     const QString file = request.inputFile;
     MeasurementRecord measurement{};
-    std::optional<OpenedRecord> opened;
+    const auto record = std::make_unique<RecordState>();
     ReportDocument report;
     switch (KindOfStartFile(file)) {
     case StartFileKind::Snapshot: {
@@ -165,12 +158,13 @@ int WriteCommandLineReport(const CommandLineReport& request)
         report = AnalysisReport(measurement, info, SnapshotTakenTime(file));
         break;
     }
-    case StartFileKind::RecordFile:
-        opened = OpenRecordForReport(file);
-        if (!opened)
+    case StartFileKind::RecordFile: {
+        const std::optional<RecordReportSource> source = CommandLineRecordReportSource(file, *record);
+        if (!source)
             return 1;
-        report = RecordReport(opened->source);
+        report = RecordReport(*source);
         break;
+    }
     case StartFileKind::None:
         PrintError(QStringLiteral("無法識別的檔案類型（應為 .zqm 或 .zqr）：%1")
                        .arg(QDir::toNativeSeparators(file)));

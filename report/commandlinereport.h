@@ -1,6 +1,12 @@
 #pragma once
 
+#include "recordreport.h"
+
 #include <QString>
+
+#include <optional>
+
+struct RecordState;
 
 // A report written from the command line, as the arguments name it:
 // qpa3600 --report-pdf OUT.pdf [--paper A4|A3|Letter|Legal]
@@ -22,3 +28,12 @@ struct CommandLineReport {
 // file is refused. Paths are lossless UTF-8 (losslessutf8.h): the files
 // opened and written are those of the names' exact bytes.
 int WriteCommandLineReport(const CommandLineReport& request);
+
+// The record report's source for the record file `path`, read into `record`,
+// as the record window shows the file right after opening it in a fresh
+// program: the browsing view at its start, the file's captions, the status
+// panels its chart writes at the designed size; no chart picture. Nothing,
+// with the record window's message on standard error, when the file cannot
+// be read.
+std::optional<RecordReportSource> CommandLineRecordReportSource(const QString& path,
+                                                                RecordState& record);

@@ -85,19 +85,19 @@ void DrawTrace(Canvas& canvas, const std::vector<TraceStep>& steps)
         canvas.MoveTo(steps.back().to);
 }
 
-void PrintOverflowMarks(Canvas& canvas, const RecordState& record, int c, const PageFrame& f,
+void PrintOverflowMarks(Canvas& canvas, const RecordOverflow& overflow, int c, const PageFrame& f,
                         const RecordPrintGeometry& g)
 {
     const int x = f.R - (1120 - 100 * c);
     const QColor outline = canvas.State().pen.color;
-    if (record.OverTop[c]) {
+    if (overflow.overTop[c]) {
         canvas.SetPen({outline, 1, PenStyle::Solid});
         canvas.SetBrush(CanvasBrush::Solid(kRecordChannelColors[c]));
         const int yo = RoundToInt(2.1 * f.T);
         const QPoint up[] = {{x, yo}, {x + 100, yo}, {x + 50, yo - 50}};
         canvas.Polygon(up);
     }
-    if (record.BelowBottom[c]) {
+    if (overflow.belowBottom[c]) {
         canvas.SetPen({outline, 1, PenStyle::Solid});
         canvas.SetBrush(CanvasBrush::Solid(kRecordChannelColors[c]));
         const int yu = g.Hc + RoundToInt(2.3 * f.T);
@@ -106,16 +106,15 @@ void PrintOverflowMarks(Canvas& canvas, const RecordState& record, int c, const 
     }
 }
 
-void PrintTraces(Canvas& canvas, RecordState& record, const PageFrame& f,
-                 const RecordPrintGeometry& g)
+RecordOverflow PrintTraces(Canvas& canvas, const RecordState& record, const PageFrame& f,
+                           const RecordPrintGeometry& g)
 {
     const RecordView view = CurrentView(record);
     const int n = DrawnPointCount(view.last, view.offset, view.zoom, g.maxPoints);
     const std::size_t count = std::size_t(std::max(0, n));
 
     std::array<std::vector<int>, kRecordChannels> ys;
-    record.OverTop.fill(false);
-    record.BelowBottom.fill(false);
+    RecordOverflow overflow;
     for (int c = 0; c < kRecordChannels; ++c) {
         ys[c].resize(count);
         for (std::size_t j = 0; j < count; ++j) {
@@ -124,9 +123,9 @@ void PrintTraces(Canvas& canvas, RecordState& record, const PageFrame& f,
                                          record.RangeMode, g, f.PH);
             ys[c][j] = y;
             if (y < g.Yt)
-                record.OverTop[c] = true;
+                overflow.overTop[c] = true;
             if (y > g.Yb)
-                record.BelowBottom[c] = true;
+                overflow.belowBottom[c] = true;
         }
     }
     for (int c = 0; c < kRecordChannels; ++c) {
@@ -134,8 +133,9 @@ void PrintTraces(Canvas& canvas, RecordState& record, const PageFrame& f,
             canvas.SetPen({kRecordChannelColors[c], 10, PenStyle::Solid});
             DrawTrace(canvas, PrintedTraceSteps(ys[c], f.L, g.Yt, g.Yb));
         }
-        PrintOverflowMarks(canvas, record, c, f, g);
+        PrintOverflowMarks(canvas, overflow, c, f, g);
     }
+    return overflow;
 }
 
 void PrintCaptionsLegendStatusNote(Canvas& canvas, const RecordReportSource& source,
@@ -186,6 +186,22 @@ void PrintCaptionsLegendStatusNote(Canvas& canvas, const RecordReportSource& sou
 
 } // namespace
 
+RecordReportSource RecordReportSourceOf(const RecordState& record, QSize chartSize,
+                                        const std::function<QImage()>& picture,
+                                        const std::function<QString(int channel)>& caption,
+                                        const std::function<QString(int panel)>& statusPanel)
+{
+    RecordReportSource source;
+    source.record = &record;
+    source.chartSize = chartSize;
+    if (!chartSize.isEmpty())
+        source.chartPicture = picture();
+    for (int c = 0; c < kRecordChannels; ++c)
+        source.captions[c] = caption(c);
+    source.status = {statusPanel(0), statusPanel(2), statusPanel(3), statusPanel(4)};
+    return source;
+}
+
 void DrawRecordPreviewBody(Canvas& canvas, const RecordReportSource& source, int W, int H)
 {
     SetFontSize(canvas, 8);
@@ -213,18 +229,21 @@ void DrawRecordPreviewBody(Canvas& canvas, const RecordReportSource& source, int
     canvas.TextOut({500, f + 115}, source.status[3] + kPointsSuffix);
 }
 
-void DrawRecordPrintBody(Canvas& canvas, const RecordReportSource& source, const PageFrame& f)
+RecordOverflow DrawRecordPrintBody(Canvas& canvas, const RecordReportSource& source,
+                                   const PageFrame& f)
 {
     const RecordPrintGeometry g = RecordPrintGeometryFor(f);
     SetFontSizeAndColor(canvas, 8, kReportGray);
     const int rangeMode = source.record ? source.record->RangeMode : 0;
     PrintGridAndRuler(canvas, g, f, rangeMode);
     if (!source.record)
-        return;
-    RecordState& record = *source.record;
+        return {};
+    const RecordState& record = *source.record;
+    RecordOverflow overflow;
     if (record.FileReady)
-        PrintTraces(canvas, record, f, g);
+        overflow = PrintTraces(canvas, record, f, g);
     PrintCaptionsLegendStatusNote(canvas, source, record, f, g);
+    return overflow;
 }
 
 ReportDocument RecordReport(RecordReportSource source)

@@ -161,6 +161,11 @@ void TPrinterForm::setRecordReportSource(std::function<RecordReportSource()> sou
     recordSource_ = std::move(source);
 }
 
+RecordReportSource TPrinterForm::recordReportSource() const
+{
+    return recordSource_ ? recordSource_() : RecordReportSource{};
+}
+
 void TPrinterForm::setMeasurementTimeSource(std::function<QDateTime()> source)
 {
     measurementTime_ = std::move(source);
@@ -170,7 +175,7 @@ ReportDocument TPrinterForm::currentReport(const ReportInfo& info) const
 {
     if (report_.ReportKind == ReportKind::Analysis)
         return AnalysisReport(record_, info, measurementTime_ ? measurementTime_() : QDateTime());
-    return RecordReport(recordSource_ ? recordSource_() : RecordReportSource{});
+    return RecordReport(recordReportSource());
 }
 
 QPageLayout::Orientation TPrinterForm::ReportOrientation() const

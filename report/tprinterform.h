@@ -58,6 +58,8 @@ public:
     // Where the record report takes the record window's chart, captions and
     // status from at the moment of each build and print.
     void setRecordReportSource(std::function<RecordReportSource()> source);
+    // What the record report would take now (nothing set: an empty source).
+    RecordReportSource recordReportSource() const;
     // When the measurement in memory was taken, for the analysis report's
     // header (invalid or unset: not stated).
     void setMeasurementTimeSource(std::function<QDateTime()> source);

@@ -1,6 +1,11 @@
 // The report windows inside the running program.
+#include "commandlinereport.h"
 #include "program.h"
+#include "recordblock.h"
+#include "recordcontrol.h"
+#include "recordfile.h"
 #include "recordingdialogs.h"
+#include "recordstate.h"
 #include "reportstate.h"
 #include "tenterinfoform.h"
 #include "tmainform.h"
@@ -14,6 +19,9 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -75,6 +83,43 @@ TEST(ProgramReports, RecordPrintButtonShowsTheRecordPreviewOfTheChartAsShown)
             background += page.pixel(x, y) == back;
     EXPECT_GT(background, 0.5 * ((f - 10) / 4) * (545 / 4));
     EXPECT_EQ(page.pixelColor(30, 75 + f / 2), QColor(Qt::white));
+}
+
+// The record report of a file opened in the record window and the one the
+// command line writes take the same fields: captions and status panels.
+TEST(ProgramReports, RecordReportFieldsAreTheCommandLinesForTheSameFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r.zqr");
+    auto block = std::make_unique<RecordBlock>();
+    std::memset(block.get(), 0, sizeof *block);
+    for (int i = 0; i < 700; ++i) {
+        for (int c = 0; c < 6; ++c)
+            block->Values[c][i] = 100.0f + 10 * c;
+        block->Timestamps[i] = 46000.5 + i / 86400.0;
+    }
+    block->Codes = {3, 1, 0, 5, 2, 4};
+    block->Count = 700;
+    ASSERT_TRUE(CreateRecordFile(path, *block).ok());
+
+    RecordingDialogs dialogs;
+    ProgramOptions options;
+    options.settingsFolder = dir.path();
+    options.programFolder = dir.path();
+    Program program(options, &dialogs);
+    ASSERT_TRUE(program.Recording().OpenPath(path));
+    const RecordReportSource window = program.PrinterForm().recordReportSource();
+
+    const auto record = std::make_unique<RecordState>();
+    const std::optional<RecordReportSource> commandLine =
+        CommandLineRecordReportSource(path, *record);
+    ASSERT_TRUE(commandLine);
+    EXPECT_EQ(window.chartSize, commandLine->chartSize);
+    EXPECT_EQ(window.captions, commandLine->captions);
+    EXPECT_EQ(window.status, commandLine->status);
+    EXPECT_TRUE(window.status[3].startsWith("長度：")) << window.status[3].toStdString();
+    EXPECT_FALSE(window.chartPicture.isNull());
+    EXPECT_TRUE(commandLine->chartPicture.isNull());
 }
 
 } // namespace

@@ -3,6 +3,10 @@
 #include "commandline.h"
 #include "eventwait.h"
 #include "instrumentforms.h"
+#include "instrumentlink.h"
+#include "linkstate.h"
+#include "linkstatus.h"
+#include "measurementrecord.h"
 #include "measurementarea.h"
 #include "measurementtime.h"
 #include "program.h"
@@ -558,6 +562,56 @@ TEST_F(StartupTest, DemoRunsAtTheFastestRateWithoutChangingTheSavedOne)
     program.reset();
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), bytes);
+}
+
+// The main window words every state of the link in its status bar; the
+// synchronised state in the alarm window's words.
+TEST(MainFormTexts, EachLinkStatusHasItsStatusBarText)
+{
+    const struct {
+        LinkStatus status;
+        const char* text;
+    } cases[] = {
+        {LinkStatus::Searching, "正在搜索通訊端口！"},
+        {LinkStatus::PortOpened, "已經開啟通訊口"},
+        {LinkStatus::Connected, "已經連接"},
+        {LinkStatus::Failed, "連接失敗"},
+        {LinkStatus::PortInUse, "連接失敗：端口正被其他程式使用"},
+        {LinkStatus::InstrumentLost, "連接儀器失敗!"},
+        {LinkStatus::InstrumentReconnected, "已經連接儀器!"},
+        {LinkStatus::DeviceLost, "連接中斷，等待儀器重新連接"},
+        {LinkStatus::DeviceRestored, "已經重新連接儀器"},
+        {LinkStatus::Synchronised, "狀態：已跟儀器同步"},
+    };
+    LinkState link;
+    MeasurementRecord record;
+    RecordingDialogs dialogs;
+    InstrumentLink parts(link, record, dialogs);
+    TMainForm form(parts.control);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        form.showLinkStatus(c.status);
+        EXPECT_EQ(form.statusText(0), QString::fromUtf8(c.text));
+    }
+}
+
+// What the port refuses in the running program is said in an error box in
+// the communication window's words.
+TEST(ProgramPortRefusals, WritingToTheClosedPortIsToldInAnErrorBox)
+{
+    QTemporaryDir dir;
+    RecordingDialogs dialogs;
+    ProgramOptions options;
+    options.settingsFolder = dir.path();
+    options.programFolder = dir.path();
+    Program program(options, &dialogs);
+    program.Comm1().setPortOpen(false); // whatever the scan found on this machine
+    dialogs.messages.clear();
+    const std::uint8_t frame[] = {1, 3, 0, 128, 0, 2};
+    EXPECT_FALSE(program.Comm1().WriteData(frame, sizeof frame));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "COM Port is not opened yet!");
+    EXPECT_EQ(dialogs.messages[0].icon, UserDialogs::Icon::Error);
 }
 
 } // namespace

@@ -58,8 +58,8 @@ protected:
         // Every port number of the test reaches the same scripted line.
         const QString path = line.path();
         rig.comm.setDeviceResolver([path](int) { return path; });
-        QObject::connect(&controller, &ConnectionController::mainStatusChanged,
-                         [this](int, const QString& text) { status << text; });
+        QObject::connect(&controller, &ConnectionController::linkStatusChanged,
+                         [this](LinkStatus s) { status << s; });
     }
 
     void writeSettings(const QByteArray& text)
@@ -76,7 +76,18 @@ protected:
     FakePorts ports;
     ConnectionController controller{rig.link,    rig.comm,  rig.sender, rig.dispatcher,
                                     rig.control, ports,     rig.dialogs, sysSet};
-    QStringList status;
+    // The window tells the user what the controller announces.
+    TCommForm form{controller, rig.dialogs};
+    QList<LinkStatus> status;
+
+    // The port list as the window shows it.
+    QStringList itemTexts() const
+    {
+        QStringList texts;
+        for (const ConnectionController::PortItem& item : controller.portItems())
+            texts << TCommForm::PortItemText(item.number, item.usb);
+        return texts;
+    }
 };
 
 TEST_F(ConnectionTest, MissingSettingsGiveTheDefaultsAndNoPortMessage)
@@ -91,7 +102,7 @@ TEST_F(ConnectionTest, MissingSettingsGiveTheDefaultsAndNoPortMessage)
     EXPECT_EQ(rig.link.CurrentPort, 2);
     EXPECT_EQ(rig.link.InstrumentAddress, 2);
     EXPECT_EQ(sysSet.ReadString("CommAddress", "Address", "none"), "2");
-    EXPECT_EQ(controller.portItems(), (QStringList{"COM1    ", "COM3    "}));
+    EXPECT_EQ(itemTexts(), (QStringList{"COM1    ", "COM3    "}));
     EXPECT_EQ(controller.selectedPortItem(), -1);
 
     ASSERT_EQ(rig.dialogs.messages.size(), 1u);
@@ -102,7 +113,7 @@ TEST_F(ConnectionTest, MissingSettingsGiveTheDefaultsAndNoPortMessage)
               "               更換了USB口，請重新設置。       ");
     EXPECT_FALSE(rig.control.states().singleButton);
     EXPECT_FALSE(rig.control.states().N13);
-    EXPECT_EQ(status, (QStringList{"正在搜索通訊端口！", "連接失敗"}));
+    EXPECT_EQ(status, (QList<LinkStatus>{LinkStatus::Searching, LinkStatus::Failed}));
     EXPECT_TRUE(rig.link.PortListReady);
     EXPECT_FALSE(rig.comm.PortOpen());
 }
@@ -127,7 +138,7 @@ TEST_F(ConnectionTest, SavedPortConnectsAndStartsTheReadBackWithTheSavedAddress)
     rig.link.SyncStep = 9;
     controller.ScanPorts();
 
-    EXPECT_EQ(controller.portItems(), (QStringList{"COM3    ", "COM12    ", "COM40    "}));
+    EXPECT_EQ(itemTexts(), (QStringList{"COM3    ", "COM12    ", "COM40    "}));
     EXPECT_EQ(controller.selectedPortItem(), 1);
     EXPECT_TRUE(rig.comm.PortOpen());
     EXPECT_EQ(rig.comm.CommPort(), 11);
@@ -136,7 +147,7 @@ TEST_F(ConnectionTest, SavedPortConnectsAndStartsTheReadBackWithTheSavedAddress)
     EXPECT_EQ(line.waitForSent(8), ReadRequestFrame(7, 128, 2));
     EXPECT_TRUE(rig.control.states().singleButton && rig.control.states().continuousButton);
     EXPECT_TRUE(rig.control.states().N12 && rig.control.states().N13);
-    EXPECT_EQ(status.last(), "已經開啟通訊口");
+    EXPECT_EQ(status.last(), LinkStatus::PortOpened);
     EXPECT_TRUE(rig.dialogs.messages.empty());
     // The first read arms no retry.
     EXPECT_FALSE(rig.control.ReReadTimer.isActive());
@@ -173,7 +184,7 @@ TEST_F(ConnectionTest, ClickOnThePortInUseKeepsTheLinkAndItsAnswer)
     controller.PortListClicked(0);
     EXPECT_TRUE(rig.comm.PortOpen());
     ASSERT_TRUE(WaitUntil([&] { return rig.link.OptionByte == 3; })) << "the answer was kept";
-    EXPECT_EQ(status.last(), "已經開啟通訊口");
+    EXPECT_EQ(status.last(), LinkStatus::PortOpened);
 }
 
 TEST_F(ConnectionTest, InstrumentUsbPortsAreMarkedAndOnlyTheSavedOneIsTheUsbLink)
@@ -182,7 +193,7 @@ TEST_F(ConnectionTest, InstrumentUsbPortsAreMarkedAndOnlyTheSavedOneIsTheUsbLink
     ports.openable = {5, 7, 9};
     ports.ids = {{7, kUsbId}, {9, kUsbId}, {5, "USB\\VID_0403&PID_6001\\A1"}};
     controller.ScanPorts();
-    EXPECT_EQ(controller.portItems(),
+    EXPECT_EQ(itemTexts(),
               (QStringList{"COM5    ", "COM7         通過USB連接QPA3600",
                            "COM9         通過USB連接QPA3600"}));
     EXPECT_TRUE(rig.link.UsbLink);
@@ -197,7 +208,7 @@ TEST_F(ConnectionTest, InstrumentUsbPortsAreMarkedAndOnlyTheSavedOneIsTheUsbLink
     EXPECT_FALSE(rig.link.UsbLink);
     EXPECT_EQ(rig.link.CurrentPort, 5);
     EXPECT_EQ(sysSet.ReadString("CommPort", "Port", ""), "5");
-    EXPECT_EQ(status.last(), "已經連接");
+    EXPECT_EQ(status.last(), LinkStatus::Connected);
     EXPECT_TRUE(rig.comm.PortOpen());
     RunEventLoopFor(50);
     EXPECT_TRUE(line.takeSent().isEmpty());
@@ -211,12 +222,12 @@ TEST_F(ConnectionTest, NoPortMessageNamesTheDevicesTheUserMayNotOpen)
     ports.denied = {{33, "/dev/ttyUSB0"}, {65, "/dev/ttyACM0"}, {7, "/dev/ttyUSB0"}};
     controller.ScanPorts();
 
-    EXPECT_EQ(controller.portItems(), QStringList{"COM3    "}) << "openable ports listed as before";
+    EXPECT_EQ(itemTexts(), QStringList{"COM3    "}) << "openable ports listed as before";
     EXPECT_EQ(controller.deniedDevices(), (QStringList{"/dev/ttyUSB0", "/dev/ttyACM0"}));
     ASSERT_EQ(rig.dialogs.messages.size(), 1u);
     const QString text = rig.dialogs.messages[0].text;
-    const QString hint = text.mid(ConnectionController::kNoPortMessage.size());
-    EXPECT_TRUE(text.startsWith(ConnectionController::kNoPortMessage));
+    const QString hint = text.mid(TCommForm::kNoPortMessage.size());
+    EXPECT_TRUE(text.startsWith(TCommForm::kNoPortMessage));
     EXPECT_TRUE(hint.startsWith("\r               無權開啟 /dev/ttyUSB0、/dev/ttyACM0：")) << hint.toStdString();
     EXPECT_EQ(hint.count('\r'), 1) << "one more line";
     for (const char* part : {"70-qpa3600.rules", "dialout", "重新登入"})
@@ -225,11 +236,11 @@ TEST_F(ConnectionTest, NoPortMessageNamesTheDevicesTheUserMayNotOpen)
     // Many adapters: four named, all counted.
     const QStringList many{"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB2", "/dev/ttyUSB3",
                            "/dev/ttyUSB4"};
-    const QString manyText = ConnectionController::NoPortMessage(many, "ann");
+    const QString manyText = TCommForm::NoPortMessage(many, "ann");
     EXPECT_TRUE(manyText.contains("/dev/ttyUSB3 等 5 個裝置：")) << manyText.toStdString();
     EXPECT_FALSE(manyText.contains("/dev/ttyUSB4"));
     EXPECT_TRUE(manyText.contains("sudo adduser ann dialout"));
-    EXPECT_EQ(ConnectionController::NoPortMessage({}, "ann"), ConnectionController::kNoPortMessage);
+    EXPECT_EQ(TCommForm::NoPortMessage({}, "ann"), TCommForm::kNoPortMessage);
 }
 
 TEST_F(ConnectionTest, SavedPortHeldByAnotherProgramIsNamedWithItsHolder)
@@ -250,13 +261,13 @@ TEST_F(ConnectionTest, SavedPortHeldByAnotherProgramIsNamedWithItsHolder)
         status.clear();
         ports.busy = {{33, {"/dev/ttyUSB0", c.holders}}};
         controller.ScanPorts();
-        EXPECT_EQ(controller.portItems(), QStringList{"COM3    "});
+        EXPECT_EQ(itemTexts(), QStringList{"COM3    "});
         ASSERT_EQ(rig.dialogs.messages.size(), 1u);
         const QString text = rig.dialogs.messages[0].text;
-        EXPECT_EQ(text, ConnectionController::PortInUseMessage(33, "/dev/ttyUSB0", c.holders));
+        EXPECT_EQ(text, TCommForm::PortInUseMessage(33, "/dev/ttyUSB0", c.holders));
         EXPECT_TRUE(text.contains(QString::fromUtf8(c.says))) << text.toStdString();
         EXPECT_FALSE(text.contains("沒有找到預設端口"));
-        EXPECT_EQ(status.last(), "連接失敗：端口正被其他程式使用");
+        EXPECT_EQ(status.last(), LinkStatus::PortInUse);
         EXPECT_FALSE(rig.comm.PortOpen());
     }
     // Another port held makes no difference to the saved one's message.
@@ -265,7 +276,54 @@ TEST_F(ConnectionTest, SavedPortHeldByAnotherProgramIsNamedWithItsHolder)
     ports.openable = {};
     controller.ScanPorts();
     ASSERT_EQ(rig.dialogs.messages.size(), 1u);
-    EXPECT_EQ(rig.dialogs.messages[0].text, ConnectionController::kNoPortMessage);
+    EXPECT_EQ(rig.dialogs.messages[0].text, TCommForm::kNoPortMessage);
+}
+
+TEST_F(ConnectionTest, APortThatWillNotOpenIsToldInAnErrorBox)
+{
+    writeSettings("[CommPort]\nPort=4\n");
+    ports.openable = {4};
+    rig.comm.setDeviceResolver([](int) { return QStringLiteral("/nonexistent/ttyQPA"); });
+    controller.ScanPorts();
+    EXPECT_FALSE(rig.comm.PortOpen());
+    ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+    EXPECT_EQ(rig.dialogs.messages[0].text,
+              "通讯出现异常！请检查连接是否正确或重新启动程序和仪器。");
+    EXPECT_EQ(rig.dialogs.messages[0].icon, UserDialogs::Icon::Error);
+    EXPECT_EQ(status, (QList<LinkStatus>{LinkStatus::Searching, LinkStatus::Failed}));
+}
+
+// The window's words for each reason the port gives; the permission advice
+// is the same one the no-port message gives.
+TEST(CommFormTexts, PortErrorTextByReason)
+{
+    using R = ECommError::Reason;
+    const QString failed = QStringLiteral("通讯出现异常！请检查连接是否正确或重新启动程序和仪器。");
+    const struct {
+        ECommError error;
+        QString text;
+    } cases[] = {
+        {ECommError(R::OpenFailed), failed},
+        {ECommError(R::NotSerial, "/dev/null"), "Cannot setup comm buffer"},
+        {ECommError(R::HeldByOther, "/dev/ttyUSB0"), failed + "\n/dev/ttyUSB0 正被其他程序使用。"},
+        {ECommError(R::HeldByOther, "/dev/ttyUSB0", {{12, "cat"}, {40, "minicom"}}),
+         failed + "\n/dev/ttyUSB0 正被其他程序使用：cat（PID 12）、minicom（PID 40）。"},
+        {ECommError(R::NoPermission, "/dev/ttyUSB0"),
+         failed + "\n無權開啟 /dev/ttyUSB0：請安裝 udev 規則 70-qpa3600.rules"
+                  "（qpa3600 套件已附，讓登入的使用者開啟儀器的 USB 口），"
+                  "或將使用者加入 dialout 群組（sudo adduser ann dialout）後重新登入。"},
+        {ECommError(R::NotOpen), "COM Port is not opened yet!"},
+        {ECommError(R::AlreadyOpen), "COM Port has been opened!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        EXPECT_EQ(TCommForm::PortErrorText(c.error, "ann"), c.text);
+    }
+    const QString advice = TCommForm::PermissionAdvice("/dev/ttyUSB0", "ann");
+    EXPECT_TRUE(TCommForm::NoPortMessage({"/dev/ttyUSB0"}, "ann").endsWith(advice));
+    EXPECT_TRUE(TCommForm::PortErrorText(ECommError(R::NoPermission, "/dev/ttyUSB0"), "ann")
+                    .endsWith(advice));
+    EXPECT_TRUE(TCommForm::PermissionAdvice("/dev/ttyUSB0", "").contains("sudo adduser $USER dialout"));
 }
 
 TEST_F(ConnectionTest, DevicesWithoutPermissionStayQuietWhenTheSavedPortOpens)
@@ -284,7 +342,6 @@ TEST_F(ConnectionTest, ReclickInTheWindowKeepsThePortInUse)
 {
     writeSettings("[CommPort]\nPort=4\n");
     ports.openable = {4, 5};
-    TCommForm form(controller);
     controller.ScanPorts();
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
@@ -300,10 +357,10 @@ TEST_F(ConnectionTest, ReclickInTheWindowKeepsThePortInUse)
     QTest::mouseClick(inUse, Qt::LeftButton, {}, indicator);
     ASSERT_EQ(clicks.size(), 2) << "the clicks reached the list";
     EXPECT_TRUE(rig.comm.PortOpen());
-    EXPECT_TRUE(status.isEmpty()) << "not closed and reopened: " << status.join('|').toStdString();
+    EXPECT_TRUE(status.isEmpty()) << "not closed and reopened: " << status.size() << " statuses";
 
     QTest::mouseClick(form.RadioGroup2->button(1), Qt::LeftButton, {}, indicator);
-    EXPECT_EQ(status, QStringList{"已經連接"});
+    EXPECT_EQ(status, QList<LinkStatus>{LinkStatus::Connected});
     EXPECT_EQ(rig.link.CurrentPort, 5);
 }
 
@@ -383,15 +440,15 @@ TEST_F(ConnectionTest, WatchdogKeepsASilentUsbLinkAliveAndReopensIt)
     // 11 silent ticks: keep-alive; 16: close, test, reopen and keep-alive.
     EXPECT_EQ(line.waitForSent(8, 3000), ReadRequestFrame(3, 187, 15));
     EXPECT_EQ(line.waitForSent(8, 3000), ReadRequestFrame(3, 187, 15));
-    EXPECT_EQ(status.last(), "已經連接儀器!");
+    EXPECT_EQ(status.last(), LinkStatus::InstrumentReconnected);
     EXPECT_TRUE(rig.comm.PortOpen());
 
     // The device is gone: the port stays closed and the test is repeated.
     ports.openable.clear();
-    ASSERT_TRUE(WaitUntil([&] { return status.last() == "連接儀器失敗!"; }, 4000));
+    ASSERT_TRUE(WaitUntil([&] { return status.last() == LinkStatus::InstrumentLost; }, 4000));
     EXPECT_FALSE(rig.comm.PortOpen());
     ports.openable = {7};
-    ASSERT_TRUE(WaitUntil([&] { return status.last() == "已經連接儀器!"; }, 4000));
+    ASSERT_TRUE(WaitUntil([&] { return status.last() == LinkStatus::InstrumentReconnected; }, 4000));
     EXPECT_TRUE(rig.comm.PortOpen());
 }
 
@@ -462,7 +519,7 @@ TEST(SystemPortsTest, PortHeldOpenWithoutALockIsInUseAndNamesItsHolder)
     EXPECT_EQ(busy->device, pty.slavePath());
     EXPECT_EQ(busy->holders, std::vector<serial::DeviceHolder>{expected});
     const QString message =
-        ConnectionController::PortInUseMessage(150, busy->device, busy->holders);
+        TCommForm::PortInUseMessage(150, busy->device, busy->holders);
     EXPECT_TRUE(message.contains(QStringLiteral("sleep（PID %1）").arg(expected.pid)))
         << message.toStdString();
 

@@ -3,6 +3,7 @@
 // would see and the devices found without permission. The access test
 // starts it as another user than its own.
 #include "connectioncontroller.h"
+#include "tcommform.h"
 #include "inifile.h"
 #include "instrumentlink.h"
 #include "linkstate.h"
@@ -30,12 +31,19 @@ int main(int argc, char** argv)
     parts.Comm1.setDeviceResolver([&sysSet](int n) { return PortMapDevicePath(n, &sysSet); });
     ConnectionController controller(link, parts.Comm1, parts.sender, parts.dispatcher,
                                     parts.control, ports, dialogs, sysSet);
+    // The messages as the communication window words them.
+    QStringList messages;
+    QObject::connect(&controller, &ConnectionController::noPortFound,
+                     [&messages](const QStringList& denied) {
+                         messages << TCommForm::NoPortMessage(denied, qEnvironmentVariable("USER"));
+                     });
     controller.ScanPorts();
-    for (const QString& text : dialogs.texts())
+    for (const QString& text : messages)
         std::printf("message: %s\n", text.toUtf8().replace('\r', '|').constData());
     for (const QString& device : controller.deniedDevices())
         std::printf("denied: %s\n", device.toUtf8().constData());
-    for (const QString& item : controller.portItems())
-        std::printf("port: %s\n", item.trimmed().toUtf8().constData());
+    for (const ConnectionController::PortItem& item : controller.portItems())
+        std::printf("port: %s\n",
+                    TCommForm::PortItemText(item.number, item.usb).trimmed().toUtf8().constData());
     return 0;
 }

@@ -4,7 +4,6 @@
 
 #include "eventwait.h"
 #include "ptypair.h"
-#include "recordingdialogs.h"
 
 #include <QElapsedTimer>
 
@@ -18,10 +17,10 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace {
-
-const QString kOpenFailed = QStringLiteral("通讯出现异常！请检查连接是否正确或重新启动程序和仪器。");
 
 QByteArray pattern(int size)
 {
@@ -81,20 +80,24 @@ protected:
         return t;
     }
 
-    QString openError(TComm& port)
+    // Why the open failed; nothing when it opened.
+    std::optional<ECommError> openError(TComm& port)
     {
         try {
             port.setPortOpen(true);
         } catch (const ECommError& e) {
-            return e.message();
+            return e;
         }
-        return QStringLiteral("(opened)");
+        return std::nullopt;
     }
 
-    RecordingDialogs dialogs;
     PtyPair pty;
     std::map<int, QString> devices;
-    TComm comm{dialogs};
+    TComm comm;
+    // What the port refused, in order.
+    std::vector<ECommError::Reason> refusals;
+    QMetaObject::Connection refusalLog = QObject::connect(
+        &comm, &TComm::refused, [this](ECommError::Reason reason) { refusals.push_back(reason); });
 };
 
 // ---- receive events -------------------------------------------------------
@@ -118,7 +121,7 @@ TEST_F(TCommTest, ReceiveEventRaisedWhileInputWaitsAndHandlerReadsIt)
     const int afterRead = events;
     RunEventLoopFor(400);
     EXPECT_EQ(events, afterRead);
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(refusals.empty());
 }
 
 TEST_F(TCommTest, ThresholdZeroRaisesNoEventAndHigherThresholdWaitsForEnoughBytes)
@@ -255,28 +258,24 @@ TEST_F(TCommTest, WriteToAStalledLineReturnsAfterABoundedWait)
     EXPECT_EQ(arrived, big.left(arrived.size()));
 }
 
-TEST_F(TCommTest, WriteWhileClosedShowsErrorBoxAndFails)
+TEST_F(TCommTest, WriteWhileClosedIsRefusedAndFails)
 {
     const std::uint8_t frame[] = {1, 3, 0, 128, 0, 2};
     EXPECT_FALSE(comm.WriteData(frame, sizeof frame));
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("COM Port is not opened yet!"));
-    EXPECT_EQ(dialogs.messages[0].icon, UserDialogs::Icon::Error);
+    EXPECT_EQ(refusals, std::vector{ECommError::Reason::NotOpen});
     EXPECT_TRUE(pty.receive().isEmpty());
 }
 
 // ---- opening and closing --------------------------------------------------
 
-TEST_F(TCommTest, OpenWhileOpenShowsErrorBoxAndKeepsThePort)
+TEST_F(TCommTest, OpenWhileOpenIsRefusedAndKeepsThePort)
 {
     openPort();
     const QString path = comm.devicePath();
     EXPECT_EQ(path, pty.slavePath());
     devices[2] = QStringLiteral("/nonexistent/elsewhere");
     comm.setPortOpen(true);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("COM Port has been opened!"));
-    EXPECT_EQ(dialogs.messages[0].icon, UserDialogs::Icon::Error);
+    EXPECT_EQ(refusals, std::vector{ECommError::Reason::AlreadyOpen});
     EXPECT_TRUE(comm.PortOpen());
     EXPECT_EQ(comm.devicePath(), path);
 
@@ -284,27 +283,29 @@ TEST_F(TCommTest, OpenWhileOpenShowsErrorBoxAndKeepsThePort)
     comm.setPortOpen(false);
     EXPECT_FALSE(comm.PortOpen());
     EXPECT_TRUE(comm.devicePath().isEmpty());
-    EXPECT_EQ(dialogs.messages.size(), 1u) << "closing a closed port says nothing";
+    EXPECT_EQ(refusals.size(), 1u) << "closing a closed port says nothing";
 }
 
 TEST_F(TCommTest, OpenFailuresRaiseECommErrorAndLeaveThePortClosed)
 {
     struct Case {
         const char* device;
-        QString message;
+        ECommError::Reason reason;
     };
     const Case cases[] = {
-        {"/nonexistent/ttyQPA", kOpenFailed},
-        {"", kOpenFailed}, // no device for the port number
-        {"/dev/null", QStringLiteral("Cannot setup comm buffer")},
+        {"/nonexistent/ttyQPA", ECommError::Reason::OpenFailed},
+        {"", ECommError::Reason::OpenFailed}, // no device for the port number
+        {"/dev/null", ECommError::Reason::NotSerial},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.device);
         devices[2] = QString::fromLatin1(c.device);
-        EXPECT_EQ(openError(comm), c.message);
+        const std::optional<ECommError> error = openError(comm);
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->reason(), c.reason);
         EXPECT_FALSE(comm.PortOpen());
     }
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(refusals.empty());
 
     devices[2] = pty.slavePath();
     openPort();
@@ -327,11 +328,11 @@ private:
     bool active_;
 };
 
-TEST_F(TCommTest, PermissionDeniedExplainsTheDialoutGroup)
+TEST_F(TCommTest, PermissionDeniedIsToldAsSuch)
 {
     const QByteArray slavePath = pty.slavePath().toLocal8Bit();
     ASSERT_EQ(::chmod(slavePath.constData(), 0), 0);
-    QString message;
+    std::optional<ECommError> error;
     {
         std::unique_ptr<FilesystemUserGuard> asNobody;
         if (::geteuid() == 0) {
@@ -339,16 +340,14 @@ TEST_F(TCommTest, PermissionDeniedExplainsTheDialoutGroup)
             if (!asNobody->active())
                 GTEST_SKIP() << "cannot drop filesystem privileges";
         }
-        message = openError(comm);
+        error = openError(comm);
     }
     ::chmod(slavePath.constData(), 0620);
 
     EXPECT_FALSE(comm.PortOpen());
-    const QStringList lines = message.split(QLatin1Char('\n'));
-    ASSERT_EQ(lines.size(), 2) << message.toStdString();
-    EXPECT_EQ(lines[0], kOpenFailed);
-    EXPECT_TRUE(lines[1].contains(QStringLiteral("dialout")));
-    EXPECT_TRUE(lines[1].contains(QStringLiteral("重新登录")));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->reason(), ECommError::Reason::NoPermission);
+    EXPECT_EQ(error->device(), pty.slavePath());
 }
 
 TEST_F(TCommTest, HeldPortCannotBeOpenedByAnotherComponentOrLocker)
@@ -359,12 +358,15 @@ TEST_F(TCommTest, HeldPortCannotBeOpenedByAnotherComponentOrLocker)
     ASSERT_GE(probe, 0);
     openPort();
 
-    TComm second(dialogs);
+    TComm second;
     second.setDeviceResolver([this](int comNumber) { return resolve(comNumber); });
     // The holder is this process itself, so no other program is named.
-    const QString inUse = kOpenFailed + QLatin1Char('\n') + pty.slavePath()
-                          + QStringLiteral(" 正被其他程序使用。");
-    EXPECT_EQ(openError(second), inUse);
+    const auto heldByOther = [&] {
+        const std::optional<ECommError> error = openError(second);
+        return error && error->reason() == ECommError::Reason::HeldByOther
+               && error->device() == pty.slavePath() && error->holders().empty();
+    };
+    EXPECT_TRUE(heldByOther());
     EXPECT_FALSE(second.PortOpen());
 
     EXPECT_NE(::flock(probe, LOCK_EX | LOCK_NB), 0);
@@ -376,18 +378,18 @@ TEST_F(TCommTest, HeldPortCannotBeOpenedByAnotherComponentOrLocker)
     ASSERT_EQ(::ioctl(probe, TIOCGEXCL, &exclusive), 0);
     EXPECT_EQ(exclusive, 0) << "closing gives up the claim";
     EXPECT_EQ(::flock(probe, LOCK_EX | LOCK_NB), 0);
-    EXPECT_EQ(openError(second), inUse) << "the other holder's lock refuses us";
+    EXPECT_TRUE(heldByOther()) << "the other holder's lock refuses us";
 
     ::close(probe);
     EXPECT_NO_THROW(second.setPortOpen(true));
     EXPECT_TRUE(second.PortOpen());
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(refusals.empty());
 }
 
 TEST_F(TCommTest, DestructionReleasesThePort)
 {
     {
-        TComm first(dialogs);
+        TComm first;
         first.setDeviceResolver([this](int comNumber) { return resolve(comNumber); });
         first.setPortOpen(true);
         ASSERT_TRUE(first.PortOpen());
@@ -579,7 +581,7 @@ TEST_F(TCommTest, ModemLinesOnlyWhileOpen)
         comm.UpdateModemStatus();
         ADD_FAILURE() << "no ECommError";
     } catch (const ECommError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("COM Port is not opened yet!"));
+        EXPECT_EQ(e.reason(), ECommError::Reason::NotOpen);
     }
 
     openPort();
@@ -633,7 +635,7 @@ TEST_F(TCommTest, VanishedDeviceIsIgnoredUntilClosedAndPollingGoesOn)
     EXPECT_NO_THROW(comm.UpdateModemStatus());
     comm.setPortOpen(false);
     EXPECT_FALSE(comm.PortOpen());
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(refusals.empty());
 
     // The adapter comes back under the same port number: the poll never stopped.
     PtyPair again;
@@ -648,8 +650,7 @@ TEST_F(TCommTest, VanishedDeviceIsIgnoredUntilClosedAndPollingGoesOn)
 
 TEST(TCommDefaults, ConstructionStateAndDefaultDeviceMapping)
 {
-    RecordingDialogs dialogs;
-    TComm comm(dialogs);
+    TComm comm;
     EXPECT_EQ(comm.CommPort(), pnCOM2);
     EXPECT_FALSE(comm.PortOpen());
     EXPECT_EQ(comm.BaudRate(), TBaudRate::br9600);

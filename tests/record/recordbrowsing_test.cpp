@@ -4,6 +4,7 @@
 #include "recordchart.h"
 #include "recordcontrol.h"
 #include "recordfixture.h"
+#include "recordingcanvas.h"
 #include "recordingdialogs.h"
 #include "recordstate.h"
 #include "sharedstate.h"
@@ -194,7 +195,9 @@ TEST_F(RecordBrowsingTest, PngExportSavesTheSurfacesPixelForPixel)
     EXPECT_EQ(saved, form->chartImage());
     EXPECT_EQ(saved, RenderRecordChartImage(*record, size.width(), size.height(),
                                             {QColor(0, 0, 0), QColor(128, 128, 128)}));
-    EXPECT_TRUE(record->OverTop[1]);
+    RecordingCanvas chart, ruler;
+    EXPECT_TRUE(DrawRecordChart(*record, chart, ruler, size.width(), size.height(), ChartColors{})
+                    .overflow.overTop[1]);
 }
 
 TEST_F(RecordBrowsingTest, StartingARecordingResetsTheGridPeriod)

@@ -151,10 +151,10 @@ TEST_P(RecordChartHeights, MapsValuesAndFlagsOnlyWhatLeavesThePaintBox)
     const HeightCase& c = GetParam();
     record(3, c.value);
     state->RangeMode = c.range;
-    draw();
+    const RecordChartFacts facts = draw();
     EXPECT_EQ(traceOf(kRecordChannelColors[0]).at(1).y(), c.y);
-    EXPECT_EQ(state->OverTop[0], c.over);
-    EXPECT_EQ(state->BelowBottom[0], c.below);
+    EXPECT_EQ(facts.overflow.overTop[0], c.over);
+    EXPECT_EQ(facts.overflow.belowBottom[0], c.below);
     EXPECT_EQ(polygons().size(), (c.over || c.below) ? 6u : 0u);
 }
 
@@ -214,12 +214,11 @@ TEST_F(RecordChartTest, NoPointToDrawLeavesTracesOutAndPanelsWithoutTimes)
     for (const int offset : {0, 5}) {
         record(offset == 0 ? 0 : 3, 230);
         state->RecOffset = offset;
-        state->OverTop.fill(true);
         const RecordChartFacts facts = draw();
         EXPECT_TRUE(chart.callsOf(CanvasOp::Polyline).empty());
         for (int c = 0; c < 6; ++c)
             EXPECT_EQ(facts.penTops[c], -7);
-        EXPECT_EQ(state->OverTop, (std::array<bool, 6>{}));
+        EXPECT_EQ(facts.overflow.overTop, (std::array<bool, 6>{}));
         EXPECT_EQ(StartPanelText(facts), "開始：");
         EXPECT_EQ(EndPanelText(facts), "結束：");
         EXPECT_EQ(LengthPanelText(facts), "長度：0");

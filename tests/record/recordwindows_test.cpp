@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -180,8 +181,9 @@ TEST_F(RecordWindowsTest, RecordWindowStartsWithItsFrameAndFollowsTheCommandStat
     EXPECT_EQ(form->channelCaption(0), "");
     EXPECT_EQ(form->channelCaption(5), "");
 
+    QSignalSpy reportRequests(form.get(), &TRecordForm::recordReportRequested);
     form->SeSkinSpeedButton3->click();
-    EXPECT_EQ(shared.ReportKind, 1);
+    EXPECT_EQ(reportRequests.count(), 1);
 
     dialogs.saveAnswer = dir.filePath("a.zqr");
     form->SeSkinSpeedButton12->click();

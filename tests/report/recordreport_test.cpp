@@ -52,7 +52,7 @@ protected:
     void print()
     {
         canvas.clear();
-        DrawRecordPrintBody(canvas, source, kFrame);
+        printed = DrawRecordPrintBody(canvas, source, kFrame);
     }
 
     std::vector<CanvasCall> texts() const { return canvas.callsOf(CanvasOp::TextOut); }
@@ -78,6 +78,7 @@ protected:
     RecordReportSource source;
     RecordingCanvas canvas{1200};
     RecordPrintGeometry g = RecordPrintGeometryFor(kFrame);
+    RecordOverflow printed; // of the last print()
 };
 
 TEST(RecordPrintGeometryTest, A4LandscapeAt1200Dpi)
@@ -211,7 +212,7 @@ TEST_F(RecordPrintTest, TracesFollowTheRangeAndScale)
         ASSERT_FALSE(trace(0).empty()) << range;
         EXPECT_EQ(trace(0)[0].from, QPoint(kFrame.L, expected[range])) << range;
     }
-    EXPECT_TRUE(record->OverTop[1]); // range 2: a positive value lies above the chart
+    EXPECT_TRUE(printed.overTop[1]); // range 2: a positive value lies above the chart
 }
 
 struct EdgeCase {
@@ -283,8 +284,8 @@ TEST_F(RecordPrintTest, LeavingThroughTheTopDrawsToTheEdgeOnlyAndSetsTheMark)
     EXPECT_EQ(pieces[1].to, QPoint(kFrame.L + 20, g.Yt));         // up to the edge
     EXPECT_EQ(pieces[2].from, QPoint(kFrame.L + 30, g.Yt));       // back from the edge
     EXPECT_EQ(pieces[2].to.y(), g.Yb - RoundToInt(300 * g.ys));
-    EXPECT_TRUE(record->OverTop[0]);
-    EXPECT_FALSE(record->BelowBottom[0]);
+    EXPECT_TRUE(printed.overTop[0]);
+    EXPECT_FALSE(printed.belowBottom[0]);
 }
 
 TEST_F(RecordPrintTest, HiddenChannelPrintsItsMarksInThePensColour)
@@ -294,12 +295,11 @@ TEST_F(RecordPrintTest, HiddenChannelPrintsItsMarksInThePensColour)
     record->BrowseBuffers.channel(5)[3] = -1000; // channel 6 below the bottom
     record->ChannelVisible[2] = false;
     record->ChannelVisible[5] = false;
-    record->OverTop[4] = true; // a stale flag of the screen chart is cleared
     print();
     EXPECT_TRUE(trace(2).empty());
-    EXPECT_TRUE(record->OverTop[2]);
-    EXPECT_TRUE(record->BelowBottom[5]);
-    EXPECT_FALSE(record->OverTop[4]);
+    EXPECT_TRUE(printed.overTop[2]);
+    EXPECT_TRUE(printed.belowBottom[5]);
+    EXPECT_FALSE(printed.overTop[4]);
 
     std::vector<CanvasCall> marks = polygons();
     ASSERT_EQ(marks.size(), 4u); // two marks, then the note's two triangles
@@ -327,12 +327,11 @@ TEST_F(RecordPrintTest, HiddenChannelPrintsItsMarksInThePensColour)
 TEST_F(RecordPrintTest, NoFileReadyPrintsNoTracesNorMarks)
 {
     record->BrowseBuffers.channel(0)[1] = 1e6f;
-    record->OverTop[0] = true;
     print();
     for (int c = 0; c < 6; ++c)
         EXPECT_TRUE(trace(c).empty());
     EXPECT_EQ(polygons().size(), 2u); // the note's triangles only
-    EXPECT_TRUE(record->OverTop[0]);  // left as the screen chart set it
+    EXPECT_FALSE(printed.overTop[0]); // no point printed, none beyond the chart
     ASSERT_TRUE(text("Note:"));
     ASSERT_TRUE(text("Time/DIV=20S"));
     const CanvasCall* status = text("長度：350点");
@@ -357,8 +356,8 @@ TEST_F(RecordPrintTest, NanInfiniteAndHugeSamplesStayOnTheSheet)
     values[1] = 3e38f;
     record->ScaleValue[0] = 10000;
     print();
-    EXPECT_TRUE(record->OverTop[0]);
-    EXPECT_TRUE(record->BelowBottom[0]);
+    EXPECT_TRUE(printed.overTop[0]);
+    EXPECT_TRUE(printed.belowBottom[0]);
     for (const CanvasSegment& s : trace(0)) {
         EXPECT_GE(s.from.y(), g.Yt - 1);
         EXPECT_LE(s.to.y(), g.Yb + 1);
