@@ -142,7 +142,7 @@ void ConnectionController::ScanPorts()
             // spoiled answer is asked for again, but no re-read timer runs
             // for it.
             if (!dispatcher_.StartReadBack(ReadBackStart::PortOpened))
-                dialogs_.message(QStringLiteral("提取數據失敗，請檢查是否已經連接儀器。"));
+                emit readBackNotSent();
         } else {
             control_.setMeasurementCommandsEnabled(false);
         }

@@ -79,6 +79,8 @@ signals:
                        const std::vector<serial::DeviceHolder>& holders);
     // The port picked could not be opened.
     void openFailed(const ECommError& error);
+    // The port opened, but the read-back's first request could not be sent.
+    void readBackNotSent();
 
 private:
     void WatchdogTick();

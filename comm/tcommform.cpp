@@ -31,6 +31,9 @@ QString currentUser()
 
 } // namespace
 
+const QString TCommForm::kReadBackNotSentMessage =
+    QStringLiteral("提取數據失敗，請檢查是否已經連接儀器。");
+
 const QString TCommForm::kNoPortMessage =
     QStringLiteral("       沒有找到預設端口，請檢查：\r\r"
                    "               儀器電源是否開啟。\r"
@@ -182,6 +185,8 @@ TCommForm::TCommForm(ConnectionController& controller, UserDialogs& dialogs, QWi
                 dialogs_.message(PortInUseMessage(comNumber, device, holders));
             });
     connect(&controller_, &ConnectionController::openFailed, this, &TCommForm::showPortError);
+    connect(&controller_, &ConnectionController::readBackNotSent, this,
+            [this] { dialogs_.message(kReadBackNotSentMessage); });
 }
 
 void TCommForm::showPortError(const ECommError& error)

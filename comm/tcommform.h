@@ -26,6 +26,8 @@ public:
 
     static QString PortItemText(int n, bool usb);
     static const QString kNoPortMessage;
+    // The port opened but the first request of the read-back did not go out.
+    static const QString kReadBackNotSentMessage;
     // The no-port message; when serial devices exist that this user may not
     // open, one more line names them and how to gain access.
     static QString NoPortMessage(const QStringList& deniedDevices, const QString& userName);
