@@ -1,5 +1,5 @@
 // The report windows inside the running program.
-#include "program.h"
+#include "programrig.h"
 #include "recordingdialogs.h"
 #include "reportstate.h"
 #include "tenterinfoform.h"
@@ -21,10 +21,8 @@ TEST(ProgramReports, PrintCommandShowsTheAnalysisPreviewModally)
 {
     QTemporaryDir dir;
     RecordingDialogs dialogs;
-    ProgramOptions options;
-    options.settingsFolder = dir.path();
-    options.programFolder = dir.path();
-    Program program(options, &dialogs);
+    const auto started = StartProgram(dir.path(), dialogs);
+    Program& program = *started;
 
     TPrinterForm& preview = program.PrinterForm();
     EXPECT_EQ(program.EnterInfoForm().parentWidget(), &preview);
@@ -45,10 +43,8 @@ TEST(ProgramReports, RecordPrintButtonShowsTheRecordPreviewOfTheChartAsShown)
 {
     QTemporaryDir dir;
     RecordingDialogs dialogs;
-    ProgramOptions options;
-    options.settingsFolder = dir.path();
-    options.programFolder = dir.path();
-    Program program(options, &dialogs);
+    const auto started = StartProgram(dir.path(), dialogs);
+    Program& program = *started;
 
     TPrinterForm& preview = program.PrinterForm();
     TRecordForm& record = program.RecordForm();
