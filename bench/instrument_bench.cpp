@@ -36,7 +36,7 @@ double modelMs(int requestBytes, int answerBytes, int bitsPerSecond)
 
 void chains(SimulatedInstrument& sim, TBaudRate rate, int baudIndex, int bitsPerSecond)
 {
-    AnswerDialogs dialogs(true, {}, true);
+    AnswerDialogs dialogs{true, {}, true};
     LinkState link;
     MeasurementRecord record;
     ResetMeasurementRecord(record);

@@ -46,7 +46,7 @@ struct Link {
         parts.Comm1.setPortOpen(true);
     }
 
-    AnswerDialogs dialogs(true, {}, true);
+    AnswerDialogs dialogs{true, {}, true};
     LinkState link;
     MeasurementRecord record;
     InstrumentLink parts{link, record, dialogs};

@@ -130,7 +130,7 @@ int main(int argc, char** argv)
     samplingFaults();
     sim.setSplitPauseMs(40);
 
-    AnswerDialogs dialogs(true, {}, true);
+    AnswerDialogs dialogs{true, {}, true};
     LinkState link;
     link.InstrumentAddress = 1;
     link.BaudIndex = fast ? -1 : 7; // 7: 115200 bit/s, as the communication window sets it

@@ -52,7 +52,7 @@ void download(TBaudRate rate, int baudIndex, int bitsPerSecond, int runs)
         std::fprintf(stderr, "cannot start the simulated instrument: %s\n", error.c_str());
         return;
     }
-    AnswerDialogs dialogs(true, {}, true);
+    AnswerDialogs dialogs{true, {}, true};
     LinkState link;
     MeasurementRecord record;
     ResetMeasurementRecord(record);

@@ -88,7 +88,7 @@ QString writeFullFile(const QString& folder)
 void memoryOfTheProgram(const QString& fullFile)
 {
     QTemporaryDir settings;
-    AnswerDialogs dialogs(true, {}, true);
+    AnswerDialogs dialogs{true, {}, true};
     const auto started =
         StartProgram(settings.path(), dialogs, {}, QCoreApplication::applicationDirPath());
     Program& program = *started;
@@ -170,7 +170,7 @@ void saveTicks(const QString& folder)
 // of a 1 s step saved every 10 s.
 void sampling(SimulatedInstrument& sim, const QString& folder, bool recording)
 {
-    AnswerDialogs dialogs(true, {}, true);
+    AnswerDialogs dialogs{true, {}, true};
     SharedState shared;
     InitLinkAndMeasurement(shared);
     shared.link.InstrumentAddress = 1;
