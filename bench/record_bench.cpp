@@ -89,9 +89,9 @@ void memoryOfTheProgram(const QString& fullFile)
 {
     QTemporaryDir settings;
     AnswerDialogs dialogs{true, {}, true};
-    const auto started =
+    const auto running =
         StartProgram(settings.path(), dialogs, {}, QCoreApplication::applicationDirPath());
-    Program& program = *started;
+    Program& program = *running;
     program.MainForm().show();
     program.RecordForm().show();
     runFor(300);
