@@ -4,13 +4,14 @@
 // and answer, one 100 ms port poll, the 20 ms settle), and the longest
 // event-loop stall while a chain runs. Prints one line per figure.
 #include "alarmsync.h"
+#include "answerdialogs.h"
+#include "eventloopwait.h"
 #include "instrumentlink.h"
 #include "linkstate.h"
 #include "measurementrecord.h"
+#include "median.h"
 #include "simulatedinstrument.h"
-#include "eventloopwait.h"
 #include "stallprobe.h"
-#include "yesdialogs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -26,12 +27,6 @@
 
 namespace {
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 // One exchange as modelled: request and answer on the line (10 bits a byte),
 // one port poll and the settle.
 double modelMs(int requestBytes, int answerBytes, int bitsPerSecond)
@@ -41,7 +36,7 @@ double modelMs(int requestBytes, int answerBytes, int bitsPerSecond)
 
 void chains(SimulatedInstrument& sim, TBaudRate rate, int baudIndex, int bitsPerSecond)
 {
-    YesDialogs dialogs;
+    AnswerDialogs dialogs{true, {}, true};
     LinkState link;
     MeasurementRecord record;
     ResetMeasurementRecord(record);
@@ -90,10 +85,10 @@ void chains(SimulatedInstrument& sim, TBaudRate rate, int baudIndex, int bitsPer
                 "%+.1f %%; whole-poll model %.0f ms, %+.1f %%), write-back median %.0f ms (model "
                 "%.0f ms, %+.1f %%; whole-poll model %.0f ms, %+.1f %%); longest event-loop stall "
                 "median %.2f ms, worst %.2f ms; %d stalled chains\n",
-                bitsPerSecond, median(readMs), readModel, off(median(readMs), readModel), readPolls,
-                off(median(readMs), readPolls), median(writeMs), writeModel,
-                off(median(writeMs), writeModel), writePolls, off(median(writeMs), writePolls),
-                median(stallMs), *std::max_element(stallMs.begin(), stallMs.end()), stalls);
+                bitsPerSecond, Median(readMs), readModel, off(Median(readMs), readModel), readPolls,
+                off(Median(readMs), readPolls), Median(writeMs), writeModel,
+                off(Median(writeMs), writeModel), writePolls, off(Median(writeMs), writePolls),
+                Median(stallMs), *std::max_element(stallMs.begin(), stallMs.end()), stalls);
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 // legacy code page), with the program's own sections at the very end, so
 // every lookup that walks the file walks all of it. Times the whole start to
 // the main window shown and reports whether the start changed the file.
-#include "program.h"
+#include "answerdialogs.h"
+#include "median.h"
+#include "programrig.h"
 #include "simulatedinstrument.h"
 #include "tmainform.h"
 
@@ -23,14 +25,6 @@ namespace {
 
 constexpr qint64 kFillerBytes = 20 * 1000 * 1000;
 constexpr int kRuns = 3;
-
-class QuietDialogs : public UserDialogs {
-public:
-    void message(const QString&, Icon, const QString&) override {}
-    bool askYesNo(const QString&, const QString&) override { return true; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
-};
 
 QByteArray largeSettings(const QByteArray& devicePath)
 {
@@ -58,12 +52,6 @@ QByteArray digest(const QString& path)
     return hash.result();
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -74,7 +62,7 @@ int main(int argc, char** argv)
     if (!sim.start())
         return 1;
     const QByteArray settings = largeSettings(QByteArray::fromStdString(sim.devicePath()));
-    QuietDialogs dialogs;
+    AnswerDialogs dialogs;
 
     // A folder of its own per start, so nothing read by an earlier start is
     // at hand. The files are written first and left alone for a few seconds,
@@ -84,25 +72,21 @@ int main(int argc, char** argv)
     std::vector<QByteArray> digests;
     for (int run = 0; run < kRuns; ++run) {
         folders.push_back(std::make_unique<QTemporaryDir>());
-        QFile file(folders.back()->filePath("SysSet.ini"));
-        if (!file.open(QIODevice::WriteOnly) || file.write(settings) != settings.size())
+        const QString file = folders.back()->filePath("SysSet.ini");
+        if (!WriteWholeFile(file, settings))
             return 1;
-        file.close();
-        digests.push_back(digest(file.fileName()));
+        digests.push_back(digest(file));
     }
     QThread::msleep(3000);
 
     std::vector<double> starts;
     bool unchanged = true;
     for (int run = 0; run < kRuns; ++run) {
-        ProgramOptions options;
-        options.settingsFolder = folders[run]->path();
-        options.programFolder = folders[run]->path();
         QElapsedTimer clock;
         clock.start();
         {
-            Program program(options, &dialogs);
-            program.MainForm().show();
+            const auto program = StartProgram(folders[run]->path(), dialogs);
+            program->MainForm().show();
             QApplication::processEvents(); // the first paint
             starts.push_back(clock.nsecsElapsed() / 1e6);
         }
@@ -110,7 +94,7 @@ int main(int argc, char** argv)
     }
     std::printf("start-up with a %.1f MB SysSet.ini to the main window shown: median %.2f ms "
                 "(%d starts)\n",
-                settings.size() / 1e6, median(starts), kRuns);
+                settings.size() / 1e6, Median(starts), kRuns);
     std::printf("SysSet.ini left byte for byte as it was: %s\n", unchanged ? "yes" : "no");
     return 0;
 }

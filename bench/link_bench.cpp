@@ -1,17 +1,18 @@
 // Timing of the instrument link against the simulated instrument: how long
 // the event loop stalls while long answers are awaited, and how fast
 // continuous sampling runs. Prints one line per figure.
+#include "answerdialogs.h"
 #include "connectioncontroller.h"
 #include "eventloopwait.h"
 #include "inifile.h"
 #include "instrumentlink.h"
 #include "linkstate.h"
 #include "measurementrecord.h"
+#include "median.h"
 #include "portenvironment.h"
 #include "portmap.h"
 #include "simulatedinstrument.h"
 #include "stallprobe.h"
-#include "yesdialogs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -45,7 +46,7 @@ struct Link {
         parts.Comm1.setPortOpen(true);
     }
 
-    YesDialogs dialogs;
+    AnswerDialogs dialogs{true, {}, true};
     LinkState link;
     MeasurementRecord record;
     InstrumentLink parts{link, record, dialogs};
@@ -53,12 +54,6 @@ struct Link {
     QElapsedTimer clock;
     std::vector<double> stored; // ms after the link was opened
 };
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Single tests at a slow rate: the longest stall from request to answer,
 // beside the same probe on an idle loop for as long, since the machine's own
@@ -92,7 +87,7 @@ void singleTestStall(SimulatedInstrument& sim, TBaudRate rate, int baudIndex, co
     std::printf("%-44s longest event-loop stall per exchange: median %.2f ms, worst %.2f ms "
                 "(idle loop for as long: median %.2f ms, worst %.2f ms); answer after %.2f s, "
                 "%d/%d answers\n",
-                name, median(busy), *std::max_element(busy.begin(), busy.end()), median(idle),
+                name, Median(busy), *std::max_element(busy.begin(), busy.end()), Median(idle),
                 *std::max_element(idle.begin(), idle.end()), slowest, link.measurements, kRuns);
 }
 

@@ -23,6 +23,7 @@
 // each measurement it sent (about 40 bytes each), which the RSS figure
 // includes.
 #include "alarmsync.h"
+#include "answerdialogs.h"
 #include "eventloopwait.h"
 #include "instrumentlink.h"
 #include "linkstate.h"
@@ -30,7 +31,6 @@
 #include "measurementrecord.h"
 #include "registermap.h"
 #include "simulatedinstrument.h"
-#include "yesdialogs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -130,7 +130,7 @@ int main(int argc, char** argv)
     samplingFaults();
     sim.setSplitPauseMs(40);
 
-    YesDialogs dialogs;
+    AnswerDialogs dialogs{true, {}, true};
     LinkState link;
     link.InstrumentAddress = 1;
     link.BaudIndex = fast ? -1 : 7; // 7: 115200 bit/s, as the communication window sets it

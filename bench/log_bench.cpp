@@ -5,19 +5,20 @@
 // fifty paced steps); the longest event-loop stall during the download with
 // the final draw of the logging window; and DrawLogChart on a 1920 x 1080
 // paint box. Prints one line per figure.
+#include "answerdialogs.h"
 #include "burstlog.h"
 #include "chartbox.h"
+#include "eventloopwait.h"
 #include "instrumentlink.h"
-#include "logchart.h"
 #include "linkstate.h"
+#include "logchart.h"
 #include "measurementrecord.h"
+#include "median.h"
 #include "paintercanvas.h"
 #include "responsedispatcher.h"
 #include "simulatedinstrument.h"
-#include "eventloopwait.h"
 #include "stallprobe.h"
 #include "tstartingform.h"
-#include "yesdialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -41,12 +42,6 @@ double ThreadCpuMs()
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 void download(TBaudRate rate, int baudIndex, int bitsPerSecond, int runs)
 {
     SimulatedInstrument::Options options;
@@ -57,7 +52,7 @@ void download(TBaudRate rate, int baudIndex, int bitsPerSecond, int runs)
         std::fprintf(stderr, "cannot start the simulated instrument: %s\n", error.c_str());
         return;
     }
-    YesDialogs dialogs;
+    AnswerDialogs dialogs{true, {}, true};
     LinkState link;
     MeasurementRecord record;
     ResetMeasurementRecord(record);
@@ -119,9 +114,9 @@ void download(TBaudRate rate, int baudIndex, int bitsPerSecond, int runs)
                 "runs (line time %.0f ms; reference %.0f ms = requests %.1f ms + 6 x (100 ms poll + "
                 "%.0f ms wait covering each chunk's %.0f ms), %+.1f %%); longest event-loop stall "
                 "with the final draw median %.2f ms, worst %.2f ms (thread cpu in it %.2f ms)\n",
-                bitsPerSecond, median(totals), totals.size(), requestsMs + 6 * chunkLineMs,
+                bitsPerSecond, Median(totals), totals.size(), requestsMs + 6 * chunkLineMs,
                 reference, requestsMs, waitMs, chunkLineMs,
-                100.0 * (median(totals) - reference) / reference, median(stalls),
+                100.0 * (Median(totals) - reference) / reference, Median(stalls),
                 *std::max_element(stalls.begin(), stalls.end()),
                 stallCpu[std::max_element(stalls.begin(), stalls.end()) - stalls.begin()]);
 }
@@ -155,8 +150,8 @@ void drawing()
         }
         std::printf("DrawLogChart 1920 x 1080, zoom %d: median %.3f ms, worst %.3f ms over %zu draws; "
                     "thread cpu median %.3f ms (the rest is time the loaded machine gave others)\n",
-                    zoom, median(ms), *std::max_element(ms.begin(), ms.end()), ms.size(),
-                    median(cpuMs));
+                    zoom, Median(ms), *std::max_element(ms.begin(), ms.end()), ms.size(),
+                    Median(cpuMs));
     }
 }
 

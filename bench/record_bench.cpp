@@ -3,8 +3,10 @@
 // sampling with and without a recording, and the memory of the whole
 // program with a full recording captured and a full file open. Prints one
 // line per figure.
+#include "answerdialogs.h"
 #include "instrumentlink.h"
-#include "program.h"
+#include "median.h"
+#include "programrig.h"
 #include "recordcontrol.h"
 #include "recordfile.h"
 #include "recordstate.h"
@@ -13,7 +15,6 @@
 #include "stallprobe.h"
 #include "tmainform.h"
 #include "trecordform.h"
-#include "userdialogs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -32,27 +33,6 @@
 #include <vector>
 
 namespace {
-
-class SilentDialogs : public UserDialogs {
-public:
-    QString savePath;
-    void message(const QString& text, Icon, const QString&) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    bool askYesNo(const QString&, const QString&) override { return true; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override
-    {
-        return savePath;
-    }
-};
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 double worst(const std::vector<double>& values)
 {
@@ -108,11 +88,10 @@ QString writeFullFile(const QString& folder)
 void memoryOfTheProgram(const QString& fullFile)
 {
     QTemporaryDir settings;
-    SilentDialogs dialogs;
-    ProgramOptions options;
-    options.settingsFolder = settings.path();
-    options.programFolder = QCoreApplication::applicationDirPath();
-    Program program(options, &dialogs);
+    AnswerDialogs dialogs{true, {}, true};
+    const auto running =
+        StartProgram(settings.path(), dialogs, {}, QCoreApplication::applicationDirPath());
+    Program& program = *running;
     program.MainForm().show();
     program.RecordForm().show();
     runFor(300);
@@ -160,8 +139,8 @@ void openVersusCat(const QString& path)
     std::printf("%-44s open %.2f ms; cat %.2f ms (process included), a cat-like read loop "
                 "%.2f ms in-process: %.2f times cat, %.2f times the read loop (medians of %d, "
                 "%d blocks)\n",
-                "opening a 450-block file, warm cache:", median(openMs), median(catMs),
-                median(readMs), median(openMs) / median(catMs), median(openMs) / median(readMs),
+                "opening a 450-block file, warm cache:", Median(openMs), Median(catMs),
+                Median(readMs), Median(openMs) / Median(catMs), Median(openMs) / Median(readMs),
                 kRuns, opened.blocks);
 }
 
@@ -184,14 +163,14 @@ void saveTicks(const QString& folder)
         saved = count;
     }
     std::printf("%-44s median %.2f ms, worst %.2f ms over %zu saves (two data syncs each)\n",
-                "save tick on the disk of the build folder:", median(ms), worst(ms), ms.size());
+                "save tick on the disk of the build folder:", Median(ms), worst(ms), ms.size());
 }
 
 // Continuous sampling at 115200 bit/s for 12 s, with or without a recording
 // of a 1 s step saved every 10 s.
 void sampling(SimulatedInstrument& sim, const QString& folder, bool recording)
 {
-    SilentDialogs dialogs;
+    AnswerDialogs dialogs{true, {}, true};
     SharedState shared;
     InitLinkAndMeasurement(shared);
     shared.link.InstrumentAddress = 1;

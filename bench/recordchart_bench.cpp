@@ -5,6 +5,7 @@
 // wall-clock times, and the processor time of the drawing thread beside
 // them, which a busy machine's waits for a processor do not inflate.
 #include "chartbox.h"
+#include "median.h"
 #include "paintercanvas.h"
 #include "recordchart.h"
 #include "recordcsv.h"
@@ -32,12 +33,6 @@ double threadCpuMs()
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-double medianOf(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // The worst case: every channel a sawtooth across the chart's full height,
@@ -96,7 +91,7 @@ void drawing(RecordState& record, const char* data, int zoom)
     std::printf("%-56s median %.2f ms, slowest %.2f ms; processor time median %.2f ms, most %.2f ms"
                 " (%d runs)\n",
                 qPrintable(QStringLiteral("DrawRecordChart 1920 x 1080, %1, zoom %2:").arg(QLatin1String(data)).arg(zoom)),
-                medianOf(ms), *std::max_element(ms.begin(), ms.end()), medianOf(cpu),
+                Median(ms), *std::max_element(ms.begin(), ms.end()), Median(cpu),
                 *std::max_element(cpu.begin(), cpu.end()), kRuns);
 }
 

@@ -1,6 +1,7 @@
 // The record report: one page to a PDF on A4 landscape at 1200 dpi with six
 // channels and a full page of points (time per page and file size), and the
 // wall time of "qpa3600 --report-pdf" for a snapshot and for a record file.
+#include "median.h"
 #include "pdfexport.h"
 #include "recordblock.h"
 #include "recordreport.h"
@@ -23,12 +24,6 @@
 #include <vector>
 
 namespace {
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // 5000 samples in the browsing view: six sine trends, one leaving the chart
 // through the top now and then, so traces, edge rule and marks all work.

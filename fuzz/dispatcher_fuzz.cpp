@@ -6,6 +6,7 @@
 // low two bits choose the length (0: next byte, 1: a measurement's 2532,
 // 2: a log chunk's 1710, 3: next two bytes) and whose bit 2 asks for a valid
 // checksum in the last two bytes, so that the answers get past the check.
+#include "answerdialogs.h"
 #include "fuzzinput.h"
 #include "instrumentlink.h"
 #include "linkstate.h"
@@ -13,7 +14,6 @@
 #include "modbusframe.h"
 #include "ptypair.h"
 #include "registermap.h"
-#include "userdialogs.h"
 
 #include <QCoreApplication>
 
@@ -22,14 +22,6 @@
 #include <memory>
 
 namespace {
-
-class SilentDialogs : public UserDialogs {
-public:
-    void message(const QString&, Icon, const QString&) override {}
-    bool askYesNo(const QString&, const QString&) override { return false; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
-};
 
 enum class State { Idle, Measuring, ReadBack, WriteBack, Armed, Downloading, Count };
 
@@ -113,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto state = State(in.byte() % std::uint8_t(State::Count));
     const std::uint8_t detail = in.byte();
 
-    SilentDialogs dialogs;
+    AnswerDialogs dialogs(false);
     auto link = std::make_unique<LinkState>();
     link->InstrumentAddress = 1;
     MeasurementRecord record;

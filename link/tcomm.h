@@ -150,6 +150,11 @@ public:
     // The device path used by the last successful open (empty when closed).
     QString devicePath() const { return devicePath_; }
 
+    // One look at the port, as PollTimer takes every 100 ms: raises the
+    // receive and modem events that are due. Tests drive it instead of
+    // waiting for the timer.
+    void PollPort();
+
 signals:
     void OnReceiveData();
     void OnReceiveError(std::uint32_t eventMask);
@@ -162,7 +167,6 @@ signals:
     void refused(ECommError::Reason reason);
 
 private:
-    void PollPort();
     void OpenPort();
     void ClosePort();
     void ApplyPortSettings();

@@ -1,5 +1,6 @@
 #include "commandline.h"
 #include "eventwait.h"
+#include "programrig.h"
 #include "simulatedinstrument.h"
 
 #include "losslessutf8.h"
@@ -150,11 +151,8 @@ protected:
         for (const char* data : {"SkinsFile", "PenData"})
             ASSERT_TRUE(QFile::link(built.filePath(QLatin1String(data)),
                                     dir.filePath(QLatin1String(data))));
-        QFile settings(dir.filePath(QStringLiteral("SysSet.ini")));
-        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write("[CommPort]\nPort=150\n[CommBaudrate]\nBaudrate=7\n[CommAddress]\nAddress=1\n"
-                       "[PortMap]\nCOM150=" +
-                       QByteArray::fromStdString(simulator.devicePath()) + "\n");
+        ASSERT_TRUE(WriteWholeFile(dir.filePath(QStringLiteral("SysSet.ini")),
+                                   PortSettings(QByteArray::fromStdString(simulator.devicePath()), 7, 1)));
     }
 
     QTemporaryDir dir;

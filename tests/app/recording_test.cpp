@@ -4,7 +4,7 @@
 // are driven through their handlers.
 #include "commandline.h"
 #include "eventwait.h"
-#include "program.h"
+#include "programrig.h"
 #include "quitsignals.h"
 #include "recordcontrol.h"
 #include "recordfile.h"
@@ -42,23 +42,15 @@ protected:
     // The line at the rate of entry `baudIndex` of the baud-rate list.
     void writeSettings(int baudIndex)
     {
-        QFile settings(dir.filePath("SysSet.ini"));
-        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write("[CommPort]\nPort=150\n[CommBaudrate]\nBaudrate=" +
-                       QByteArray::number(baudIndex) +
-                       "\n[CommAddress]\nAddress=5\n"
-                       "[RecordSet]\nCh0=0\nCh1=1\nCh2=2\nCh3=6\nCh4=7\nCh5=10\n"
-                       "[PortMap]\nCOM150=" +
-                       QByteArray::fromStdString(simulator.devicePath()) + "\n");
+        ASSERT_TRUE(WriteWholeFile(
+            dir.filePath("SysSet.ini"),
+            PortSettings(QByteArray::fromStdString(simulator.devicePath()), baudIndex, 5,
+                         "[RecordSet]\nCh0=0\nCh1=1\nCh2=2\nCh3=6\nCh4=7\nCh5=10\n")));
     }
 
     std::unique_ptr<Program> start(QStringList arguments = {})
     {
-        ProgramOptions options;
-        options.settingsFolder = dir.path();
-        options.programFolder = dir.path();
-        options.arguments = arguments;
-        return std::make_unique<Program>(options, &dialogs);
+        return StartProgram(dir.path(), dialogs, arguments);
     }
 
     // Synchronised, continuous sampling running, a first measurement shown.

@@ -4,6 +4,7 @@
 #include "recordblock.h"
 #include "recordcontrol.h"
 #include "recordfile.h"
+#include "programrig.h"
 #include "recordingdialogs.h"
 #include "recordstate.h"
 #include "reportstate.h"
@@ -29,10 +30,8 @@ TEST(ProgramReports, PrintCommandShowsTheAnalysisPreviewModally)
 {
     QTemporaryDir dir;
     RecordingDialogs dialogs;
-    ProgramOptions options;
-    options.settingsFolder = dir.path();
-    options.programFolder = dir.path();
-    Program program(options, &dialogs);
+    const auto started = StartProgram(dir.path(), dialogs);
+    Program& program = *started;
 
     TPrinterForm& preview = program.PrinterForm();
     EXPECT_EQ(program.EnterInfoForm().parentWidget(), &preview);
@@ -53,10 +52,8 @@ TEST(ProgramReports, RecordPrintButtonShowsTheRecordPreviewOfTheChartAsShown)
 {
     QTemporaryDir dir;
     RecordingDialogs dialogs;
-    ProgramOptions options;
-    options.settingsFolder = dir.path();
-    options.programFolder = dir.path();
-    Program program(options, &dialogs);
+    const auto started = StartProgram(dir.path(), dialogs);
+    Program& program = *started;
 
     TPrinterForm& preview = program.PrinterForm();
     TRecordForm& record = program.RecordForm();

@@ -9,7 +9,7 @@
 #include "measurementrecord.h"
 #include "measurementarea.h"
 #include "measurementtime.h"
-#include "program.h"
+#include "programrig.h"
 #include "recordingdialogs.h"
 #include "simulatedinstrument.h"
 #include "tcommform.h"
@@ -43,20 +43,13 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(simulator.start());
-        QFile settings(dir.filePath("SysSet.ini"));
-        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write("[CommPort]\nPort=150\n[CommBaudrate]\nBaudrate=7\n[CommAddress]\nAddress=5\n"
-                       "[PortMap]\nCOM150=" +
-                       QByteArray::fromStdString(simulator.devicePath()) + "\n");
+        ASSERT_TRUE(WriteWholeFile(dir.filePath("SysSet.ini"),
+                                   PortSettings(QByteArray::fromStdString(simulator.devicePath()))));
     }
 
     std::unique_ptr<Program> start(QStringList arguments = {})
     {
-        ProgramOptions options;
-        options.settingsFolder = dir.path();
-        options.programFolder = dir.path();
-        options.arguments = arguments;
-        return std::make_unique<Program>(options, &dialogs);
+        return StartProgram(dir.path(), dialogs, arguments);
     }
 
     QTemporaryDir dir;
@@ -383,10 +376,7 @@ TEST_F(StartupTest, SettingsPathThatIsNoRegularFileGivesTheDefaults)
         QTemporaryDir folder;
         const QString settings = folder.filePath("SysSet.ini");
         ASSERT_TRUE(c.make(settings));
-        ProgramOptions options;
-        options.settingsFolder = folder.path();
-        options.programFolder = folder.path();
-        auto program = std::make_unique<Program>(options, &dialogs);
+        auto program = StartProgram(folder.path(), dialogs);
         EXPECT_EQ(program->SysSet().ReadString("CommPort", "Port", "none"), "none");
         EXPECT_EQ(program->State().ChartBackColor, 0xFFEEEEEEu); // the default colours
         program.reset();

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <functional>
 #include <set>
 #include <sys/file.h>
 #include <unistd.h>
@@ -210,7 +211,8 @@ TEST_F(ConnectionTest, InstrumentUsbPortsAreMarkedAndOnlyTheSavedOneIsTheUsbLink
     EXPECT_EQ(sysSet.ReadString("CommPort", "Port", ""), "5");
     EXPECT_EQ(status.last(), LinkStatus::Connected);
     EXPECT_TRUE(rig.comm.PortOpen());
-    RunEventLoopFor(50);
+    rig.comm.PollPort();
+    RunPendingEvents();
     EXPECT_TRUE(line.takeSent().isEmpty());
 }
 
@@ -437,18 +439,36 @@ TEST_F(ConnectionTest, WatchdogKeepsASilentUsbLinkAliveAndReopensIt)
     EXPECT_EQ(line.waitForSent(8), ReadRequestFrame(3, 128, 2));
     rig.link.UsbWatch.noteActivity();
 
+    // The watchdog's 100 ms ticks, one by one, until `done` (at most 40).
+    ASSERT_TRUE(controller.Timer1.isActive());
+    auto tickUntil = [&](const std::function<bool()>& done) {
+        for (int tick = 0; tick < 40 && !done(); ++tick) {
+            FireTimer(controller.Timer1);
+            RunPendingEvents();
+        }
+        return done();
+    };
+    auto nextSent = [&] {
+        QByteArray sent;
+        tickUntil([&] {
+            sent += line.takeSent();
+            return sent.size() >= 8;
+        });
+        return sent;
+    };
+
     // 11 silent ticks: keep-alive; 16: close, test, reopen and keep-alive.
-    EXPECT_EQ(line.waitForSent(8, 3000), ReadRequestFrame(3, 187, 15));
-    EXPECT_EQ(line.waitForSent(8, 3000), ReadRequestFrame(3, 187, 15));
+    EXPECT_EQ(nextSent(), ReadRequestFrame(3, 187, 15));
+    EXPECT_EQ(nextSent(), ReadRequestFrame(3, 187, 15));
     EXPECT_EQ(status.last(), LinkStatus::InstrumentReconnected);
     EXPECT_TRUE(rig.comm.PortOpen());
 
     // The device is gone: the port stays closed and the test is repeated.
     ports.openable.clear();
-    ASSERT_TRUE(WaitUntil([&] { return status.last() == LinkStatus::InstrumentLost; }, 4000));
+    ASSERT_TRUE(tickUntil([&] { return status.last() == LinkStatus::InstrumentLost; }));
     EXPECT_FALSE(rig.comm.PortOpen());
     ports.openable = {7};
-    ASSERT_TRUE(WaitUntil([&] { return status.last() == LinkStatus::InstrumentReconnected; }, 4000));
+    ASSERT_TRUE(tickUntil([&] { return status.last() == LinkStatus::InstrumentReconnected; }));
     EXPECT_TRUE(rig.comm.PortOpen());
 }
 
@@ -459,7 +479,11 @@ TEST_F(ConnectionTest, WatchdogCountsButSendsNothingOnASerialLink)
     controller.ScanPorts();
     line.waitForSent(8);
     const int before = rig.link.UsbWatch.reopenTicks();
-    RunEventLoopFor(1800);
+    ASSERT_TRUE(controller.Timer1.isActive());
+    for (int tick = 0; tick < 18; ++tick) { // 1.8 s of the watchdog's 100 ms ticks
+        FireTimer(controller.Timer1);
+        RunPendingEvents();
+    }
     EXPECT_GT(rig.link.UsbWatch.reopenTicks(), before + 10);
     EXPECT_TRUE(line.takeSent().isEmpty());
 }

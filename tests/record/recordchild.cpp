@@ -2,34 +2,15 @@
 // kills it: record_child <file>. Every channel records the voltage, and the
 // voltage of sample i is i. After each completed save it prints the count
 // the file now holds, one line each.
+#include "answerdialogs.h"
 #include "recordcontrol.h"
 #include "recordstate.h"
 #include "sharedstate.h"
-#include "userdialogs.h"
 
 #include <QCoreApplication>
 
 #include <cstdio>
 #include <memory>
-
-namespace {
-
-class ChildDialogs : public UserDialogs {
-public:
-    explicit ChildDialogs(QString path) : path_(std::move(path)) {}
-    void message(const QString& text, Icon, const QString&) override
-    {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-    }
-    bool askYesNo(const QString&, const QString&) override { return true; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return path_; }
-
-private:
-    QString path_;
-};
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -40,7 +21,7 @@ int main(int argc, char** argv)
     InitLinkAndMeasurement(shared);
     shared.link.SessionMode = SessionModeT::ContinuousSampling;
     auto record = std::make_unique<RecordState>();
-    ChildDialogs dialogs{QString::fromLocal8Bit(argv[1])};
+    AnswerDialogs dialogs(true, QString::fromLocal8Bit(argv[1]), true);
     RecordControl control(*record, shared, dialogs);
     control.ApplySettings({{0, 0, 0, 0, 0, 0}, 0, 0});
     control.CreateFile();

@@ -1,12 +1,12 @@
 #include "analysisreport.h"
 
+#include "measurements.h"
+#include "measurementtime.h"
 #include "pageframe.h"
 #include "paintercanvas.h"
-#include "recordreport.h"
 #include "qtprinters.h"
 #include "recordingcanvas.h"
-#include "reportfixtures.h"
-#include "measurementtime.h"
+#include "recordreport.h"
 #include "reportinfo.h"
 #include "reportpages.h"
 

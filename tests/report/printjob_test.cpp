@@ -1,12 +1,12 @@
 #include "printjob.h"
 
 #include "inifile.h"
+#include "measurements.h"
 #include "pdfexport.h"
-#include "pdftextmap.h"
-#include "recordreport.h"
 #include "pdftext.h"
+#include "pdftextmap.h"
 #include "qtprinters.h"
-#include "reportfixtures.h"
+#include "recordreport.h"
 #include "reportinfo.h"
 
 #include <QFile>

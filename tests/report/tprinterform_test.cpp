@@ -1,10 +1,10 @@
 #include "tprinterform.h"
 
 #include "measurementrecord.h"
+#include "measurements.h"
 #include "pdftext.h"
 #include "qtprinters.h"
 #include "recordingdialogs.h"
-#include "reportfixtures.h"
 #include "reportstate.h"
 
 #include <QDir>

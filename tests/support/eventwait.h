@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <QTimer>
+#include <QTimerEvent>
 
 #include <functional>
 
@@ -26,4 +28,21 @@ inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000)
 inline void RunEventLoopFor(int ms)
 {
     WaitUntil([] { return false; }, ms);
+}
+
+// Handles what the last event set off and is already due (posted events,
+// zero-time timers, ready descriptors), without waiting for anything to
+// come: then whatever follows only from a timer or from new input.
+inline void RunPendingEvents()
+{
+    for (int round = 0; round < 3; ++round)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+// Lets an active timer come due now: its handlers run as when its interval
+// is over (a single-shot timer stops), so that a test needs no real wait.
+inline void FireTimer(QTimer& timer)
+{
+    QTimerEvent due(timer.timerId());
+    QCoreApplication::sendEvent(&timer, &due);
 }
