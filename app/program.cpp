@@ -232,8 +232,7 @@ void Program::createHarmonicForm()
 void Program::createCommForm()
 {
     connection_ = std::make_unique<ConnectionController>(
-        state_.link, link_.Comm1, link_.sender, link_.dispatcher, link_.control, ports_, dialogs_,
-        sysSet_);
+        state_.link, link_.Comm1, link_.sender, link_.dispatcher, link_.control, ports_, sysSet_);
     commForm_ = std::make_unique<TCommForm>(*connection_, dialogs_, mainForm_.get());
     QObject::connect(connection_.get(), &ConnectionController::linkStatusChanged, mainForm_.get(),
                      &TMainForm::showLinkStatus);

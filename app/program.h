@@ -87,7 +87,7 @@ private:
     UserDialogs& dialogs_;        // folderDialogs_
     SharedState state_;
     std::unique_ptr<SimulatedInstrument> simulator_;
-    InstrumentLink link_{state_.link, state_.MeasurementRecord, dialogs_};
+    InstrumentLink link_{state_.link, state_.MeasurementRecord};
     SystemPorts ports_{sysSet_};
     std::unique_ptr<ConnectionController> connection_;
     std::unique_ptr<TMainForm> mainForm_;

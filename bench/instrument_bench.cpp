@@ -4,7 +4,6 @@
 // and answer, one 100 ms port poll, the 20 ms settle), and the longest
 // event-loop stall while a chain runs. Prints one line per figure.
 #include "alarmsync.h"
-#include "answerdialogs.h"
 #include "eventloopwait.h"
 #include "instrumentlink.h"
 #include "linkstate.h"
@@ -36,13 +35,12 @@ double modelMs(int requestBytes, int answerBytes, int bitsPerSecond)
 
 void chains(SimulatedInstrument& sim, TBaudRate rate, int baudIndex, int bitsPerSecond)
 {
-    AnswerDialogs dialogs{true, {}, true};
     LinkState link;
     MeasurementRecord record;
     ResetMeasurementRecord(record);
     link.InstrumentAddress = 1;
     link.BaudIndex = baudIndex;
-    InstrumentLink parts{link, record, dialogs};
+    InstrumentLink parts{link, record};
     parts.Comm1.setDeviceResolver([&sim](int) { return QString::fromStdString(sim.devicePath()); });
     parts.Comm1.setBaudRate(rate);
     parts.Comm1.setPortOpen(true);

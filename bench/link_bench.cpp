@@ -49,7 +49,7 @@ struct Link {
     AnswerDialogs dialogs{true, {}, true};
     LinkState link;
     MeasurementRecord record;
-    InstrumentLink parts{link, record, dialogs};
+    InstrumentLink parts{link, record};
     int measurements = 0;
     QElapsedTimer clock;
     std::vector<double> stored; // ms after the link was opened
@@ -153,8 +153,7 @@ void deviceReturn()
     link.parts.Comm1.setDeviceResolver([&sysSet](int n) { return PortMapDevicePath(n, &sysSet); });
     SystemPorts ports(sysSet);
     ConnectionController controller(link.link, link.parts.Comm1, link.parts.sender,
-                                    link.parts.dispatcher, link.parts.control, ports,
-                                    link.dialogs, sysSet);
+                                    link.parts.dispatcher, link.parts.control, ports, sysSet);
     controller.ScanPorts();
     RunUntil([&] { return link.link.SyncStep == 9; }, 10000);
     link.parts.control.ContinuousSampling();

@@ -136,7 +136,7 @@ int main(int argc, char** argv)
     link.BaudIndex = fast ? -1 : 7; // 7: 115200 bit/s, as the communication window sets it
     MeasurementRecord record;
     ResetMeasurementRecord(record);
-    InstrumentLink parts(link, record, dialogs);
+    InstrumentLink parts(link, record);
     const QString device = QString::fromStdString(sim.devicePath());
     parts.Comm1.setDeviceResolver([device](int) { return device; });
     parts.Comm1.setBaudRate(fast ? TBaudRate::br230400 : TBaudRate::br115200);

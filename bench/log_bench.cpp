@@ -58,11 +58,11 @@ void download(TBaudRate rate, int baudIndex, int bitsPerSecond, int runs)
     ResetMeasurementRecord(record);
     link.InstrumentAddress = 1;
     link.BaudIndex = baudIndex;
-    InstrumentLink parts{link, record, dialogs};
+    InstrumentLink parts{link, record};
     parts.Comm1.setDeviceResolver([&sim](int) { return QString::fromStdString(sim.devicePath()); });
     parts.Comm1.setBaudRate(rate);
     parts.Comm1.setPortOpen(true);
-    TStartingForm form(link, parts.sender, parts.dispatcher, dialogs,
+    TStartingForm form(link, parts.dispatcher, dialogs,
                        [] { return ChartColors{Qt::black, QColor(0, 128, 128)}; }, {1920, 1080});
     form.resize(810, 613);
     form.show();

@@ -175,7 +175,7 @@ void sampling(SimulatedInstrument& sim, const QString& folder, bool recording)
     InitLinkAndMeasurement(shared);
     shared.link.InstrumentAddress = 1;
     shared.link.BaudIndex = 7;
-    InstrumentLink parts{shared.link, shared.MeasurementRecord, dialogs};
+    InstrumentLink parts{shared.link, shared.MeasurementRecord};
     const QString device = QString::fromStdString(sim.devicePath());
     parts.Comm1.setDeviceResolver([device](int) { return device; });
     parts.Comm1.setBaudRate(TBaudRate::br115200);

@@ -8,7 +8,6 @@
 #include "requestsender.h"
 #include "responsedispatcher.h"
 #include "tcomm.h"
-#include "userdialogs.h"
 
 #include <algorithm>
 #include <optional>
@@ -31,9 +30,9 @@ int settingNumber(const QString& text)
 ConnectionController::ConnectionController(LinkState& link, TComm& comm, RequestSender& sender,
                                            ResponseDispatcher& dispatcher,
                                            MeasurementControl& control, PortEnvironment& ports,
-                                           UserDialogs& dialogs, IniFile sysSet, QObject* parent)
+                                           IniFile sysSet, QObject* parent)
     : QObject(parent), link_(link), comm_(comm), sender_(sender), dispatcher_(dispatcher),
-      control_(control), ports_(ports), dialogs_(dialogs), sysSet_(std::move(sysSet)),
+      control_(control), ports_(ports), sysSet_(std::move(sysSet)),
       recovery_(link, comm, ports, dispatcher, control)
 {
     Timer1.setInterval(100);

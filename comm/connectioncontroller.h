@@ -16,7 +16,6 @@ class MeasurementControl;
 class PortEnvironment;
 class RequestSender;
 class ResponseDispatcher;
-class UserDialogs;
 struct LinkState;
 
 // The link set-up behind the communication window: it restores port, baud
@@ -29,7 +28,7 @@ class ConnectionController : public QObject {
 public:
     ConnectionController(LinkState& link, TComm& comm, RequestSender& sender,
                          ResponseDispatcher& dispatcher, MeasurementControl& control,
-                         PortEnvironment& ports, UserDialogs& dialogs, IniFile sysSet,
+                         PortEnvironment& ports, IniFile sysSet,
                          QObject* parent = nullptr);
 
     void ScanPorts();
@@ -94,7 +93,6 @@ private:
     ResponseDispatcher& dispatcher_;
     MeasurementControl& control_;
     PortEnvironment& ports_;
-    UserDialogs& dialogs_;
     IniFile sysSet_;
 
     LinkRecovery recovery_;

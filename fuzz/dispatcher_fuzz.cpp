@@ -6,7 +6,6 @@
 // low two bits choose the length (0: next byte, 1: a measurement's 2532,
 // 2: a log chunk's 1710, 3: next two bytes) and whose bit 2 asks for a valid
 // checksum in the last two bytes, so that the answers get past the check.
-#include "answerdialogs.h"
 #include "fuzzinput.h"
 #include "instrumentlink.h"
 #include "linkstate.h"
@@ -105,12 +104,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto state = State(in.byte() % std::uint8_t(State::Count));
     const std::uint8_t detail = in.byte();
 
-    AnswerDialogs dialogs(false);
     auto link = std::make_unique<LinkState>();
     link->InstrumentAddress = 1;
     MeasurementRecord record;
     ResetMeasurementRecord(record);
-    InstrumentLink parts(*link, record, dialogs);
+    InstrumentLink parts(*link, record);
     const QString device = line->slavePath();
     parts.Comm1.setDeviceResolver([device](int) { return device; });
     parts.Comm1.setPortOpen(true);

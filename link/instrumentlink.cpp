@@ -1,6 +1,6 @@
 #include "instrumentlink.h"
 
-InstrumentLink::InstrumentLink(LinkState& link, MeasurementRecord& record, UserDialogs& /*dialogs*/)
+InstrumentLink::InstrumentLink(LinkState& link, MeasurementRecord& record)
     : sender(Comm1, link), dispatcher(Comm1, link, record, sender),
       control(link, sender, dispatcher)
 {

@@ -576,7 +576,7 @@ TEST(MainFormTexts, EachLinkStatusHasItsStatusBarText)
     LinkState link;
     MeasurementRecord record;
     RecordingDialogs dialogs;
-    InstrumentLink parts(link, record, dialogs);
+    InstrumentLink parts(link, record);
     TMainForm form(parts.control);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

@@ -75,8 +75,8 @@ protected:
     ScriptedLine line;
     LinkRig rig{line.path()};
     FakePorts ports;
-    ConnectionController controller{rig.link,    rig.comm,  rig.sender, rig.dispatcher,
-                                    rig.control, ports,     rig.dialogs, sysSet};
+    ConnectionController controller{rig.link,    rig.comm, rig.sender, rig.dispatcher,
+                                    rig.control, ports,    sysSet};
     // The window tells the user what the controller announces.
     TCommForm form{controller, rig.dialogs};
     QList<LinkStatus> status;

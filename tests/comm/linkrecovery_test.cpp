@@ -65,7 +65,7 @@ protected:
         rig->link.UsbDeviceMark = QStringLiteral("5732");
         controller = std::make_unique<ConnectionController>(
             rig->link, rig->comm, rig->sender, rig->dispatcher, rig->control, ports,
-            rig->dialogs, sysSet);
+            sysSet);
         QObject::connect(&rig->dispatcher, &ResponseDispatcher::requestRepeated,
                          [this] { ++retries; });
         controller->ScanPorts();

@@ -9,7 +9,6 @@
 #include "linkstate.h"
 #include "measurementrecord.h"
 #include "portenvironment.h"
-#include "recordingdialogs.h"
 
 #include <QCoreApplication>
 
@@ -23,14 +22,13 @@ int main(int argc, char** argv)
         return 2;
     }
     const IniFile sysSet(QString::fromLocal8Bit(argv[1]));
-    RecordingDialogs dialogs;
     LinkState link;
     MeasurementRecord record;
-    InstrumentLink parts(link, record, dialogs);
+    InstrumentLink parts(link, record);
     SystemPorts ports(sysSet);
     parts.Comm1.setDeviceResolver([&sysSet](int n) { return PortMapDevicePath(n, &sysSet); });
     ConnectionController controller(link, parts.Comm1, parts.sender, parts.dispatcher,
-                                    parts.control, ports, dialogs, sysSet);
+                                    parts.control, ports, sysSet);
     // The messages as the communication window words them.
     QStringList messages;
     QObject::connect(&controller, &ConnectionController::noPortFound,

@@ -21,7 +21,7 @@ struct LinkRig {
     RecordingDialogs dialogs;
     LinkState link;
     MeasurementRecord record;
-    InstrumentLink parts{link, record, dialogs};
+    InstrumentLink parts{link, record};
     TComm& comm = parts.Comm1;
     RequestSender& sender = parts.sender;
     ResponseDispatcher& dispatcher = parts.dispatcher;
