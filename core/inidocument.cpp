@@ -121,7 +121,7 @@ const IniDocument::Keys& IniDocument::keysOf(const QString& section) const
             pos = lineEnd + 1;
         }
     }
-    return *keys_.insert(name, std::move(keys));
+    return *keys_.insert(name, keys);
 }
 
 std::optional<QString> IniDocument::value(const QString& section, const QString& key) const

@@ -17,9 +17,9 @@ class SampleBuffers;
 // reads back to the same float.
 QByteArray RecordCsv(const SampleBuffers& data, std::int32_t last,
                      const std::array<std::int32_t, 6>& codes);
-// The same text written to `out` piece by piece, so that a full recording's
+// The same text written to `device` piece by piece, so that a full recording's
 // tens of megabytes never sit in memory at once. False when a write failed.
-bool WriteRecordCsv(QIODevice& out, const SampleBuffers& data, std::int32_t last,
+bool WriteRecordCsv(QIODevice& device, const SampleBuffers& data, std::int32_t last,
                     const std::array<std::int32_t, 6>& codes);
 
 // "CH1 電壓 (V)", "CH2 功率因數", "CH3" (a code that names no quantity).

@@ -56,7 +56,7 @@ public:
     std::uint8_t logRangeCode() const { return logRangeCode_; }
     // The burst the next arming takes (any 10248 bytes), instead of one of
     // the load; nullopt goes back to the load.
-    void setBurstLog(std::optional<BurstLog> log) { presetLog_ = std::move(log); }
+    void setBurstLog(std::optional<BurstLog> log) { presetLog_ = log; }
     // The burst the chunks are served from (nullopt before any was taken).
     const std::optional<BurstLog>& servedBurstLog() const { return log_; }
 

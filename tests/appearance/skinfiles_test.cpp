@@ -29,7 +29,7 @@ namespace {
 
 QString shippedSkin(int skin)
 {
-    QFile file(QStringLiteral(QPA_SKINS_SOURCE_DIR "/0%1.ats").arg(skin));
+    QFile file(QStringLiteral(QPA_SKINS_BUILT_DIR "/0%1.ats").arg(skin));
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 

@@ -46,5 +46,5 @@ int main(int argc, char** argv)
     });
     std::printf("started\n");
     std::fflush(stdout);
-    return app.exec();
+    return QCoreApplication::exec();
 }
