@@ -1,6 +1,7 @@
 #include "tstartingform.h"
 
 #include "chartbox.h"
+#include "glyphs.h"
 #include "logchart.h"
 #include "logexport.h"
 #include "linkstate.h"
@@ -13,7 +14,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
@@ -30,41 +30,10 @@ constexpr int kStatusPanelWidth = 200;
 // screen, and at least this.
 constexpr QSize kLeastSurface(2400, 1600);
 
-enum class Glyph { Left, Right, Coarser, Finer };
-
-// The picture buttons' glyphs, drawn by the program itself: two arrows, and
-// a magnifier with minus (more samples per pixel) or plus (fewer).
-QIcon GlyphIcon(Glyph glyph)
-{
-    QPixmap pixmap(24, 24);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(0, 64, 128), 2));
-    p.setBrush(QColor(0, 64, 128));
-    if (glyph == Glyph::Left || glyph == Glyph::Right) {
-        QPainterPath arrow;
-        const bool left = glyph == Glyph::Left;
-        arrow.moveTo(left ? 5 : 19, 12);
-        arrow.lineTo(left ? 15 : 9, 4);
-        arrow.lineTo(left ? 15 : 9, 20);
-        arrow.closeSubpath();
-        p.drawPath(arrow);
-    } else {
-        p.setBrush(Qt::NoBrush);
-        p.drawEllipse(QRectF(3, 3, 13, 13));
-        p.drawLine(QPointF(14, 14), QPointF(21, 21));
-        p.drawLine(QPointF(6, 9.5), QPointF(13, 9.5));
-        if (glyph == Glyph::Finer)
-            p.drawLine(QPointF(9.5, 6), QPointF(9.5, 13));
-    }
-    return QIcon(pixmap);
-}
-
 QToolButton* PictureButton(Glyph glyph, const QString& tip)
 {
     auto* button = new QToolButton;
-    button->setIcon(GlyphIcon(glyph));
+    button->setIcon(GlyphIcon(glyph, GlyphLook::PictureButton));
     button->setIconSize(QSize(24, 24));
     button->setToolTip(tip);
     button->setFocusPolicy(Qt::StrongFocus);
@@ -217,8 +186,8 @@ void TStartingForm::buildTopPanel(QWidget* panel)
     }
     ScrollLeftButton = PictureButton(Glyph::Left, QStringLiteral("向左捲動"));
     ScrollRightButton = PictureButton(Glyph::Right, QStringLiteral("向右捲動"));
-    CoarserButton = PictureButton(Glyph::Coarser, QStringLiteral("縮小（加大樣本步長）"));
-    FinerButton = PictureButton(Glyph::Finer, QStringLiteral("放大（減小樣本步長）"));
+    CoarserButton = PictureButton(Glyph::ZoomOut, QStringLiteral("縮小（加大樣本步長）"));
+    FinerButton = PictureButton(Glyph::ZoomIn, QStringLiteral("放大（減小樣本步長）"));
 
     connect(SaveButton, &QPushButton::clicked, this, &TStartingForm::SaveClick);
     connect(StartButton, &QPushButton::clicked, this, &TStartingForm::StartClick);

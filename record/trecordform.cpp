@@ -2,8 +2,8 @@
 
 #include "recordbrowser.h"
 #include "recordchart.h"
+#include "glyphs.h"
 #include "recordcontrol.h"
-#include "recordglyphs.h"
 #include "recordsettings.h"
 #include "recordstate.h"
 #include "sharedstate.h"
@@ -218,28 +218,28 @@ void TRecordForm::buildToolBar()
     QToolBar* tools = addToolBar(QStringLiteral("記錄工具列"));
     tools->setMovable(false);
     tools->setIconSize(QSize(32, 32));
-    auto button = [this, tools](RecordGlyph glyph, const QString& tip, const QString& name) {
+    auto button = [this, tools](Glyph glyph, const QString& tip, const QString& name) {
         auto* b = new QToolButton(tools);
         b->setObjectName(name);
-        b->setIcon(RecordGlyphIcon(glyph));
+        b->setIcon(GlyphIcon(glyph, GlyphLook::RecordToolBar));
         b->setToolTip(tip);
         b->setAutoRaise(true);
         tools->addWidget(b);
         return b;
     };
-    SeSkinSpeedButton1 = button(RecordGlyph::Open, QStringLiteral("打開舊檔"),
+    SeSkinSpeedButton1 = button(Glyph::Open, QStringLiteral("打開舊檔"),
                                 QStringLiteral("SeSkinSpeedButton1"));
-    SeSkinSpeedButton12 = button(RecordGlyph::Create, QStringLiteral("建立新檔"),
+    SeSkinSpeedButton12 = button(Glyph::Create, QStringLiteral("建立新檔"),
                                  QStringLiteral("SeSkinSpeedButton12"));
-    SeSkinSpeedButton3 = button(RecordGlyph::Print, QStringLiteral("列印記錄報告"),
+    SeSkinSpeedButton3 = button(Glyph::Print, QStringLiteral("列印記錄報告"),
                                 QStringLiteral("SeSkinSpeedButton3"));
     tools->addSeparator();
-    SeSkinSpeedButton4 = button(RecordGlyph::Settings, QStringLiteral("記錄設置"),
+    SeSkinSpeedButton4 = button(Glyph::Settings, QStringLiteral("記錄設置"),
                                 QStringLiteral("SeSkinSpeedButton4"));
     tools->addSeparator();
-    SeSkinSpeedButton5 = button(RecordGlyph::Start, QStringLiteral("啟動記錄"),
+    SeSkinSpeedButton5 = button(Glyph::StartRecording, QStringLiteral("啟動記錄"),
                                 QStringLiteral("SeSkinSpeedButton5"));
-    SeSkinSpeedButton6 = button(RecordGlyph::Stop, QStringLiteral("停止記錄"),
+    SeSkinSpeedButton6 = button(Glyph::Stop, QStringLiteral("停止記錄"),
                                 QStringLiteral("SeSkinSpeedButton6"));
     tools->addSeparator();
     SeSkinSpeedButton11 = new QToolButton(tools);
@@ -247,18 +247,18 @@ void TRecordForm::buildToolBar()
     SeSkinSpeedButton11->setToolTip(QStringLiteral("切換記錄／查閱"));
     SeSkinSpeedButton11->setAutoRaise(true);
     tools->addWidget(SeSkinSpeedButton11);
-    SeSkinSpeedButton9 = button(RecordGlyph::Newer, QStringLiteral("段後移"),
+    SeSkinSpeedButton9 = button(Glyph::Newer, QStringLiteral("段後移"),
                                 QStringLiteral("SeSkinSpeedButton9"));
-    SeSkinSpeedButton10 = button(RecordGlyph::Older, QStringLiteral("段前移"),
+    SeSkinSpeedButton10 = button(Glyph::Older, QStringLiteral("段前移"),
                                  QStringLiteral("SeSkinSpeedButton10"));
-    SeSkinSpeedButton7 = button(RecordGlyph::ZoomOut, QStringLiteral("向後收縮"),
+    SeSkinSpeedButton7 = button(Glyph::ZoomOut, QStringLiteral("向後收縮"),
                                 QStringLiteral("SeSkinSpeedButton7"));
-    SeSkinSpeedButton8 = button(RecordGlyph::ZoomIn, QStringLiteral("向前展開"),
+    SeSkinSpeedButton8 = button(Glyph::ZoomIn, QStringLiteral("向前展開"),
                                 QStringLiteral("SeSkinSpeedButton8"));
     tools->addSeparator();
-    exportCsvButton = button(RecordGlyph::ExportCsv, QStringLiteral("匯出CSV檔案…"),
+    exportCsvButton = button(Glyph::ExportCsv, QStringLiteral("匯出CSV檔案…"),
                              QStringLiteral("exportCsvButton"));
-    exportPngButton = button(RecordGlyph::ExportPng, QStringLiteral("儲存圖表為PNG…"),
+    exportPngButton = button(Glyph::ExportPng, QStringLiteral("儲存圖表為PNG…"),
                              QStringLiteral("exportPngButton"));
     connect(exportCsvButton, &QToolButton::clicked, this, [this] { control_.ExportCsv(); });
     connect(exportPngButton, &QToolButton::clicked, this,
@@ -359,7 +359,7 @@ QWidget* TRecordForm::buildChartGroup()
     TrackBar1->hide();
     SeSkinButton19 = new QToolButton(panel);
     SeSkinButton19->setObjectName(QStringLiteral("SeSkinButton19"));
-    SeSkinButton19->setIcon(RecordGlyphIcon(RecordGlyph::Range));
+    SeSkinButton19->setIcon(GlyphIcon(Glyph::Range, GlyphLook::RecordToolBar));
     SeSkinButton19->setToolTip(RangePanelText(0).trimmed());
     SeSkinButton19->setFixedSize(20, 20);
     iLedArrow1 = new QWidget(panel);
@@ -417,13 +417,13 @@ QWidget* TRecordForm::buildParameterGroup()
         label(c + 7, panel, QString(), {32, 8})->setFixedWidth(62);
         label(c + 13, panel, QStringLiteral("Value："), {95, 8})->setFixedWidth(110);
 
-        const std::array<RecordGlyph, 3> glyphs{RecordGlyph::ScaleUp, RecordGlyph::ScaleDown,
-                                                RecordGlyph::ShowHide};
+        const std::array<Glyph, 3> glyphs{Glyph::ScaleUp, Glyph::ScaleDown,
+                                                Glyph::ShowHide};
         for (int b = 0; b < 3; ++b) {
             const int number = kChannelButtons[c][b];
             auto* button = new QToolButton(panel);
             button->setObjectName(QStringLiteral("SeSkinButton%1").arg(number));
-            button->setIcon(RecordGlyphIcon(glyphs[b]));
+            button->setIcon(GlyphIcon(glyphs[b], GlyphLook::RecordToolBar));
             button->setGeometry(208 + 28 * b, 1, 28, 28);
             channelButtons[number - 1] = button;
         }
