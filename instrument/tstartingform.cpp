@@ -2,6 +2,7 @@
 
 #include "chartbox.h"
 #include "glyphs.h"
+#include "imageview.h"
 #include "logchart.h"
 #include "logexport.h"
 #include "linkstate.h"
@@ -9,7 +10,7 @@
 #include "responsedispatcher.h"
 
 #include <QComboBox>
-#include <QEnterEvent>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -42,38 +43,6 @@ QToolButton* PictureButton(Glyph glyph, const QString& tip)
 
 } // namespace
 
-LogPaintBox::LogPaintBox(const QImage& surface, QWidget* parent)
-    : QWidget(parent), surface_(surface)
-{
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setMouseTracking(true);
-}
-
-void LogPaintBox::paintEvent(QPaintEvent*)
-{
-    // Paint only copies what was drawn.
-    QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), surface_, rect());
-}
-
-void LogPaintBox::resizeEvent(QResizeEvent*)
-{
-    if (onResize)
-        onResize();
-}
-
-void LogPaintBox::enterEvent(QEnterEvent*)
-{
-    if (onMouseOver)
-        onMouseOver();
-}
-
-void LogPaintBox::mouseMoveEvent(QMouseEvent*)
-{
-    if (onMouseOver)
-        onMouseOver();
-}
-
 TStartingForm::TStartingForm(LinkState& link, RequestSender& sender,
                              ResponseDispatcher& dispatcher, UserDialogs& dialogs,
                              ColorSource colors, QSize screenSize, QWidget* parent)
@@ -87,10 +56,13 @@ TStartingForm::TStartingForm(LinkState& link, RequestSender& sender,
     panel->setFixedHeight(kTopPanelHeight);
     buildTopPanel(panel);
 
-    StartingPic = new LogPaintBox(surface_, this);
+    StartingPic = new ImageView(surface_, this);
+    StartingPic->setMouseTracking(true);
     StartingPic->setMinimumSize(1, 1);
     StartingPic->onResize = [this] { DrawLogChart(); };
-    StartingPic->onMouseOver = [this] { enableRangeLists(false, false); };
+    // The mouse over the chart leaves the range lists.
+    StartingPic->onMouseEnter = [this] { enableRangeLists(false, false); };
+    StartingPic->onMouseMove = [this](QPoint) { enableRangeLists(false, false); };
 
     StatusBar1 = new QStatusBar;
     StatusBar1->setSizeGripEnabled(false);

@@ -3,6 +3,7 @@
 #include "recordbrowser.h"
 #include "recordchart.h"
 #include "glyphs.h"
+#include "imageview.h"
 #include "recordcontrol.h"
 #include "recordsettings.h"
 #include "recordstate.h"
@@ -17,7 +18,6 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSlider>
@@ -73,39 +73,6 @@ QLabel* StatusLabel(const QString& text, int width, Qt::Alignment align)
 }
 
 } // namespace
-
-SurfaceView::SurfaceView(const QImage& surface, QWidget* parent)
-    : QWidget(parent), surface_(surface)
-{
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-void SurfaceView::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    if (onResize)
-        onResize();
-}
-
-void SurfaceView::mouseMoveEvent(QMouseEvent* event)
-{
-    if (onMouseMove)
-        onMouseMove(event->position().toPoint());
-    QWidget::mouseMoveEvent(event);
-}
-
-void SurfaceView::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    if (onDoubleClick)
-        onDoubleClick();
-    QWidget::mouseDoubleClickEvent(event);
-}
-
-void SurfaceView::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), surface_, rect());
-}
 
 TRecordForm::TRecordForm(RecordControl& control, RecordState& record, SharedState& shared,
                          const QString& programFolder, QWidget* parent)
@@ -325,7 +292,7 @@ QWidget* TRecordForm::buildChartGroup()
         penImages[k]->setObjectName(QStringLiteral("Image%1").arg(k + 1));
         penImages[k]->setGeometry(0, 0, 25, 14);
     }
-    Pic4 = new SurfaceView(chartSurface_, panel);
+    Pic4 = new ImageView(chartSurface_, panel);
     Pic4->setObjectName(QStringLiteral("Pic4"));
     Pic4->setMouseTracking(true);
     // The chart is drawn again whenever its size changes, once the layout
@@ -336,7 +303,7 @@ QWidget* TRecordForm::buildChartGroup()
     };
     Pic4->onMouseMove = [this](QPoint at) { Pic4MouseMove(at.x()); };
     Pic4->onDoubleClick = [this] { Pic4DblClick(); };
-    Pic5 = new SurfaceView(rulerSurface_, panel);
+    Pic5 = new ImageView(rulerSurface_, panel);
     Pic5->setObjectName(QStringLiteral("Pic5"));
     Pic5->setFixedWidth(kRulerWidth);
     SeSkinScrollBar1 = new QScrollBar(Qt::Horizontal, panel);

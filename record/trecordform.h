@@ -1,5 +1,7 @@
 #pragma once
 
+#include "imageview.h"
+
 #include <QImage>
 #include <QMainWindow>
 
@@ -19,25 +21,6 @@ class RecordControl;
 struct RecordCommandStates;
 struct RecordState;
 struct SharedState;
-
-// A chart display that shows its part of an off-screen surface.
-class SurfaceView : public QWidget {
-public:
-    SurfaceView(const QImage& surface, QWidget* parent);
-
-    std::function<void()> onResize; // the surface is to be drawn at the new size
-    std::function<void(QPoint)> onMouseMove;
-    std::function<void()> onDoubleClick;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-
-private:
-    const QImage& surface_;
-};
 
 // The record window "記錄": menus, tool buttons, the chart with its ruler and
 // pen images, the channel parameter panels and a seven-panel status bar. It
@@ -99,8 +82,8 @@ public:
     QToolButton* exportPngButton = nullptr;
 
     // The chart area and the parameter panels.
-    SurfaceView* Pic4 = nullptr;
-    SurfaceView* Pic5 = nullptr;
+    ImageView* Pic4 = nullptr;
+    ImageView* Pic5 = nullptr;
     QScrollBar* SeSkinScrollBar1 = nullptr;
     QSlider* TrackBar1 = nullptr;
     QToolButton* SeSkinButton19 = nullptr; // display range
