@@ -47,7 +47,7 @@ RecordReportSource RecordReportSourceOf(const TRecordForm& form, RecordState& re
 {
     RecordReportSource source;
     source.record = &record;
-    source.chartSize = form.Pic4->size();
+    source.chartSize = form.chart->Pic4->size();
     if (!source.chartSize.isEmpty())
         source.chartPicture = form.chartImage();
     for (int c = 0; c < 6; ++c)

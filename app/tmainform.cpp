@@ -1,8 +1,8 @@
 #include "tmainform.h"
 
-#include "glyphs.h"
 #include "measurementtime.h"
 #include "numberformat.h"
+#include "toolbuttons.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -163,32 +163,30 @@ void TMainForm::buildToolBar()
     QToolBar* tools = addToolBar(QStringLiteral("工具列"));
     tools->setMovable(false);
     tools->setIconSize(QSize(32, 32));
-    auto button = [this, tools](Glyph icon, const QString& tip, auto handler) {
-        auto* b = new QToolButton(tools);
-        b->setIcon(GlyphIcon(icon, GlyphLook::MainToolBar));
-        b->setToolTip(tip);
-        b->setAutoRaise(true);
-        connect(b, &QToolButton::clicked, this, handler);
-        tools->addWidget(b);
-        return b;
-    };
-    button(Glyph::Open, QStringLiteral("開啟舊檔"), [this] { emit openFileRequested(); });
-    button(Glyph::Save, QStringLiteral("儲存檔案"), [this] { emit saveFileRequested(); });
-    button(Glyph::Print, QStringLiteral("列印"), [this] { emit printRequested(); });
-    tools->addSeparator();
-    button(Glyph::Version, QStringLiteral("版本信息"), [this] { emit versionRequested(); });
-    tools->addSeparator();
-    button(Glyph::Record, QStringLiteral("記錄"), [this] { emit recordRequested(); });
-    button(Glyph::HarmonicList, QStringLiteral("諧波列表"),
-           [this] { emit harmonicListRequested(); });
-    button(Glyph::StartTest, QStringLiteral("啟動測試"), [this] { emit startTestRequested(); });
-    tools->addSeparator();
-    SeSkinSpeedButton7 =
-        button(Glyph::Single, QStringLiteral("單次測試"), [this] { control_.SingleTest(); });
-    SeSkinSpeedButton8 = button(Glyph::Continuous, QStringLiteral("連續採樣"),
-                                [this] { control_.ContinuousSampling(); });
-    SeSkinSpeedButton9 =
-        button(Glyph::Stop, QStringLiteral("停止測試"), [this] { control_.StopTest(); });
+    // Name (none), picture, tip, command, and where the window keeps the button.
+    AddToolButtons(
+        *tools,
+        {
+            {{}, Glyph::Open, QStringLiteral("開啟舊檔"), [this] { emit openFileRequested(); }},
+            {{}, Glyph::Save, QStringLiteral("儲存檔案"), [this] { emit saveFileRequested(); }},
+            {{}, Glyph::Print, QStringLiteral("列印"), [this] { emit printRequested(); }},
+            ToolSeparator(),
+            {{}, Glyph::Version, QStringLiteral("版本信息"), [this] { emit versionRequested(); }},
+            ToolSeparator(),
+            {{}, Glyph::Record, QStringLiteral("記錄"), [this] { emit recordRequested(); }},
+            {{}, Glyph::HarmonicList, QStringLiteral("諧波列表"),
+             [this] { emit harmonicListRequested(); }},
+            {{}, Glyph::StartTest, QStringLiteral("啟動測試"),
+             [this] { emit startTestRequested(); }},
+            ToolSeparator(),
+            {{}, Glyph::Single, QStringLiteral("單次測試"), [this] { control_.SingleTest(); },
+             &SeSkinSpeedButton7},
+            {{}, Glyph::Continuous, QStringLiteral("連續採樣"),
+             [this] { control_.ContinuousSampling(); }, &SeSkinSpeedButton8},
+            {{}, Glyph::Stop, QStringLiteral("停止測試"), [this] { control_.StopTest(); },
+             &SeSkinSpeedButton9},
+        },
+        GlyphLook::MainToolBar);
 }
 
 void TMainForm::buildStatusBar()

@@ -1,13 +1,13 @@
 #include "tstartingform.h"
 
 #include "chartbox.h"
-#include "glyphs.h"
 #include "imageview.h"
 #include "logchart.h"
 #include "logexport.h"
 #include "linkstate.h"
 #include "paintercanvas.h"
 #include "responsedispatcher.h"
+#include "toolbuttons.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -30,16 +30,6 @@ constexpr int kStatusPanelWidth = 200;
 // Once the paint box outgrows its first surface, the surface covers the
 // screen, and at least this.
 constexpr QSize kLeastSurface(2400, 1600);
-
-QToolButton* PictureButton(Glyph glyph, const QString& tip)
-{
-    auto* button = new QToolButton;
-    button->setIcon(GlyphIcon(glyph, GlyphLook::PictureButton));
-    button->setIconSize(QSize(24, 24));
-    button->setToolTip(tip);
-    button->setFocusPolicy(Qt::StrongFocus);
-    return button;
-}
 
 } // namespace
 
@@ -156,17 +146,25 @@ void TStartingForm::buildTopPanel(QWidget* panel)
         button->setAutoDefault(false); // Return does not press them; Space does
         button->setFocusPolicy(Qt::StrongFocus);
     }
-    ScrollLeftButton = PictureButton(Glyph::Left, QStringLiteral("向左捲動"));
-    ScrollRightButton = PictureButton(Glyph::Right, QStringLiteral("向右捲動"));
-    CoarserButton = PictureButton(Glyph::ZoomOut, QStringLiteral("縮小（加大樣本步長）"));
-    FinerButton = PictureButton(Glyph::ZoomIn, QStringLiteral("放大（減小樣本步長）"));
+    // Name (none), picture, tip, command, and where the window keeps the button.
+    const ToolButtonRow pictureButtons[] = {
+        {{}, Glyph::Left, QStringLiteral("向左捲動"), [this] { ScrollLeftClick(); },
+         &ScrollLeftButton},
+        {{}, Glyph::Right, QStringLiteral("向右捲動"), [this] { ScrollRightClick(); },
+         &ScrollRightButton},
+        {{}, Glyph::ZoomOut, QStringLiteral("縮小（加大樣本步長）"), [this] { CoarserClick(); },
+         &CoarserButton},
+        {{}, Glyph::ZoomIn, QStringLiteral("放大（減小樣本步長）"), [this] { FinerClick(); },
+         &FinerButton},
+    };
+    for (const ToolButtonRow& row : pictureButtons) {
+        QToolButton* button = MakeToolButton(row, GlyphLook::PictureButton);
+        button->setIconSize(QSize(24, 24));
+        button->setFocusPolicy(Qt::StrongFocus);
+    }
 
     connect(SaveButton, &QPushButton::clicked, this, &TStartingForm::SaveClick);
     connect(StartButton, &QPushButton::clicked, this, &TStartingForm::StartClick);
-    connect(ScrollLeftButton, &QToolButton::clicked, this, &TStartingForm::ScrollLeftClick);
-    connect(ScrollRightButton, &QToolButton::clicked, this, &TStartingForm::ScrollRightClick);
-    connect(CoarserButton, &QToolButton::clicked, this, &TStartingForm::CoarserClick);
-    connect(FinerButton, &QToolButton::clicked, this, &TStartingForm::FinerClick);
 
     auto* row = new QHBoxLayout(panel);
     row->setContentsMargins(4, 2, 4, 2);
