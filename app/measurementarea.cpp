@@ -1,34 +1,13 @@
 #include "measurementarea.h"
 
+#include "imageview.h"
 #include "measurementrecord.h"
 
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPainter>
 
 namespace {
-
-// A chart box: paints by copying its surface, never by drawing.
-class PaintBox : public QWidget {
-public:
-    PaintBox(const QImage& surface, const QRect& displayRect, QWidget* parent)
-        : QWidget(parent), surface_(surface), displayRect_(displayRect)
-    {
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        CopySurface(painter, surface_, displayRect_);
-    }
-
-private:
-    const QImage& surface_;
-    const QRect& displayRect_;
-};
 
 // Design texts shown until the first measurement is drawn.
 const char* const kDesignText[kPanelCount] = {
@@ -70,7 +49,7 @@ MeasurementArea::MeasurementArea(QWidget* panel1, QSize screenSize)
         frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         frame->setLineWidth(2);
         chartPanels_[i] = frame;
-        pics_[i] = new PaintBox(*surfaces[i], surfaces_.DisplayRect, frame);
+        pics_[i] = new ImageView(*surfaces[i], frame, &surfaces_.DisplayRect);
         pics_[i]->setObjectName(QStringLiteral("Pic%1").arg(i + 1));
     }
 

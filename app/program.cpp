@@ -46,7 +46,7 @@ static_assert(kBaudRateList[kDemoBaudIndex].rate == TBaudRate::br115200);
 RecordReportSource RecordWindowReportSource(const TRecordForm& form, const RecordState& record)
 {
     return RecordReportSourceOf(
-        record, form.Pic4->size(), [&form] { return form.chartImage(); },
+        record, form.chart->Pic4->size(), [&form] { return form.chartImage(); },
         [&form](int channel) { return form.channelCaption(channel); },
         [&form](int panel) { return form.statusText(panel); });
 }

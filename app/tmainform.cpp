@@ -5,7 +5,7 @@
 #include "talarmform.h"
 #include "numberformat.h"
 #include "registermap.h"
-#include "toolbaricons.h"
+#include "toolbuttons.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -166,32 +166,30 @@ void TMainForm::buildToolBar()
     QToolBar* tools = addToolBar(QStringLiteral("工具列"));
     tools->setMovable(false);
     tools->setIconSize(QSize(32, 32));
-    auto button = [this, tools](ToolIcon icon, const QString& tip, auto handler) {
-        auto* b = new QToolButton(tools);
-        b->setIcon(ToolbarIcon(icon));
-        b->setToolTip(tip);
-        b->setAutoRaise(true);
-        connect(b, &QToolButton::clicked, this, handler);
-        tools->addWidget(b);
-        return b;
-    };
-    button(ToolIcon::Open, QStringLiteral("開啟舊檔"), [this] { emit openFileRequested(); });
-    button(ToolIcon::Save, QStringLiteral("儲存檔案"), [this] { emit saveFileRequested(); });
-    button(ToolIcon::Print, QStringLiteral("列印"), [this] { emit printRequested(); });
-    tools->addSeparator();
-    button(ToolIcon::Version, QStringLiteral("版本信息"), [this] { emit versionRequested(); });
-    tools->addSeparator();
-    button(ToolIcon::Record, QStringLiteral("記錄"), [this] { emit recordRequested(); });
-    button(ToolIcon::HarmonicList, QStringLiteral("諧波列表"),
-           [this] { emit harmonicListRequested(); });
-    button(ToolIcon::StartTest, QStringLiteral("啟動測試"), [this] { emit startTestRequested(); });
-    tools->addSeparator();
-    SeSkinSpeedButton7 =
-        button(ToolIcon::Single, QStringLiteral("單次測試"), [this] { control_.SingleTest(); });
-    SeSkinSpeedButton8 = button(ToolIcon::Continuous, QStringLiteral("連續採樣"),
-                                [this] { control_.ContinuousSampling(); });
-    SeSkinSpeedButton9 =
-        button(ToolIcon::Stop, QStringLiteral("停止測試"), [this] { control_.StopTest(); });
+    // Name (none), picture, tip, command, and where the window keeps the button.
+    AddToolButtons(
+        *tools,
+        {
+            {{}, Glyph::Open, QStringLiteral("開啟舊檔"), [this] { emit openFileRequested(); }},
+            {{}, Glyph::Save, QStringLiteral("儲存檔案"), [this] { emit saveFileRequested(); }},
+            {{}, Glyph::Print, QStringLiteral("列印"), [this] { emit printRequested(); }},
+            ToolSeparator(),
+            {{}, Glyph::Version, QStringLiteral("版本信息"), [this] { emit versionRequested(); }},
+            ToolSeparator(),
+            {{}, Glyph::Record, QStringLiteral("記錄"), [this] { emit recordRequested(); }},
+            {{}, Glyph::HarmonicList, QStringLiteral("諧波列表"),
+             [this] { emit harmonicListRequested(); }},
+            {{}, Glyph::StartTest, QStringLiteral("啟動測試"),
+             [this] { emit startTestRequested(); }},
+            ToolSeparator(),
+            {{}, Glyph::Single, QStringLiteral("單次測試"), [this] { control_.SingleTest(); },
+             &SeSkinSpeedButton7},
+            {{}, Glyph::Continuous, QStringLiteral("連續採樣"),
+             [this] { control_.ContinuousSampling(); }, &SeSkinSpeedButton8},
+            {{}, Glyph::Stop, QStringLiteral("停止測試"), [this] { control_.StopTest(); },
+             &SeSkinSpeedButton9},
+        },
+        GlyphLook::MainToolBar);
 }
 
 void TMainForm::buildStatusBar()

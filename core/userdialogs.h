@@ -22,4 +22,13 @@ public:
                                  const QString& folder) = 0;
     virtual QString saveFileName(const QString& caption, const QString& filter,
                                  const QString& defaultName) = 0;
+
+    // The save dialog, then, where the file chosen exists, the question
+    // "檔案存在" whether to overwrite it (`overwriteQuestion`); empty when
+    // the user cancels the dialog or answers No.
+    QString saveFileNameOverwriting(const QString& caption, const QString& filter,
+                                    const QString& defaultName,
+                                    const QString& overwriteQuestion = kOverwriteQuestion);
+
+    static inline const QString kOverwriteQuestion = QStringLiteral("  檔案已經存在，是否覆蓋？  ");
 };

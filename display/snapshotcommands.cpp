@@ -57,12 +57,9 @@ SnapshotCommands::SnapshotCommands(SharedState& state, UserDialogs& dialogs,
 
 void SnapshotCommands::Save()
 {
-    const QString path = dialogs_.saveFileName(QString(), kSaveFilter, kDefaultSaveName);
+    const QString path = dialogs_.saveFileNameOverwriting(
+        QString(), kSaveFilter, kDefaultSaveName, QStringLiteral("  檔案已經存在，是否覆蓋"));
     if (path.isEmpty())
-        return;
-    if (QFileInfo::exists(path)
-        && !dialogs_.askYesNo(QStringLiteral("檔案存在"),
-                              QStringLiteral("  檔案已經存在，是否覆蓋")))
         return;
     const SnapshotFileResult result = SaveSnapshotFile(path, state_.MeasurementRecord);
     if (!result.ok()) {

@@ -1,5 +1,9 @@
 #include "decimalfield.h"
 
+#include "userdialogs.h"
+
+#include <QLineEdit>
+
 #include <QLocale>
 #include <QRegularExpression>
 
@@ -23,4 +27,21 @@ DecimalField ParseDecimalField(const QString& text)
     if (!std::isfinite(single))
         return {DecimalField::Status::OutOfRange, 0.0f};
     return {DecimalField::Status::Ok, single};
+}
+
+bool ReadDecimalField(QLineEdit& field, const QString& name, float& value, UserDialogs& dialogs,
+                      const DecimalFieldRefusals& refusals)
+{
+    const DecimalField parsed = ParseDecimalField(field.text());
+    if (parsed.status == DecimalField::Status::Ok) {
+        value = parsed.value;
+        return true;
+    }
+    const QString& refusal = parsed.status == DecimalField::Status::NotANumber
+                                 ? refusals.notANumber
+                                 : refusals.outOfRange;
+    dialogs.message(refusal.arg(name, field.text()), UserDialogs::Icon::Warning);
+    field.setFocus();
+    field.selectAll();
+    return false;
 }

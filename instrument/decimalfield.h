@@ -2,6 +2,9 @@
 
 #include <QString>
 
+class QLineEdit;
+class UserDialogs;
+
 // A number typed into one of the instrument windows' fields.
 struct DecimalField {
     enum class Status {
@@ -19,3 +22,16 @@ struct DecimalField {
 // leading minus, group separators, "nan" and "inf" are refused, so the result
 // is always a finite float. '.' is the point whatever the desktop's locale.
 DecimalField ParseDecimalField(const QString& text);
+
+// A window's words for a field that ReadDecimalField refuses: %1 is the
+// field's name, %2 what was typed.
+struct DecimalFieldRefusals {
+    QString notANumber;
+    QString outOfRange;
+};
+
+// Reads `field` into `value`. A field that is not a number is refused: the
+// window's warning is shown and the field takes the focus with its text
+// selected, so that the user types it again; false then, `value` untouched.
+bool ReadDecimalField(QLineEdit& field, const QString& name, float& value, UserDialogs& dialogs,
+                      const DecimalFieldRefusals& refusals);

@@ -68,12 +68,9 @@ QByteArray LogCsv(std::span<const std::uint8_t> log)
 void ExportLog(UserDialogs& dialogs, const QImage& surface, int width, int height,
                std::span<const std::uint8_t> log)
 {
-    const QString path = dialogs.saveFileName(QString(), kLogExportFilter, kLogExportName);
+    const QString path =
+        dialogs.saveFileNameOverwriting(QString(), kLogExportFilter, kLogExportName);
     if (path.isEmpty())
-        return;
-    if (QFileInfo::exists(path)
-        && !dialogs.askYesNo(QStringLiteral("檔案存在"),
-                             QStringLiteral("  檔案已經存在，是否覆蓋？  ")))
         return;
     const LogExportFormat format = LogExportFormatOf(path);
     const QByteArray bytes = format == LogExportFormat::Csv

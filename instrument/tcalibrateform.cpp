@@ -138,18 +138,9 @@ bool TCalibrateForm::ensurePortOpen()
 
 bool TCalibrateForm::readField(QLineEdit* field, const QString& name, float* value)
 {
-    const DecimalField parsed = ParseDecimalField(field->text());
-    if (parsed.status == DecimalField::Status::Ok) {
-        *value = parsed.value;
-        return true;
-    }
-    dialogs_.message(parsed.status == DecimalField::Status::NotANumber
-                         ? QStringLiteral("%1「%2」不是有效的数值，没有发送。").arg(name, field->text())
-                         : QStringLiteral("%1「%2」超出范围，没有发送。").arg(name, field->text()),
-                     UserDialogs::Icon::Warning);
-    field->setFocus();
-    field->selectAll();
-    return false;
+    return ReadDecimalField(*field, name, *value, dialogs_,
+                            {QStringLiteral("%1「%2」不是有效的数值，没有发送。"),
+                             QStringLiteral("%1「%2」超出范围，没有发送。")});
 }
 
 void TCalibrateForm::CalibrateVoltage()

@@ -61,20 +61,9 @@ TExternal_CT_form::TExternal_CT_form(LinkState& link, RequestSender& sender,
 
 bool TExternal_CT_form::readField(QLineEdit* field, const QString& name, float* value)
 {
-    const DecimalField parsed = ParseDecimalField(field->text());
-    if (parsed.status == DecimalField::Status::Ok) {
-        *value = parsed.value;
-        return true;
-    }
-    dialogs_.message(parsed.status == DecimalField::Status::NotANumber
-                         ? QStringLiteral("%1「%2」不是有效的數值，資料未儲存到儀器。")
-                               .arg(name, field->text())
-                         : QStringLiteral("%1「%2」超出範圍，資料未儲存到儀器。")
-                               .arg(name, field->text()),
-                     UserDialogs::Icon::Warning);
-    field->setFocus();
-    field->selectAll();
-    return false;
+    return ReadDecimalField(*field, name, *value, dialogs_,
+                            {QStringLiteral("%1「%2」不是有效的數值，資料未儲存到儀器。"),
+                             QStringLiteral("%1「%2」超出範圍，資料未儲存到儀器。")});
 }
 
 void TExternal_CT_form::SaveClick()

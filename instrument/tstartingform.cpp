@@ -1,19 +1,20 @@
 #include "tstartingform.h"
 
 #include "chartbox.h"
+#include "imageview.h"
 #include "logchart.h"
 #include "logexport.h"
 #include "linkstate.h"
 #include "paintercanvas.h"
 #include "responsedispatcher.h"
+#include "toolbuttons.h"
 
 #include <QComboBox>
-#include <QEnterEvent>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
@@ -30,80 +31,7 @@ constexpr int kStatusPanelWidth = 200;
 // screen, and at least this.
 constexpr QSize kLeastSurface(2400, 1600);
 
-enum class Glyph { Left, Right, Coarser, Finer };
-
-// The picture buttons' glyphs, drawn by the program itself: two arrows, and
-// a magnifier with minus (more samples per pixel) or plus (fewer).
-QIcon GlyphIcon(Glyph glyph)
-{
-    QPixmap pixmap(24, 24);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(0, 64, 128), 2));
-    p.setBrush(QColor(0, 64, 128));
-    if (glyph == Glyph::Left || glyph == Glyph::Right) {
-        QPainterPath arrow;
-        const bool left = glyph == Glyph::Left;
-        arrow.moveTo(left ? 5 : 19, 12);
-        arrow.lineTo(left ? 15 : 9, 4);
-        arrow.lineTo(left ? 15 : 9, 20);
-        arrow.closeSubpath();
-        p.drawPath(arrow);
-    } else {
-        p.setBrush(Qt::NoBrush);
-        p.drawEllipse(QRectF(3, 3, 13, 13));
-        p.drawLine(QPointF(14, 14), QPointF(21, 21));
-        p.drawLine(QPointF(6, 9.5), QPointF(13, 9.5));
-        if (glyph == Glyph::Finer)
-            p.drawLine(QPointF(9.5, 6), QPointF(9.5, 13));
-    }
-    return QIcon(pixmap);
-}
-
-QToolButton* PictureButton(Glyph glyph, const QString& tip)
-{
-    auto* button = new QToolButton;
-    button->setIcon(GlyphIcon(glyph));
-    button->setIconSize(QSize(24, 24));
-    button->setToolTip(tip);
-    button->setFocusPolicy(Qt::StrongFocus);
-    return button;
-}
-
 } // namespace
-
-LogPaintBox::LogPaintBox(const QImage& surface, QWidget* parent)
-    : QWidget(parent), surface_(surface)
-{
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setMouseTracking(true);
-}
-
-void LogPaintBox::paintEvent(QPaintEvent*)
-{
-    // Paint only copies what was drawn.
-    QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), surface_, rect());
-}
-
-void LogPaintBox::resizeEvent(QResizeEvent*)
-{
-    if (onResize)
-        onResize();
-}
-
-void LogPaintBox::enterEvent(QEnterEvent*)
-{
-    if (onMouseOver)
-        onMouseOver();
-}
-
-void LogPaintBox::mouseMoveEvent(QMouseEvent*)
-{
-    if (onMouseOver)
-        onMouseOver();
-}
 
 TStartingForm::TStartingForm(LinkState& link, ResponseDispatcher& dispatcher,
                              UserDialogs& dialogs,
@@ -118,10 +46,13 @@ TStartingForm::TStartingForm(LinkState& link, ResponseDispatcher& dispatcher,
     panel->setFixedHeight(kTopPanelHeight);
     buildTopPanel(panel);
 
-    StartingPic = new LogPaintBox(surface_, this);
+    StartingPic = new ImageView(surface_, this);
+    StartingPic->setMouseTracking(true);
     StartingPic->setMinimumSize(1, 1);
     StartingPic->onResize = [this] { DrawLogChart(); };
-    StartingPic->onMouseOver = [this] { enableRangeLists(false, false); };
+    // The mouse over the chart leaves the range lists.
+    StartingPic->onMouseEnter = [this] { enableRangeLists(false, false); };
+    StartingPic->onMouseMove = [this](QPoint) { enableRangeLists(false, false); };
 
     StatusBar1 = new QStatusBar;
     StatusBar1->setSizeGripEnabled(false);
@@ -215,17 +146,25 @@ void TStartingForm::buildTopPanel(QWidget* panel)
         button->setAutoDefault(false); // Return does not press them; Space does
         button->setFocusPolicy(Qt::StrongFocus);
     }
-    ScrollLeftButton = PictureButton(Glyph::Left, QStringLiteral("向左捲動"));
-    ScrollRightButton = PictureButton(Glyph::Right, QStringLiteral("向右捲動"));
-    CoarserButton = PictureButton(Glyph::Coarser, QStringLiteral("縮小（加大樣本步長）"));
-    FinerButton = PictureButton(Glyph::Finer, QStringLiteral("放大（減小樣本步長）"));
+    // Name (none), picture, tip, command, and where the window keeps the button.
+    const ToolButtonRow pictureButtons[] = {
+        {{}, Glyph::Left, QStringLiteral("向左捲動"), [this] { ScrollLeftClick(); },
+         &ScrollLeftButton},
+        {{}, Glyph::Right, QStringLiteral("向右捲動"), [this] { ScrollRightClick(); },
+         &ScrollRightButton},
+        {{}, Glyph::ZoomOut, QStringLiteral("縮小（加大樣本步長）"), [this] { CoarserClick(); },
+         &CoarserButton},
+        {{}, Glyph::ZoomIn, QStringLiteral("放大（減小樣本步長）"), [this] { FinerClick(); },
+         &FinerButton},
+    };
+    for (const ToolButtonRow& row : pictureButtons) {
+        QToolButton* button = MakeToolButton(row, GlyphLook::PictureButton);
+        button->setIconSize(QSize(24, 24));
+        button->setFocusPolicy(Qt::StrongFocus);
+    }
 
     connect(SaveButton, &QPushButton::clicked, this, &TStartingForm::SaveClick);
     connect(StartButton, &QPushButton::clicked, this, &TStartingForm::StartClick);
-    connect(ScrollLeftButton, &QToolButton::clicked, this, &TStartingForm::ScrollLeftClick);
-    connect(ScrollRightButton, &QToolButton::clicked, this, &TStartingForm::ScrollRightClick);
-    connect(CoarserButton, &QToolButton::clicked, this, &TStartingForm::CoarserClick);
-    connect(FinerButton, &QToolButton::clicked, this, &TStartingForm::FinerClick);
 
     auto* row = new QHBoxLayout(panel);
     row->setContentsMargins(4, 2, 4, 2);

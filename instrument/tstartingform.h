@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imageview.h"
 #include "logarming.h"
 #include "logview.h"
 
@@ -20,25 +21,6 @@ class UserDialogs;
 struct ChartColors;
 struct LinkState;
 enum class LogProgress;
-
-// The paint box of the log chart: it shows its part of the off-screen
-// surface and reports resizing and the mouse entering it.
-class LogPaintBox : public QWidget {
-public:
-    LogPaintBox(const QImage& surface, QWidget* parent);
-
-    std::function<void()> onResize;
-    std::function<void()> onMouseOver;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-
-private:
-    const QImage& surface_;
-};
 
 // The logging window "啟動測量" (modeless): the range lists, "儲存" and
 // "啟動", the four view buttons, the log chart and a status panel that the
@@ -78,7 +60,7 @@ public:
     QToolButton* ScrollRightButton = nullptr;
     QToolButton* CoarserButton = nullptr;
     QToolButton* FinerButton = nullptr;
-    LogPaintBox* StartingPic = nullptr;
+    ImageView* StartingPic = nullptr; // the log chart
     QStatusBar* StatusBar1 = nullptr;
 
 signals:

@@ -246,12 +246,8 @@ void RecordControl::CreateFile()
         block.Codes[k] = std::uint8_t(record_.ChannelCodes[k]);
     block.Count = 0;
 
-    const QString path = dialogs_.saveFileName(QString(), kFilter, kDefaultName);
+    const QString path = dialogs_.saveFileNameOverwriting(QString(), kFilter, kDefaultName);
     if (path.isEmpty())
-        return;
-    if (QFileInfo::exists(path)
-        && !dialogs_.askYesNo(QStringLiteral("檔案存在"),
-                              QStringLiteral("  檔案已經存在，是否覆蓋？  ")))
         return;
     const RecordFileResult result = CreateRecordFile(path, block);
     if (!result.ok()) {
@@ -374,12 +370,8 @@ bool RecordControl::askExportPath(const QString& filter, const QString& suffix,
         const QFileInfo info(recordFile);
         offered = info.dir().filePath(info.completeBaseName() + suffix);
     }
-    path = dialogs_.saveFileName(QString(), filter, offered);
-    if (path.isEmpty())
-        return false;
-    return !QFileInfo::exists(path)
-           || dialogs_.askYesNo(QStringLiteral("檔案存在"),
-                                QStringLiteral("  檔案已經存在，是否覆蓋？  "));
+    path = dialogs_.saveFileNameOverwriting(QString(), filter, offered);
+    return !path.isEmpty();
 }
 
 void RecordControl::writeExport(const QString& path, const std::function<bool(QIODevice&)>& write)

@@ -3,7 +3,6 @@
 #include "recordbrowser.h"
 #include "recordchart.h"
 #include "recordcontrol.h"
-#include "recordglyphs.h"
 #include "recordsettings.h"
 #include "recordstate.h"
 #include "sharedstate.h"
@@ -11,56 +10,18 @@
 
 #include <QDir>
 #include <QFrame>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QImageReader>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QScrollBar>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTime>
-#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "paintercanvas.h"
-
 namespace {
-
-// The off-screen chart surface is as large as any screen the window meets;
-// the ruler beside it is 50 pixels wide whatever the screen.
-constexpr int kSurfaceWidth = 2400;
-constexpr int kSurfaceHeight = 1600;
-constexpr int kRulerWidth = 50;
-constexpr int kPenStripWidth = 25;
-
-// The channel's tag shows its chart colour (kRecordChannelColors) behind
-// this text colour.
-struct ChannelLook {
-    QColor text;
-    const char* pen; // pen image beside the chart
-};
-
-const std::array<ChannelLook, 6> kChannels{{
-    {Qt::white, "green.dat"},
-    {Qt::white, "red.dat"},
-    {Qt::white, "blue.dat"},
-    {Qt::white, "maroon.dat"},
-    {QColor(128, 128, 128), "yellow.dat"},
-    {Qt::white, "red2.dat"},
-}};
-
-// Scale up, scale down and show/hide of each channel, by designer number.
-constexpr std::array<std::array<int, 3>, 6> kChannelButtons{
-    {{3, 2, 1}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}, {13, 14, 15}, {16, 17, 18}}};
-
-// Positions of the channel panels in the group " 參數 ".
-constexpr std::array<QPoint, 6> kChannelPanels{
-    {{196, 16}, {196, 53}, {196, 90}, {493, 16}, {493, 53}, {493, 90}}};
 
 QLabel* StatusLabel(const QString& text, int width, Qt::Alignment align)
 {
@@ -74,61 +35,33 @@ QLabel* StatusLabel(const QString& text, int width, Qt::Alignment align)
 
 } // namespace
 
-SurfaceView::SurfaceView(const QImage& surface, QWidget* parent)
-    : QWidget(parent), surface_(surface)
-{
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-void SurfaceView::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    if (onResize)
-        onResize();
-}
-
-void SurfaceView::mouseMoveEvent(QMouseEvent* event)
-{
-    if (onMouseMove)
-        onMouseMove(event->position().toPoint());
-    QWidget::mouseMoveEvent(event);
-}
-
-void SurfaceView::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    if (onDoubleClick)
-        onDoubleClick();
-    QWidget::mouseDoubleClickEvent(event);
-}
-
-void SurfaceView::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), surface_, rect());
-}
-
 TRecordForm::TRecordForm(RecordControl& control, RecordState& record, SharedState& shared,
                          const QString& programFolder, QWidget* parent)
     : QMainWindow(parent, Qt::Window), control_(control), record_(record), shared_(shared),
-      programFolder_(programFolder),
-      chartSurface_(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32),
-      rulerSurface_(kRulerWidth, kSurfaceHeight, QImage::Format_RGB32)
+      programFolder_(programFolder)
 {
     setObjectName(QStringLiteral("RecordForm"));
-    // Only the part of the chart surface the chart shows is ever drawn (and
-    // so only that part takes memory); the chart is drawn before it is shown.
-    rulerSurface_.fill(Qt::white);
     setWindowTitle(QStringLiteral("記錄"));
     resize(797, 598);
 
     buildMenus();
-    buildToolBar();
+    tools = new RecordToolBar([this](RecordCommand command) { run(command); });
+    addToolBar(tools);
     buildStatusBar();
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(buildChartGroup(), 1);
+    chart = new RecordChartView(programFolder_);
+    // The chart is drawn again whenever its size changes, once the layout
+    // has placed it.
+    chart->Pic4->onResize = [this] {
+        chart->placeOverlays();
+        DrawRecordChart();
+    };
+    chart->Pic4->onMouseMove = [this](QPoint at) { Pic4MouseMove(at.x()); };
+    chart->Pic4->onDoubleClick = [this] { Pic4DblClick(); };
+    layout->addWidget(chart, 1);
     noticeLabel = new QLabel(central);
     noticeLabel->setObjectName(QStringLiteral("noticeLabel"));
     noticeLabel->setWordWrap(true);
@@ -140,9 +73,9 @@ TRecordForm::TRecordForm(RecordControl& control, RecordState& record, SharedStat
     noticeLabel->setPalette(notice);
     noticeLabel->hide();
     layout->addWidget(noticeLabel);
-    layout->addWidget(buildParameterGroup());
+    parameters = new RecordParameterPanels;
+    layout->addWidget(parameters);
     setCentralWidget(central);
-    loadPenImages();
     showViewGlyph(0);
 
     connect(&control_, &RecordControl::commandStatesChanged, this,
@@ -152,7 +85,8 @@ TRecordForm::TRecordForm(RecordControl& control, RecordState& record, SharedStat
         statusPanels_[0]->setText(SampleStepStatusText(record_.SampleStepIndex));
         statusPanels_[1]->setText(SaveIntervalStatusText(record_.SaveIntervalIndex));
     });
-    connect(&control_, &RecordControl::captionsChanged, this, &TRecordForm::setCaptions);
+    connect(&control_, &RecordControl::captionsChanged, parameters,
+            &RecordParameterPanels::setCaptions);
     connect(&control_, &RecordControl::modePanelChanged, this, [this](int viewMode) {
         statusPanels_[5]->setText(viewMode == 0 ? QStringLiteral("模式：記錄")
                                                 : QStringLiteral("模式：查閱"));
@@ -185,9 +119,10 @@ void TRecordForm::buildMenus()
         connect(action, &QAction::triggered, this, handler);
         return action;
     };
+    auto command = [this](RecordCommand c) { return [this, c] { run(c); }; };
     QMenu* file = bar->addMenu(QStringLiteral("檔案(&F)"));
-    openItem = item(file, QStringLiteral("打開舊檔"), [this] { control_.OpenFile(); });
-    createItem = item(file, QStringLiteral("建立新檔"), [this] { control_.CreateFile(); });
+    openItem = item(file, QStringLiteral("打開舊檔"), command(RecordCommand::Open));
+    createItem = item(file, QStringLiteral("建立新檔"), command(RecordCommand::Create));
     file->addSeparator();
     printItem = file->addAction(QStringLiteral("列印"));
     printItem->setEnabled(false);
@@ -195,81 +130,45 @@ void TRecordForm::buildMenus()
     exitItem = item(file, QStringLiteral("結束"), [this] { close(); });
 
     QMenu* options = bar->addMenu(QStringLiteral("選項 (&O)"));
-    settingsItem = item(options, QStringLiteral("設置"), [this] { emit settingsRequested(); });
+    settingsItem = item(options, QStringLiteral("設置"), command(RecordCommand::Settings));
 
     QMenu* view = bar->addMenu(QStringLiteral("檢閱 (&V)"));
-    zoomInItem = view->addAction(QStringLiteral("向前展開"));
-    zoomOutItem = view->addAction(QStringLiteral("向後收縮"));
-    olderItem = view->addAction(QStringLiteral("段前移"));
-    newerItem = view->addAction(QStringLiteral("段後移"));
+    zoomInItem = item(view, QStringLiteral("向前展開"), command(RecordCommand::ZoomIn));
+    zoomOutItem = item(view, QStringLiteral("向後收縮"), command(RecordCommand::ZoomOut));
+    olderItem = item(view, QStringLiteral("段前移"), command(RecordCommand::Older));
+    newerItem = item(view, QStringLiteral("段後移"), command(RecordCommand::Newer));
 
     QMenu* operate = bar->addMenu(QStringLiteral("操作 (&R)"));
-    startItem = item(operate, QStringLiteral("啟動記錄"), [this] { control_.Start(); });
-    stopItem = item(operate, QStringLiteral("停止記錄"), [this] { control_.Stop(); });
+    startItem = item(operate, QStringLiteral("啟動記錄"), command(RecordCommand::Start));
+    stopItem = item(operate, QStringLiteral("停止記錄"), command(RecordCommand::Stop));
 
     QMenu* exports = bar->addMenu(QStringLiteral("匯出(&E)"));
-    exportCsvItem = item(exports, QStringLiteral("匯出CSV檔案…"), [this] { control_.ExportCsv(); });
-    exportPngItem = item(exports, QStringLiteral("儲存圖表為PNG…"),
-                         [this] { control_.ExportPng(chartImage()); });
+    exportCsvItem = item(exports, QStringLiteral("匯出CSV檔案…"), command(RecordCommand::ExportCsv));
+    exportPngItem = item(exports, QStringLiteral("儲存圖表為PNG…"), command(RecordCommand::ExportPng));
 }
 
-void TRecordForm::buildToolBar()
+void TRecordForm::run(RecordCommand command)
 {
-    QToolBar* tools = addToolBar(QStringLiteral("記錄工具列"));
-    tools->setMovable(false);
-    tools->setIconSize(QSize(32, 32));
-    auto button = [this, tools](RecordGlyph glyph, const QString& tip, const QString& name) {
-        auto* b = new QToolButton(tools);
-        b->setObjectName(name);
-        b->setIcon(RecordGlyphIcon(glyph));
-        b->setToolTip(tip);
-        b->setAutoRaise(true);
-        tools->addWidget(b);
-        return b;
-    };
-    SeSkinSpeedButton1 = button(RecordGlyph::Open, QStringLiteral("打開舊檔"),
-                                QStringLiteral("SeSkinSpeedButton1"));
-    SeSkinSpeedButton12 = button(RecordGlyph::Create, QStringLiteral("建立新檔"),
-                                 QStringLiteral("SeSkinSpeedButton12"));
-    SeSkinSpeedButton3 = button(RecordGlyph::Print, QStringLiteral("列印記錄報告"),
-                                QStringLiteral("SeSkinSpeedButton3"));
-    tools->addSeparator();
-    SeSkinSpeedButton4 = button(RecordGlyph::Settings, QStringLiteral("記錄設置"),
-                                QStringLiteral("SeSkinSpeedButton4"));
-    tools->addSeparator();
-    SeSkinSpeedButton5 = button(RecordGlyph::Start, QStringLiteral("啟動記錄"),
-                                QStringLiteral("SeSkinSpeedButton5"));
-    SeSkinSpeedButton6 = button(RecordGlyph::Stop, QStringLiteral("停止記錄"),
-                                QStringLiteral("SeSkinSpeedButton6"));
-    tools->addSeparator();
-    SeSkinSpeedButton11 = new QToolButton(tools);
-    SeSkinSpeedButton11->setObjectName(QStringLiteral("SeSkinSpeedButton11"));
-    SeSkinSpeedButton11->setToolTip(QStringLiteral("切換記錄／查閱"));
-    SeSkinSpeedButton11->setAutoRaise(true);
-    tools->addWidget(SeSkinSpeedButton11);
-    SeSkinSpeedButton9 = button(RecordGlyph::Newer, QStringLiteral("段後移"),
-                                QStringLiteral("SeSkinSpeedButton9"));
-    SeSkinSpeedButton10 = button(RecordGlyph::Older, QStringLiteral("段前移"),
-                                 QStringLiteral("SeSkinSpeedButton10"));
-    SeSkinSpeedButton7 = button(RecordGlyph::ZoomOut, QStringLiteral("向後收縮"),
-                                QStringLiteral("SeSkinSpeedButton7"));
-    SeSkinSpeedButton8 = button(RecordGlyph::ZoomIn, QStringLiteral("向前展開"),
-                                QStringLiteral("SeSkinSpeedButton8"));
-    tools->addSeparator();
-    exportCsvButton = button(RecordGlyph::ExportCsv, QStringLiteral("匯出CSV檔案…"),
-                             QStringLiteral("exportCsvButton"));
-    exportPngButton = button(RecordGlyph::ExportPng, QStringLiteral("儲存圖表為PNG…"),
-                             QStringLiteral("exportPngButton"));
-    connect(exportCsvButton, &QToolButton::clicked, this, [this] { control_.ExportCsv(); });
-    connect(exportPngButton, &QToolButton::clicked, this,
-            [this] { control_.ExportPng(chartImage()); });
-
-    connect(SeSkinSpeedButton1, &QToolButton::clicked, this, [this] { control_.OpenFile(); });
-    connect(SeSkinSpeedButton12, &QToolButton::clicked, this, [this] { control_.CreateFile(); });
-    connect(SeSkinSpeedButton3, &QToolButton::clicked, this, &TRecordForm::recordReportRequested);
-    connect(SeSkinSpeedButton4, &QToolButton::clicked, this, [this] { emit settingsRequested(); });
-    connect(SeSkinSpeedButton5, &QToolButton::clicked, this, [this] { control_.Start(); });
-    connect(SeSkinSpeedButton6, &QToolButton::clicked, this, [this] { control_.Stop(); });
+    switch (command) {
+    case RecordCommand::Open: control_.OpenFile(); break;
+    case RecordCommand::Create: control_.CreateFile(); break;
+    case RecordCommand::PrintReport:
+        emit recordReportRequested();
+        break;
+    case RecordCommand::Settings: emit settingsRequested(); break;
+    case RecordCommand::Start: control_.Start(); break;
+    case RecordCommand::Stop: control_.Stop(); break;
+    case RecordCommand::SwitchView:
+        control_.SwitchView();
+        syncBrowseControls();
+        break;
+    case RecordCommand::Newer: browse([](RecordBrowser& r) { r.PageNewer(); }); break;
+    case RecordCommand::Older: browse([](RecordBrowser& r) { r.PageOlder(); }); break;
+    case RecordCommand::ZoomOut: browse([](RecordBrowser& r) { r.ZoomOut(); }); break;
+    case RecordCommand::ZoomIn: browse([](RecordBrowser& r) { r.ZoomIn(); }); break;
+    case RecordCommand::ExportCsv: control_.ExportCsv(); break;
+    case RecordCommand::ExportPng: control_.ExportPng(chartImage()); break;
+    }
 }
 
 void TRecordForm::buildStatusBar()
@@ -297,150 +196,6 @@ void TRecordForm::buildStatusBar()
     bar->addWidget(statusPanels_[6], 1);
 }
 
-QWidget* TRecordForm::buildChartGroup()
-{
-    auto* group = new QGroupBox(QStringLiteral(" 記錄波形 "));
-    auto* groupLayout = new QVBoxLayout(group);
-    groupLayout->setContentsMargins(5, 16, 5, 5);
-
-    auto* panel = new QFrame(group);
-    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel->setLineWidth(4); // two lowered bevels of 2 pixels each
-    groupLayout->addWidget(panel);
-    auto* grid = new QGridLayout(panel);
-    grid->setContentsMargins(4, 4, 4, 4);
-    grid->setSpacing(0);
-
-    auto* penStrip = new QWidget(panel);
-    penStrip->setFixedWidth(kPenStripWidth);
-    penStrip->setAutoFillBackground(true);
-    QPalette white = penStrip->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    penStrip->setPalette(white);
-    for (int k = 0; k < 6; ++k) {
-        penImages[k] = new QLabel(penStrip);
-        penImages[k]->setObjectName(QStringLiteral("Image%1").arg(k + 1));
-        penImages[k]->setGeometry(0, 0, 25, 14);
-    }
-    Pic4 = new SurfaceView(chartSurface_, panel);
-    Pic4->setObjectName(QStringLiteral("Pic4"));
-    Pic4->setMouseTracking(true);
-    // The chart is drawn again whenever its size changes, once the layout
-    // has placed it.
-    Pic4->onResize = [this] {
-        placeOverlays();
-        DrawRecordChart();
-    };
-    Pic4->onMouseMove = [this](QPoint at) { Pic4MouseMove(at.x()); };
-    Pic4->onDoubleClick = [this] { Pic4DblClick(); };
-    Pic5 = new SurfaceView(rulerSurface_, panel);
-    Pic5->setObjectName(QStringLiteral("Pic5"));
-    Pic5->setFixedWidth(kRulerWidth);
-    SeSkinScrollBar1 = new QScrollBar(Qt::Horizontal, panel);
-    SeSkinScrollBar1->setObjectName(QStringLiteral("SeSkinScrollBar1"));
-    SeSkinScrollBar1->setRange(0, 450);
-    SeSkinScrollBar1->setFixedHeight(17);
-
-    grid->addWidget(penStrip, 0, 0);
-    grid->addWidget(Pic4, 0, 1);
-    grid->addWidget(Pic5, 0, 2);
-    grid->addWidget(SeSkinScrollBar1, 1, 0, 1, 3);
-    grid->setColumnStretch(1, 1);
-    grid->setRowStretch(0, 1);
-
-    // Laid over the chart; placed on every resize.
-    TrackBar1 = new QSlider(Qt::Horizontal, panel);
-    TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
-    TrackBar1->setRange(0, 150);
-    TrackBar1->setValue(150);
-    TrackBar1->hide();
-    SeSkinButton19 = new QToolButton(panel);
-    SeSkinButton19->setObjectName(QStringLiteral("SeSkinButton19"));
-    SeSkinButton19->setIcon(RecordGlyphIcon(RecordGlyph::Range));
-    SeSkinButton19->setToolTip(RangePanelText(0).trimmed());
-    SeSkinButton19->setFixedSize(20, 20);
-    iLedArrow1 = new QWidget(panel);
-    iLedArrow1->setObjectName(QStringLiteral("iLedArrow1"));
-    iLedArrow1->setFixedSize(9, 9);
-    iLedArrow1->setAutoFillBackground(true);
-    QPalette aqua = iLedArrow1->palette();
-    aqua.setColor(QPalette::Window, QColor(0, 255, 255));
-    iLedArrow1->setPalette(aqua);
-    iLedArrow1->setMask(QRegion(QPolygon({QPoint(0, 0), QPoint(9, 0), QPoint(4, 9)})));
-    iLedArrow1->move(29, 4);
-    return group;
-}
-
-QWidget* TRecordForm::buildParameterGroup()
-{
-    auto* group = new QGroupBox(QStringLiteral(" 參數 "));
-    group->setFixedHeight(126);
-
-    auto* readout = new QFrame(group);
-    readout->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    readout->setGeometry(5, 16, 188, 104);
-    auto label = [this](int number, QWidget* parent, const QString& text, QPoint at) {
-        auto* l = new QLabel(text, parent);
-        l->setObjectName(QStringLiteral("Label%1").arg(number));
-        l->move(at);
-        labels[number - 1] = l;
-        return l;
-    };
-    label(21, readout, QStringLiteral("記錄點時間：   "), {7, 8});
-    // Outside a layout a label keeps the size of its first text: the date
-    // and time read-outs get the frame's width so they show whole.
-    for (QLabel* l : {label(19, readout, QStringLiteral("日期：   "), {7, 48}),
-                      label(20, readout, QStringLiteral("時間：   "), {7, 72})})
-        l->resize(readout->width() - 7 - 4, l->sizeHint().height());
-
-    for (int c = 0; c < 6; ++c) {
-        auto* panel = new QFrame(group);
-        panel->setGeometry(QRect(kChannelPanels[c], QSize(293, 30)));
-        panel->setAutoFillBackground(true);
-        QPalette grey = panel->palette();
-        grey.setColor(QPalette::Window, QColor(192, 192, 192));
-        panel->setPalette(grey);
-
-        QLabel* tag = label(c + 1, panel, QStringLiteral("CH%1 ").arg(c + 1), {4, 8});
-        QFont small = tag->font();
-        small.setPixelSize(10);
-        tag->setFont(small);
-        tag->setFixedWidth(26);
-        tag->setAutoFillBackground(true);
-        QPalette tagColours = tag->palette();
-        tagColours.setColor(QPalette::Window, kRecordChannelColors[c]);
-        tagColours.setColor(QPalette::WindowText, kChannels[c].text);
-        tag->setPalette(tagColours);
-        label(c + 7, panel, QString(), {32, 8})->setFixedWidth(62);
-        label(c + 13, panel, QStringLiteral("Value："), {95, 8})->setFixedWidth(110);
-
-        const std::array<RecordGlyph, 3> glyphs{RecordGlyph::ScaleUp, RecordGlyph::ScaleDown,
-                                                RecordGlyph::ShowHide};
-        for (int b = 0; b < 3; ++b) {
-            const int number = kChannelButtons[c][b];
-            auto* button = new QToolButton(panel);
-            button->setObjectName(QStringLiteral("SeSkinButton%1").arg(number));
-            button->setIcon(RecordGlyphIcon(glyphs[b]));
-            button->setGeometry(208 + 28 * b, 1, 28, 28);
-            channelButtons[number - 1] = button;
-        }
-    }
-    return group;
-}
-
-void TRecordForm::loadPenImages()
-{
-    const QDir penData(QDir(programFolder_).filePath(QStringLiteral("PenData")));
-    for (int k = 0; k < 6; ++k) {
-        // PNG pictures under ".dat": the reader goes by their content.
-        QImageReader reader(penData.filePath(QString::fromLatin1(kChannels[k].pen)));
-        reader.setDecideFormatFromContent(true);
-        const QImage image = reader.read();
-        if (!image.isNull())
-            penImages[k]->setPixmap(QPixmap::fromImage(image));
-    }
-}
-
 void TRecordForm::showViewGlyph(int viewMode)
 {
     const QDir penData(QDir(programFolder_).filePath(QStringLiteral("PenData")));
@@ -448,28 +203,17 @@ void TRecordForm::showViewGlyph(int viewMode)
                                                        : QStringLiteral("13.dat")));
     reader.setDecideFormatFromContent(true);
     const QImage glyph = reader.read();
-    SeSkinSpeedButton11->setIcon(QIcon(QPixmap::fromImage(glyph)));
-}
-
-bool TRecordForm::penImageLoaded(int channel) const
-{
-    return !penImages[channel]->pixmap().isNull();
+    tools->SeSkinSpeedButton11->setIcon(QIcon(QPixmap::fromImage(glyph)));
 }
 
 void TRecordForm::applyCommandStates(const RecordCommandStates& s)
 {
-    SeSkinSpeedButton5->setEnabled(s.startButton);
-    SeSkinSpeedButton6->setEnabled(s.stopButton);
-    SeSkinSpeedButton4->setEnabled(s.settingsButton);
+    tools->SeSkinSpeedButton5->setEnabled(s.startButton);
+    tools->SeSkinSpeedButton6->setEnabled(s.stopButton);
+    tools->SeSkinSpeedButton4->setEnabled(s.settingsButton);
     startItem->setEnabled(s.startItem);
     stopItem->setEnabled(s.stopItem);
     settingsItem->setEnabled(s.settingsItem);
-}
-
-void TRecordForm::setCaptions(const std::array<std::int32_t, 6>& codes)
-{
-    for (int c = 0; c < 6; ++c)
-        labels[6 + c]->setText(QuantityCaption(codes[c]));
 }
 
 QString TRecordForm::statusText(int panel) const
@@ -553,11 +297,6 @@ void TRecordForm::showNotices()
     noticeLabel->setVisible(!lines.isEmpty());
 }
 
-QString TRecordForm::channelCaption(int channel) const
-{
-    return labels[6 + channel]->text();
-}
-
 void TRecordForm::showEvent(QShowEvent* event)
 {
     // The first showing centres the window on the main window.
@@ -575,101 +314,53 @@ void TRecordForm::showEvent(QShowEvent* event)
 void TRecordForm::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
-    placeOverlays();
+    chart->placeOverlays();
     DrawRecordChart();
 }
 
-// The range button sits at the lower left of the ruler, the zoom track bar
-// over the top of the chart.
-void TRecordForm::placeOverlays()
-{
-    QWidget* panel = Pic4->parentWidget();
-    SeSkinButton19->move(Pic5->x() + 1, panel->height() - 36);
-    TrackBar1->setGeometry(29, 4, std::max(0, panel->width() - 81), TrackBar1->height());
-}
-
-QSize TRecordForm::chartSize() const
-{
-    return {std::max(1, Pic4->width()), std::max(1, Pic4->height())};
-}
-
-// Draws on the off-screen surfaces, which the paint boxes then copy; a chart
-// larger than the surfaces shows only their part.
+// Draws the chart, then shows what the drawing found on the status bar.
 void TRecordForm::DrawRecordChart()
 {
-    const QSize size = chartSize();
-    control_.browser().setChartWidth(size.width());
-    RecordChartFacts facts;
-    {
-        QPainter chartPainter(&chartSurface_);
-        QPainter rulerPainter(&rulerSurface_);
-        PainterCanvas chart(chartPainter);
-        PainterCanvas ruler(rulerPainter);
-        const ChartColors colors{QColor::fromRgb(shared_.ChartBackColor),
-                                 QColor::fromRgb(shared_.ChartGridColor)};
-        facts = ::DrawRecordChart(record_, chart, ruler, size.width(), size.height(), colors);
-    }
+    control_.browser().setChartWidth(chartSize().width());
+    const ChartColors colors{QColor::fromRgb(shared_.ChartBackColor),
+                             QColor::fromRgb(shared_.ChartGridColor)};
+    const RecordChartFacts facts = chart->draw(record_, colors);
     if (facts.dataDrawn) {
         statusPanels_[0]->setText(ZoomPanelText(facts));
         statusPanels_[2]->setText(StartPanelText(facts));
         statusPanels_[3]->setText(EndPanelText(facts));
         statusPanels_[4]->setText(LengthPanelText(facts));
     }
-    for (int c = 0; c < 6; ++c) {
-        if (facts.penTops[c])
-            penImages[c]->move(0, *facts.penTops[c]);
-    }
-    Pic4->update();
-    Pic5->update();
 }
 
-QImage TRecordForm::chartImage() const
-{
-    const QSize size = chartSize();
-    return ComposeRecordChartImage(chartSurface_, rulerSurface_, size.width(), size.height());
-}
-
+// The menu items and tool buttons run their commands through run(); these
+// are the chart's and the channel panels' own controls.
 void TRecordForm::connectBrowsing()
 {
-    auto both = [this](QAction* item, QToolButton* button, auto command) {
-        connect(item, &QAction::triggered, this, [this, command] { browse(command); });
-        connect(button, &QToolButton::clicked, this, [this, command] { browse(command); });
-    };
-    both(zoomInItem, SeSkinSpeedButton8, [](RecordBrowser& r) { r.ZoomIn(); });
-    both(zoomOutItem, SeSkinSpeedButton7, [](RecordBrowser& r) { r.ZoomOut(); });
-    both(olderItem, SeSkinSpeedButton10, [](RecordBrowser& r) { r.PageOlder(); });
-    both(newerItem, SeSkinSpeedButton9, [](RecordBrowser& r) { r.PageNewer(); });
-    connect(SeSkinSpeedButton11, &QToolButton::clicked, this, [this] {
-        control_.SwitchView();
-        syncBrowseControls();
-    });
-    connect(SeSkinScrollBar1, &QScrollBar::valueChanged, this, [this](int position) {
+    connect(chart->SeSkinScrollBar1, &QScrollBar::valueChanged, this, [this](int position) {
         if (!syncing_)
             browse([position](RecordBrowser& r) { r.ScrollMoved(position); });
     });
-    connect(TrackBar1, &QSlider::valueChanged, this, [this](int position) {
+    connect(chart->TrackBar1, &QSlider::valueChanged, this, [this](int position) {
         if (!syncing_)
             browse([position](RecordBrowser& r) { r.TrackMoved(position); });
     });
-    connect(SeSkinButton19, &QToolButton::clicked, this, [this] {
+    connect(chart->SeSkinButton19, &QToolButton::clicked, this, [this] {
         browse([](RecordBrowser& r) { r.CycleRange(); });
         statusPanels_[6]->setText(RangePanelText(record_.RangeMode));
-        SeSkinButton19->setToolTip(RangePanelText(record_.RangeMode).trimmed());
+        chart->SeSkinButton19->setToolTip(RangePanelText(record_.RangeMode).trimmed());
     });
     for (int c = 0; c < 6; ++c) {
-        connect(channelButtons[kChannelButtons[c][0] - 1], &QToolButton::clicked, this,
+        connect(parameters->scaleUpButton(c), &QToolButton::clicked, this,
                 [this, c] { browse([c](RecordBrowser& r) { r.ScaleUp(c); }); });
-        connect(channelButtons[kChannelButtons[c][1] - 1], &QToolButton::clicked, this,
+        connect(parameters->scaleDownButton(c), &QToolButton::clicked, this,
                 [this, c] { browse([c](RecordBrowser& r) { r.ScaleDown(c); }); });
-        connect(channelButtons[kChannelButtons[c][2] - 1], &QToolButton::clicked, this,
-                [this, c] {
-                    browse([c](RecordBrowser& r) { r.ToggleChannel(c); });
-                    const bool visible = record_.ChannelVisible[c];
-                    labels[c]->setEnabled(visible);
-                    labels[6 + c]->setEnabled(visible);
-                    labels[12 + c]->setEnabled(visible);
-                    penImages[c]->setVisible(visible);
-                });
+        connect(parameters->showHideButton(c), &QToolButton::clicked, this, [this, c] {
+            browse([c](RecordBrowser& r) { r.ToggleChannel(c); });
+            const bool visible = record_.ChannelVisible[c];
+            parameters->showChannel(c, visible);
+            chart->showPen(c, visible);
+        });
     }
 }
 
@@ -686,20 +377,20 @@ void TRecordForm::syncBrowseControls()
 {
     const BrowseControls& s = control_.browser().controls();
     syncing_ = true;
-    SeSkinScrollBar1->setValue(s.scrollPosition);
-    TrackBar1->setValue(s.trackPosition);
+    chart->SeSkinScrollBar1->setValue(s.scrollPosition);
+    chart->TrackBar1->setValue(s.trackPosition);
     syncing_ = false;
     zoomInItem->setEnabled(s.zoomIn);
-    SeSkinSpeedButton8->setEnabled(s.zoomIn);
+    tools->SeSkinSpeedButton8->setEnabled(s.zoomIn);
     zoomOutItem->setEnabled(s.zoomOut);
-    SeSkinSpeedButton7->setEnabled(s.zoomOut);
+    tools->SeSkinSpeedButton7->setEnabled(s.zoomOut);
     olderItem->setEnabled(s.older);
-    SeSkinSpeedButton10->setEnabled(s.older);
+    tools->SeSkinSpeedButton10->setEnabled(s.older);
     newerItem->setEnabled(s.newer);
-    SeSkinSpeedButton9->setEnabled(s.newer);
+    tools->SeSkinSpeedButton9->setEnabled(s.newer);
     for (int c = 0; c < 6; ++c) {
-        channelButtons[kChannelButtons[c][0] - 1]->setEnabled(s.scaleUp[c]);
-        channelButtons[kChannelButtons[c][1] - 1]->setEnabled(s.scaleDown[c]);
+        parameters->scaleUpButton(c)->setEnabled(s.scaleUp[c]);
+        parameters->scaleDownButton(c)->setEnabled(s.scaleDown[c]);
     }
 }
 
@@ -707,21 +398,15 @@ void TRecordForm::syncBrowseControls()
 // drawn in it.
 void TRecordForm::Pic4MouseMove(int x)
 {
-    iLedArrow1->move(Pic4->x() - 4 + x, iLedArrow1->y());
+    chart->pointAt(x);
     control_.browser().setChartWidth(chartSize().width());
     const std::optional<int> idx = control_.browser().ReadoutIndex(x);
     if (!idx)
         return;
-    const RecordView view = CurrentView(record_);
-    const double time = view.timestamps[*idx];
-    labels[18]->setText(QStringLiteral("日期：") + RecordDateText(time));
-    labels[19]->setText(QStringLiteral("時間：") + RecordTimeText(time));
-    for (int c = 0; c < 6; ++c)
-        labels[12 + c]->setText(ReadoutValueText(view.channels[c][*idx]));
+    parameters->showReadout(CurrentView(record_), *idx);
 }
 
 void TRecordForm::Pic4DblClick()
 {
-    TrackBar1->setVisible(TrackBar1->isHidden());
-    TrackBar1->raise();
+    chart->toggleTrackBar();
 }

@@ -1,6 +1,9 @@
 #pragma once
 
-#include <QImage>
+#include "recordchartview.h"
+#include "recordparameterpanels.h"
+#include "recordtoolbar.h"
+
 #include <QMainWindow>
 
 #include <array>
@@ -8,36 +11,13 @@
 #include <functional>
 
 class QAction;
-class QGroupBox;
 class QLabel;
 class QMessageBox;
-class QScrollBar;
-class QSlider;
-class QToolButton;
 class RecordBrowser;
 class RecordControl;
 struct RecordCommandStates;
 struct RecordState;
 struct SharedState;
-
-// A chart display that shows its part of an off-screen surface.
-class SurfaceView : public QWidget {
-public:
-    SurfaceView(const QImage& surface, QWidget* parent);
-
-    std::function<void()> onResize; // the surface is to be drawn at the new size
-    std::function<void(QPoint)> onMouseMove;
-    std::function<void()> onDoubleClick;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-
-private:
-    const QImage& surface_;
-};
 
 // The record window "記錄": menus, tool buttons, the chart with its ruler and
 // pen images, the channel parameter panels and a seven-panel status bar. It
@@ -52,9 +32,9 @@ public:
     // Redraws the chart and its ruler from the record state.
     void DrawRecordChart();
     // The picture of chart and ruler as last drawn, (W + 50) x H.
-    QImage chartImage() const;
+    QImage chartImage() const { return chart->chartImage(); }
     // The chart's size W x H: Pic4's size, at least 1 x 1.
-    QSize chartSize() const;
+    QSize chartSize() const { return chart->chartSize(); }
 
     // Chart handlers: the cursor over column `x`, a double click.
     void Pic4MouseMove(int x);
@@ -65,8 +45,8 @@ public:
     // progress should tell (waiting for the instrument, repeated
     // measurements, saving); empty and hidden when there is nothing.
     QString noticeText() const;
-    QString channelCaption(int channel) const; // channel 0-5
-    bool penImageLoaded(int channel) const;
+    QString channelCaption(int channel) const { return parameters->channelCaption(channel); }
+    bool penImageLoaded(int channel) const { return chart->penImageLoaded(channel); }
 
     // Menu items.
     QAction* openItem = nullptr;   // "打開舊檔"
@@ -83,31 +63,10 @@ public:
     QAction* exportCsvItem = nullptr; // "匯出CSV檔案…"
     QAction* exportPngItem = nullptr; // "儲存圖表為PNG…"
 
-    // Tool buttons by their designer names.
-    QToolButton* SeSkinSpeedButton1 = nullptr;  // open
-    QToolButton* SeSkinSpeedButton12 = nullptr; // create
-    QToolButton* SeSkinSpeedButton3 = nullptr;  // print the record report
-    QToolButton* SeSkinSpeedButton4 = nullptr;  // settings
-    QToolButton* SeSkinSpeedButton5 = nullptr;  // start
-    QToolButton* SeSkinSpeedButton6 = nullptr;  // stop
-    QToolButton* SeSkinSpeedButton11 = nullptr; // view switch
-    QToolButton* SeSkinSpeedButton9 = nullptr;  // toward newer samples
-    QToolButton* SeSkinSpeedButton10 = nullptr; // toward older samples
-    QToolButton* SeSkinSpeedButton7 = nullptr;  // zoom out
-    QToolButton* SeSkinSpeedButton8 = nullptr;  // zoom in
-    QToolButton* exportCsvButton = nullptr;
-    QToolButton* exportPngButton = nullptr;
-
-    // The chart area and the parameter panels.
-    SurfaceView* Pic4 = nullptr;
-    SurfaceView* Pic5 = nullptr;
-    QScrollBar* SeSkinScrollBar1 = nullptr;
-    QSlider* TrackBar1 = nullptr;
-    QToolButton* SeSkinButton19 = nullptr; // display range
-    QWidget* iLedArrow1 = nullptr;
-    std::array<QLabel*, 6> penImages{};      // Image1 .. Image6
-    std::array<QLabel*, 21> labels{};        // Label1 .. Label21 at index 0 .. 20
-    std::array<QToolButton*, 18> channelButtons{}; // SeSkinButton1 .. SeSkinButton18
+    // The window's parts.
+    RecordToolBar* tools = nullptr;
+    RecordChartView* chart = nullptr;
+    RecordParameterPanels* parameters = nullptr;
     QLabel* noticeLabel = nullptr;
     // The non-modal message of a failing save, made at the first failure;
     // it says so when saving works again.
@@ -123,14 +82,10 @@ protected:
 
 private:
     void buildMenus();
-    void buildToolBar();
     void buildStatusBar();
-    QWidget* buildChartGroup();
-    QWidget* buildParameterGroup();
-    void loadPenImages();
-    void placeOverlays();
+    // What a tool button or menu item asks for.
+    void run(RecordCommand command);
     void applyCommandStates(const RecordCommandStates& states);
-    void setCaptions(const std::array<std::int32_t, 6>& codes);
     void showViewGlyph(int viewMode);
     void connectBrowsing();
     // Runs a browsing command, then shows what it left on the controls.
@@ -143,8 +98,6 @@ private:
     RecordState& record_;
     SharedState& shared_;
     QString programFolder_;
-    QImage chartSurface_;
-    QImage rulerSurface_;
     std::array<QLabel*, 7> statusPanels_{};
     bool placed_ = false;
     bool syncing_ = false; // the controls are being set to the browsing state

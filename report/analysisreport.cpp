@@ -28,32 +28,6 @@ void NumberOut(Canvas& canvas, QPoint at, const QString& label, const QString& v
     canvas.TextOutClipped(at, label + fitted, right);
 }
 
-void SetPen(Canvas& canvas, const QColor& color, int width, PenStyle style = PenStyle::Solid)
-{
-    canvas.SetPen({color, width, style});
-}
-
-void SetPenWidth(Canvas& canvas, int width)
-{
-    CanvasPen pen = canvas.State().pen;
-    pen.width = width;
-    canvas.SetPen(pen);
-}
-
-void SetPenStyleWidth(Canvas& canvas, PenStyle style, int width)
-{
-    CanvasPen pen = canvas.State().pen;
-    pen.style = style;
-    pen.width = width;
-    canvas.SetPen(pen);
-}
-
-void Line(Canvas& canvas, QPoint from, QPoint to)
-{
-    canvas.MoveTo(from);
-    canvas.LineTo(to);
-}
-
 // A trace as one polyline; the pen position ends on its last point, as if
 // drawn with line-to calls.
 void Trace(Canvas& canvas, const std::vector<QPoint>& points)

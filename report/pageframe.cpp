@@ -16,6 +16,28 @@ QString Title(ReportKind kind)
                                         : QStringLiteral("電量記錄報告");
 }
 
+} // namespace
+
+void SetPen(Canvas& canvas, const QColor& color, int width, PenStyle style)
+{
+    canvas.SetPen({color, width, style});
+}
+
+void SetPenWidth(Canvas& canvas, int width)
+{
+    CanvasPen pen = canvas.State().pen;
+    pen.width = width;
+    canvas.SetPen(pen);
+}
+
+void SetPenStyleWidth(Canvas& canvas, PenStyle style, int width)
+{
+    CanvasPen pen = canvas.State().pen;
+    pen.style = style;
+    pen.width = width;
+    canvas.SetPen(pen);
+}
+
 void SetPenWidthColor(Canvas& canvas, int width, const QColor& color)
 {
     CanvasPen pen = canvas.State().pen;
@@ -29,8 +51,6 @@ void Line(Canvas& canvas, QPoint from, QPoint to)
     canvas.MoveTo(from);
     canvas.LineTo(to);
 }
-
-} // namespace
 
 void SetFontSizeAndColor(Canvas& canvas, int points, const QColor& color)
 {

@@ -27,6 +27,15 @@ inline const QColor kReportGray{128, 128, 128};
 // to the font configuration's aliases, which pick whatever is installed.
 extern const QString kReportArialFace;
 
+// The reports' pen: a new one, or the current one with its width, style or
+// colour changed.
+void SetPen(Canvas& canvas, const QColor& color, int width, PenStyle style = PenStyle::Solid);
+void SetPenWidth(Canvas& canvas, int width);
+void SetPenStyleWidth(Canvas& canvas, PenStyle style, int width);
+void SetPenWidthColor(Canvas& canvas, int width, const QColor& color);
+// A line from `from` to `to` in the current pen; the pen position ends at `to`.
+void Line(Canvas& canvas, QPoint from, QPoint to);
+
 // The current font with another size (and colour); the face becomes the
 // report's.
 void SetFontSize(Canvas& canvas, int points);

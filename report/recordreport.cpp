@@ -19,17 +19,6 @@ const QString kPointsSuffix = QStringLiteral("点");
 const QString kNoteText = QStringLiteral(
     "圖標分別為正溢出和負溢出標誌，當某通道大於最大或最小顯示值，會在圖的右上角或右下角顯示相應的溢出圖標。");
 
-void Line(Canvas& canvas, QPoint from, QPoint to)
-{
-    canvas.MoveTo(from);
-    canvas.LineTo(to);
-}
-
-void SetPenKeepingWidth(Canvas& canvas, const QColor& color)
-{
-    canvas.SetPen({color, canvas.State().pen.width, PenStyle::Solid});
-}
-
 QString LegendText(const RecordReportSource& source, int c)
 {
     return QStringLiteral("CH%1: ").arg(c + 1) + source.captions[c];
@@ -156,7 +145,7 @@ void PrintCaptionsLegendStatusNote(Canvas& canvas, const RecordReportSource& sou
     SetFontColor(canvas, Qt::black);
     canvas.TextOut({f.L + 50, legendY}, kLegendTitlePrint);
     // The underline keeps the width of the chart's last pen.
-    SetPenKeepingWidth(canvas, Qt::black);
+    SetPen(canvas, Qt::black, canvas.State().pen.width);
     const int underline = g.Hc + RoundToInt(4.4 * f.T);
     Line(canvas, {f.L + 50, underline}, {f.L + 880, underline});
     for (int c = 0; c < kRecordChannels; ++c) {

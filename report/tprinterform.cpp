@@ -1,5 +1,6 @@
 #include "tprinterform.h"
 
+#include "imageview.h"
 #include "measurementrecord.h"
 #include "paintercanvas.h"
 #include "pdfexport.h"
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QPaintEvent>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QScrollArea>
@@ -28,27 +28,6 @@ constexpr int kToolPanelHeight = 49;
 constexpr int kScrollAreaWidth = kPreviewPageWidth + 33;
 constexpr int kClientHeight = 466;
 constexpr int kScreenDotsPerMeter = 3780; // 96 dpi
-
-// The page: paints by copying the preview surface, never by drawing.
-class PageView : public QWidget {
-public:
-    PageView(const QImage& page, QWidget* parent) : QWidget(parent), page_(page)
-    {
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-
-protected:
-    void paintEvent(QPaintEvent* event) override
-    {
-        QPainter painter(this);
-        const QRect r = event->rect() & page_.rect();
-        if (!r.isEmpty())
-            painter.drawImage(r.topLeft(), page_, r);
-    }
-
-private:
-    const QImage& page_;
-};
 
 void ApplyState(Canvas& canvas, const CanvasState& state)
 {
@@ -136,7 +115,7 @@ TPrinterForm::TPrinterForm(ReportState& report, const MeasurementRecord& record,
     content_ = new QWidget;
     content_->setAutoFillBackground(true);
     content_->setPalette(gray);
-    image1_ = new PageView(PreviewPage_, content_);
+    image1_ = new ImageView(PreviewPage_, content_);
     image_di_ = new QWidget(content_);
     image_di_->resize(105, 17);
     Rongqi_->setWidget(content_);

@@ -99,18 +99,18 @@ TEST_F(RecordingTest, RecordsTheInstrumentsValuesAndReopensTheFile)
     EXPECT_TRUE(window.isVisible());
 
     dialogs.saveAnswer = dir.filePath("bench.zqr");
-    window.SeSkinSpeedButton12->click();
-    window.SeSkinSpeedButton5->click();
+    window.tools->SeSkinSpeedButton12->click();
+    window.tools->SeSkinSpeedButton5->click();
     ASSERT_TRUE(program->Recording().Timer1.isActive());
     std::vector<float> volts;
     for (int i = 0; i < 4; ++i)
         volts.push_back(tickAfterAMeasurement(*program));
     program->Recording().TimerSaveTimer();
     volts.push_back(tickAfterAMeasurement(*program));
-    window.SeSkinSpeedButton6->click(); // the fifth sample comes with the stop
+    window.tools->SeSkinSpeedButton6->click(); // the fifth sample comes with the stop
 
     dialogs.openAnswer = dialogs.saveAnswer;
-    window.SeSkinSpeedButton1->click();
+    window.tools->SeSkinSpeedButton1->click();
     const RecordState& record = program->Record();
     ASSERT_EQ(record.BrowseLast, 4);
     EXPECT_EQ(window.statusText(5), "模式：查閱");
@@ -137,16 +137,16 @@ TEST_F(RecordingTest, TheReadmeOrderLabelsTheFileWithTheQuantitiesRecorded)
     sampleContinuously(*program);
     TRecordForm& window = program->RecordForm();
     dialogs.saveAnswer = dir.filePath("readme.zqr");
-    window.SeSkinSpeedButton12->click();
+    window.tools->SeSkinSpeedButton12->click();
     // "記錄設置": CH1 電壓 .. CH6 虛功率.
     program->Recording().ApplySettings({{0, 6, 1, 2, 3, 4}, 0, 0});
-    window.SeSkinSpeedButton5->click();
+    window.tools->SeSkinSpeedButton5->click();
     std::vector<float> hertz;
     for (int i = 0; i < 3; ++i) {
         tickAfterAMeasurement(*program);
         hertz.push_back(program->State().MeasurementRecord.UF);
     }
-    window.SeSkinSpeedButton6->click();
+    window.tools->SeSkinSpeedButton6->click();
 
     QFile file(dialogs.saveAnswer);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -154,7 +154,7 @@ TEST_F(RecordingTest, TheReadmeOrderLabelsTheFileWithTheQuantitiesRecorded)
     ASSERT_EQ(bytes.size(), qsizetype(kRecordBlockSize));
     EXPECT_EQ(bytes.mid(32000, 6), QByteArray("\x00\x06\x01\x02\x03\x04", 6));
     dialogs.openAnswer = dialogs.saveAnswer;
-    window.SeSkinSpeedButton1->click();
+    window.tools->SeSkinSpeedButton1->click();
     EXPECT_EQ(window.channelCaption(1), "頻率");
     EXPECT_EQ(window.channelCaption(5), "虛功率");
     for (int i = 0; i < 3; ++i)
@@ -250,7 +250,7 @@ TEST_F(RecordingTest, StoppingContinuousSamplingHaltsTheRecording)
     EXPECT_FALSE(program->Recording().Timer1.isActive());
     EXPECT_TRUE(program->Recording().TimerSave.isActive());
     EXPECT_TRUE(program->RecordForm().stopItem->isEnabled());
-    EXPECT_FALSE(program->RecordForm().SeSkinSpeedButton6->isEnabled());
+    EXPECT_FALSE(program->RecordForm().tools->SeSkinSpeedButton6->isEnabled());
 }
 
 TEST_F(RecordingTest, ClosingTheProgramMidRecordingKeepsTheTail)
@@ -295,7 +295,7 @@ TEST_F(RecordingTest, ARecordFileOnTheCommandLineOpensInTheBrowsingView)
     EXPECT_EQ(program->Record().BrowseBuffers.channel(0)[1199], 1419.0f);
     EXPECT_EQ(program->RecordForm().channelCaption(3), "視在功率");
     EXPECT_EQ(program->RecordForm().statusText(5), "模式：查閱");
-    EXPECT_FALSE(program->RecordForm().SeSkinSpeedButton4->isEnabled());
+    EXPECT_FALSE(program->RecordForm().tools->SeSkinSpeedButton4->isEnabled());
 }
 
 TEST_F(RecordingTest, AnUnreadableCommandLineFileIsReportedAndTheProgramRunsOn)

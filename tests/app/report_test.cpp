@@ -64,7 +64,7 @@ TEST(ProgramReports, RecordPrintButtonShowsTheRecordPreviewOfTheChartAsShown)
         page = preview.PreviewPage().copy();
         preview.reject();
     });
-    record.SeSkinSpeedButton3->click();
+    record.tools->SeSkinSpeedButton3->click();
     EXPECT_TRUE(modal);
     EXPECT_EQ(program.Report().ReportKind, ReportKind::Record);
     EXPECT_EQ(preview.PageSize(), QSize(708, 500));

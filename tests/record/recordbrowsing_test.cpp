@@ -44,7 +44,7 @@ protected:
         form->DrawRecordChart();
     }
 
-    QLabel* label(int number) const { return form->labels[number - 1]; }
+    QLabel* label(int number) const { return form->parameters->labels[number - 1]; }
 
     QTemporaryDir dir;
     SharedState shared;
@@ -81,7 +81,7 @@ TEST_F(RecordBrowsingTest, ViewMenuByKeyboardZoomsIn)
     QTest::keyClick(menu, Qt::Key_Return);
     // Zoom 1 already: the command disables itself.
     EXPECT_FALSE(form->zoomInItem->isEnabled());
-    EXPECT_FALSE(form->SeSkinSpeedButton8->isEnabled());
+    EXPECT_FALSE(form->tools->SeSkinSpeedButton8->isEnabled());
     EXPECT_TRUE(form->zoomOutItem->isEnabled());
 }
 
@@ -91,7 +91,7 @@ TEST_F(RecordBrowsingTest, MouseMovesReadOutTheSampleUnderTheCursor)
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     EXPECT_EQ(label(13)->text(), "Value：");
-    QTest::mouseMove(form->Pic4, QPoint(0, 40));
+    QTest::mouseMove(form->chart->Pic4, QPoint(0, 40));
     EXPECT_TRUE(QTest::qWaitFor([this] { return label(13)->text() != "Value："; }));
     EXPECT_EQ(label(13)->text(), ReadoutValueText(TestValue(9, 0)));
     EXPECT_EQ(label(18)->text(), ReadoutValueText(TestValue(9, 5)));
@@ -101,16 +101,16 @@ TEST_F(RecordBrowsingTest, MouseMovesReadOutTheSampleUnderTheCursor)
     // labels' first texts.
     for (int number : {19, 20})
         EXPECT_GE(label(number)->width(), label(number)->sizeHint().width()) << label(number)->text().toStdString();
-    EXPECT_EQ(form->iLedArrow1->x(), form->Pic4->x() - 4);
+    EXPECT_EQ(form->chart->iLedArrow1->x(), form->chart->Pic4->x() - 4);
 
-    QTest::mouseMove(form->Pic4, QPoint(3, 40));
+    QTest::mouseMove(form->chart->Pic4, QPoint(3, 40));
     EXPECT_TRUE(QTest::qWaitFor(
         [this] { return label(13)->text() == ReadoutValueText(TestValue(6, 0)); }));
     // Right of the last drawn point nothing changes.
-    QTest::mouseMove(form->Pic4, QPoint(200, 40));
+    QTest::mouseMove(form->chart->Pic4, QPoint(200, 40));
     QTest::qWait(20);
     EXPECT_EQ(label(13)->text(), ReadoutValueText(TestValue(6, 0)));
-    EXPECT_EQ(form->iLedArrow1->x(), form->Pic4->x() - 4 + 200);
+    EXPECT_EQ(form->chart->iLedArrow1->x(), form->chart->Pic4->x() - 4 + 200);
     // A drag past the left edge reads nothing out.
     form->Pic4MouseMove(-3);
     EXPECT_EQ(label(13)->text(), ReadoutValueText(TestValue(6, 0)));
@@ -119,67 +119,67 @@ TEST_F(RecordBrowsingTest, MouseMovesReadOutTheSampleUnderTheCursor)
 TEST_F(RecordBrowsingTest, ChannelButtonsScaleAndHide)
 {
     recording(10);
-    QToolButton* up1 = form->channelButtons[3 - 1];
+    QToolButton* up1 = form->parameters->channelButtons[3 - 1];
     up1->click();
     up1->click();
     EXPECT_EQ(record->ScaleValue[0], 2.5f);
-    form->channelButtons[9 - 1]->click(); // channel 3 show/hide
+    form->parameters->channelButtons[9 - 1]->click(); // channel 3 show/hide
     EXPECT_FALSE(record->ChannelVisible[2]);
     EXPECT_FALSE(label(3)->isEnabled());
     EXPECT_FALSE(label(9)->isEnabled());
     EXPECT_FALSE(label(15)->isEnabled());
-    EXPECT_FALSE(form->channelButtons[7 - 1]->isEnabled());
-    EXPECT_FALSE(form->channelButtons[8 - 1]->isEnabled());
-    EXPECT_FALSE(form->penImages[2]->isVisibleTo(form.get()));
-    form->channelButtons[9 - 1]->click();
-    EXPECT_TRUE(form->channelButtons[7 - 1]->isEnabled());
-    EXPECT_TRUE(form->penImages[2]->isVisibleTo(form.get()));
+    EXPECT_FALSE(form->parameters->channelButtons[7 - 1]->isEnabled());
+    EXPECT_FALSE(form->parameters->channelButtons[8 - 1]->isEnabled());
+    EXPECT_FALSE(form->chart->penImages[2]->isVisibleTo(form.get()));
+    form->parameters->channelButtons[9 - 1]->click();
+    EXPECT_TRUE(form->parameters->channelButtons[7 - 1]->isEnabled());
+    EXPECT_TRUE(form->chart->penImages[2]->isVisibleTo(form.get()));
 }
 
 TEST_F(RecordBrowsingTest, RangeButtonSetsPanelSixAndItsTooltip)
 {
-    form->SeSkinButton19->click();
+    form->chart->SeSkinButton19->click();
     EXPECT_EQ(form->statusText(6), "顯示範圍：正值和負值  ");
-    EXPECT_EQ(form->SeSkinButton19->toolTip(), "顯示範圍：正值和負值");
-    form->SeSkinButton19->click();
-    form->SeSkinButton19->click();
+    EXPECT_EQ(form->chart->SeSkinButton19->toolTip(), "顯示範圍：正值和負值");
+    form->chart->SeSkinButton19->click();
+    form->chart->SeSkinButton19->click();
     EXPECT_EQ(form->statusText(6), "顯示範圍：正值     ");
 }
 
 TEST_F(RecordBrowsingTest, DoubleClickShowsTheTrackBarWhichZoomsBothViews)
 {
     recording(100000);
-    EXPECT_FALSE(form->TrackBar1->isVisibleTo(form.get()));
+    EXPECT_FALSE(form->chart->TrackBar1->isVisibleTo(form.get()));
     form->Pic4DblClick();
-    EXPECT_TRUE(form->TrackBar1->isVisibleTo(form.get()));
-    form->TrackBar1->setValue(141);
+    EXPECT_TRUE(form->chart->TrackBar1->isVisibleTo(form.get()));
+    form->chart->TrackBar1->setValue(141);
     EXPECT_EQ(record->RecZoom, 10);
     EXPECT_EQ(control.GridTimer.interval(), 10000);
     EXPECT_TRUE(control.ScrollBar1ChangeTimer.isActive());
     form->Pic4DblClick();
-    EXPECT_FALSE(form->TrackBar1->isVisibleTo(form.get()));
+    EXPECT_FALSE(form->chart->TrackBar1->isVisibleTo(form.get()));
 }
 
 TEST_F(RecordBrowsingTest, PagingMovesTheScrollBarAndItsHandlingRequantises)
 {
     recording(1200);
     form->olderItem->trigger();
-    EXPECT_EQ(form->SeSkinScrollBar1->value(), 188);
+    EXPECT_EQ(form->chart->SeSkinScrollBar1->value(), 188);
     EXPECT_EQ(record->RecOffset, 501);
-    form->SeSkinSpeedButton10->click();
+    form->tools->SeSkinSpeedButton10->click();
     EXPECT_FALSE(form->olderItem->isEnabled());
-    EXPECT_FALSE(form->SeSkinSpeedButton10->isEnabled());
-    form->SeSkinScrollBar1->setValue(0);
+    EXPECT_FALSE(form->tools->SeSkinSpeedButton10->isEnabled());
+    form->chart->SeSkinScrollBar1->setValue(0);
     EXPECT_EQ(record->RecOffset, 0);
 }
 
 TEST_F(RecordBrowsingTest, ViewSwitchShowsTheModeAndKeepsTheViews)
 {
     recording(10);
-    form->SeSkinSpeedButton11->click();
+    form->tools->SeSkinSpeedButton11->click();
     EXPECT_EQ(record->ViewMode, 1);
     EXPECT_EQ(form->statusText(5), "模式：查閱");
-    form->SeSkinSpeedButton11->click();
+    form->tools->SeSkinSpeedButton11->click();
     EXPECT_EQ(form->statusText(5), "模式：記錄");
 }
 
@@ -205,14 +205,14 @@ TEST_F(RecordBrowsingTest, StartingARecordingResetsTheGridPeriod)
     dialogs.saveAnswer = dir.filePath("grid.zqr");
     control.CreateFile();
     recording(100000);
-    form->TrackBar1->setValue(141);
+    form->chart->TrackBar1->setValue(141);
     ASSERT_EQ(control.GridTimer.interval(), 10000);
     shared.link.SessionMode = SessionModeT::ContinuousSampling;
     control.Start();
     EXPECT_EQ(control.GridTimer.interval(), 1000);
     EXPECT_EQ(record->RecZoom, 1);
-    EXPECT_EQ(form->TrackBar1->value(), 150);
-    EXPECT_EQ(form->SeSkinScrollBar1->value(), 0);
+    EXPECT_EQ(form->chart->TrackBar1->value(), 150);
+    EXPECT_EQ(form->chart->SeSkinScrollBar1->value(), 0);
     control.Stop();
 }
 

@@ -168,12 +168,12 @@ TEST_F(RecordWindowsTest, RecordWindowStartsWithItsFrameAndFollowsTheCommandStat
     for (int c = 0; c < 6; ++c) {
         EXPECT_EQ(form->channelCaption(c), "功率");
         EXPECT_TRUE(form->penImageLoaded(c)) << "PenData beside the program, channel " << c;
-        EXPECT_EQ(form->labels[c]->text(), QString("CH%1 ").arg(c + 1));
-        EXPECT_EQ(form->labels[12 + c]->text(), "Value：");
+        EXPECT_EQ(form->parameters->labels[c]->text(), QString("CH%1 ").arg(c + 1));
+        EXPECT_EQ(form->parameters->labels[12 + c]->text(), "Value：");
     }
-    EXPECT_FALSE(form->SeSkinSpeedButton5->isEnabled());
-    EXPECT_FALSE(form->SeSkinSpeedButton6->isEnabled());
-    EXPECT_TRUE(form->SeSkinSpeedButton4->isEnabled());
+    EXPECT_FALSE(form->tools->SeSkinSpeedButton5->isEnabled());
+    EXPECT_FALSE(form->tools->SeSkinSpeedButton6->isEnabled());
+    EXPECT_TRUE(form->tools->SeSkinSpeedButton4->isEnabled());
     EXPECT_FALSE(form->startItem->isEnabled());
     EXPECT_FALSE(form->stopItem->isEnabled());
 
@@ -182,21 +182,21 @@ TEST_F(RecordWindowsTest, RecordWindowStartsWithItsFrameAndFollowsTheCommandStat
     EXPECT_EQ(form->channelCaption(5), "");
 
     QSignalSpy reportRequests(form.get(), &TRecordForm::recordReportRequested);
-    form->SeSkinSpeedButton3->click();
+    form->tools->SeSkinSpeedButton3->click();
     EXPECT_EQ(reportRequests.count(), 1);
 
     dialogs.saveAnswer = dir.filePath("a.zqr");
-    form->SeSkinSpeedButton12->click();
-    EXPECT_TRUE(form->SeSkinSpeedButton5->isEnabled());
+    form->tools->SeSkinSpeedButton12->click();
+    EXPECT_TRUE(form->tools->SeSkinSpeedButton5->isEnabled());
     EXPECT_TRUE(form->startItem->isEnabled());
     shared.link.SessionMode = SessionModeT::ContinuousSampling;
     form->startItem->trigger();
-    EXPECT_FALSE(form->SeSkinSpeedButton5->isEnabled());
-    EXPECT_TRUE(form->SeSkinSpeedButton6->isEnabled());
+    EXPECT_FALSE(form->tools->SeSkinSpeedButton5->isEnabled());
+    EXPECT_TRUE(form->tools->SeSkinSpeedButton6->isEnabled());
     EXPECT_FALSE(form->settingsItem->isEnabled());
-    form->SeSkinSpeedButton6->click();
+    form->tools->SeSkinSpeedButton6->click();
     EXPECT_FALSE(form->stopItem->isEnabled());
-    EXPECT_TRUE(form->SeSkinSpeedButton4->isEnabled());
+    EXPECT_TRUE(form->tools->SeSkinSpeedButton4->isEnabled());
 }
 
 TEST_F(RecordWindowsTest, ClosingOnlyHidesTheWindowAndTheRecordingGoesOn)
