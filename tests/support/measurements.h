@@ -74,9 +74,11 @@ inline MeasurementRecord RectifierMeasurement()
     }
     for (int k = 0; k < 512; ++k) {
         const double p = 2 * std::numbers::pi * 4 * k / 512;
-        r.UWave[k] = static_cast<std::uint16_t>(2047 + std::lround(1500 * std::sin(p) - 40 * std::sin(3 * p)));
+        r.UWave[k] = static_cast<std::uint16_t>(
+            2047 + std::lround(1500 * std::sin(p) - 40 * std::sin(3 * p)));
         r.IWave[k] = static_cast<std::uint16_t>(
-            2047 + std::lround(600 * std::sin(p - 0.2) + 180 * std::sin(3 * p) + 90 * std::sin(5 * p)));
+            2047
+            + std::lround(600 * std::sin(p - 0.2) + 180 * std::sin(3 * p) + 90 * std::sin(5 * p)));
     }
     return r;
 }

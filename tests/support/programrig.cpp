@@ -5,9 +5,9 @@
 QByteArray PortSettings(const QByteArray& devicePath, int baudIndex, int address,
                         const QByteArray& sections)
 {
-    return "[CommPort]\nPort=150\n[CommBaudrate]\nBaudrate=" + QByteArray::number(baudIndex) +
-           "\n[CommAddress]\nAddress=" + QByteArray::number(address) + "\n" + sections +
-           "[PortMap]\nCOM150=" + devicePath + "\n";
+    return "[CommPort]\nPort=150\n[CommBaudrate]\nBaudrate=" + QByteArray::number(baudIndex)
+           + "\n[CommAddress]\nAddress=" + QByteArray::number(address) + "\n" + sections
+           + "[PortMap]\nCOM150=" + devicePath + "\n";
 }
 
 bool WriteWholeFile(const QString& path, const QByteArray& bytes)

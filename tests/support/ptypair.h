@@ -25,7 +25,8 @@ public:
         if (master_ < 0)
             return;
         char name[128];
-        if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0 || ::ptsname_r(master_, name, sizeof name) != 0) {
+        if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0
+            || ::ptsname_r(master_, name, sizeof name) != 0) {
             closeMaster();
             return;
         }
@@ -91,8 +92,14 @@ public:
         }
     }
 
-    bool slaveSettings(termios2* settings) const { return ::ioctl(master_, TCGETS2, settings) == 0; }
-    bool setSlaveSettings(const termios2& settings) { return ::ioctl(master_, TCSETS2, &settings) == 0; }
+    bool slaveSettings(termios2* settings) const
+    {
+        return ::ioctl(master_, TCGETS2, settings) == 0;
+    }
+    bool setSlaveSettings(const termios2& settings)
+    {
+        return ::ioctl(master_, TCSETS2, &settings) == 0;
+    }
 
 private:
     int master_ = -1;

@@ -53,10 +53,12 @@ QByteArray ScriptedLine::takeSent()
 QByteArray ScriptedLine::waitForSent(int count, int timeoutMs)
 {
     QByteArray sent;
-    WaitUntil([&] {
-        sent += takeSent();
-        return sent.size() >= count;
-    }, timeoutMs);
+    WaitUntil(
+        [&] {
+            sent += takeSent();
+            return sent.size() >= count;
+        },
+        timeoutMs);
     return sent;
 }
 
