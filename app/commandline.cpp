@@ -22,9 +22,11 @@ constexpr OptionText kOptionTexts[] = {
     {"-h, --help", "", "show this text and exit"},
     {"-v, --version", "", "show the version and exit"},
     {"--demo", "", "start a simulated instrument and use it as the port of this run"},
-    {"--report-pdf", "OUT", "write the report of FILE (a snapshot or a recording) to the PDF file OUT and exit"},
+    {"--report-pdf", "OUT",
+     "write the report of FILE (a snapshot or a recording) to the PDF file OUT and exit"},
     {"--paper", "SIZE", "paper of --report-pdf: A4 (default), A3, Letter or Legal"},
-    {"--orientation", "O", "orientation of --report-pdf: portrait or landscape (default: portrait for a snapshot, landscape for a recording)"},
+    {"--orientation", "O",
+     "orientation of --report-pdf: portrait or landscape (default: portrait for a snapshot, landscape for a recording)"},
     {"--check-install", "", "show where the program's data was found and exit"},
 };
 
@@ -92,9 +94,10 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         // "--report-pdf r2.zqr r1.zqr", the PDF's name forgotten, would
         // replace a recording with a report of another one.
         if (KindOfStartFile(result.reportPdf) != StartFileKind::None)
-            return failure(QStringLiteral("--report-pdf %1: that is the name of a snapshot or record "
-                                          "file, not of a PDF to write; nothing was written.")
-                               .arg(result.reportPdf));
+            return failure(
+                QStringLiteral("--report-pdf %1: that is the name of a snapshot or record "
+                               "file, not of a PDF to write; nothing was written.")
+                    .arg(result.reportPdf));
         if (result.arguments.isEmpty())
             return failure(QStringLiteral("--report-pdf needs a snapshot file (*.zqm) to report."));
     } else if (parser.isSet(paper) || parser.isSet(orientation)) {
@@ -131,8 +134,7 @@ bool NeedsNoWindow(const QStringList& arguments)
             qtOptionPossible = true;
     }
     // A mistake no Qt option can explain is reported without a window.
-    return !qtOptionPossible
-           && ParseCommandLine(arguments).action == CommandLine::Action::Error;
+    return !qtOptionPossible && ParseCommandLine(arguments).action == CommandLine::Action::Error;
 }
 
 QStringList OptionsWithoutDisplay()

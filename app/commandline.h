@@ -6,11 +6,11 @@
 // What the program was asked to do on its command line.
 struct CommandLine {
     enum class Action {
-        Run,     // start the window (possibly with a file)
-        Help,    // print the help text and exit
-        Version, // print the version and exit
+        Run,          // start the window (possibly with a file)
+        Help,         // print the help text and exit
+        Version,      // print the version and exit
         CheckInstall, // print where the data was found and exit
-        Error,   // print `error` and the hint to --help, exit with failure
+        Error,        // print `error` and the hint to --help, exit with failure
     };
     Action action = Action::Run;
     QString error;         // for Action::Error: what is wrong, in one line

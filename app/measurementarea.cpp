@@ -116,8 +116,8 @@ void MeasurementArea::DrawMeasurementView(MeasurementRecord& record, const Chart
         // A value too long for its panel (a damaged file can hold 3.4e38 Hz)
         // is clipped by the panel; shown from its start, so that the sign
         // and the leading digits stay in view, and whole in the tooltip.
-        const bool fits = panel->fontMetrics().horizontalAdvance(texts.text[i]) <=
-                          panel->contentsRect().width();
+        const bool fits =
+            panel->fontMetrics().horizontalAdvance(texts.text[i]) <= panel->contentsRect().width();
         panel->setAlignment(fits ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
         panel->setToolTip(fits ? QString() : texts.text[i]);
     }

@@ -5,25 +5,25 @@
 #include "chartbox.h"
 #include "instrumentforms.h"
 #include "measurementarea.h"
-#include "skinsetting.h"
-#include "tskin.h"
-#include "tvform.h"
 #include "portmap.h"
 #include "recordcontrol.h"
 #include "recordreport.h"
-#include "reportstate.h"
 #include "recordsettings.h"
 #include "recordstate.h"
+#include "reportstate.h"
 #include "simulatedinstrument.h"
+#include "skinsetting.h"
 #include "snapshotcommands.h"
-#include "tharmonicform.h"
 #include "tcommform.h"
+#include "tenterinfoform.h"
+#include "tharmonicform.h"
+#include "tmainform.h"
+#include "tprinterform.h"
 #include "trecordform.h"
 #include "trecsetform.h"
+#include "tskin.h"
+#include "tvform.h"
 #include "windowplacement.h"
-#include "tmainform.h"
-#include "tenterinfoform.h"
-#include "tprinterform.h"
 
 #include <QAction>
 #include <QDir>
@@ -84,8 +84,7 @@ void Program::startDemo()
     simulator_ = std::make_unique<SimulatedInstrument>();
     std::string error;
     if (!simulator_->start(&error)) {
-        dialogs_.message(QStringLiteral("無法啟動模擬儀器：") +
-                             QString::fromStdString(error),
+        dialogs_.message(QStringLiteral("無法啟動模擬儀器：") + QString::fromStdString(error),
                          UserDialogs::Icon::Error);
         simulator_.reset();
         return;
@@ -105,9 +104,9 @@ void Program::startDemo()
 
 void Program::DrawMeasurementView()
 {
-    display_->DrawMeasurementView(state_.MeasurementRecord,
-                                  {QColor::fromRgb(state_.ChartBackColor),
-                                   QColor::fromRgb(state_.ChartGridColor)});
+    display_->DrawMeasurementView(
+        state_.MeasurementRecord,
+        {QColor::fromRgb(state_.ChartBackColor), QColor::fromRgb(state_.ChartGridColor)});
 }
 
 void Program::createMainForm()
@@ -122,8 +121,8 @@ void Program::createMainForm()
     display_->LayoutDisplay();
     // The command line: a snapshot is opened and shown now; a record file
     // goes to the record window a second after start-up.
-    alarmWatch_ = std::make_unique<AlarmWatch>(state_.link, state_.MeasurementRecord,
-                                               link_.dispatcher);
+    alarmWatch_ =
+        std::make_unique<AlarmWatch>(state_.link, state_.MeasurementRecord, link_.dispatcher);
     QObject::connect(&link_.dispatcher, &ResponseDispatcher::sendFailed, form,
                      [this](const SendFailure& failure) {
                          const QString text = TMainForm::SendFailureMessage(failure);
@@ -182,13 +181,14 @@ void Program::createAppearanceForms()
 {
     TMainForm* form = mainForm_.get();
     // Its creation restores the chart colours and redraws the live view.
-    skinForm_ = std::make_unique<Tskin>(state_, sysSet_, ApplicationStyleSheetSetter(),
-                                        options_.programFolder,
-                                        [this] { DrawMeasurementView(); }, form);
+    skinForm_ = std::make_unique<Tskin>(
+        state_, sysSet_, ApplicationStyleSheetSetter(), options_.programFolder,
+        [this] { DrawMeasurementView(); }, form);
     versionForm_ = std::make_unique<TVForm>(form);
     QObject::connect(form, &TMainForm::appearanceRequested, form, [this] { skinForm_->exec(); });
     QObject::connect(form, &TMainForm::versionRequested, form, [this] { versionForm_->exec(); });
-    QObject::connect(form, &TMainForm::webPageRequested, form, [this] { helpLinks_.openWebPage(); });
+    QObject::connect(form, &TMainForm::webPageRequested, form,
+                     [this] { helpLinks_.openWebPage(); });
     QObject::connect(form, &TMainForm::manualRequested, form, [this] {
         const ManualOutcome outcome = helpLinks_.openManual();
         if (outcome != ManualOutcome::Opened)
@@ -200,7 +200,8 @@ void Program::createAppearanceForms()
 void Program::createReportForms()
 {
     TMainForm* main = mainForm_.get();
-    const IniFile enterInfo(QDir(options_.settingsFolder).filePath(QStringLiteral("EnterInfo.ini")));
+    const IniFile enterInfo(
+        QDir(options_.settingsFolder).filePath(QStringLiteral("EnterInfo.ini")));
     report_ = std::make_unique<ReportState>();
     // Its creation builds the analysis preview once.
     printerForm_ = std::make_unique<TPrinterForm>(*report_, state_.MeasurementRecord, enterInfo,
@@ -238,10 +239,9 @@ void Program::createCommForm()
                      &TMainForm::showLinkStatus);
     // Opening the open port or writing to the closed one: said in the
     // communication window's words.
-    QObject::connect(&link_.Comm1, &TComm::refused, commForm_.get(),
-                     [this](ECommError::Reason reason) {
-                         commForm_->showPortError(ECommError(reason));
-                     });
+    QObject::connect(
+        &link_.Comm1, &TComm::refused, commForm_.get(),
+        [this](ECommError::Reason reason) { commForm_->showPortError(ECommError(reason)); });
     QObject::connect(&connection_->Recovery(), &LinkRecovery::linkLost, mainForm_.get(),
                      &TMainForm::showLinkLost);
     QObject::connect(&connection_->Recovery(), &LinkRecovery::linkRestored, mainForm_.get(),
@@ -265,14 +265,13 @@ void Program::createRecordForms()
     // "啟動記錄" may start continuous sampling as "連續採樣" does; the
     // recording follows once the command has run (it waits for an answer
     // on its way).
-    recordControl_->setSamplingStarter(
-        {[this] { return link_.control.states().continuousButton; },
-         [this](std::function<void()> started) {
-             link_.control.ContinuousSampling();
-             link_.dispatcher.whenIdle(nullptr, std::move(started));
-         }});
-    recSetForm_ = std::make_unique<TRecSetForm>(sysSet_, *recordControl_, dialogs_,
-                                                recordForm_.get());
+    recordControl_->setSamplingStarter({[this] { return link_.control.states().continuousButton; },
+                                        [this](std::function<void()> started) {
+                                            link_.control.ContinuousSampling();
+                                            link_.dispatcher.whenIdle(nullptr, std::move(started));
+                                        }});
+    recSetForm_ =
+        std::make_unique<TRecSetForm>(sysSet_, *recordControl_, dialogs_, recordForm_.get());
 
     QObject::connect(main, &TMainForm::recordRequested, recordForm_.get(), [this] {
         recordForm_->show();
@@ -281,14 +280,12 @@ void Program::createRecordForms()
     });
     QObject::connect(main, &TMainForm::recordFileOpenRequested, recordForm_.get(),
                      [this] { recordControl_->OpenTimer.start(); });
-    QObject::connect(recordForm_.get(), &TRecordForm::settingsRequested, recSetForm_.get(),
-                     [this] {
-                         // Modal over the record window, centred on the main window.
-                         recSetForm_->move(mainForm_->frameGeometry().center()
-                                           - recSetForm_->rect().center());
-                         KeepInsideScreen(*recSetForm_);
-                         recSetForm_->exec();
-                     });
+    QObject::connect(recordForm_.get(), &TRecordForm::settingsRequested, recSetForm_.get(), [this] {
+        // Modal over the record window, centred on the main window.
+        recSetForm_->move(mainForm_->frameGeometry().center() - recSetForm_->rect().center());
+        KeepInsideScreen(*recSetForm_);
+        recSetForm_->exec();
+    });
     // The print button: the record report's preview, modal.
     printerForm_->setRecordReportSource(
         [this] { return RecordWindowReportSource(*recordForm_, *record_); });
@@ -320,12 +317,16 @@ void Program::createInstrumentForms()
                          const OptionCaptions c = CaptionsAfterRead(wideBand, csaMethod);
                          form->setOptionCaptions(c.N31, c.N32, c.IEC2, c.CSA1);
                      });
-    QObject::connect(&instrument.options, &MeasurementOptions::chosen, form, [form](OptionItem item) {
-        const OptionCaptions c = CaptionsAfterChoice(
-            {form->N31->text(), form->N32->text(), form->IEC2->text(), form->CSA1->text()}, item);
-        form->setOptionCaptions(c.N31, c.N32, c.IEC2, c.CSA1);
-    });
-    auto choose = [&instrument](OptionItem item) { return [&instrument, item] { instrument.options.choose(item); }; };
+    QObject::connect(
+        &instrument.options, &MeasurementOptions::chosen, form, [form](OptionItem item) {
+            const OptionCaptions c = CaptionsAfterChoice(
+                {form->N31->text(), form->N32->text(), form->IEC2->text(), form->CSA1->text()},
+                item);
+            form->setOptionCaptions(c.N31, c.N32, c.IEC2, c.CSA1);
+        });
+    auto choose = [&instrument](OptionItem item) {
+        return [&instrument, item] { instrument.options.choose(item); };
+    };
     QObject::connect(form, &TMainForm::narrowBandRequested, form, choose(OptionItem::N31));
     QObject::connect(form, &TMainForm::wideBandRequested, form, choose(OptionItem::N32));
     QObject::connect(form, &TMainForm::iecMethodRequested, form, choose(OptionItem::IEC2));

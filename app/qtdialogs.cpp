@@ -36,15 +36,16 @@ void QtDialogs::message(const QString& text, Icon icon, const QString& caption)
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(boxIcon(icon), caption.isEmpty() ? QApplication::applicationDisplayName() : caption,
-                    shown, QMessageBox::Ok, parentWindow());
+    QMessageBox box(boxIcon(icon),
+                    caption.isEmpty() ? QApplication::applicationDisplayName() : caption, shown,
+                    QMessageBox::Ok, parentWindow());
     box.exec();
 }
 
 bool QtDialogs::askYesNo(const QString& caption, const QString& text)
 {
-    return QMessageBox::question(parentWindow(), caption, text,
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+    return QMessageBox::question(parentWindow(), caption, text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes)
            == QMessageBox::Yes; // Return answers Yes
 }
 

@@ -2,18 +2,18 @@
 
 #include "linkmessages.h"
 #include "measurementtime.h"
-#include "talarmform.h"
 #include "numberformat.h"
 #include "registermap.h"
+#include "talarmform.h"
 #include "toolbuttons.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPainter>
 #include <QProgressBar>
@@ -177,16 +177,29 @@ void TMainForm::buildToolBar()
             {{}, Glyph::Version, QStringLiteral("版本信息"), [this] { emit versionRequested(); }},
             ToolSeparator(),
             {{}, Glyph::Record, QStringLiteral("記錄"), [this] { emit recordRequested(); }},
-            {{}, Glyph::HarmonicList, QStringLiteral("諧波列表"),
+            {{},
+             Glyph::HarmonicList,
+             QStringLiteral("諧波列表"),
              [this] { emit harmonicListRequested(); }},
-            {{}, Glyph::StartTest, QStringLiteral("啟動測試"),
+            {{},
+             Glyph::StartTest,
+             QStringLiteral("啟動測試"),
              [this] { emit startTestRequested(); }},
             ToolSeparator(),
-            {{}, Glyph::Single, QStringLiteral("單次測試"), [this] { control_.SingleTest(); },
+            {{},
+             Glyph::Single,
+             QStringLiteral("單次測試"),
+             [this] { control_.SingleTest(); },
              &SeSkinSpeedButton7},
-            {{}, Glyph::Continuous, QStringLiteral("連續採樣"),
-             [this] { control_.ContinuousSampling(); }, &SeSkinSpeedButton8},
-            {{}, Glyph::Stop, QStringLiteral("停止測試"), [this] { control_.StopTest(); },
+            {{},
+             Glyph::Continuous,
+             QStringLiteral("連續採樣"),
+             [this] { control_.ContinuousSampling(); },
+             &SeSkinSpeedButton8},
+            {{},
+             Glyph::Stop,
+             QStringLiteral("停止測試"),
+             [this] { control_.StopTest(); },
              &SeSkinSpeedButton9},
         },
         GlyphLook::MainToolBar);
@@ -202,8 +215,8 @@ void TMainForm::buildStatusBar()
     int runStateWidth = 0;
     for (RunState state : {RunState::Stopped, RunState::SingleTest, RunState::ContinuousSampling,
                            RunState::WaitingForLink})
-        runStateWidth = std::max(runStateWidth, statusPanels_[1]->fontMetrics().horizontalAdvance(
-                                                    RunStateText(state)));
+        runStateWidth = std::max(
+            runStateWidth, statusPanels_[1]->fontMetrics().horizontalAdvance(RunStateText(state)));
     statusPanels_[1]->setFixedWidth(std::max(100, runStateWidth + 12));
     statusPanels_[2] = statusLabel(QStringLiteral("通訊進度:"), 70, Qt::AlignRight);
     statusPanels_[3] = statusLabel(QString(), 124, Qt::AlignLeft);
@@ -316,7 +329,8 @@ QString TMainForm::ManualMessage(ManualOutcome outcome, const QString& path)
 {
     const QString file = QDir::toNativeSeparators(path);
     if (outcome == ManualOutcome::Missing)
-        return QStringLiteral("找不到儀器手冊：%1\n請將儀器手冊的 PDF 檔案放在這個位置。").arg(file);
+        return QStringLiteral("找不到儀器手冊：%1\n請將儀器手冊的 PDF 檔案放在這個位置。")
+            .arg(file);
     return QStringLiteral("無法開啟儀器手冊：%1\n請安裝可以開啟 PDF 檔案的程式。").arg(file);
 }
 
@@ -358,16 +372,26 @@ void TMainForm::setStatusText(int panel, const QString& text)
 QString TMainForm::LinkStatusText(LinkStatus status)
 {
     switch (status) {
-    case LinkStatus::Searching: return QStringLiteral("正在搜索通訊端口！");
-    case LinkStatus::PortOpened: return QStringLiteral("已經開啟通訊口");
-    case LinkStatus::Connected: return QStringLiteral("已經連接");
-    case LinkStatus::Failed: return QStringLiteral("連接失敗");
-    case LinkStatus::PortInUse: return QStringLiteral("連接失敗：端口正被其他程式使用");
-    case LinkStatus::InstrumentLost: return QStringLiteral("連接儀器失敗!");
-    case LinkStatus::InstrumentReconnected: return QStringLiteral("已經連接儀器!");
-    case LinkStatus::DeviceLost: return QStringLiteral("連接中斷，等待儀器重新連接");
-    case LinkStatus::DeviceRestored: return QStringLiteral("已經重新連接儀器");
-    case LinkStatus::Synchronised: return TAlarmForm::SynchronisedText();
+    case LinkStatus::Searching:
+        return QStringLiteral("正在搜索通訊端口！");
+    case LinkStatus::PortOpened:
+        return QStringLiteral("已經開啟通訊口");
+    case LinkStatus::Connected:
+        return QStringLiteral("已經連接");
+    case LinkStatus::Failed:
+        return QStringLiteral("連接失敗");
+    case LinkStatus::PortInUse:
+        return QStringLiteral("連接失敗：端口正被其他程式使用");
+    case LinkStatus::InstrumentLost:
+        return QStringLiteral("連接儀器失敗!");
+    case LinkStatus::InstrumentReconnected:
+        return QStringLiteral("已經連接儀器!");
+    case LinkStatus::DeviceLost:
+        return QStringLiteral("連接中斷，等待儀器重新連接");
+    case LinkStatus::DeviceRestored:
+        return QStringLiteral("已經重新連接儀器");
+    case LinkStatus::Synchronised:
+        return TAlarmForm::SynchronisedText();
     }
     return {};
 }
@@ -390,7 +414,7 @@ void TMainForm::showLinkRestored()
 QString TMainForm::statusText(int panel) const
 {
     return panel >= 0 && panel < int(statusPanels_.size()) ? statusPanels_[panel]->text()
-                                                            : QString();
+                                                           : QString();
 }
 
 void TMainForm::showProgress(int position)

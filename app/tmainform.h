@@ -104,7 +104,7 @@ signals:
     void versionRequested();
     void webPageRequested();
     void manualRequested();
-    void resized(); // LayoutDisplay, then DrawMeasurementView
+    void resized();                 // LayoutDisplay, then DrawMeasurementView
     void recordFileOpenRequested(); // MOpenTimer: the record window opens CommandLineFile
     void closing();                 // the program ends with this window
 

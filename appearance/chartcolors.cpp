@@ -8,10 +8,10 @@ constexpr std::uint32_t kBlack = 0xFF000000;
 
 // Black, white and a light grey behind the charts; teal, yellow and a mid
 // grey for the grids, so each background has a grid that stands out on it.
-constexpr std::array<std::uint32_t, kChartColorChoices> kBackColors = {
-    0xFF000000, 0xFFFFFFFF, 0xFFEEEEEE};
-constexpr std::array<std::uint32_t, kChartColorChoices> kGridColors = {
-    0xFF008080, 0xFFEFEF00, 0xFFAAAAAA};
+constexpr std::array<std::uint32_t, kChartColorChoices> kBackColors = {0xFF000000, 0xFFFFFFFF,
+                                                                       0xFFEEEEEE};
+constexpr std::array<std::uint32_t, kChartColorChoices> kGridColors = {0xFF008080, 0xFFEFEF00,
+                                                                       0xFFAAAAAA};
 
 constexpr std::array<const char*, kChartColorChoices> kBackTexts = {"黑色", "白色", "灰色"};
 constexpr std::array<const char*, kChartColorChoices> kGridTexts = {"藍綠", "黃", "淺黑"};

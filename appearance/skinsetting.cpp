@@ -19,7 +19,8 @@ StyleSheetSetter ApplicationStyleSheetSetter()
 
 QString SkinFilePath(const QString& programFolder, int skin)
 {
-    return QDir(programFolder).filePath(QStringLiteral("SkinsFile/%1.ats").arg(skin, 2, 10, QLatin1Char('0')));
+    return QDir(programFolder)
+        .filePath(QStringLiteral("SkinsFile/%1.ats").arg(skin, 2, 10, QLatin1Char('0')));
 }
 
 std::optional<QString> SkinStyleSheet(const QString& programFolder, int skin)
@@ -37,8 +38,9 @@ std::optional<QString> SkinStyleSheet(const QString& programFolder, int skin)
     const FileOpenError error = OpenRegularFile(file, QIODevice::ReadOnly, &errorNumber);
     if (error == FileOpenError::NotRegular || error == FileOpenError::Unreadable)
         qCWarning(lcSkins) << file.fileName() << "is not a readable skin file:"
-                           << (error == FileOpenError::NotRegular ? QStringLiteral("not a regular file")
-                                                                  : SystemReason(errorNumber));
+                           << (error == FileOpenError::NotRegular
+                                   ? QStringLiteral("not a regular file")
+                                   : SystemReason(errorNumber));
     if (error != FileOpenError::None)
         return QString();
     return QString::fromUtf8(file.readAll());

@@ -21,8 +21,7 @@ class Tskin : public QDialog {
     Q_OBJECT
 public:
     Tskin(SharedState& state, IniFile sysSet, StyleSheetSetter applyStyleSheet,
-          QString programFolder, std::function<void()> redrawLiveView,
-          QWidget* parent = nullptr);
+          QString programFolder, std::function<void()> redrawLiveView, QWidget* parent = nullptr);
 
     // The radio groups; a button's id is its item index (skin number or
     // colour index).

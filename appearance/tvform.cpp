@@ -9,16 +9,14 @@
 QStringList VersionLines()
 {
     // "Wedsite" is how the line has always read.
-    return {kMakerCompanyName,
-            QStringLiteral("Version Number : QPA3600_S_03"),
-            QStringLiteral("Version Title : QPA3600 Software"),
-            QStringLiteral("Date : 2010-8-7"),
+    return {kMakerCompanyName, QStringLiteral("Version Number : QPA3600_S_03"),
+            QStringLiteral("Version Title : QPA3600 Software"), QStringLiteral("Date : 2010-8-7"),
             QStringLiteral("Wedsite: ") + kMakerWebAddress};
 }
 
 TVForm::TVForm(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                          | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QStringLiteral("Version"));
     setFixedSize(302, 137);

@@ -78,15 +78,18 @@ void chains(SimulatedInstrument& sim, TBaudRate rate, int baudIndex, int bitsPer
     };
     const double readPolls = polls(8, 9) * 10;
     const double writePolls = polls(13, 5) * 9;
-    const auto off = [](double measured, double model) { return 100.0 * (measured - model) / model; };
-    std::printf("alarm chains, %6d bit/s: read-back median %.0f ms (line+poll+settle model %.0f ms, "
-                "%+.1f %%; whole-poll model %.0f ms, %+.1f %%), write-back median %.0f ms (model "
-                "%.0f ms, %+.1f %%; whole-poll model %.0f ms, %+.1f %%); longest event-loop stall "
-                "median %.2f ms, worst %.2f ms; %d stalled chains\n",
-                bitsPerSecond, Median(readMs), readModel, off(Median(readMs), readModel), readPolls,
-                off(Median(readMs), readPolls), Median(writeMs), writeModel,
-                off(Median(writeMs), writeModel), writePolls, off(Median(writeMs), writePolls),
-                Median(stallMs), *std::max_element(stallMs.begin(), stallMs.end()), stalls);
+    const auto off = [](double measured, double model) {
+        return 100.0 * (measured - model) / model;
+    };
+    std::printf(
+        "alarm chains, %6d bit/s: read-back median %.0f ms (line+poll+settle model %.0f ms, "
+        "%+.1f %%; whole-poll model %.0f ms, %+.1f %%), write-back median %.0f ms (model "
+        "%.0f ms, %+.1f %%; whole-poll model %.0f ms, %+.1f %%); longest event-loop stall "
+        "median %.2f ms, worst %.2f ms; %d stalled chains\n",
+        bitsPerSecond, Median(readMs), readModel, off(Median(readMs), readModel), readPolls,
+        off(Median(readMs), readPolls), Median(writeMs), writeModel,
+        off(Median(writeMs), writeModel), writePolls, off(Median(writeMs), writePolls),
+        Median(stallMs), *std::max_element(stallMs.begin(), stallMs.end()), stalls);
 }
 
 } // namespace

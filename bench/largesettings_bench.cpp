@@ -17,8 +17,8 @@
 #include <QThread>
 
 #include <algorithm>
-#include <memory>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -36,9 +36,11 @@ QByteArray largeSettings(const QByteArray& devicePath)
         text += QByteArray("File=/data/records/Caf\xe9-run") + QByteArray::number(run) + ".Zqr\r\n";
         text += "Start=2026-01-01 12:00:00\r\nSamples=1000\r\n; kept for the history\r\n";
     }
-    text += "[CommPort]\r\nPort=150\r\n[CommBaudrate]\r\nBaudrate=7\r\n[CommAddress]\r\nAddress=1\r\n"
-            "[skinSet]\r\nSkin=2\r\n[WaveSet]\r\nWaveBackground=2\r\nScaleColor=2\r\n"
-            "[PortMap]\r\nCOM150=" + devicePath + "\r\n";
+    text +=
+        "[CommPort]\r\nPort=150\r\n[CommBaudrate]\r\nBaudrate=7\r\n[CommAddress]\r\nAddress=1\r\n"
+        "[skinSet]\r\nSkin=2\r\n[WaveSet]\r\nWaveBackground=2\r\nScaleColor=2\r\n"
+        "[PortMap]\r\nCOM150="
+        + devicePath + "\r\n";
     return text;
 }
 

@@ -23,10 +23,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <vector>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -118,9 +118,9 @@ void continuousSampling(SimulatedInstrument& sim, TBaudRate rate, int baudIndex,
     // The USB link reads once the answer is in and the line has been quiet
     // for 20 ms; the serial link waits the paced steps of its rate.
     const double waitMs = usbLink ? lineMs + 20
-                                  : ResponseDispatcher::kSettleMs +
-                                        ResponseDispatcher::kWaitSteps *
-                                            ResponseDispatcher::PauseForBaudIndex(baudIndex);
+                                  : ResponseDispatcher::kSettleMs
+                                        + ResponseDispatcher::kWaitSteps
+                                              * ResponseDispatcher::PauseForBaudIndex(baudIndex);
     std::printf("%-44s %.2f measurements/s (cycle %.1f ms over %zu cycles, %d retries); the "
                 "design costs 50 (avg poll) + %.0f (wait) + 50 = %.0f ms, the line alone %.0f ms; "
                 "longest stall %.2f ms\n",
@@ -147,7 +147,8 @@ void deviceReturn()
         QFile f(sysSet.path());
         f.open(QIODevice::WriteOnly);
         f.write("[CommBaudrate]\nBaudrate=7\n[CommPort]\nPort=7\n[CommAddress]\nAddress=1\n"
-                "[PortMap]\nCOM7=" + QFile::encodeName(linkPath) + "\n");
+                "[PortMap]\nCOM7="
+                + QFile::encodeName(linkPath) + "\n");
     }
     Link link(linkPath, TBaudRate::br115200, 7);
     link.parts.Comm1.setDeviceResolver([&sysSet](int n) { return PortMapDevicePath(n, &sysSet); });

@@ -65,8 +65,8 @@ double CpuSeconds()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
+           + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 constexpr std::array<std::pair<Fault, const char*>, 6> kFaultNames{{
@@ -170,14 +170,16 @@ int main(int argc, char** argv)
     });
     int logsComplete = 0;
     int logsFailed = 0;
-    QObject::connect(&parts.dispatcher, &ResponseDispatcher::logProgress, [&](LogProgress stage, int) {
-        if (stage == LogProgress::Complete)
-            ++logsComplete;
-        else if (stage == LogProgress::Failed)
-            ++logsFailed;
-    });
+    QObject::connect(&parts.dispatcher, &ResponseDispatcher::logProgress,
+                     [&](LogProgress stage, int) {
+                         if (stage == LogProgress::Complete)
+                             ++logsComplete;
+                         else if (stage == LogProgress::Failed)
+                             ++logsFailed;
+                     });
     int readBacks = 0;
-    QObject::connect(&parts.dispatcher, &ResponseDispatcher::readBackComplete, [&] { ++readBacks; });
+    QObject::connect(&parts.dispatcher, &ResponseDispatcher::readBackComplete,
+                     [&] { ++readBacks; });
     int writeBacks = 0;
     QObject::connect(&parts.dispatcher, &ResponseDispatcher::alarmWriteAcknowledged, [&](int reg) {
         if (reg == Register::AlarmFlags)
@@ -211,10 +213,11 @@ int main(int argc, char** argv)
         if (f < nextReport)
             return;
         nextReport += 1000;
-        std::printf("  %6.0f s: %zu faults, %zu exchanges, %ld accepted, %ld never sent, longest gap "
-                    "%.2f s, RSS %ld kB\n",
-                    clock.elapsed() / 1000.0, f, countExchanges(), accepted, wrong,
-                    longestGapMs / 1000.0, RssKb());
+        std::printf(
+            "  %6.0f s: %zu faults, %zu exchanges, %ld accepted, %ld never sent, longest gap "
+            "%.2f s, RSS %ld kB\n",
+            clock.elapsed() / 1000.0, f, countExchanges(), accepted, wrong, longestGapMs / 1000.0,
+            RssKb());
         std::fflush(stdout);
     };
     int silences = 0;
@@ -295,12 +298,14 @@ int main(int argc, char** argv)
                         chainFaultsEvery);
         else
             std::printf("while chains and downloads ran: the sampling's fault rates\n");
-        std::printf("chains: read-backs %d, complete %d; write-backs %d, complete %d; given up after "
-                    "a lost answer %d\n",
-                    started[0], readBacks, started[1], writeBacks, stalledChains);
-        std::printf("log downloads armed %d: complete %d, given up after a lost chunk %d, start never "
-                    "acknowledged %d\n",
-                    started[2], logsComplete, logsFailed, armsUnanswered);
+        std::printf(
+            "chains: read-backs %d, complete %d; write-backs %d, complete %d; given up after "
+            "a lost answer %d\n",
+            started[0], readBacks, started[1], writeBacks, stalledChains);
+        std::printf(
+            "log downloads armed %d: complete %d, given up after a lost chunk %d, start never "
+            "acknowledged %d\n",
+            started[2], logsComplete, logsFailed, armsUnanswered);
     }
     std::printf("RSS after 50 measurements: %ld kB, at the end: %ld kB (drift %+ld kB)\n", rssStart,
                 rssEnd, rssEnd - rssStart);

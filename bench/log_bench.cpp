@@ -28,8 +28,8 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -63,7 +63,10 @@ void download(TBaudRate rate, int baudIndex, int bitsPerSecond, int runs)
     parts.Comm1.setBaudRate(rate);
     parts.Comm1.setPortOpen(true);
     TStartingForm form(link, parts.dispatcher, dialogs,
-                       [] { return ChartColors{Qt::black, QColor(0, 128, 128)}; }, {1920, 1080});
+                       [] {
+                           return ChartColors{Qt::black, QColor(0, 128, 128)};
+                       },
+                       {1920, 1080});
     form.resize(810, 613);
     form.show();
 
@@ -110,15 +113,15 @@ void download(TBaudRate rate, int baudIndex, int bitsPerSecond, int runs)
     const double requestsMs = 6 * 8 * 10.0 * 1000.0 / bitsPerSecond;
     const double chunkLineMs = 1710 * 10.0 * 1000.0 / bitsPerSecond;
     const double reference = requestsMs + 6 * (100.0 + waitMs);
-    std::printf("log download, %6d bit/s: start acknowledgement to \"完成測量\" median %.0f ms over %zu "
-                "runs (line time %.0f ms; reference %.0f ms = requests %.1f ms + 6 x (100 ms poll + "
-                "%.0f ms wait covering each chunk's %.0f ms), %+.1f %%); longest event-loop stall "
-                "with the final draw median %.2f ms, worst %.2f ms (thread cpu in it %.2f ms)\n",
-                bitsPerSecond, Median(totals), totals.size(), requestsMs + 6 * chunkLineMs,
-                reference, requestsMs, waitMs, chunkLineMs,
-                100.0 * (Median(totals) - reference) / reference, Median(stalls),
-                *std::max_element(stalls.begin(), stalls.end()),
-                stallCpu[std::max_element(stalls.begin(), stalls.end()) - stalls.begin()]);
+    std::printf(
+        "log download, %6d bit/s: start acknowledgement to \"完成測量\" median %.0f ms over %zu "
+        "runs (line time %.0f ms; reference %.0f ms = requests %.1f ms + 6 x (100 ms poll + "
+        "%.0f ms wait covering each chunk's %.0f ms), %+.1f %%); longest event-loop stall "
+        "with the final draw median %.2f ms, worst %.2f ms (thread cpu in it %.2f ms)\n",
+        bitsPerSecond, Median(totals), totals.size(), requestsMs + 6 * chunkLineMs, reference,
+        requestsMs, waitMs, chunkLineMs, 100.0 * (Median(totals) - reference) / reference,
+        Median(stalls), *std::max_element(stalls.begin(), stalls.end()),
+        stallCpu[std::max_element(stalls.begin(), stalls.end()) - stalls.begin()]);
 }
 
 void drawing()
@@ -148,10 +151,10 @@ void drawing()
             cpuMs.push_back(ThreadCpuMs() - cpuStart);
             ms.push_back(clock.nsecsElapsed() / 1e6);
         }
-        std::printf("DrawLogChart 1920 x 1080, zoom %d: median %.3f ms, worst %.3f ms over %zu draws; "
-                    "thread cpu median %.3f ms (the rest is time the loaded machine gave others)\n",
-                    zoom, Median(ms), *std::max_element(ms.begin(), ms.end()), ms.size(),
-                    Median(cpuMs));
+        std::printf(
+            "DrawLogChart 1920 x 1080, zoom %d: median %.3f ms, worst %.3f ms over %zu draws; "
+            "thread cpu median %.3f ms (the rest is time the loaded machine gave others)\n",
+            zoom, Median(ms), *std::max_element(ms.begin(), ms.end()), ms.size(), Median(cpuMs));
     }
 }
 

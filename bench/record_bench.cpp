@@ -221,7 +221,8 @@ int main(int argc, char** argv)
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QApplication app(argc, argv);
     // A folder on the disk the program's files would live on, not a RAM disk.
-    QTemporaryDir folder(QCoreApplication::applicationDirPath() + QStringLiteral("/record-bench-XXXXXX"));
+    QTemporaryDir folder(QCoreApplication::applicationDirPath()
+                         + QStringLiteral("/record-bench-XXXXXX"));
     const QString full = writeFullFile(folder.path());
 
     memoryOfTheProgram(full);

@@ -21,8 +21,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -54,7 +54,8 @@ void fillBenchRecording(SampleBuffers& capture)
 {
     for (std::int32_t i = 0; i < kMaxSamples; ++i) {
         const float load = float((i / 600) % 7) * 1.3f + 0.5f;
-        const float volts = 230.0f + 3.0f * std::sin(float(i) / 5000.0f) + float((i * 7919) % 100) / 100.0f;
+        const float volts =
+            230.0f + 3.0f * std::sin(float(i) / 5000.0f) + float((i * 7919) % 100) / 100.0f;
         const float amps = load + float((i * 104729) % 50) / 500.0f;
         capture.channel(0)[i] = volts;
         capture.channel(1)[i] = amps;
@@ -90,7 +91,9 @@ void drawing(RecordState& record, const char* data, int zoom)
     }
     std::printf("%-56s median %.2f ms, slowest %.2f ms; processor time median %.2f ms, most %.2f ms"
                 " (%d runs)\n",
-                qPrintable(QStringLiteral("DrawRecordChart 1920 x 1080, %1, zoom %2:").arg(QLatin1String(data)).arg(zoom)),
+                qPrintable(QStringLiteral("DrawRecordChart 1920 x 1080, %1, zoom %2:")
+                               .arg(QLatin1String(data))
+                               .arg(zoom)),
                 Median(ms), *std::max_element(ms.begin(), ms.end()), Median(cpu),
                 *std::max_element(cpu.begin(), cpu.end()), kRuns);
 }
@@ -118,12 +121,13 @@ int main(int argc, char** argv)
     QElapsedTimer clock;
     clock.start();
     const double cpuStart = threadCpuMs();
-    const bool written = file.open(QIODevice::WriteOnly)
-                         && WriteRecordCsv(file, record->CaptureBuffers, kMaxSamples - 1, {0, 1, 2, 6, 7, 8})
-                         && file.commit();
+    const bool written =
+        file.open(QIODevice::WriteOnly)
+        && WriteRecordCsv(file, record->CaptureBuffers, kMaxSamples - 1, {0, 1, 2, 6, 7, 8})
+        && file.commit();
     const double ms = clock.nsecsElapsed() / 1e6;
-    std::printf("%-56s %.0f ms (processor time %.0f ms), %.1f MB%s\n", "CSV export of 450000 samples:",
-                ms, threadCpuMs() - cpuStart, QFileInfo(file.fileName()).size() / 1e6,
-                written ? "" : ", NOT WRITTEN");
+    std::printf("%-56s %.0f ms (processor time %.0f ms), %.1f MB%s\n",
+                "CSV export of 450000 samples:", ms, threadCpuMs() - cpuStart,
+                QFileInfo(file.fileName()).size() / 1e6, written ? "" : ", NOT WRITTEN");
     return 0;
 }

@@ -49,7 +49,10 @@ void PrintAnalysisPdf(benchmark::State& state)
         size = PrintOnce(record);
     state.counters["pdf_bytes"] = double(size);
 }
-BENCHMARK(PrintAnalysisPdf)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(15)
+BENCHMARK(PrintAnalysisPdf)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(15)
     ->ReportAggregatesOnly(true);
 
 void BuildPreview(benchmark::State& state)

@@ -72,15 +72,14 @@ void ConnectionController::ScanPorts()
     link_.PortListReady = false;
     emit linkStatusChanged(LinkStatus::Searching);
 
-    const int baudIndex =
-        settingNumber(sysSet_.ReadString(QStringLiteral("CommBaudrate"), QStringLiteral("Baudrate"),
-                                         QStringLiteral("2")));
+    const int baudIndex = settingNumber(sysSet_.ReadString(
+        QStringLiteral("CommBaudrate"), QStringLiteral("Baudrate"), QStringLiteral("2")));
     applyBaudIndex(baudIndex);
     emit baudIndexChanged(link_.BaudIndex);
 
     // A number outside 1-255 names no port (it must not wrap into one).
-    const int savedPort = settingNumber(
-        sysSet_.ReadString(QStringLiteral("CommPort"), QStringLiteral("Port"), QStringLiteral("2")));
+    const int savedPort = settingNumber(sysSet_.ReadString(
+        QStringLiteral("CommPort"), QStringLiteral("Port"), QStringLiteral("2")));
     link_.CurrentPort = savedPort >= 1 && savedPort <= kHighestPort ? std::uint8_t(savedPort) : 0;
     const QString address = sysSet_.ReadString(QStringLiteral("CommAddress"),
                                                QStringLiteral("Address"), QStringLiteral("2"));
@@ -110,8 +109,8 @@ void ConnectionController::ScanPorts()
                 deniedDevices_ << denied;
             continue;
         }
-        const bool usb = std::find(link_.UsbPortList.begin(), link_.UsbPortList.end(), n) !=
-                         link_.UsbPortList.end();
+        const bool usb = std::find(link_.UsbPortList.begin(), link_.UsbPortList.end(), n)
+                         != link_.UsbPortList.end();
         portItems_.push_back({n, usb});
         if (n == link_.CurrentPort) {
             link_.UsbLink = usb;
@@ -214,11 +213,11 @@ void ConnectionController::sendKeepAlive()
 void ConnectionController::WatchdogTick()
 {
     const UsbWatchdog::Action action = link_.UsbWatch.tick(link_.UsbLink);
-    if (action == UsbWatchdog::Action::KeepAlive ||
-        action == UsbWatchdog::Action::KeepAliveAndReopen)
+    if (action == UsbWatchdog::Action::KeepAlive
+        || action == UsbWatchdog::Action::KeepAliveAndReopen)
         sendKeepAlive();
-    if (action == UsbWatchdog::Action::Reopen ||
-        action == UsbWatchdog::Action::KeepAliveAndReopen) {
+    if (action == UsbWatchdog::Action::Reopen
+        || action == UsbWatchdog::Action::KeepAliveAndReopen) {
         comm_.setPortOpen(false);
         if (!ports_.canOpen(link_.CurrentPort)) {
             emit linkStatusChanged(LinkStatus::InstrumentLost);

@@ -28,8 +28,7 @@ class ConnectionController : public QObject {
 public:
     ConnectionController(LinkState& link, TComm& comm, RequestSender& sender,
                          ResponseDispatcher& dispatcher, MeasurementControl& control,
-                         PortEnvironment& ports, IniFile sysSet,
-                         QObject* parent = nullptr);
+                         PortEnvironment& ports, IniFile sysSet, QObject* parent = nullptr);
 
     void ScanPorts();
     void SetCommPort(std::uint8_t n);
@@ -45,7 +44,7 @@ public:
 
     // A port the scan found that can be opened, in the list's order.
     struct PortItem {
-        int number = 0; // COMn
+        int number = 0;   // COMn
         bool usb = false; // the instrument's USB port
         bool operator==(const PortItem&) const = default;
     };
@@ -83,7 +82,7 @@ signals:
 
 private:
     void WatchdogTick();
-    bool openLink(); // false when the port could not be opened (already reported)
+    bool openLink();                // false when the port could not be opened (already reported)
     void applyBaudIndex(int index); // -1 or a list index; rates only for list entries
     void sendKeepAlive();
 

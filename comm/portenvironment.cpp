@@ -33,8 +33,8 @@ DeviceAccess SerialDeviceAccess(const QString& path)
     if (path.isEmpty())
         return DeviceAccess::Missing;
     // Non-blocking, so that a line without carrier does not hold the scan.
-    const int fd = ::open(DevicePathBytes(path).constData(),
-                          O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int fd =
+        ::open(DevicePathBytes(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if ((errno == EACCES || errno == EPERM) && !IsUartWithoutHardware(path))
             return DeviceAccess::Denied;
@@ -46,8 +46,8 @@ DeviceAccess SerialDeviceAccess(const QString& path)
     bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     if (free) {
         // Held open without a lock, a terminal would still share the line.
-        free = !::isatty(fd)
-               || serial::OtherDeviceHolders(DevicePathBytes(path).constData()).empty();
+        free =
+            !::isatty(fd) || serial::OtherDeviceHolders(DevicePathBytes(path).constData()).empty();
         ::flock(fd, LOCK_UN);
     }
     ::close(fd);

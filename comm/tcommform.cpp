@@ -21,7 +21,8 @@
 
 namespace {
 
-const QString kOpenFailed = QStringLiteral("通讯出现异常！请检查连接是否正确或重新启动程序和仪器。");
+const QString kOpenFailed =
+    QStringLiteral("通讯出现异常！请检查连接是否正确或重新启动程序和仪器。");
 
 // The user the messages name in their advice; "$USER" where it is unknown.
 QString currentUser()
@@ -77,8 +78,9 @@ QString TCommForm::PortInUseMessage(int comNumber, const QString& device,
 {
     const QString who = DeviceHoldersText(holders);
     const QString port = QStringLiteral("COM%1（%2）").arg(comNumber).arg(device);
-    return (who.isEmpty() ? QStringLiteral("       預設端口 %1正被其他程式使用。").arg(port)
-                          : QStringLiteral("       預設端口 %1正被其他程式使用：%2。").arg(port, who))
+    return (who.isEmpty()
+                ? QStringLiteral("       預設端口 %1正被其他程式使用。").arg(port)
+                : QStringLiteral("       預設端口 %1正被其他程式使用：%2。").arg(port, who))
            + QStringLiteral("\r\r               請關閉該程式後，在「通訊設置」中重新選擇端口，"
                             "或選擇其他端口。       ");
 }
@@ -110,8 +112,8 @@ QString TCommForm::PortErrorText(const ECommError& error, const QString& userNam
 
 QString TCommForm::PortItemText(int n, bool usb)
 {
-    return QStringLiteral("COM") + QString::number(n) +
-           (usb ? QStringLiteral("         通過USB連接QPA3600") : QStringLiteral("    "));
+    return QStringLiteral("COM") + QString::number(n)
+           + (usb ? QStringLiteral("         通過USB連接QPA3600") : QStringLiteral("    "));
 }
 
 TCommForm::TCommForm(ConnectionController& controller, UserDialogs& dialogs, QWidget* parent)
@@ -173,8 +175,7 @@ TCommForm::TCommForm(ConnectionController& controller, UserDialogs& dialogs, QWi
             &TCommForm::rebuildPortList);
     connect(&controller_, &ConnectionController::baudIndexChanged, this,
             &TCommForm::selectBaudIndex);
-    connect(&controller_, &ConnectionController::addressTextChanged, this,
-            &TCommForm::showAddress);
+    connect(&controller_, &ConnectionController::addressTextChanged, this, &TCommForm::showAddress);
     connect(&controller_, &ConnectionController::noPortFound, this,
             [this](const QStringList& denied) {
                 dialogs_.message(NoPortMessage(denied, currentUser()));
@@ -239,7 +240,7 @@ void TCommForm::showAddress(const QString& text, bool valid)
         Edit1->setText(text);
     }
     QPalette palette = Edit1->palette();
-    palette.setColor(QPalette::Text, valid ? this->palette().color(QPalette::WindowText)
-                                           : QColor(Qt::red));
+    palette.setColor(QPalette::Text,
+                     valid ? this->palette().color(QPalette::WindowText) : QColor(Qt::red));
     Edit1->setPalette(palette);
 }

@@ -41,7 +41,7 @@ bool sameName(QByteArrayView inFile, QByteArrayView wanted, const QString& wante
 {
     if (isAscii(inFile) && isAscii(wanted))
         return inFile.size() == wanted.size()
-            && qstrnicmp(inFile.data(), wanted.data(), size_t(wanted.size())) == 0;
+               && qstrnicmp(inFile.data(), wanted.data(), size_t(wanted.size())) == 0;
     return FromUtf8Lossless(inFile).compare(wantedText, Qt::CaseInsensitive) == 0;
 }
 
@@ -116,7 +116,8 @@ const IniDocument::Keys& IniDocument::keysOf(const QString& section) const
             if (!line.startsWith(';') && eq >= 0) {
                 const QString key = lowerName(FromUtf8Lossless(trimmed(line.first(eq))));
                 if (!keys.contains(key)) // the first of repeated keys counts
-                    keys.insert(key, {pos, lineEnd, FromUtf8Lossless(trimmed(line.sliced(eq + 1)))});
+                    keys.insert(key,
+                                {pos, lineEnd, FromUtf8Lossless(trimmed(line.sliced(eq + 1)))});
             }
             pos = lineEnd + 1;
         }
@@ -153,8 +154,8 @@ bool IniDocument::setValue(const QString& section, const QString& key, const QSt
         // means there is nothing to write.
         if (FromUtf8Lossless(trimmed(encoded)) == entry->value)
             return false;
-        const QByteArrayView line = QByteArrayView(bytes_).sliced(
-            entry->lineBegin, entry->lineEnd - entry->lineBegin);
+        const QByteArrayView line =
+            QByteArrayView(bytes_).sliced(entry->lineBegin, entry->lineEnd - entry->lineBegin);
         const QByteArrayView body = trimmed(line);
         QByteArray written = trimmed(body.first(body.indexOf('='))).toByteArray() + '=' + encoded;
         if (line.endsWith('\r'))

@@ -62,7 +62,7 @@ private:
     void replace(qsizetype begin, qsizetype end, const QByteArray& with);
 
     QByteArray bytes_;
-    QByteArray newline_ = "\n"; // for lines this program adds: the file's own
-    std::vector<Header> headers_;        // in file order
+    QByteArray newline_ = "\n";         // for lines this program adds: the file's own
+    std::vector<Header> headers_;       // in file order
     mutable QHash<QString, Keys> keys_; // the sections looked up so far, by lower-case name
 };

@@ -32,7 +32,7 @@ bool sameTime(const timespec& a, const timespec& b)
 bool IniFileStore::Identity::operator==(const Identity& other) const
 {
     return device == other.device && inode == other.inode && size == other.size
-        && sameTime(modified, other.modified) && sameTime(changed, other.changed);
+           && sameTime(modified, other.modified) && sameTime(changed, other.changed);
 }
 
 IniFileStore::Identity IniFileStore::identityOf(const struct stat& info)
@@ -97,8 +97,8 @@ void IniFileStore::load()
     case FileOpenError::NotRegular:
     case FileOpenError::Unreadable:
         if (state_ != State::Foreign)
-            qCWarning(lcSettings) << path_ << "cannot be read; defaults apply:"
-                                  << SystemReason(errorNumber);
+            qCWarning(lcSettings) << path_
+                                  << "cannot be read; defaults apply:" << SystemReason(errorNumber);
         state_ = State::Foreign;
         return;
     }

@@ -7,8 +7,8 @@
 #include <ctime>
 #include <memory>
 #include <mutex>
-#include <utility>
 #include <sys/types.h>
+#include <utility>
 
 // The in-memory copy of one settings file, shared by every IniFile of its
 // path while any of them lives. Each access checks the file cheaply (one

@@ -91,8 +91,8 @@ QString FromUtf8Lossless(QByteArrayView bytes)
 
 QByteArray ToUtf8Lossless(QStringView text)
 {
-    const bool plain = std::none_of(text.begin(), text.end(),
-                                    [](QChar c) { return c.isSurrogate(); });
+    const bool plain =
+        std::none_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); });
     if (plain)
         return text.toUtf8();
     QByteArray out;

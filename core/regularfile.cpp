@@ -10,8 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-FileOpenError OpenRegularFile(QFile& file, QIODevice::OpenMode mode, int* errorNumber,
-                              Links links)
+FileOpenError OpenRegularFile(QFile& file, QIODevice::OpenMode mode, int* errorNumber, Links links)
 {
     auto fail = [errorNumber](FileOpenError error, int code) {
         if (errorNumber)

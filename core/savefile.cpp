@@ -43,9 +43,9 @@ QString FolderOf(const QString& path)
 struct Target {
     SaveFailure failure = SaveFailure::None;
     int errorNumber = 0;
-    QString path;          // the file to replace or create; the refused name on failure
+    QString path; // the file to replace or create; the refused name on failure
     bool exists = false;
-    struct stat info {};   // of the existing file
+    struct stat info {}; // of the existing file
 };
 
 // A link is followed only when its owner is the user or the owner of the
@@ -75,7 +75,8 @@ Target ResolveTarget(const QString& path)
             if (info.st_uid != ::geteuid() && info.st_uid != folderInfo.st_uid)
                 return {SaveFailure::ForeignLink, 0, current};
             QByteArray to(qsizetype(info.st_size > 0 ? info.st_size : 4096) + 1, '\0');
-            const ssize_t n = ::readlink(Encoded(current).constData(), to.data(), size_t(to.size()));
+            const ssize_t n =
+                ::readlink(Encoded(current).constData(), to.data(), size_t(to.size()));
             if (n < 0 || n >= to.size())
                 return {SaveFailure::CannotCreate, n < 0 ? errno : ENAMETOOLONG, current};
             to.truncate(n);
@@ -321,9 +322,8 @@ const SaveResult& FileSave::result() const
 
 SaveResult SaveFile(const QString& path, const QByteArray& bytes)
 {
-    return SaveFile(path, [&bytes](QIODevice& device) {
-        return device.write(bytes) == bytes.size();
-    });
+    return SaveFile(path,
+                    [&bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); });
 }
 
 SaveResult SaveFile(const QString& path, const std::function<bool(QIODevice&)>& write)

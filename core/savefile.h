@@ -22,11 +22,11 @@ struct FileIdentity {
 // (SaveFailureReason). The existing file of that name is left as it was.
 enum class SaveFailure {
     None,
-    ForeignLink,   // the name is a symbolic link of someone else than the user or the folder's owner
-    NotRegular,    // the name leads to a folder, a device, a pipe or a socket
-    CannotCreate,  // no new file could be made beside it (errorNumber)
-    WriteFailed,   // writing it out or syncing it to the disk failed (errorNumber)
-    Incomplete,    // the file system holds fewer bytes than were written
+    ForeignLink,  // the name is a symbolic link of someone else than the user or the folder's owner
+    NotRegular,   // the name leads to a folder, a device, a pipe or a socket
+    CannotCreate, // no new file could be made beside it (errorNumber)
+    WriteFailed,  // writing it out or syncing it to the disk failed (errorNumber)
+    Incomplete,   // the file system holds fewer bytes than were written
     ContentFailed, // the content could not be produced (drawing, encoding)
     CommitFailed,  // the finished file could not take the name (errorNumber)
 };

@@ -17,8 +17,7 @@ QString DataFolderFor(const QString& executableFolder)
     const QDir beside(executableFolder);
     if (beside.exists(QStringLiteral("SkinsFile")))
         return beside.path();
-    const QString installed =
-        QDir::cleanPath(beside.filePath(QStringLiteral("../share/qpa3600")));
+    const QString installed = QDir::cleanPath(beside.filePath(QStringLiteral("../share/qpa3600")));
     if (QFileInfo(installed).isDir())
         return installed;
     return beside.path();

@@ -68,7 +68,10 @@ struct CanvasRect {
     int right = 0;
     int bottom = 0;
 
-    static CanvasRect FromQRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+    static CanvasRect FromQRect(const QRect& r)
+    {
+        return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    }
     QRect toQRect() const { return QRect(left, top, right - left, bottom - top); }
     bool operator==(const CanvasRect&) const = default;
 };
@@ -146,7 +149,8 @@ public:
 
     // Copies `source` of `image` into `destination`, stretching when the
     // sizes differ.
-    virtual void CopyImage(const CanvasRect& destination, const QImage& image, const CanvasRect& source) = 0;
+    virtual void CopyImage(const CanvasRect& destination, const QImage& image,
+                           const CanvasRect& source) = 0;
 
     // Logical pixels per inch of the device.
     virtual int Resolution() const = 0;

@@ -242,8 +242,8 @@ void RecordToolBarGlyph(QPainter& p, Glyph glyph)
         p.setBrush(Qt::white);
         p.drawRect(QRectF(4, 6, 24, 20));
         p.setPen(QPen(QColor(0, 128, 0), 2));
-        p.drawPolyline(QPolygonF({QPointF(6, 20), QPointF(12, 13), QPointF(18, 17),
-                                  QPointF(26, 9)}));
+        p.drawPolyline(
+            QPolygonF({QPointF(6, 20), QPointF(12, 13), QPointF(18, 17), QPointF(26, 9)}));
         break;
     default:
         break;
@@ -289,9 +289,15 @@ QPixmap Picture(Glyph glyph, GlyphLook look)
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     switch (look) {
-    case GlyphLook::MainToolBar: MainToolBarGlyph(p, glyph); break;
-    case GlyphLook::RecordToolBar: RecordToolBarGlyph(p, glyph); break;
-    case GlyphLook::PictureButton: PictureButtonGlyph(p, glyph); break;
+    case GlyphLook::MainToolBar:
+        MainToolBarGlyph(p, glyph);
+        break;
+    case GlyphLook::RecordToolBar:
+        RecordToolBarGlyph(p, glyph);
+        break;
+    case GlyphLook::PictureButton:
+        PictureButtonGlyph(p, glyph);
+        break;
     }
     return pixmap;
 }

@@ -18,12 +18,14 @@ int BarHeight(float amplitude, int reach, float largest)
     // R * a / M in one division: R * a is exact in double, so the largest
     // order comes out at exactly R and reaches y = 15.
     const double height = static_cast<double>(reach) * amplitude / largest;
-    return static_cast<int>(std::trunc(std::clamp(height, 0.0, static_cast<double>(std::max(reach, 0)))));
+    return static_cast<int>(
+        std::trunc(std::clamp(height, 0.0, static_cast<double>(std::max(reach, 0)))));
 }
 
 } // namespace
 
-HarmonicChartLayout ComputeHarmonicChart(const std::array<float, 51>& amplitudes, const ChartGeometry& g)
+HarmonicChartLayout ComputeHarmonicChart(const std::array<float, 51>& amplitudes,
+                                         const ChartGeometry& g)
 {
     HarmonicChartLayout layout;
     layout.baseline = 9 * g.F / 10; // T(0.9 F), exactly
@@ -59,8 +61,9 @@ CanvasRect HarmonicBar(const HarmonicChartLayout& layout, int k)
     return {layout.x[k] + 5, layout.barTop[k], layout.x[k] + 7, layout.baseline};
 }
 
-void DrawHarmonicChart(Canvas& canvas, const std::array<float, 51>& amplitudes, const QColor& barColor,
-                       const ChartGeometry& g, const CanvasRect& displayRect, const ChartColors& colors)
+void DrawHarmonicChart(Canvas& canvas, const std::array<float, 51>& amplitudes,
+                       const QColor& barColor, const ChartGeometry& g,
+                       const CanvasRect& displayRect, const ChartColors& colors)
 {
     const HarmonicChartLayout layout = ComputeHarmonicChart(amplitudes, g);
 

@@ -25,7 +25,8 @@ QString CompletedText(double value)
 // RMS value to as many decimals as `scale` (10^decimals) has zeros.
 QString AbsoluteCell(float amplitude, double scale)
 {
-    return kCellIndent + CompletedText(RoundHalfEven(double(amplitude) * scale / kPeakToRms) / scale);
+    return kCellIndent
+           + CompletedText(RoundHalfEven(double(amplitude) * scale / kPeakToRms) / scale);
 }
 
 // Percentage of the fundamental. Without a fundamental there is nothing to

@@ -19,8 +19,7 @@ QImage BlankSurface(QSize screenSize)
 } // namespace
 
 DisplaySurfaces::DisplaySurfaces(QSize screenSize)
-    : WaveSurface(BlankSurface(screenSize)),
-      UHarmonicSurface(BlankSurface(screenSize)),
+    : WaveSurface(BlankSurface(screenSize)), UHarmonicSurface(BlankSurface(screenSize)),
       IHarmonicSurface(BlankSurface(screenSize)),
       DisplayRect(0, 0, screenSize.width(), screenSize.height())
 {

@@ -67,11 +67,8 @@ private:
 class PixelWriter {
 public:
     PixelWriter(QImage& image, const QColor& color)
-        : bits_(image.bits()),
-          stride_(image.bytesPerLine()),
-          width_(image.width()),
-          height_(image.height()),
-          value_(color.rgba())
+        : bits_(image.bits()), stride_(image.bytesPerLine()), width_(image.width()),
+          height_(image.height()), value_(color.rgba())
     {
     }
 
@@ -91,8 +88,9 @@ private:
 
 bool DirectlyWritable(const QImage* image)
 {
-    return image != nullptr && (image->format() == QImage::Format_RGB32 || image->format() == QImage::Format_ARGB32 ||
-                                image->format() == QImage::Format_ARGB32_Premultiplied);
+    return image != nullptr
+           && (image->format() == QImage::Format_RGB32 || image->format() == QImage::Format_ARGB32
+               || image->format() == QImage::Format_ARGB32_Premultiplied);
 }
 
 QFont MakeFont(const CanvasFont& font, int resolution)
@@ -119,8 +117,7 @@ CanvasRect Ordered(const CanvasRect& r)
 PainterCanvas::PainterCanvas(QPainter& painter)
     : painter_(painter),
       resolution_(painter.device() != nullptr ? painter.device()->logicalDpiY() : 96),
-      font_(MakeFont(state_.font, resolution_)),
-      metrics_(font_, painter.device())
+      font_(MakeFont(state_.font, resolution_)), metrics_(font_, painter.device())
 {
     if (painter.device() != nullptr && painter.device()->devType() == QInternal::Image) {
         auto* image = static_cast<QImage*>(painter.device());
@@ -222,7 +219,9 @@ void PainterCanvas::Rectangle(const CanvasRect& r)
         painter_.fillRect(QRect(o.left + 1, o.top + 1, o.right - o.left - 2, o.bottom - o.top - 2),
                           state_.brush.color);
     if (thinPen()) {
-        const QPoint corners[] = {{o.left, o.top}, {o.right - 1, o.top}, {o.right - 1, o.bottom - 1},
+        const QPoint corners[] = {{o.left, o.top},
+                                  {o.right - 1, o.top},
+                                  {o.right - 1, o.bottom - 1},
                                   {o.left, o.bottom - 1}};
         strokeThinClosed(corners);
         return;
@@ -283,7 +282,8 @@ QSize PainterCanvas::TextExtent(const QString& text) const
     return QSize(metrics_.horizontalAdvance(text), metrics_.height());
 }
 
-void PainterCanvas::CopyImage(const CanvasRect& destination, const QImage& image, const CanvasRect& source)
+void PainterCanvas::CopyImage(const CanvasRect& destination, const QImage& image,
+                              const CanvasRect& source)
 {
     painter_.drawImage(destination.toQRect(), image, source.toQRect());
 }
@@ -293,8 +293,10 @@ bool PainterCanvas::strokeStyledVector(QPoint from, QPoint to)
     // On a printer or a PDF writer every dot drawn as its own rectangle would bloat
     // the page; there a dotted line is one stroke with the same pattern in
     // device pixels.
-    const bool vector = (painter_.device() != nullptr && painter_.device()->devType() == QInternal::Printer)
-                        || (painter_.paintEngine() != nullptr && painter_.paintEngine()->type() == QPaintEngine::Pdf);
+    const bool vector =
+        (painter_.device() != nullptr && painter_.device()->devType() == QInternal::Printer)
+        || (painter_.paintEngine() != nullptr
+            && painter_.paintEngine()->type() == QPaintEngine::Pdf);
     if (state_.pen.style == PenStyle::Solid || !vector)
         return false;
     QPen pen(state_.pen.color, 1, Qt::CustomDashLine, Qt::FlatCap);
@@ -340,7 +342,8 @@ void PainterCanvas::Lines(std::span<const CanvasLine> lines)
     if (thinPen() && strokeThinColumnsDirect(lines)) {
         state_.penPosition = lines.back().to;
         pattern_.restart();
-        pattern_.skip(std::llabs(static_cast<long long>(lines.back().to.y()) - lines.back().from.y()));
+        pattern_.skip(
+            std::llabs(static_cast<long long>(lines.back().to.y()) - lines.back().from.y()));
         return;
     }
     Canvas::Lines(lines);
@@ -380,8 +383,8 @@ bool PainterCanvas::writesWideDirectly() const
     // scanlines costs a fraction of the painter's path stroking (a trend
     // chart has thousands of such segments).
     return image_ != nullptr && state_.pen.width % 2 == 0 && state_.pen.width <= kMaxWideLinePen
-           && state_.pen.color.alpha() == 255
-           && !painter_.hasClipping() && painter_.transform().isIdentity() && painter_.opacity() == 1.0
+           && state_.pen.color.alpha() == 255 && !painter_.hasClipping()
+           && painter_.transform().isIdentity() && painter_.opacity() == 1.0
            && painter_.compositionMode() == QPainter::CompositionMode_SourceOver;
 }
 

@@ -41,7 +41,8 @@ public:
     void TextOutClipped(QPoint at, const QString& text, int clipRight) override;
     QSize TextExtent(const QString& text) const override;
 
-    void CopyImage(const CanvasRect& destination, const QImage& image, const CanvasRect& source) override;
+    void CopyImage(const CanvasRect& destination, const QImage& image,
+                   const CanvasRect& source) override;
 
     int Resolution() const override { return resolution_; }
 

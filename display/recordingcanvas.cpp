@@ -109,7 +109,8 @@ QSize RecordingCanvas::TextExtent(const QString& text) const
     return QSize(static_cast<int>(text.size()) * ((height + 1) / 2), height);
 }
 
-void RecordingCanvas::CopyImage(const CanvasRect& destination, const QImage& image, const CanvasRect& source)
+void RecordingCanvas::CopyImage(const CanvasRect& destination, const QImage& image,
+                                const CanvasRect& source)
 {
     CanvasCall& call = record(CanvasOp::CopyImage);
     call.rect = destination;
@@ -165,7 +166,9 @@ QPoint LastPainted(QPoint from, QPoint to)
     const qint64 n = std::max(std::abs(dx), std::abs(dy));
     if (n == 0)
         return from;
-    const auto along = [n](qint64 d) { return qint64(std::llround(double(d) * double(n - 1) / double(n))); };
+    const auto along = [n](qint64 d) {
+        return qint64(std::llround(double(d) * double(n - 1) / double(n)));
+    };
     return QPoint(int(from.x() + along(dx)), int(from.y() + along(dy)));
 }
 
@@ -224,8 +227,9 @@ std::vector<CanvasCall> RecordingCanvas::CallsOutside(const CanvasRect& box) con
     std::vector<CanvasCall> outside;
     for (const CanvasCall& call : calls_) {
         const auto area = PaintedArea(call);
-        if (area && (area->left < box.left || area->top < box.top || area->right > box.right ||
-                     area->bottom > box.bottom))
+        if (area
+            && (area->left < box.left || area->top < box.top || area->right > box.right
+                || area->bottom > box.bottom))
             outside.push_back(call);
     }
     return outside;

@@ -30,13 +30,13 @@ enum class CanvasOp {
 // right after it (for a LineTo, `start` is where the line began).
 struct CanvasCall {
     CanvasOp op;
-    std::vector<QPoint> points; // MoveTo/LineTo target, Polyline/Polygon vertices, TextOut anchor
-    CanvasRect rect;            // FillRect, Rectangle, CopyImage destination
-    CanvasRect source;          // CopyImage source rectangle
-    QSize imageSize;            // CopyImage source image
-    QString text;               // TextOut
+    std::vector<QPoint> points;   // MoveTo/LineTo target, Polyline/Polygon vertices, TextOut anchor
+    CanvasRect rect;              // FillRect, Rectangle, CopyImage destination
+    CanvasRect source;            // CopyImage source rectangle
+    QSize imageSize;              // CopyImage source image
+    QString text;                 // TextOut
     std::optional<int> clipRight; // TextOut drawn with TextOutClipped
-    QPoint start;               // pen position before the call
+    QPoint start;                 // pen position before the call
     CanvasState state;
 };
 
@@ -56,10 +56,13 @@ public:
     // How a text is measured when the drawing asks: by default the font's
     // pixel height and half of it per character; tests of text placement
     // give the real font's measure (PainterTextExtent).
-    using TextMeasure = std::function<QSize(const CanvasFont& font, int resolution, const QString& text)>;
+    using TextMeasure =
+        std::function<QSize(const CanvasFont& font, int resolution, const QString& text)>;
 
     explicit RecordingCanvas(int resolution = 96, TextMeasure measure = {})
-        : resolution_(resolution), measure_(std::move(measure)) {}
+        : resolution_(resolution), measure_(std::move(measure))
+    {
+    }
 
     void SetPen(const CanvasPen& pen) override;
     void SetBrush(const CanvasBrush& brush) override;
@@ -81,7 +84,8 @@ public:
     void TextOutClipped(QPoint at, const QString& text, int clipRight) override;
     QSize TextExtent(const QString& text) const override;
 
-    void CopyImage(const CanvasRect& destination, const QImage& image, const CanvasRect& source) override;
+    void CopyImage(const CanvasRect& destination, const QImage& image,
+                   const CanvasRect& source) override;
 
     int Resolution() const override { return resolution_; }
 

@@ -31,9 +31,9 @@ QString WithReason(const QString& text, const QString& reason)
 
 SnapshotFileResult SaveSnapshotFile(const QString& path, const MeasurementRecord& record)
 {
-    const SaveResult saved = SaveFile(
-        path, QByteArray::fromRawData(reinterpret_cast<const char*>(&record),
-                                      qsizetype(kMeasurementRecordSize)));
+    const SaveResult saved =
+        SaveFile(path, QByteArray::fromRawData(reinterpret_cast<const char*>(&record),
+                                               qsizetype(kMeasurementRecordSize)));
     if (saved.ok())
         return {};
     const QString headline = saved.failure == SaveFailure::CannotCreate
@@ -69,7 +69,8 @@ SnapshotFileResult OpenSnapshotFile(const QString& path, MeasurementRecord& reco
     while (got < size) {
         const qint64 n = file.read(bytes + got, size - got);
         if (n < 0)
-            return {WithReason(QStringLiteral("讀取檔案失敗：%1").arg(Shown(path)), file.errorString())};
+            return {WithReason(QStringLiteral("讀取檔案失敗：%1").arg(Shown(path)),
+                               file.errorString())};
         if (n == 0)
             return {QStringLiteral("檔案不完整，測量檔案應有 %1 位元組：%2")
                         .arg(kMeasurementRecordSize)

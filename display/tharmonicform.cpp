@@ -20,8 +20,7 @@ constexpr int kRowHeight = 20;
 // in view while the orders scroll; the fixed column 0 is drawn like the
 // header and cannot be selected. Headings keep their leading blanks and are
 // aligned to the left like every other cell, the blanks doing the indenting.
-THarmonicForm::THarmonicForm(SharedState& state, QWidget* parent)
-    : QDialog(parent), state_(state)
+THarmonicForm::THarmonicForm(SharedState& state, QWidget* parent) : QDialog(parent), state_(state)
 {
     setWindowTitle(QStringLiteral("諧波含量列表"));
     resize(kFormWidth, kFormHeight);

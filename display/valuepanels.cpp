@@ -88,5 +88,6 @@ PanelTexts FormatPanelTexts(MeasurementRecord& record)
 ValuePanelPlace PlaceOfPanel(PanelId id)
 {
     const Place& place = kPlaces[static_cast<std::size_t>(id)];
-    return {place.row, place.column, QString::fromUtf8(place.label), QString::fromLatin1(place.name)};
+    return {place.row, place.column, QString::fromUtf8(place.label),
+            QString::fromLatin1(place.name)};
 }

@@ -38,8 +38,8 @@ double VoltageTraceReach(const ChartGeometry& g)
     return g.c;
 }
 
-TracePoints ComputeTracePoints(const std::array<std::uint16_t, 512>& samples, std::uint16_t zero, double reach,
-                               const ChartGeometry& g, bool spread)
+TracePoints ComputeTracePoints(const std::array<std::uint16_t, 512>& samples, std::uint16_t zero,
+                               double reach, const ChartGeometry& g, bool spread)
 {
     std::array<int, 512> deviation;
     int largest = 0;
@@ -67,15 +67,18 @@ TracePoints ComputeTracePoints(const std::array<std::uint16_t, 512>& samples, st
 
 QString ScaleLineText(const MeasurementRecord& record)
 {
-    const auto hundredths = [](double x) { return FormatGeneral(RoundHalfEven(x * 100.0) / 100.0); };
+    const auto hundredths = [](double x) {
+        return FormatGeneral(RoundHalfEven(x * 100.0) / 100.0);
+    };
     // 512 samples are four cycles over ten divisions: 0.4 / f seconds each.
-    const QString t = record.UF > 0 ? FormatGeneral(RoundHalfEven(0.4 / record.UF * 100000.0) / 100.0)
-                                    : QStringLiteral("8");
+    const QString t = record.UF > 0
+                          ? FormatGeneral(RoundHalfEven(0.4 / record.UF * 100000.0) / 100.0)
+                          : QStringLiteral("8");
     const QString u = record.URMS > 0 ? hundredths(record.UPP / 4.0) : QStringLiteral("50");
     const QString a = record.IRMS > 0 ? hundredths(record.IPP / 3.0) : QStringLiteral("1");
-    return QStringLiteral("SEC/DIV:") + t + QStringLiteral("ms   ") + QStringLiteral("Vol/DIV:") + u +
-           QStringLiteral("V   ") + QStringLiteral("Amp/DIV:") + a + QStringLiteral("A   ") +
-           QStringLiteral("Trigger Source:") + QStringLiteral("Vol");
+    return QStringLiteral("SEC/DIV:") + t + QStringLiteral("ms   ") + QStringLiteral("Vol/DIV:") + u
+           + QStringLiteral("V   ") + QStringLiteral("Amp/DIV:") + a + QStringLiteral("A   ")
+           + QStringLiteral("Trigger Source:") + QStringLiteral("Vol");
 }
 
 namespace {
@@ -109,8 +112,8 @@ void DrawWaveChart(Canvas& canvas, const MeasurementRecord& record, const ChartG
     // outside the chart box, where the paint box never shows them: they are
     // left out rather than painted beyond the box.
     const auto inBox = [&](const ChartLine& line) {
-        return std::max(line.from.y(), line.to.y()) < displayRect.bottom &&
-               std::max(line.from.x(), line.to.x()) < displayRect.right;
+        return std::max(line.from.y(), line.to.y()) < displayRect.bottom
+               && std::max(line.from.x(), line.to.x()) < displayRect.right;
     };
     for (std::size_t i = 0; i < grid.rows.size(); ++i) {
         canvas.SetPen(dotted);
@@ -129,9 +132,11 @@ void DrawWaveChart(Canvas& canvas, const MeasurementRecord& record, const ChartG
 
     // Current first, so the voltage trace stays on top where they cross.
     const bool spread = record.WaveLength != 0;
-    DrawTrace(canvas, ComputeTracePoints(record.IWave, record.IWaveZero, CurrentTraceReach(g), g, spread),
+    DrawTrace(canvas,
+              ComputeTracePoints(record.IWave, record.IWaveZero, CurrentTraceReach(g), g, spread),
               kCurrentTraceColor);
-    DrawTrace(canvas, ComputeTracePoints(record.UWave, record.UWaveZero, VoltageTraceReach(g), g, spread),
+    DrawTrace(canvas,
+              ComputeTracePoints(record.UWave, record.UWaveZero, VoltageTraceReach(g), g, spread),
               kVoltageTraceColor);
 
     canvas.SetTextBackground(TextBackground::Transparent);

@@ -28,10 +28,12 @@ struct ChartLine {
 };
 
 struct WaveGrid {
-    std::array<ChartLine, 9> rows;         // dotted, the full usable width
-    std::array<ChartLine, 9> rowTicks;     // solid, half a division below each row, on the centre column
-    std::array<ChartLine, 11> columns;     // dotted, the full height
-    std::array<ChartLine, 11> columnTicks; // solid, half a division right of each column, on the centre row
+    std::array<ChartLine, 9> rows; // dotted, the full usable width
+    std::array<ChartLine, 9>
+        rowTicks; // solid, half a division below each row, on the centre column
+    std::array<ChartLine, 11> columns; // dotted, the full height
+    std::array<ChartLine, 11>
+        columnTicks; // solid, half a division right of each column, on the centre row
 };
 
 WaveGrid ComputeWaveGrid(const ChartGeometry& g);
@@ -50,8 +52,8 @@ using TracePoints = std::array<QPoint, 512>;
 // With `spread` the points step E / 512 to the right, the x summed in
 // single precision and rounded halves to even; without it they all stand
 // at x = 2.
-TracePoints ComputeTracePoints(const std::array<std::uint16_t, 512>& samples, std::uint16_t zero, double reach,
-                               const ChartGeometry& g, bool spread);
+TracePoints ComputeTracePoints(const std::array<std::uint16_t, 512>& samples, std::uint16_t zero,
+                               double reach, const ChartGeometry& g, bool spread);
 
 // "SEC/DIV:" t "ms   Vol/DIV:" u "V   Amp/DIV:" a "A   Trigger Source:Vol":
 // 512 samples span four cycles, the voltage peak four divisions and the

@@ -28,7 +28,8 @@
 // of rows that the same columns cover. Pen widths up to kMaxWideLinePen.
 inline constexpr int kMaxWideLinePen = 16;
 template <class Paint>
-void ForEachWideLineBlock(QPoint from, QPoint to, int penWidth, int width, int height, Paint&& paint);
+void ForEachWideLineBlock(QPoint from, QPoint to, int penWidth, int width, int height,
+                          Paint&& paint);
 
 namespace wideline_detail {
 
@@ -60,7 +61,8 @@ void RowRuns(double ax, double ay, double bx, double by, double r, int columns, 
     const double minX = -4.0, maxX = columns + 4.0;
 
     const int firstRow = int(std::clamp(std::floor(std::min(ay, by) - r - 0.5), 0.0, double(rows)));
-    const int lastRow = int(std::clamp(std::ceil(std::max(ay, by) + r - 0.5), -1.0, double(rows - 1)));
+    const int lastRow =
+        int(std::clamp(std::ceil(std::max(ay, by) + r - 0.5), -1.0, double(rows - 1)));
     for (int y = firstRow; y <= lastRow; ++y) {
         const double cy = y + 0.5;
         const double v = cy - ay;
@@ -110,7 +112,8 @@ void RowRuns(double ax, double ay, double bx, double by, double r, int columns, 
 } // namespace wideline_detail
 
 template <class Paint>
-void ForEachWideLineBlock(QPoint from, QPoint to, int penWidth, int width, int height, Paint&& paint)
+void ForEachWideLineBlock(QPoint from, QPoint to, int penWidth, int width, int height,
+                          Paint&& paint)
 {
     if (from == to || width <= 0 || height <= 0)
         return;

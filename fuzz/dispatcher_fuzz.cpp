@@ -118,10 +118,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint8_t lead = in.byte();
         std::size_t length = 0;
         switch (lead & 3) {
-        case 0: length = in.byte(); break;
-        case 1: length = kMeasurementAnswerSize; break;
-        case 2: length = kLogChunkAnswerSize; break;
-        case 3: length = in.word() % (kAnswerBufferSize + 64); break;
+        case 0:
+            length = in.byte();
+            break;
+        case 1:
+            length = kMeasurementAnswerSize;
+            break;
+        case 2:
+            length = kLogChunkAnswerSize;
+            break;
+        case 3:
+            length = in.word() % (kAnswerBufferSize + 64);
+            break;
         }
         QByteArray answer = in.bytes(length);
         answer.resize(qsizetype(length), '\0');

@@ -139,7 +139,8 @@ void RecordChart(FuzzInput& in)
         const auto area = chart.PaintedArea(call);
         if (call.op == CanvasOp::Polyline && area->left >= 0 && area->right <= w)
             continue;
-        std::fprintf(stderr, "record chart: call %d paints (%d, %d)-(%d, %d) outside %d x %d \"%s\"\n",
+        std::fprintf(stderr,
+                     "record chart: call %d paints (%d, %d)-(%d, %d) outside %d x %d \"%s\"\n",
                      int(call.op), area->left, area->top, area->right, area->bottom, w, h,
                      qPrintable(call.text));
         std::abort();
@@ -161,7 +162,8 @@ void AnalysisReportPage(FuzzInput& in)
         return;
     }
     const bool landscape = form == 2;
-    const PageFrame frame = landscape ? PageFrame::ForPage(14031, 9921) : PageFrame::ForPage(9921, 14031);
+    const PageFrame frame =
+        landscape ? PageFrame::ForPage(14031, 9921) : PageFrame::ForPage(9921, 14031);
     RecordingCanvas canvas(1200);
     DrawPrintedPage(canvas, AnalysisReport(record, info), frame, landscape, info);
     CheckInside(canvas, {0, 0, frame.PW, frame.PH}, "analysis printout");
@@ -182,8 +184,8 @@ void LogChart(FuzzInput& in)
     input.height = 33 + in.word() % 1568;
     input.fillSize = QSize(2400, 1600);
     const QByteArray log = in.rest();
-    input.log = std::span(reinterpret_cast<const std::uint8_t*>(log.constData()),
-                          std::size_t(log.size()));
+    input.log =
+        std::span(reinterpret_cast<const std::uint8_t*>(log.constData()), std::size_t(log.size()));
     RecordingCanvas canvas;
     DrawLogChart(canvas, input);
     CheckInside(canvas, {0, 0, 2400, 1600}, "log chart");

@@ -33,7 +33,8 @@ QByteArray RecordFileBytes(FuzzInput& in, int blocks, bool partial)
     for (qsizetype i = 0; i < size; ++i)
         file[i] = body[i % body.size()];
     for (int b = 0; b < blocks; ++b)
-        std::memcpy(file.data() + b * kRecordBlockSize + offsetof(RecordBlock, Codes), tail.constData(), 16);
+        std::memcpy(file.data() + b * kRecordBlockSize + offsetof(RecordBlock, Codes),
+                    tail.constData(), 16);
     return file;
 }
 
@@ -109,33 +110,61 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // buffers (ASan reports any that does not), and it draws no more points
     // than the file holds.
     RecordingCanvas chart, ruler;
-    const RecordChartFacts facts = DrawRecordChart(*record, chart, ruler, width, 300, ChartColors{});
+    const RecordChartFacts facts =
+        DrawRecordChart(*record, chart, ruler, width, 300, ChartColors{});
     Check(facts.points >= 0 && facts.points <= opened.last + 1);
 
     for (qsizetype i = 0; i + 1 < commands.size(); i += 2) {
         const int argument = std::uint8_t(commands[i + 1]);
         const int channel = argument % kRecordChannels;
         switch (std::uint8_t(commands[i]) % 14) {
-        case 0: browser.SwitchView(); break;
-        case 1: browser.ZoomIn(); break;
-        case 2: browser.ZoomOut(); break;
-        case 3: browser.PageOlder(); break;
-        case 4: browser.PageNewer(); break;
-        case 5: browser.ScaleUp(channel); break;
-        case 6: browser.ScaleDown(channel); break;
-        case 7: browser.ToggleChannel(channel); break;
-        case 8: browser.CycleRange(); break;
-        case 9: browser.SetScrollPosition(argument * 2 - 20); break;
-        case 10: browser.SetTrackPosition(argument - 50); break;
-        case 11: browser.ScrollMoved(argument * 2); break;
-        case 12: browser.TrackMoved(argument); break;
+        case 0:
+            browser.SwitchView();
+            break;
+        case 1:
+            browser.ZoomIn();
+            break;
+        case 2:
+            browser.ZoomOut();
+            break;
+        case 3:
+            browser.PageOlder();
+            break;
+        case 4:
+            browser.PageNewer();
+            break;
+        case 5:
+            browser.ScaleUp(channel);
+            break;
+        case 6:
+            browser.ScaleDown(channel);
+            break;
+        case 7:
+            browser.ToggleChannel(channel);
+            break;
+        case 8:
+            browser.CycleRange();
+            break;
+        case 9:
+            browser.SetScrollPosition(argument * 2 - 20);
+            break;
+        case 10:
+            browser.SetTrackPosition(argument - 50);
+            break;
+        case 11:
+            browser.ScrollMoved(argument * 2);
+            break;
+        case 12:
+            browser.TrackMoved(argument);
+            break;
         case 13: {
             const int x = argument * width / 255;
             if (const auto index = browser.ReadoutIndex(x)) {
-                const int last = record->ViewMode == 0 ? record->CaptureCount - 1 : record->BrowseLast;
+                const int last =
+                    record->ViewMode == 0 ? record->CaptureCount - 1 : record->BrowseLast;
                 Check(*index >= 0 && *index <= last);
-                const SampleBuffers& shown = record->ViewMode == 0 ? record->CaptureBuffers
-                                                                   : record->BrowseBuffers;
+                const SampleBuffers& shown =
+                    record->ViewMode == 0 ? record->CaptureBuffers : record->BrowseBuffers;
                 Check(!ReadoutValueText(shown.channel(channel)[*index]).isEmpty());
             }
             break;

@@ -16,7 +16,8 @@ namespace {
 int Replay(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);
-    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::vector<char> bytes{std::istreambuf_iterator<char>(in),
+                                  std::istreambuf_iterator<char>()};
     if (!in.good() && !in.eof()) {
         std::fprintf(stderr, "cannot read %s\n", file.c_str());
         return 1;

@@ -25,13 +25,13 @@ namespace {
 
 // Keys the program reads and writes.
 const std::array<std::pair<const char*, const char*>, 20> kKeys{{
-    {"CommBaudrate", "Baudrate"}, {"CommPort", "Port"}, {"CommAddress", "Address"},
-    {"SkinSet", "Skin"}, {"WaveSet", "WaveBackground"}, {"WaveSet", "ScaleColor"},
-    {"RecordSet", "Ch0"}, {"RecordSet", "Ch5"}, {"RecordSet", "SampingSetp"},
-    {"RecordSet", "SaveSetp"}, {"RecordSet", "TInCommNO"}, {"PortMap", "COM7"},
-    {"PortMap", "COM7Id"}, {"PrintInfo", "ProjectName"}, {"PrintInfo", "company"},
-    {"PrintInfo", "conner"}, {"PrintInfo", "date"}, {"PrintInfo", "temperature"},
-    {"PrintInfo", "units"}, {"printinfo", "UNITS"},
+    {"CommBaudrate", "Baudrate"}, {"CommPort", "Port"},          {"CommAddress", "Address"},
+    {"SkinSet", "Skin"},          {"WaveSet", "WaveBackground"}, {"WaveSet", "ScaleColor"},
+    {"RecordSet", "Ch0"},         {"RecordSet", "Ch5"},          {"RecordSet", "SampingSetp"},
+    {"RecordSet", "SaveSetp"},    {"RecordSet", "TInCommNO"},    {"PortMap", "COM7"},
+    {"PortMap", "COM7Id"},        {"PrintInfo", "ProjectName"},  {"PrintInfo", "company"},
+    {"PrintInfo", "conner"},      {"PrintInfo", "date"},         {"PrintInfo", "temperature"},
+    {"PrintInfo", "units"},       {"printinfo", "UNITS"},
 }};
 
 const std::array<const char*, 6> kValues{"2", "", "115200", "/dev/pts/7", "公司 名稱", "-1"};
@@ -47,7 +47,8 @@ void ChangeOneKey(const QByteArray& bytes, std::uint8_t which, std::uint8_t valu
     IniDocument document(bytes);
     std::array<std::optional<QString>, kKeys.size()> before;
     for (std::size_t i = 0; i < kKeys.size(); ++i) {
-        before[i] = document.value(QString::fromLatin1(kKeys[i].first), QString::fromLatin1(kKeys[i].second));
+        before[i] = document.value(QString::fromLatin1(kKeys[i].first),
+                                   QString::fromLatin1(kKeys[i].second));
         document.section(QString::fromLatin1(kKeys[i].first));
     }
     const std::size_t changed = which % kKeys.size();
@@ -61,7 +62,8 @@ void ChangeOneKey(const QByteArray& bytes, std::uint8_t which, std::uint8_t valu
     for (std::size_t i = 0; i < kKeys.size(); ++i) {
         const QString s = QString::fromLatin1(kKeys[i].first);
         const QString k = QString::fromLatin1(kKeys[i].second);
-        if (s.compare(section, Qt::CaseInsensitive) == 0 && k.compare(key, Qt::CaseInsensitive) == 0)
+        if (s.compare(section, Qt::CaseInsensitive) == 0
+            && k.compare(key, Qt::CaseInsensitive) == 0)
             continue;
         Check(reread.value(s, k) == before[i]);
     }

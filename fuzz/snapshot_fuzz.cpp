@@ -38,9 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Harmonics onwards are taken byte for byte.
     const std::size_t from = offsetof(MeasurementRecord, UHarmonic);
     const std::size_t to = offsetof(MeasurementRecord, Aux1);
-    if (std::memcmp(reinterpret_cast<const char*>(&record) + from, data + from, to - from) != 0 ||
-        std::memcmp(reinterpret_cast<const char*>(&record) + to + 8, data + to + 8,
-                    kMeasurementRecordSize - to - 8) != 0)
+    if (std::memcmp(reinterpret_cast<const char*>(&record) + from, data + from, to - from) != 0
+        || std::memcmp(reinterpret_cast<const char*>(&record) + to + 8, data + to + 8,
+                       kMeasurementRecordSize - to - 8)
+               != 0)
         std::abort();
 
     const QString saved = FuzzFolder() + QStringLiteral("/saved.zqm");

@@ -29,8 +29,8 @@ bool FieldKeyFilter::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        const bool control = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier |
-                                                 Qt::MetaModifier);
+        const bool control =
+            key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
         if (!FieldKeyPasses(key->text(), control, allowMinus_))
             return true; // discarded
     }

@@ -8,8 +8,8 @@ InstrumentForms::InstrumentForms(LinkState& link, TComm& comm, RequestSender& se
       CalibrateForm(std::make_unique<TCalibrateForm>(link, comm, sender, dispatcher, options,
                                                      dialogs, mainWindow)),
       AlarmForm(std::make_unique<TAlarmForm>(alarmSync, dispatcher, dialogs, mainWindow)),
-      StartingForm(std::make_unique<TStartingForm>(link, dispatcher, dialogs,
-                                                   std::move(colors), screenSize, mainWindow)),
+      StartingForm(std::make_unique<TStartingForm>(link, dispatcher, dialogs, std::move(colors),
+                                                   screenSize, mainWindow)),
       External_CT_form(
           std::make_unique<TExternal_CT_form>(link, sender, dispatcher, dialogs, mainWindow))
 {

@@ -76,8 +76,9 @@ void TAlarmForm::build()
             auto* edit = new QLineEdit(QString::fromUtf8(kDesignTexts[i]));
             edit->setObjectName(QStringLiteral("Edit%1").arg(i + 1));
             const QString unit = QString::fromUtf8(kUnits[row]);
-            edit->setToolTip(unit.isEmpty() ? QString::fromUtf8(kFieldNames[i])
-                                            : QString::fromUtf8(kFieldNames[i]) + " (" + unit + ")");
+            edit->setToolTip(unit.isEmpty()
+                                 ? QString::fromUtf8(kFieldNames[i])
+                                 : QString::fromUtf8(kFieldNames[i]) + " (" + unit + ")");
             new FieldKeyFilter(edit, false);
             auto* box = new QCheckBox(QStringLiteral("開啟"));
             box->setObjectName(QStringLiteral("CheckBox%1").arg(i + 1));
@@ -181,12 +182,12 @@ void TAlarmForm::SaveClick()
         const DecimalField field = ParseDecimalField(text);
         if (field.status != DecimalField::Status::Ok) {
             const QString name = QString::fromUtf8(kFieldNames[i]);
-            dialogs_.message(field.status == DecimalField::Status::NotANumber
-                                 ? QStringLiteral("%1「%2」不是有效的數值，資料未儲存到儀器。")
-                                       .arg(name, text)
-                                 : QStringLiteral("%1「%2」超出可儲存的範圍，資料未儲存到儀器。")
-                                       .arg(name, text),
-                             UserDialogs::Icon::Warning);
+            dialogs_.message(
+                field.status == DecimalField::Status::NotANumber
+                    ? QStringLiteral("%1「%2」不是有效的數值，資料未儲存到儀器。").arg(name, text)
+                    : QStringLiteral("%1「%2」超出可儲存的範圍，資料未儲存到儀器。")
+                          .arg(name, text),
+                UserDialogs::Icon::Warning);
             Edit[i]->setFocus();
             Edit[i]->selectAll();
             return;
@@ -233,12 +234,14 @@ void TAlarmForm::onStalled(AlarmSync::Chain chain)
 {
     if (chain == AlarmSync::Chain::ReadBack) {
         Label7->setText(kSyncFailed);
-        dialogs_.message(QStringLiteral("儀器沒有回應，未能讀取全部報警值，請再按「獲取儀器資料」。"),
-                         UserDialogs::Icon::Warning);
+        dialogs_.message(
+            QStringLiteral("儀器沒有回應，未能讀取全部報警值，請再按「獲取儀器資料」。"),
+            UserDialogs::Icon::Warning);
     } else {
         Label7->setText(kWriteFailed);
-        dialogs_.message(QStringLiteral("儀器沒有回應，報警值未能全部存入儀器（儀器可能只收到部分數值），"
-                                        "請再按「儲存到儀器」。"),
-                         UserDialogs::Icon::Warning);
+        dialogs_.message(
+            QStringLiteral("儀器沒有回應，報警值未能全部存入儀器（儀器可能只收到部分數值），"
+                           "請再按「儲存到儀器」。"),
+            UserDialogs::Icon::Warning);
     }
 }

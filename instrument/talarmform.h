@@ -25,8 +25,8 @@ public:
 
     // Main menu "警報值設置": read the settings back and show the window.
     void OpenFromMenu();
-    void ReadClick();  // "獲取儀器資料"
-    void SaveClick();  // "儲存到儀器"
+    void ReadClick(); // "獲取儀器資料"
+    void SaveClick(); // "儲存到儀器"
 
     // A threshold as a field shows it: 4 decimals, ties to even, no
     // trailing zeros.

@@ -2,9 +2,9 @@
 
 #include "chartbox.h"
 #include "imageview.h"
+#include "linkstate.h"
 #include "logchart.h"
 #include "logexport.h"
-#include "linkstate.h"
 #include "paintercanvas.h"
 #include "responsedispatcher.h"
 #include "toolbuttons.h"
@@ -33,8 +33,7 @@ constexpr QSize kLeastSurface(2400, 1600);
 
 } // namespace
 
-TStartingForm::TStartingForm(LinkState& link, ResponseDispatcher& dispatcher,
-                             UserDialogs& dialogs,
+TStartingForm::TStartingForm(LinkState& link, ResponseDispatcher& dispatcher, UserDialogs& dialogs,
                              ColorSource colors, QSize screenSize, QWidget* parent)
     : QDialog(parent), link_(link), dialogs_(dialogs), colors_(std::move(colors)),
       screenSize_(screenSize), arming_(link, dispatcher, dialogs)
@@ -67,14 +66,13 @@ TStartingForm::TStartingForm(LinkState& link, ResponseDispatcher& dispatcher,
     layout->addWidget(StartingPic, 1);
     layout->addWidget(StatusBar1);
     // Tab runs through the buttons left to right.
-    QWidget* order[] = {SaveButton, StartButton, ScrollLeftButton, ScrollRightButton,
-                        CoarserButton, FinerButton};
+    QWidget* order[] = {SaveButton,        StartButton,   ScrollLeftButton,
+                        ScrollRightButton, CoarserButton, FinerButton};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 
     connect(&arming_, &LogArming::finished, this, &TStartingForm::showArmOutcome);
-    connect(&dispatcher, &ResponseDispatcher::logProgress, this,
-            &TStartingForm::showLogProgress);
+    connect(&dispatcher, &ResponseDispatcher::logProgress, this, &TStartingForm::showLogProgress);
     connect(&dispatcher, &ResponseDispatcher::instrumentLogComplete, this,
             &TStartingForm::DrawLogChart);
 
@@ -102,7 +100,8 @@ void TStartingForm::coverPaintBox()
     const QSize box = StartingPic->size();
     if (!surface_.isNull() && surface_.width() >= box.width() && surface_.height() >= box.height())
         return;
-    const QSize size = surface_.isNull() ? box : box.expandedTo(screenSize_).expandedTo(kLeastSurface);
+    const QSize size =
+        surface_.isNull() ? box : box.expandedTo(screenSize_).expandedTo(kLeastSurface);
     surface_ = QImage(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     surface_.fill(Qt::black);
 }
@@ -117,7 +116,8 @@ void TStartingForm::buildTopPanel(QWidget* panel)
     CurrentRange = new QComboBox;
     CurrentRange->addItems({QStringLiteral("4 (大)"), QStringLiteral("3"), QStringLiteral("2"),
                             QStringLiteral("1 (小)")});
-    for (auto [group, list] : {std::pair{VoltageGroup, VoltageRange}, std::pair{CurrentGroup, CurrentRange}}) {
+    for (auto [group, list] :
+         {std::pair{VoltageGroup, VoltageRange}, std::pair{CurrentGroup, CurrentRange}}) {
         list->setCurrentIndex(0);
         list->setEnabled(false);
         auto* box = new QHBoxLayout(group);
@@ -148,13 +148,25 @@ void TStartingForm::buildTopPanel(QWidget* panel)
     }
     // Name (none), picture, tip, command, and where the window keeps the button.
     const ToolButtonRow pictureButtons[] = {
-        {{}, Glyph::Left, QStringLiteral("向左捲動"), [this] { ScrollLeftClick(); },
+        {{},
+         Glyph::Left,
+         QStringLiteral("向左捲動"),
+         [this] { ScrollLeftClick(); },
          &ScrollLeftButton},
-        {{}, Glyph::Right, QStringLiteral("向右捲動"), [this] { ScrollRightClick(); },
+        {{},
+         Glyph::Right,
+         QStringLiteral("向右捲動"),
+         [this] { ScrollRightClick(); },
          &ScrollRightButton},
-        {{}, Glyph::ZoomOut, QStringLiteral("縮小（加大樣本步長）"), [this] { CoarserClick(); },
+        {{},
+         Glyph::ZoomOut,
+         QStringLiteral("縮小（加大樣本步長）"),
+         [this] { CoarserClick(); },
          &CoarserButton},
-        {{}, Glyph::ZoomIn, QStringLiteral("放大（減小樣本步長）"), [this] { FinerClick(); },
+        {{},
+         Glyph::ZoomIn,
+         QStringLiteral("放大（減小樣本步長）"),
+         [this] { FinerClick(); },
          &FinerButton},
     };
     for (const ToolButtonRow& row : pictureButtons) {
@@ -170,8 +182,8 @@ void TStartingForm::buildTopPanel(QWidget* panel)
     row->setContentsMargins(4, 2, 4, 2);
     row->addWidget(VoltageGroup);
     row->addWidget(CurrentGroup);
-    QWidget* order[] = {SaveButton, StartButton, ScrollLeftButton, ScrollRightButton,
-                        CoarserButton, FinerButton};
+    QWidget* order[] = {SaveButton,        StartButton,   ScrollLeftButton,
+                        ScrollRightButton, CoarserButton, FinerButton};
     for (QWidget* w : order)
         row->addWidget(w);
     row->addStretch(1);
@@ -230,8 +242,7 @@ void TStartingForm::StartClick()
 
 void TStartingForm::SaveClick()
 {
-    ExportLog(dialogs_, surface_, StartingPic->width(), StartingPic->height(),
-              link_.InstrumentLog);
+    ExportLog(dialogs_, surface_, StartingPic->width(), StartingPic->height(), link_.InstrumentLog);
 }
 
 void TStartingForm::applyView()

@@ -59,8 +59,8 @@ struct MeasurementArrivals {
                           std::chrono::steady_clock::now().time_since_epoch())
                           .count());
     };
-    qint64 lastMs = -1; // when the newest measurement came; -1 before the first
-    qint64 cycleMs = 0; // time between the newest two; 0 until two have come
+    qint64 lastMs = -1;      // when the newest measurement came; -1 before the first
+    qint64 cycleMs = 0;      // time between the newest two; 0 until two have come
     std::uint64_t count = 0; // measurements so far: tells whether a new one came
 
     void noteArrival()

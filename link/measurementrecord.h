@@ -13,26 +13,26 @@ static_assert(std::endian::native == std::endian::little,
               "the record is copied byte for byte from little-endian answers");
 
 struct MeasurementRecord {
-    float URMS;  // RMS voltage, V
-    float UPP;   // peak voltage, V
-    float UF;    // frequency, Hz
-    float IRMS;  // RMS current, A
-    float IPP;   // peak current, A
-    float IPA;   // phase angle between voltage and current
-    float PF;    // power factor
-    float WRMS;  // active power, W
-    float PS;    // apparent power
-    float PQ;    // reactive power
-    float VTHD;  // voltage total harmonic distortion, as a fraction
-    float ITHD;  // current total harmonic distortion, as a fraction
-    float VKF;   // voltage crest factor
-    float IKF;   // current crest factor
-    float KWH;   // energy, kWh
+    float URMS;                      // RMS voltage, V
+    float UPP;                       // peak voltage, V
+    float UF;                        // frequency, Hz
+    float IRMS;                      // RMS current, A
+    float IPP;                       // peak current, A
+    float IPA;                       // phase angle between voltage and current
+    float PF;                        // power factor
+    float WRMS;                      // active power, W
+    float PS;                        // apparent power
+    float PQ;                        // reactive power
+    float VTHD;                      // voltage total harmonic distortion, as a fraction
+    float ITHD;                      // current total harmonic distortion, as a fraction
+    float VKF;                       // voltage crest factor
+    float IKF;                       // current crest factor
+    float KWH;                       // energy, kWh
     std::array<float, 51> UHarmonic; // amplitudes, element k = order k
     std::array<float, 51> IHarmonic;
     float Aux1; // carried and saved, shown nowhere
     float Aux2;
-    std::int16_t WaveLength; // nonzero spreads the 512 points over the chart width
+    std::int16_t WaveLength;              // nonzero spreads the 512 points over the chart width
     std::array<std::uint16_t, 512> UWave; // raw converter codes
     std::array<std::uint16_t, 512> IWave;
     std::uint16_t UWaveZero;

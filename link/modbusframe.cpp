@@ -57,8 +57,8 @@ void BuildWriteRequest(std::uint8_t* frame, std::uint8_t address, std::uint16_t 
 
 float DecodeFloat(const std::uint8_t* bytes)
 {
-    const std::uint32_t bits = bytes[0] | (std::uint32_t(bytes[1]) << 8) |
-                               (std::uint32_t(bytes[2]) << 16) | (std::uint32_t(bytes[3]) << 24);
+    const std::uint32_t bits = bytes[0] | (std::uint32_t(bytes[1]) << 8)
+                               | (std::uint32_t(bytes[2]) << 16) | (std::uint32_t(bytes[3]) << 24);
     return std::bit_cast<float>(bits);
 }
 

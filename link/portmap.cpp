@@ -72,10 +72,10 @@ PortDirectory::PortDirectory(const IniFile* sysSet)
             continue;
         const QString device = canonicalDevicePath(port.systemLocation());
         if (!device.isEmpty())
-            idsByDevice_.insert(device, QString::asprintf("USB\\VID_%04X&PID_%04X\\",
-                                                          port.vendorIdentifier(),
-                                                          port.productIdentifier()) +
-                                            port.serialNumber());
+            idsByDevice_.insert(device,
+                                QString::asprintf("USB\\VID_%04X&PID_%04X\\",
+                                                  port.vendorIdentifier(), port.productIdentifier())
+                                    + port.serialNumber());
     }
 }
 

@@ -36,6 +36,6 @@ public:
     QString deviceId(int comNumber) const;
 
 private:
-    QHash<QString, QString> portMap_;          // keys of section "PortMap", lower case
-    QHash<QString, QString> idsByDevice_;      // canonical device path -> identifier
+    QHash<QString, QString> portMap_;     // keys of section "PortMap", lower case
+    QHash<QString, QString> idsByDevice_; // canonical device path -> identifier
 };

@@ -15,7 +15,8 @@ bool send(TComm& comm, const std::uint8_t* frame, std::size_t length)
 {
     if (!comm.PortOpen())
         return false;
-    qCDebug(lcFrames) << "->" << QByteArray(reinterpret_cast<const char*>(frame), int(length)).toHex(' ');
+    qCDebug(lcFrames) << "->"
+                      << QByteArray(reinterpret_cast<const char*>(frame), int(length)).toHex(' ');
     comm.WriteData(frame, static_cast<int>(length));
     return true;
 }
@@ -41,7 +42,8 @@ bool RequestSender::SendWriteValue(std::uint8_t address, std::uint16_t reg, std:
     return send(comm_, frame, kWriteRequestSize);
 }
 
-bool RequestSender::SendWriteBytes(std::uint8_t address, std::uint16_t reg, const std::uint8_t* bytes)
+bool RequestSender::SendWriteBytes(std::uint8_t address, std::uint16_t reg,
+                                   const std::uint8_t* bytes)
 {
     if (!comm_.PortOpen())
         return false;

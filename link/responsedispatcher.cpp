@@ -48,8 +48,9 @@ void ResponseDispatcher::whenIdle(const void* key, std::function<void()> action)
         action();
         return;
     }
-    const bool alreadyHeld = key && std::any_of(heldBack_.begin(), heldBack_.end(),
-                                         [key](const auto& held) { return held.first == key; });
+    const bool alreadyHeld = key
+                             && std::any_of(heldBack_.begin(), heldBack_.end(),
+                                            [key](const auto& held) { return held.first == key; });
     if (!alreadyHeld)
         heldBack_.emplace_back(key, std::move(action));
 }
@@ -131,8 +132,8 @@ void ResponseDispatcher::onWaitTimer()
             inputStillArriving() ? waitForQuietLine() : finishWait();
             return;
         }
-        pauseMs_ = isLongAnswerRegister(link_.LastRequest.reg) ? PauseForBaudIndex(link_.BaudIndex)
-                                                               : 0;
+        pauseMs_ =
+            isLongAnswerRegister(link_.LastRequest.reg) ? PauseForBaudIndex(link_.BaudIndex) : 0;
         if (pauseMs_ == 0) {
             for (step_ = 1; step_ <= kWaitSteps; ++step_)
                 emit progressChanged(step_);
@@ -213,8 +214,8 @@ void ResponseDispatcher::retry()
         sender_.SendReadRequest(address, Register::Log, last.count);
         break;
     case LastRequestT::Kind::Read: {
-        const std::uint16_t count = last.reg == Register::Log ? std::uint16_t(last.count * 256)
-                                                              : std::uint16_t(last.count);
+        const std::uint16_t count =
+            last.reg == Register::Log ? std::uint16_t(last.count * 256) : std::uint16_t(last.count);
         sender_.SendReadRequest(address, last.reg, count);
         break;
     }

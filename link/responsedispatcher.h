@@ -67,8 +67,8 @@ enum class SendFailureReason : std::uint8_t {
 struct SendFailure {
     SendFailureReason reason = SendFailureReason::PortClosed;
     LinkChain chain = LinkChain::Measurement;
-    std::uint8_t reg = 0;                                // the register it was for
-    ReadBackStart start = ReadBackStart::PortOpened;     // of a read-back
+    std::uint8_t reg = 0;                            // the register it was for
+    ReadBackStart start = ReadBackStart::PortOpened; // of a read-back
 
     bool operator==(const SendFailure&) const = default;
 };
@@ -140,10 +140,10 @@ signals:
     // How far the wait for an answer has gone: 0 when input is noticed, then
     // step 1-50 of the paced wait, or 100 at once on the USB link.
     void progressChanged(int position);
-    void measurementStored();   // the record holds a new measurement: draw it
+    void measurementStored();             // the record holds a new measurement: draw it
     void measured(const QDateTime& when); // when that measurement was taken in
-    void measurementAnswered(); // then the measurement commands go on
-    void requestRepeated();     // a faulty answer made it send the last request again
+    void measurementAnswered();           // then the measurement commands go on
+    void requestRepeated();               // a faulty answer made it send the last request again
     void alarmValueRead(int index, float value); // threshold 1-8 as stored in AlarmSettings
     void alarmFlagsRead(std::uint8_t flags);
     void readBackComplete(); // the flags, the last answer of the read-back chain, are in
@@ -153,7 +153,7 @@ signals:
     void optionsRead(bool wideBand, bool csaMethod); // the option byte was read
     // The log download moved on; `chunk` is the chunk asked for now (0 when complete).
     void logProgress(LogProgress stage, int chunk);
-    void instrumentLogComplete();               // InstrumentLog holds a new log: draw it
+    void instrumentLogComplete();                // InstrumentLog holds a new log: draw it
     void sendFailed(const SendFailure& failure); // a chain's request did not go out
 
 private:
@@ -191,6 +191,6 @@ private:
     QTimer waitTimer_;
     QElapsedTimer waitClock_;
     std::vector<std::pair<const void*, std::function<void()>>> heldBack_;
-    int chunkReasks_ = 0; // of the chunk awaited now
+    int chunkReasks_ = 0;                                     // of the chunk awaited now
     ReadBackStart readBackStart_ = ReadBackStart::PortOpened; // of the read-back running
 };

@@ -22,10 +22,14 @@ namespace {
 tcflag_t characterSize(int dataBits)
 {
     switch (dataBits) {
-    case 5: return CS5;
-    case 6: return CS6;
-    case 7: return CS7;
-    default: return CS8;
+    case 5:
+        return CS5;
+    case 6:
+        return CS6;
+    case 7:
+        return CS7;
+    default:
+        return CS8;
     }
 }
 
@@ -118,11 +122,20 @@ void ComposeLineSettings(termios2& t, const LineSettings& s)
     t.c_cflag &= ~(CBAUD | CIBAUD | CSIZE | CSTOPB | PARENB | PARODD | CMSPAR | CRTSCTS);
     t.c_cflag |= CLOCAL | CREAD | BOTHER | (BOTHER << IBSHIFT) | characterSize(s.dataBits);
     switch (s.parity) {
-    case LineSettings::Parity::None: break;
-    case LineSettings::Parity::Odd: t.c_cflag |= PARENB | PARODD; break;
-    case LineSettings::Parity::Even: t.c_cflag |= PARENB; break;
-    case LineSettings::Parity::Mark: t.c_cflag |= PARENB | CMSPAR | PARODD; break;
-    case LineSettings::Parity::Space: t.c_cflag |= PARENB | CMSPAR; break;
+    case LineSettings::Parity::None:
+        break;
+    case LineSettings::Parity::Odd:
+        t.c_cflag |= PARENB | PARODD;
+        break;
+    case LineSettings::Parity::Even:
+        t.c_cflag |= PARENB;
+        break;
+    case LineSettings::Parity::Mark:
+        t.c_cflag |= PARENB | CMSPAR | PARODD;
+        break;
+    case LineSettings::Parity::Space:
+        t.c_cflag |= PARENB | CMSPAR;
+        break;
     }
     // Linux has no 1.5 stop bits setting; UARTs send 1.5 for CSTOPB with 5
     // data bits, which is where 1.5 is defined at all.
@@ -204,7 +217,8 @@ std::size_t WriteAll(int fd, const std::uint8_t* data, std::size_t count, int st
 
         // The output buffer is full: wait for room, but only while the
         // driver keeps draining it and not past the deadline.
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0)
             break;
         pollfd p{fd, POLLOUT, 0};

@@ -38,9 +38,9 @@ struct ErrorCounters {
 enum class OpenStatus { Ok, OpenFailed, Locked, NotATerminal, Held };
 
 struct OpenResult {
-    int fd = -1;        // valid only with OpenStatus::Ok
+    int fd = -1; // valid only with OpenStatus::Ok
     OpenStatus status = OpenStatus::OpenFailed;
-    int error = 0;      // errno of the failing step
+    int error = 0;                     // errno of the failing step
     std::vector<DeviceHolder> holders; // Locked, Held: who has it, where known
 };
 

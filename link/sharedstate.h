@@ -22,7 +22,7 @@ struct SharedState {
     // Colours as 0xAARRGGBB, the layout of QRgb.
     std::uint32_t ChartBackColor = 0xFF000000;
     std::uint32_t ChartGridColor = 0xFF000000;
-    QString CommandLineFile;      // the file named on the command line
+    QString CommandLineFile; // the file named on the command line
 };
 
 // Start values of the measurement and of the link: an empty measurement,

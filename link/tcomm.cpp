@@ -49,8 +49,8 @@ int BaudRateValue(TBaudRate rate)
 }
 
 TComm::TComm(QObject* parent)
-    : QObject(parent)
-    , resolver_([](int comNumber) { return PortMapDevicePath(comNumber, nullptr); })
+    : QObject(parent),
+      resolver_([](int comNumber) { return PortMapDevicePath(comNumber, nullptr); })
 {
     PollTimer.setInterval(100);
     connect(&PollTimer, &QTimer::timeout, this, &TComm::PollPort);
@@ -121,7 +121,8 @@ void TComm::OpenPort()
     // belongs to someone else.
     errorCountsKnown_ = serial::ReadErrorCounters(fd_, &errorCounts_);
     ApplyPortSettings();
-    qCDebug(lcPort) << "opened COM" << commPort_ + 1 << "as" << path << "at" << BaudRateValue(baudRate_);
+    qCDebug(lcPort) << "opened COM" << commPort_ + 1 << "as" << path << "at"
+                    << BaudRateValue(baudRate_);
 }
 
 void TComm::ClosePort()
@@ -143,9 +144,15 @@ void TComm::ApplyPortSettings()
     line.parity = static_cast<serial::LineSettings::Parity>(parity_);
     line.stopBits = static_cast<serial::LineSettings::StopBits>(stopBits_);
     switch (hwHandShaking_) {
-    case THWHandShaking::hhNone: line.rts = serial::LineSettings::RtsMode::Off; break;
-    case THWHandShaking::hhNoneRTSON: line.rts = serial::LineSettings::RtsMode::On; break;
-    case THWHandShaking::hhRTSCTS: line.rts = serial::LineSettings::RtsMode::Handshake; break;
+    case THWHandShaking::hhNone:
+        line.rts = serial::LineSettings::RtsMode::Off;
+        break;
+    case THWHandShaking::hhNoneRTSON:
+        line.rts = serial::LineSettings::RtsMode::On;
+        break;
+    case THWHandShaking::hhRTSCTS:
+        line.rts = serial::LineSettings::RtsMode::Handshake;
+        break;
     }
     line.xonXoff = swHandShaking_ == TSWHandShaking::shXonXoff;
     // As with every settings call of this component, the outcome is not
@@ -308,7 +315,8 @@ void TComm::ReadPortInput()
     if (queued <= 0)
         return;
     if (queued > kQueueSize) {
-        qCDebug(lcPort) << "discarded" << queued << "or more waiting bytes, over the" << kQueueSize << "limit";
+        qCDebug(lcPort) << "discarded" << queued << "or more waiting bytes, over the" << kQueueSize
+                        << "limit";
         discardInput();
         return;
     }
@@ -348,11 +356,12 @@ bool TComm::WriteData(const std::uint8_t* buffer, int count)
     }
     if (count <= 0 || buffer == nullptr)
         return true;
-    const std::size_t written =
-        serial::WriteAll(fd_, buffer, static_cast<std::size_t>(count), kWriteStallMs, kWriteTotalMs);
+    const std::size_t written = serial::WriteAll(fd_, buffer, static_cast<std::size_t>(count),
+                                                 kWriteStallMs, kWriteTotalMs);
     if (lcPort().isDebugEnabled()) {
         const QByteArray bytes(reinterpret_cast<const char*>(buffer), count);
-        qCDebug(lcPort).noquote() << "wrote" << written << "of" << count << ":" << hexDump(bytes.left(written));
+        qCDebug(lcPort).noquote() << "wrote" << written << "of" << count << ":"
+                                  << hexDump(bytes.left(written));
     }
     return true;
 }

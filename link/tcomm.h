@@ -20,8 +20,21 @@ inline constexpr TComPortNumber pnCOM2 = 1;
 inline constexpr TComPortNumber pnCOM255 = 254;
 
 enum class TBaudRate {
-    br110, br300, br600, br1200, br2400, br4800, br9600, br14400,
-    br19200, br38400, br56000, br57600, br76800, br115200, br230400
+    br110,
+    br300,
+    br600,
+    br1200,
+    br2400,
+    br4800,
+    br9600,
+    br14400,
+    br19200,
+    br38400,
+    br56000,
+    br57600,
+    br76800,
+    br115200,
+    br230400
 };
 enum class THWHandShaking { hhNone, hhNoneRTSON, hhRTSCTS };
 enum class TSWHandShaking { shNone, shXonXoff };
@@ -49,7 +62,9 @@ public:
     explicit ECommError(Reason reason, QString device = {},
                         std::vector<serial::DeviceHolder> holders = {})
         : std::runtime_error("serial port error"), reason_(reason), device_(std::move(device)),
-          holders_(std::move(holders)) {}
+          holders_(std::move(holders))
+    {
+    }
     Reason reason() const { return reason_; }
     // The device path; empty where no device was found.
     const QString& device() const { return device_; }

@@ -248,7 +248,8 @@ QString ReadoutValueText(float value)
         return QStringLiteral("值：NaN");
     if (std::isinf(value))
         return value > 0 ? QStringLiteral("值：INF") : QStringLiteral("值：-INF");
-    return QStringLiteral("值：") + ShortestDecimalText(std::nearbyint(double(value) * 1000) / 1000);
+    return QStringLiteral("值：")
+           + ShortestDecimalText(std::nearbyint(double(value) * 1000) / 1000);
 }
 
 QString RangePanelText(int rangeMode)

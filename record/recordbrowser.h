@@ -26,9 +26,9 @@ struct BrowseControls {
 
 // What the browsing commands ask of the timers and the chart.
 struct BrowseHooks {
-    std::function<void()> redraw;            // draw the chart now
-    std::function<void()> startRedrawTimer;  // ScrollBar1ChangeTimer
-    std::function<void(int)> setGridPeriod;  // GridTimer, in ms
+    std::function<void()> redraw;           // draw the chart now
+    std::function<void()> startRedrawTimer; // ScrollBar1ChangeTimer
+    std::function<void(int)> setGridPeriod; // GridTimer, in ms
 };
 
 // The browsing commands of the record chart: view switch, zoom, paging, the

@@ -262,7 +262,8 @@ RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& rul
         chart.SetFont(ChartFont(kRecordChannelColors[c]));
         if (100 + 85 * c < W)
             chart.TextOutClipped({100 + 85 * c, H - 12},
-                                 ChannelDivisionCaption(c, record.RangeMode, record.ScaleValue[c]), W);
+                                 ChannelDivisionCaption(c, record.RangeMode, record.ScaleValue[c]),
+                                 W);
     }
 
     ruler.SetBrush(CanvasBrush::Solid(Qt::white));
@@ -297,8 +298,7 @@ QImage ComposeRecordChartImage(const QImage& chartSurface, const QImage& rulerSu
     return image;
 }
 
-QImage RenderRecordChartImage(RecordState& record, int width, int height,
-                              const ChartColors& colors)
+QImage RenderRecordChartImage(RecordState& record, int width, int height, const ChartColors& colors)
 {
     QImage chartSurface(width, height, QImage::Format_RGB32);
     QImage rulerSurface(kRecordRulerWidth, height, QImage::Format_RGB32);

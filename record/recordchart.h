@@ -18,9 +18,9 @@ struct RecordState;
 // along the bottom and a small triangle per channel whose values leave the
 // chart. Everything is computed from the record state and the chart size.
 
-inline const std::array<QColor, 6> kRecordChannelColors{
-    QColor(0, 128, 0), QColor(255, 0, 0),   QColor(0, 0, 255),
-    QColor(128, 0, 0), QColor(255, 255, 0), QColor(255, 0, 255)};
+inline const std::array<QColor, 6> kRecordChannelColors{QColor(0, 128, 0),   QColor(255, 0, 0),
+                                                        QColor(0, 0, 255),   QColor(128, 0, 0),
+                                                        QColor(255, 255, 0), QColor(255, 0, 255)};
 inline constexpr int kRecordRulerWidth = 50;
 // The chart's size W x H when the record window has its designed shape,
 // 797 x 598: what a report of a record file drawn without the window shows.
@@ -32,8 +32,8 @@ inline constexpr int kRecordChartDesignedHeight = 300;
 struct RecordView {
     const float* channels[6];
     const double* timestamps;
-    int last; // L, -1 when there is no sample
-    int zoom; // Z
+    int last;   // L, -1 when there is no sample
+    int zoom;   // Z
     int offset; // O
 };
 RecordView CurrentView(const RecordState& record);
@@ -92,17 +92,17 @@ struct RecordOverflow {
 struct RecordChartFacts {
     bool dataDrawn = false; // FileReady was set
     int zoom = 1;
-    int points = 0; // P, 0 when none
-    double startTime = 0; // the oldest drawn sample (points > 0 only)
-    double endTime = 0;   // the newest drawn sample (points > 0 only)
+    int points = 0;                            // P, 0 when none
+    double startTime = 0;                      // the oldest drawn sample (points > 0 only)
+    double endTime = 0;                        // the newest drawn sample (points > 0 only)
     std::array<std::optional<int>, 6> penTops; // set for the visible channels
-    RecordOverflow overflow; // of the drawn points (none without data)
+    RecordOverflow overflow;                   // of the drawn points (none without data)
 };
 
 // Status panels 0, 2, 3 and 4 after a drawing with data.
-QString ZoomPanelText(const RecordChartFacts& facts);  // "採樣步長：" Z "S"
-QString StartPanelText(const RecordChartFacts& facts); // "開始：" date-time
-QString EndPanelText(const RecordChartFacts& facts);   // "結束：" date-time
+QString ZoomPanelText(const RecordChartFacts& facts);   // "採樣步長：" Z "S"
+QString StartPanelText(const RecordChartFacts& facts);  // "開始：" date-time
+QString EndPanelText(const RecordChartFacts& facts);    // "結束：" date-time
 QString LengthPanelText(const RecordChartFacts& facts); // "長度：" P
 
 // Draws the chart of `width` x `height` pixels on `chart` and its ruler on

@@ -8,9 +8,9 @@
 #include "sharedstate.h"
 #include "userdialogs.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
-#include <QBuffer>
 #include <QImage>
 
 #include <algorithm>
@@ -83,7 +83,7 @@ RecordControl::RecordControl(RecordState& record, SharedState& shared, UserDialo
                                    [this] { ScrollBar1ChangeTimer.start(); },
                                    [this](int ms) { GridTimer.setInterval(ms); }}),
       saver_([this](const QString& path, const SampleBuffers& capture, std::int32_t count,
-                     std::int32_t savedCount, RecordBlock& assembly) {
+                    std::int32_t savedCount, RecordBlock& assembly) {
           // Only ever into the file this recording created.
           return SaveRecordFile(path, record_.RecordFileIdentity, capture, count, savedCount,
                                 assembly);
@@ -337,8 +337,8 @@ void RecordControl::ExportCsv()
         return;
     std::array<std::int32_t, 6> codes{};
     for (int c = 0; c < 6; ++c)
-        codes[c] = recording ? std::int32_t(record_.SaveBlock.Codes[c])
-                             : record_.BrowseChannelCodes[c];
+        codes[c] =
+            recording ? std::int32_t(record_.SaveBlock.Codes[c]) : record_.BrowseChannelCodes[c];
     const SampleBuffers& data = recording ? record_.CaptureBuffers : record_.BrowseBuffers;
     writeExport(path, [&](QIODevice& file) { return WriteRecordCsv(file, data, last, codes); });
 }

@@ -56,8 +56,8 @@ public:
     // of its table leaves the period in use (3 s and 20 s at start-up).
     void ApplySettings(const RecordSettings& settings);
 
-    void Start(); // "啟動記錄"
-    void Stop();  // "停止記錄": the samples taken since the last save are saved first
+    void Start();      // "啟動記錄"
+    void Stop();       // "停止記錄": the samples taken since the last save are saved first
     void CreateFile(); // "建立新檔"
     void OpenFile();   // "打開舊檔"
     // Opens `path` for browsing; a failure is reported and changes nothing.
@@ -114,12 +114,12 @@ public:
 
 signals:
     void commandStatesChanged(const RecordCommandStates& states);
-    void redrawRequested();    // DrawRecordChart
-    void stepTextsChanged();   // status panels 0 and 1 from the step and interval in use
+    void redrawRequested();  // DrawRecordChart
+    void stepTextsChanged(); // status panels 0 and 1 from the step and interval in use
     void captionsChanged(const std::array<std::int32_t, 6>& codes);
     void modePanelChanged(int viewMode); // status panel 5
     void viewModeChanged(int viewMode);  // the chart switched views
-    void browseControlsChanged(); // positions and enabled states of the browsing controls
+    void browseControlsChanged();        // positions and enabled states of the browsing controls
     void showRequested();                // show the record window
     void recordingStarted();             // a recording started: earlier notices are over
     // The ticks found the newest measurement too old and take no sample
@@ -161,7 +161,7 @@ private:
     // between two of its measurements (0 until one was seen). Faults on the
     // line only ever lengthen a cycle.
     qint64 shortestCycleMs_ = 0;
-    qint64 recordingFromMs_ = -1;     // the newest measurement when the recording started
+    qint64 recordingFromMs_ = -1;      // the newest measurement when the recording started
     std::uint64_t sampledArrival_ = 0; // the measurement the last sample took
     RecordFileResult lastSaveFailure_;
 };

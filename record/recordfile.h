@@ -63,8 +63,8 @@ RecordFileResult SaveRecordFile(const QString& path, const FileIdentity& identit
 
 // A record file read for browsing.
 struct OpenedRecordFile {
-    int blocks = 0;           // whole blocks read
-    std::int32_t last = -1;   // BrowseLast: index of the last valid sample, -1 for none
+    int blocks = 0;                      // whole blocks read
+    std::int32_t last = -1;              // BrowseLast: index of the last valid sample, -1 for none
     std::array<std::int32_t, 6> codes{}; // code bytes of the last block
 };
 

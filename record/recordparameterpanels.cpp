@@ -13,8 +13,8 @@ namespace {
 
 // The channel's tag shows its chart colour (kRecordChannelColors) behind
 // this text colour.
-const std::array<QColor, 6> kTagText{Qt::white, Qt::white, Qt::white,
-                                     Qt::white, QColor(128, 128, 128), Qt::white};
+const std::array<QColor, 6> kTagText{
+    Qt::white, Qt::white, Qt::white, Qt::white, QColor(128, 128, 128), Qt::white};
 
 // Scale up, scale down and show/hide of each channel, by designer number.
 constexpr std::array<std::array<int, 3>, 6> kChannelButtons{

@@ -9,7 +9,7 @@ const QString kSection = QStringLiteral("RecordSet");
 
 // Captions by quantity code; the list entries are the same with a leading blank.
 const std::array<const char16_t*, kQuantityCount> kCaptions{
-    u"電壓",     u"電流",   u"功率",     u"視在功率", u"虛功率", u"電流相位", u"頻率",
+    u"電壓",     u"電流",    u"功率",    u"視在功率", u"虛功率", u"電流相位", u"頻率",
     u"功率因數", u"電壓THD", u"電流THD", u"溫度1",    u"溫度2",  u"溫度3"};
 
 constexpr std::array<int, kSampleStepCount> kStepSeconds{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 15, 30};
@@ -40,11 +40,23 @@ std::array<float, kQuantityCount> SampleVectorOf(const MeasurementRecord& r)
     return {r.URMS, r.IRMS, r.WRMS, r.PS, r.PQ, r.IPA, r.UF, r.PF, r.VTHD, r.ITHD, 0, 0, 0};
 }
 
-bool IsSampleStepIndex(int index) { return index >= 0 && index < kSampleStepCount; }
-bool IsSaveIntervalIndex(int index) { return index >= 0 && index < kSaveIntervalCount; }
+bool IsSampleStepIndex(int index)
+{
+    return index >= 0 && index < kSampleStepCount;
+}
+bool IsSaveIntervalIndex(int index)
+{
+    return index >= 0 && index < kSaveIntervalCount;
+}
 
-std::int32_t SampleStepMsOf(int index) { return 1000 * kStepSeconds.at(index); }
-std::int32_t SaveIntervalMsOf(int index) { return 1000 * kSaveSeconds.at(index); }
+std::int32_t SampleStepMsOf(int index)
+{
+    return 1000 * kStepSeconds.at(index);
+}
+std::int32_t SaveIntervalMsOf(int index)
+{
+    return 1000 * kSaveSeconds.at(index);
+}
 
 QString SampleStepListEntry(int index)
 {
@@ -71,10 +83,12 @@ RecordSettings ReadRecordSettings(const IniFile& sysSet)
     const QString fallback = QStringLiteral("2");
     RecordSettings settings;
     for (int k = 0; k < 6; ++k)
-        settings.channels[k] = ToIndex(sysSet.ReadString(kSection, QStringLiteral("Ch%1").arg(k),
-                                                         fallback));
-    settings.sampleStep = ToIndex(sysSet.ReadString(kSection, QStringLiteral("SampingSetp"), fallback));
-    settings.saveInterval = ToIndex(sysSet.ReadString(kSection, QStringLiteral("SaveSetp"), fallback));
+        settings.channels[k] =
+            ToIndex(sysSet.ReadString(kSection, QStringLiteral("Ch%1").arg(k), fallback));
+    settings.sampleStep =
+        ToIndex(sysSet.ReadString(kSection, QStringLiteral("SampingSetp"), fallback));
+    settings.saveInterval =
+        ToIndex(sysSet.ReadString(kSection, QStringLiteral("SaveSetp"), fallback));
     return settings;
 }
 

@@ -9,7 +9,7 @@ class IniFile;
 struct MeasurementRecord;
 
 inline constexpr int kQuantityCount = 13;
-inline constexpr int kSampleStepCount = 12;   // entries 0-10 in the list, 11 by hand only
+inline constexpr int kSampleStepCount = 12; // entries 0-10 in the list, 11 by hand only
 inline constexpr int kSampleStepListCount = 11;
 inline constexpr int kSaveIntervalCount = 6;
 // The entry used when the settings file holds a step or interval index that
@@ -30,8 +30,8 @@ bool IsSampleStepIndex(int index);
 bool IsSaveIntervalIndex(int index);
 std::int32_t SampleStepMsOf(int index);
 std::int32_t SaveIntervalMsOf(int index);
-QString SampleStepListEntry(int index); // "1 S" .. "15 S"
-QString SaveIntervalListEntry(int index); // "10 S" .. "60 S"
+QString SampleStepListEntry(int index);    // "1 S" .. "15 S"
+QString SaveIntervalListEntry(int index);  // "10 S" .. "60 S"
 QString SampleStepStatusText(int index);   // "採樣步長：3S"
 QString SaveIntervalStatusText(int index); // "存儲間隔時間：20S"
 

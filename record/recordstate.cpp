@@ -3,8 +3,8 @@
 #include <cmath>
 
 SampleBuffers::SampleBuffers()
-    : values_(static_cast<float*>(std::calloc(std::size_t(kRecordChannels) * kMaxSamples,
-                                              sizeof(float)))),
+    : values_(static_cast<float*>(
+        std::calloc(std::size_t(kRecordChannels) * kMaxSamples, sizeof(float)))),
       times_(static_cast<double*>(std::calloc(kMaxSamples, sizeof(double))))
 {
     if (!values_ || !times_)

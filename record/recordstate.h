@@ -91,9 +91,8 @@ struct RecordState {
 };
 
 // Multipliers of the channel scale buttons, smallest first.
-inline constexpr std::array<float, 17> ScaleTable{0.05f, 0.1f, 0.25f, 0.5f, 1,    2.5f,
-                                                  5,     10,   25,    50,   100,  250,
-                                                  500,   1000, 2500,  5000, 10000};
+inline constexpr std::array<float, 17> ScaleTable{
+    0.05f, 0.1f, 0.25f, 0.5f, 1, 2.5f, 5, 10, 25, 50, 100, 250, 500, 1000, 2500, 5000, 10000};
 
 // The local wall-clock time as an OLE Automation date: whole days since
 // 1899-12-30 to the local date, plus the milliseconds of the local day as a

@@ -143,31 +143,55 @@ void TRecordForm::buildMenus()
     stopItem = item(operate, QStringLiteral("停止記錄"), command(RecordCommand::Stop));
 
     QMenu* exports = bar->addMenu(QStringLiteral("匯出(&E)"));
-    exportCsvItem = item(exports, QStringLiteral("匯出CSV檔案…"), command(RecordCommand::ExportCsv));
-    exportPngItem = item(exports, QStringLiteral("儲存圖表為PNG…"), command(RecordCommand::ExportPng));
+    exportCsvItem =
+        item(exports, QStringLiteral("匯出CSV檔案…"), command(RecordCommand::ExportCsv));
+    exportPngItem =
+        item(exports, QStringLiteral("儲存圖表為PNG…"), command(RecordCommand::ExportPng));
 }
 
 void TRecordForm::run(RecordCommand command)
 {
     switch (command) {
-    case RecordCommand::Open: control_.OpenFile(); break;
-    case RecordCommand::Create: control_.CreateFile(); break;
+    case RecordCommand::Open:
+        control_.OpenFile();
+        break;
+    case RecordCommand::Create:
+        control_.CreateFile();
+        break;
     case RecordCommand::PrintReport:
         emit recordReportRequested();
         break;
-    case RecordCommand::Settings: emit settingsRequested(); break;
-    case RecordCommand::Start: control_.Start(); break;
-    case RecordCommand::Stop: control_.Stop(); break;
+    case RecordCommand::Settings:
+        emit settingsRequested();
+        break;
+    case RecordCommand::Start:
+        control_.Start();
+        break;
+    case RecordCommand::Stop:
+        control_.Stop();
+        break;
     case RecordCommand::SwitchView:
         control_.SwitchView();
         syncBrowseControls();
         break;
-    case RecordCommand::Newer: browse([](RecordBrowser& r) { r.PageNewer(); }); break;
-    case RecordCommand::Older: browse([](RecordBrowser& r) { r.PageOlder(); }); break;
-    case RecordCommand::ZoomOut: browse([](RecordBrowser& r) { r.ZoomOut(); }); break;
-    case RecordCommand::ZoomIn: browse([](RecordBrowser& r) { r.ZoomIn(); }); break;
-    case RecordCommand::ExportCsv: control_.ExportCsv(); break;
-    case RecordCommand::ExportPng: control_.ExportPng(chartImage()); break;
+    case RecordCommand::Newer:
+        browse([](RecordBrowser& r) { r.PageNewer(); });
+        break;
+    case RecordCommand::Older:
+        browse([](RecordBrowser& r) { r.PageOlder(); });
+        break;
+    case RecordCommand::ZoomOut:
+        browse([](RecordBrowser& r) { r.ZoomOut(); });
+        break;
+    case RecordCommand::ZoomIn:
+        browse([](RecordBrowser& r) { r.ZoomIn(); });
+        break;
+    case RecordCommand::ExportCsv:
+        control_.ExportCsv();
+        break;
+    case RecordCommand::ExportPng:
+        control_.ExportPng(chartImage());
+        break;
     }
 }
 
@@ -180,9 +204,12 @@ void TRecordForm::buildStatusBar()
         int width;
         Qt::Alignment align;
     } panels[7] = {
-        {u"採樣步長：", 90, Qt::AlignLeft},       {u"存儲間隔時間：", 120, Qt::AlignLeft},
-        {u"開始：", 140, Qt::AlignLeft},          {u"結束：", 140, Qt::AlignLeft},
-        {u"記錄長度：", 90, Qt::AlignLeft},       {u"模式：記錄", 70, Qt::AlignLeft},
+        {u"採樣步長：", 90, Qt::AlignLeft},
+        {u"存儲間隔時間：", 120, Qt::AlignLeft},
+        {u"開始：", 140, Qt::AlignLeft},
+        {u"結束：", 140, Qt::AlignLeft},
+        {u"記錄長度：", 90, Qt::AlignLeft},
+        {u"模式：記錄", 70, Qt::AlignLeft},
         {u"顯示範圍：只顯示正值", 50, Qt::AlignRight},
     };
     for (int i = 0; i < 7; ++i) {
@@ -199,8 +226,8 @@ void TRecordForm::buildStatusBar()
 void TRecordForm::showViewGlyph(int viewMode)
 {
     const QDir penData(QDir(programFolder_).filePath(QStringLiteral("PenData")));
-    QImageReader reader(penData.filePath(viewMode == 0 ? QStringLiteral("12.dat")
-                                                       : QStringLiteral("13.dat")));
+    QImageReader reader(
+        penData.filePath(viewMode == 0 ? QStringLiteral("12.dat") : QStringLiteral("13.dat")));
     reader.setDecideFormatFromContent(true);
     const QImage glyph = reader.read();
     tools->SeSkinSpeedButton11->setIcon(QIcon(QPixmap::fromImage(glyph)));
@@ -219,7 +246,7 @@ void TRecordForm::applyCommandStates(const RecordCommandStates& s)
 QString TRecordForm::statusText(int panel) const
 {
     return panel >= 0 && panel < int(statusPanels_.size()) ? statusPanels_[panel]->text()
-                                                            : QString();
+                                                           : QString();
 }
 
 QString TRecordForm::noticeText() const
@@ -273,8 +300,8 @@ void TRecordForm::connectNotices()
             });
     connect(&control_, &RecordControl::saveRecovered, this, [this](const QString& path) {
         const QString now = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
-        saveNotice_ = QStringLiteral("記錄檔案已恢復儲存（%1 起失敗，%2 恢復）。")
-                          .arg(saveFailedAt_, now);
+        saveNotice_ =
+            QStringLiteral("記錄檔案已恢復儲存（%1 起失敗，%2 恢復）。").arg(saveFailedAt_, now);
         showNotices();
         // A message still standing tells the whole story to whoever comes back to it.
         if (saveMessage && saveMessage->isVisible()) {

@@ -49,17 +49,17 @@ public:
     bool penImageLoaded(int channel) const { return chart->penImageLoaded(channel); }
 
     // Menu items.
-    QAction* openItem = nullptr;   // "打開舊檔"
-    QAction* createItem = nullptr; // "建立新檔"
-    QAction* printItem = nullptr;  // "列印", always disabled
-    QAction* exitItem = nullptr;   // "結束"
-    QAction* settingsItem = nullptr; // "設置"
-    QAction* zoomInItem = nullptr;   // "向前展開"
-    QAction* zoomOutItem = nullptr;  // "向後收縮"
-    QAction* olderItem = nullptr;    // "段前移"
-    QAction* newerItem = nullptr;    // "段後移"
-    QAction* startItem = nullptr;    // "啟動記錄"
-    QAction* stopItem = nullptr;     // "停止記錄"
+    QAction* openItem = nullptr;      // "打開舊檔"
+    QAction* createItem = nullptr;    // "建立新檔"
+    QAction* printItem = nullptr;     // "列印", always disabled
+    QAction* exitItem = nullptr;      // "結束"
+    QAction* settingsItem = nullptr;  // "設置"
+    QAction* zoomInItem = nullptr;    // "向前展開"
+    QAction* zoomOutItem = nullptr;   // "向後收縮"
+    QAction* olderItem = nullptr;     // "段前移"
+    QAction* newerItem = nullptr;     // "段後移"
+    QAction* startItem = nullptr;     // "啟動記錄"
+    QAction* stopItem = nullptr;      // "停止記錄"
     QAction* exportCsvItem = nullptr; // "匯出CSV檔案…"
     QAction* exportPngItem = nullptr; // "儲存圖表為PNG…"
 

@@ -41,7 +41,7 @@ TRecSetForm::TRecSetForm(const IniFile& sysSet, RecordControl& control, UserDial
 
     auto* inputs = new QGroupBox(QStringLiteral("輸入選擇 "), this);
     auto* inputGrid = new QGridLayout(inputs);
-    const std::array<const char16_t*, 6> labels{u"通道1 ",   u"通道2  ", u"通道3  ",
+    const std::array<const char16_t*, 6> labels{u"通道1 ",  u"通道2  ", u"通道3  ",
                                                 u"通道4  ", u"通道5  ", u"通道6  "};
     for (int k = 0; k < 6; ++k) {
         QComboBox* list = List(inputs, QStringLiteral("ComboBox%1").arg(k + 3));
@@ -74,8 +74,8 @@ TRecSetForm::TRecSetForm(const IniFile& sysSet, RecordControl& control, UserDial
     ComboBox9->lineEdit()->setText(QStringLiteral("此功能正在完成中"));
     ComboBox9->lineEdit()->setCursorPosition(0); // shown from its start
     ComboBox9->setEnabled(false);
-    ComboBox9->setMinimumWidth(ComboBox9->fontMetrics().horizontalAdvance(
-                                   ComboBox9->lineEdit()->text()) + 40);
+    ComboBox9->setMinimumWidth(
+        ComboBox9->fontMetrics().horizontalAdvance(ComboBox9->lineEdit()->text()) + 40);
     temperatureRow->addWidget(ComboBox9);
     temperature->setEnabled(false);
 
@@ -120,8 +120,9 @@ void TRecSetForm::Button1Click()
     for (int code : chosen.channels)
         temperatureChosen |= code > 9;
     if (temperatureChosen)
-        dialogs_.message(QStringLiteral("你在輸入中選擇了溫度輸入，\r\r"
-                                        "請確認你的電腦已經連接到本公司生產的QTMX系列多路溫度檢測儀。"));
+        dialogs_.message(
+            QStringLiteral("你在輸入中選擇了溫度輸入，\r\r"
+                           "請確認你的電腦已經連接到本公司生產的QTMX系列多路溫度檢測儀。"));
     close();
 }
 

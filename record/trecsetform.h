@@ -22,10 +22,10 @@ public:
     void Button1Click(); // "確定"
     void Button2Click(); // "取消"
 
-    QComboBox* ComboBox1 = nullptr; // save interval
-    QComboBox* ComboBox2 = nullptr; // sampling step
+    QComboBox* ComboBox1 = nullptr;           // save interval
+    QComboBox* ComboBox2 = nullptr;           // sampling step
     std::array<QComboBox*, 6> channelLists{}; // ComboBox3 .. ComboBox8, channels 1-6
-    QComboBox* ComboBox9 = nullptr; // temperature input, not available yet
+    QComboBox* ComboBox9 = nullptr;           // temperature input, not available yet
 
 private:
     const IniFile& sysSet_;

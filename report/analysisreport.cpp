@@ -39,13 +39,13 @@ void Trace(Canvas& canvas, const std::vector<QPoint>& points)
 const QStringList& PreviewLabels()
 {
     static const QStringList labels = {
-        QStringLiteral("電壓 trms： "),     QStringLiteral("峰值電壓： "),
-        QStringLiteral("頻率："),           QStringLiteral("電流 trms： "),
-        QStringLiteral("峰值電流： "),      QStringLiteral("電流相位： "),
-        QStringLiteral("功率： "),          QStringLiteral("功率因數： "),
-        QStringLiteral("視在功率：     "),  QStringLiteral("虛功率：     "),
-        QStringLiteral("電壓波形因數： "),  QStringLiteral("電流波形因數： "),
-        QStringLiteral("電壓THD： "),       QStringLiteral("電流THD： "),
+        QStringLiteral("電壓 trms： "),    QStringLiteral("峰值電壓： "),
+        QStringLiteral("頻率："),          QStringLiteral("電流 trms： "),
+        QStringLiteral("峰值電流： "),     QStringLiteral("電流相位： "),
+        QStringLiteral("功率： "),         QStringLiteral("功率因數： "),
+        QStringLiteral("視在功率：     "), QStringLiteral("虛功率：     "),
+        QStringLiteral("電壓波形因數： "), QStringLiteral("電流波形因數： "),
+        QStringLiteral("電壓THD： "),      QStringLiteral("電流THD： "),
     };
     return labels;
 }
@@ -53,13 +53,13 @@ const QStringList& PreviewLabels()
 const QStringList& PrintLabels()
 {
     static const QStringList labels = {
-        QStringLiteral(" 電壓 trms：     "), QStringLiteral(" 峰值電壓：     "),
-        QStringLiteral(" 電壓頻率：     "),  QStringLiteral(" 電流 trms：     "),
-        QStringLiteral(" 峰值電流：     "),  QStringLiteral(" 電流相位：     "),
+        QStringLiteral(" 電壓 trms：     "),   QStringLiteral(" 峰值電壓：     "),
+        QStringLiteral(" 電壓頻率：     "),    QStringLiteral(" 電流 trms：     "),
+        QStringLiteral(" 峰值電流：     "),    QStringLiteral(" 電流相位：     "),
         QStringLiteral(" 功率：            "), QStringLiteral(" 功率因數：     "),
-        QStringLiteral(" 視在功率：     "),  QStringLiteral(" 虛功率：        "),
-        QStringLiteral(" 電壓波形因數： "),  QStringLiteral(" 電流波形因數： "),
-        QStringLiteral(" 電壓THD：     "),   QStringLiteral(" 電流THD：     "),
+        QStringLiteral(" 視在功率：     "),    QStringLiteral(" 虛功率：        "),
+        QStringLiteral(" 電壓波形因數： "),    QStringLiteral(" 電流波形因數： "),
+        QStringLiteral(" 電壓THD：     "),     QStringLiteral(" 電流THD：     "),
     };
     return labels;
 }
@@ -78,10 +78,10 @@ void PreviewTableLines(Canvas& canvas, int W)
         int width;
     };
     const Vertical lines[] = {
-        {80, 560, 883, 1},          {80 + c, 577, 883, 1},       {80 + 2 * c, 560, 883, 1},
-        {80 + 3 * c, 577, 883, 1},  {80 + 4 * c, 560, 882, 2},   {110 + 4 * c, 560, 883, 1},
-        {110 + 5 * c, 577, 883, 1}, {110 + 6 * c, 560, 883, 1},  {110 + 7 * c, 577, 883, 1},
-        {110 + 8 * c, 560, 882, 2}, {140 + 8 * c, 560, 883, 1},  {140 + 9 * c, 577, 883, 1},
+        {80, 560, 883, 1},           {80 + c, 577, 883, 1},       {80 + 2 * c, 560, 883, 1},
+        {80 + 3 * c, 577, 883, 1},   {80 + 4 * c, 560, 882, 2},   {110 + 4 * c, 560, 883, 1},
+        {110 + 5 * c, 577, 883, 1},  {110 + 6 * c, 560, 883, 1},  {110 + 7 * c, 577, 883, 1},
+        {110 + 8 * c, 560, 882, 2},  {140 + 8 * c, 560, 883, 1},  {140 + 9 * c, 577, 883, 1},
         {140 + 10 * c, 560, 883, 1}, {140 + 11 * c, 577, 883, 1},
     };
     for (const Vertical& v : lines) {
@@ -96,8 +96,8 @@ void PreviewTableLines(Canvas& canvas, int W)
     canvas.TextOut({W - 150, 540}, QStringLiteral(" 各次諧波含量 "));
 }
 
-void PreviewHarmonicChart(Canvas& canvas, const std::array<float, kReportHarmonicOrders>& amplitudes,
-                          int axis)
+void PreviewHarmonicChart(Canvas& canvas,
+                          const std::array<float, kReportHarmonicOrders>& amplitudes, int axis)
 {
     SetPen(canvas, kReportGray, 2);
     Line(canvas, {50, axis}, {399, axis});
@@ -129,8 +129,8 @@ void PreviewTableTexts(Canvas& canvas, const MeasurementRecord& r, int W)
     struct Group {
         int order, uAbs, uRel, iAbs, iRel;
     };
-    constexpr Group groups[] = {{60, 86, 128, 171, 213}, {263, 290, 328, 371, 413},
-                                {463, 490, 530, 571, 615}};
+    constexpr Group groups[] = {
+        {60, 86, 128, 171, 213}, {263, 290, 328, 371, 413}, {463, 490, 530, 571, 615}};
     const int c = PreviewTableColumn(W);
     for (int g = 0; g < 3; ++g) {
         // Each cell ends at its column's right line; the last at the frame.
@@ -143,7 +143,8 @@ void PreviewTableTexts(Canvas& canvas, const MeasurementRecord& r, int W)
             NumberOut(canvas, {groups[g].uAbs, y}, {}, FormatHarmonicAbs(r.UHarmonic[k]), base + c);
             NumberOut(canvas, {groups[g].uRel, y}, {},
                       FormatHarmonicRel(r.UHarmonic[k], r.UHarmonic[1]), base + 2 * c);
-            NumberOut(canvas, {groups[g].iAbs, y}, {}, FormatHarmonicAbs(r.IHarmonic[k]), base + 3 * c);
+            NumberOut(canvas, {groups[g].iAbs, y}, {}, FormatHarmonicAbs(r.IHarmonic[k]),
+                      base + 3 * c);
             NumberOut(canvas, {groups[g].iRel, y}, {},
                       FormatHarmonicRel(r.IHarmonic[k], r.IHarmonic[1]), last);
         }
@@ -175,7 +176,8 @@ void PrintWaveGrid(Canvas& canvas, const PrintBox& box)
 }
 
 void PrintHarmonicChart(Canvas& canvas, const PageFrame& f, const PrintBox& box,
-                        const std::array<float, kReportHarmonicOrders>& amplitudes, const QColor& color)
+                        const std::array<float, kReportHarmonicOrders>& amplitudes,
+                        const QColor& color)
 {
     const int w = box.width();
     const int hb = box.height();
@@ -215,7 +217,8 @@ void PrintTableGrid(Canvas& canvas, const PageFrame& f, const PrintTableGeometry
     for (int i = 1; i <= 18; ++i)
         Line(canvas, {t.left, t.top + t.row * i}, {t.right, t.top + t.row * i});
     for (int j = 1; j <= 14; ++j) {
-        const bool full = j == 1 || j == 3 || j == 5 || j == 6 || j == 8 || j == 10 || j == 11 || j == 13;
+        const bool full =
+            j == 1 || j == 3 || j == 5 || j == 6 || j == 8 || j == 10 || j == 11 || j == 13;
         const bool between = j == 5 || j == 10; // between the three groups
         SetPenWidth(canvas, between ? thick : 1);
         const int x = t.left + t.column * j;
@@ -326,11 +329,13 @@ void DrawAnalysisPrintBody(Canvas& canvas, const MeasurementRecord& r, const Pag
     const int yc = y1 + h / 2;
     const float step = float(wave.right - f.L) / 512.0f;
     SetPen(canvas, kRed, TruncToInt(0.0008 * f.FH));
-    Trace(canvas, WaveTracePoints(f.L, yc, TruncToInt(h * 2.5 / 7), step, r.IWave, r.IWaveZero, spread));
+    Trace(canvas,
+          WaveTracePoints(f.L, yc, TruncToInt(h * 2.5 / 7), step, r.IWave, r.IWaveZero, spread));
     // The grid again over the current trace, in the trace's colour.
     PrintWaveGrid(canvas, wave);
     SetPen(canvas, kGreen, TruncToInt(0.0015 * f.FH));
-    Trace(canvas, WaveTracePoints(f.L, yc, TruncToInt(h * 2.8 / 7), step, r.UWave, r.UWaveZero, spread));
+    Trace(canvas,
+          WaveTracePoints(f.L, yc, TruncToInt(h * 2.8 / 7), step, r.UWave, r.UWaveZero, spread));
     SetPen(canvas, Qt::black, 1);
 
     const int uTop = TruncToInt(0.23 * f.PH);

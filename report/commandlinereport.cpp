@@ -36,7 +36,8 @@ void PrintError(const QString& text)
 // hard link, a symbolic link, another spelling of the path).
 bool SameFile(const QString& output, const QString& input)
 {
-    struct stat out {}, in {};
+    struct stat out {
+    }, in{};
     return ::stat(ToUtf8Lossless(output).constData(), &out) == 0
            && ::stat(ToUtf8Lossless(input).constData(), &in) == 0 && out.st_dev == in.st_dev
            && out.st_ino == in.st_ino;
@@ -88,15 +89,19 @@ std::optional<RecordReportSource> CommandLineRecordReportSource(const QString& p
 
     RecordingCanvas chart;
     RecordingCanvas ruler;
-    const RecordChartFacts facts = DrawRecordChart(
-        record, chart, ruler, kRecordChartDesignedWidth, kRecordChartDesignedHeight, ChartColors{});
+    const RecordChartFacts facts = DrawRecordChart(record, chart, ruler, kRecordChartDesignedWidth,
+                                                   kRecordChartDesignedHeight, ChartColors{});
     // The captions of the file's channels and the panels the chart writes.
     const auto panel = [&facts](int n) {
         switch (n) {
-        case 0: return ZoomPanelText(facts);
-        case 2: return StartPanelText(facts);
-        case 3: return EndPanelText(facts);
-        default: return LengthPanelText(facts);
+        case 0:
+            return ZoomPanelText(facts);
+        case 2:
+            return StartPanelText(facts);
+        case 3:
+            return EndPanelText(facts);
+        default:
+            return LengthPanelText(facts);
         }
     };
     return RecordReportSourceOf(
@@ -113,7 +118,8 @@ int WriteCommandLineReport(const CommandLineReport& request)
     }
     const std::optional<QPageSize> paper = PaperNamed(request.paper);
     if (!paper) {
-        PrintError(QStringLiteral("不支援的紙張：%1（可用 A4、A3、Letter、Legal）").arg(request.paper));
+        PrintError(
+            QStringLiteral("不支援的紙張：%1（可用 A4、A3、Letter、Legal）").arg(request.paper));
         return 1;
     }
     std::optional<QPageLayout::Orientation> orientation;
@@ -159,7 +165,8 @@ int WriteCommandLineReport(const CommandLineReport& request)
         break;
     }
     case StartFileKind::RecordFile: {
-        const std::optional<RecordReportSource> source = CommandLineRecordReportSource(file, *record);
+        const std::optional<RecordReportSource> source =
+            CommandLineRecordReportSource(file, *record);
         if (!source)
             return 1;
         report = RecordReport(*source);
@@ -175,8 +182,9 @@ int WriteCommandLineReport(const CommandLineReport& request)
         report.designedLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     const SaveResult saved = WriteReportPdf(request.outputPath, report, info, *paper, sheet);
     if (!saved.ok()) {
-        PrintError(QStringLiteral("無法寫入檔案 %1，沒有儲存任何內容：%2")
-                       .arg(QDir::toNativeSeparators(request.outputPath), SaveFailureReason(saved)));
+        PrintError(
+            QStringLiteral("無法寫入檔案 %1，沒有儲存任何內容：%2")
+                .arg(QDir::toNativeSeparators(request.outputPath), SaveFailureReason(saved)));
         return 1;
     }
     return 0;

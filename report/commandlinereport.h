@@ -12,10 +12,10 @@ struct RecordState;
 // qpa3600 --report-pdf OUT.pdf [--paper A4|A3|Letter|Legal]
 //         [--orientation portrait|landscape] FILE
 struct CommandLineReport {
-    QString outputPath;   // the PDF to write
-    QString paper;        // "A4", "A3", "Letter" or "Legal"; empty: A4
-    QString orientation;  // "portrait" or "landscape"; empty: the report's own sheet
-    QString inputFile;    // a snapshot or a record file
+    QString outputPath;     // the PDF to write
+    QString paper;          // "A4", "A3", "Letter" or "Legal"; empty: A4
+    QString orientation;    // "portrait" or "landscape"; empty: the report's own sheet
+    QString inputFile;      // a snapshot or a record file
     QString settingsFolder; // where "EnterInfo.ini" is read
 };
 

@@ -84,13 +84,13 @@ void DrawPreviewHeader(Canvas& canvas, int W, int H, ReportKind kind, const QStr
     constexpr int kRuleWidth = 2;
     SetFontSizeAndColor(canvas, 20, kReportGray);
     const QString title = Title(kind);
-    canvas.TextOut({W / 2 - 70, TextTopClearOfRule(30, canvas.TextExtent(title).height(), kRuleY,
-                                                   kRuleWidth)},
-                   title);
+    canvas.TextOut(
+        {W / 2 - 70, TextTopClearOfRule(30, canvas.TextExtent(title).height(), kRuleY, kRuleWidth)},
+        title);
     if (kind == ReportKind::Analysis || !taken.isEmpty()) {
         SetFontSize(canvas, 10);
-        const int y = TextTopClearOfRule(
-            45, canvas.TextExtent(QStringLiteral("第1頁")).height(), kRuleY, kRuleWidth);
+        const int y = TextTopClearOfRule(45, canvas.TextExtent(QStringLiteral("第1頁")).height(),
+                                         kRuleY, kRuleWidth);
         if (kind == ReportKind::Analysis)
             canvas.TextOut({W - 80, y}, QStringLiteral("第1頁"));
         if (!taken.isEmpty())
@@ -112,8 +112,7 @@ void DrawPreviewInfoLines(Canvas& canvas, int W, int H, ReportKind kind, const R
     canvas.TextOutClipped({50, H - 90}, QStringLiteral("項目：") + info.ProjectName, 250);
     canvas.TextOutClipped({250, H - 90}, QStringLiteral("測量企業：") + info.company, 520);
     canvas.TextOutClipped({520, H - 90}, QStringLiteral("操作員：") + info.conner, right);
-    canvas.TextOutClipped({520, H - 70},
-                          QStringLiteral("環境溫度：") + TemperatureText(info),
+    canvas.TextOutClipped({520, H - 70}, QStringLiteral("環境溫度：") + TemperatureText(info),
                           right);
     canvas.TextOutClipped({50, H - 70}, QStringLiteral("測量日期：") + info.date, 250);
     canvas.TextOutClipped({250, H - 70}, instrument, 520);
@@ -169,7 +168,5 @@ void DrawPrintFooter(Canvas& canvas, const PageFrame& f, ReportKind kind, const 
     canvas.TextOutClipped({x3, row1}, QStringLiteral("操作員：") + info.conner, f.R);
     canvas.TextOutClipped({f.L, row2}, dateLabel + info.date, x2);
     canvas.TextOutClipped({x2, row2}, QStringLiteral("測量儀器：") + kInstrument, x3);
-    canvas.TextOutClipped({x3, row2},
-                          QStringLiteral("環境溫度：") + TemperatureText(info),
-                          f.R);
+    canvas.TextOutClipped({x3, row2}, QStringLiteral("環境溫度：") + TemperatureText(info), f.R);
 }

@@ -17,9 +17,8 @@ constexpr int kPdfResolution = 1200;
 
 } // namespace
 
-SaveResult WriteReportPdf(const QString& path, const ReportDocument& report,
-                          const ReportInfo& info, const QPageSize& paper,
-                          QPageLayout::Orientation orientation)
+SaveResult WriteReportPdf(const QString& path, const ReportDocument& report, const ReportInfo& info,
+                          const QPageSize& paper, QPageLayout::Orientation orientation)
 {
     // The PDF writer reports no failure of its device, so the page is drawn
     // into memory and only the finished bytes go to the file.

@@ -16,9 +16,8 @@ extern const QString kReportPdfCreator;
 // 1200 dpi as on a printer. The page is drawn in memory and then saved
 // through SaveFile, so a failure leaves an existing file as it was, creates
 // none, and says why.
-SaveResult WriteReportPdf(const QString& path, const ReportDocument& report,
-                          const ReportInfo& info, const QPageSize& paper,
-                          QPageLayout::Orientation orientation);
+SaveResult WriteReportPdf(const QString& path, const ReportDocument& report, const ReportInfo& info,
+                          const QPageSize& paper, QPageLayout::Orientation orientation);
 
 // The file name a save offers for a job title: the title with ".pdf", every
 // character a file name cannot hold (path separators, the characters other

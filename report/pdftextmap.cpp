@@ -75,7 +75,8 @@ struct HexToken {
 };
 
 // The next <XXXX> token or '[' / ']' at or after `pos` before `end`.
-qsizetype NextToken(const QByteArray& data, qsizetype pos, qsizetype end, HexToken* hex, char* bracket)
+qsizetype NextToken(const QByteArray& data, qsizetype pos, qsizetype end, HexToken* hex,
+                    char* bracket)
 {
     for (; pos < end; ++pos) {
         const char c = data[pos];
@@ -114,8 +115,7 @@ bool Rename(QByteArray& data, const HexToken& token)
         return false;
     const bool lower = std::any_of(data.begin() + token.digits, data.begin() + token.digits + 4,
                                    [](char c) { return c >= 'a' && c <= 'f'; });
-    const QByteArray digits =
-        QByteArray::number(int(ideograph), 16).rightJustified(4, '0');
+    const QByteArray digits = QByteArray::number(int(ideograph), 16).rightJustified(4, '0');
     for (int k = 0; k < 4; ++k)
         data[token.digits + k] = lower ? digits[k] : char(std::toupper(digits[k]));
     return true;

@@ -36,13 +36,13 @@ RecordPreviewPicture PlaceRecordPreviewPicture(QSize chart, int pageWidth, int p
 
 // The printed chart in device pixels.
 struct RecordPrintGeometry {
-    int Yt = 0; // chart top, Round(2.2 T)
-    int Hc = 0; // chart height, PH - 2 T - Round(0.3 PH)
-    int Yb = 0; // chart bottom, Yt + Hc
-    double ys = 0; // pixels per scaled unit, (PH - 2 T - 0.3 PH) / 500
-    int plotLeft = 0;  // L
-    int plotRight = 0; // R - 700, where the grid ends and the ruler's ticks start
-    int maxPoints = 0; // (R - L - 700) div 10, one point per 10 pixels
+    int Yt = 0;          // chart top, Round(2.2 T)
+    int Hc = 0;          // chart height, PH - 2 T - Round(0.3 PH)
+    int Yb = 0;          // chart bottom, Yt + Hc
+    double ys = 0;       // pixels per scaled unit, (PH - 2 T - 0.3 PH) / 500
+    int plotLeft = 0;    // L
+    int plotRight = 0;   // R - 700, where the grid ends and the ruler's ticks start
+    int maxPoints = 0;   // (R - L - 700) div 10, one point per 10 pixels
     int gridColumns = 0; // vertical grid lines, 0 when the plot has no width
     RangeBand band() const { return {Yt, Yb, Hc / 2 + Yt}; }
 };

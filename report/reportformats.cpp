@@ -44,7 +44,7 @@ QString FormatReportValue(double value, int decimals)
 }
 
 std::array<QString, kReportValueRows> ReportValueTexts(const MeasurementRecord& r,
-                                                      ReportTarget target)
+                                                       ReportTarget target)
 {
     const bool preview = target == ReportTarget::Preview;
     const QString crestUnit = preview ? QStringLiteral(" ") : QString();

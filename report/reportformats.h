@@ -31,4 +31,4 @@ inline constexpr int kReportValueRows = 14;
 // The fourteen value texts (number and unit text) in list order: URMS, UPP,
 // UF, IRMS, IPP, IPA, WRMS, PF, PS, PQ, VKF, IKF, VTHD, ITHD.
 std::array<QString, kReportValueRows> ReportValueTexts(const MeasurementRecord& record,
-                                                      ReportTarget target);
+                                                       ReportTarget target);

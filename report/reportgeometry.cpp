@@ -79,8 +79,8 @@ std::vector<QPoint> WaveTracePoints(int x0, int yc, int halfRange, float step,
     return points;
 }
 
-std::array<int, kReportHarmonicOrders> HarmonicBarHeights(const std::array<float, kReportHarmonicOrders>& amplitudes,
-                                                    int fullHeight)
+std::array<int, kReportHarmonicOrders>
+HarmonicBarHeights(const std::array<float, kReportHarmonicOrders>& amplitudes, int fullHeight)
 {
     double largest = 0.0;
     for (float a : amplitudes) {

@@ -55,8 +55,8 @@ inline constexpr int kReportHarmonicOrders = 51;
 // over every finite amplitude, order 0 included. Amplitudes that are not
 // finite or not positive, and all bars when the maximum is not positive, are
 // 0 high.
-std::array<int, kReportHarmonicOrders> HarmonicBarHeights(const std::array<float, kReportHarmonicOrders>& amplitudes,
-                                                    int fullHeight);
+std::array<int, kReportHarmonicOrders>
+HarmonicBarHeights(const std::array<float, kReportHarmonicOrders>& amplitudes, int fullHeight);
 
 // Column width of the preview's harmonic table for page width `width`.
 int PreviewTableColumn(int width);

@@ -48,7 +48,8 @@ QString TemperatureSuffix(const QString& units)
 
 QString TemperatureText(const ReportInfo& info)
 {
-    return info.temperature.isEmpty() ? QString() : info.temperature + TemperatureSuffix(info.units);
+    return info.temperature.isEmpty() ? QString()
+                                      : info.temperature + TemperatureSuffix(info.units);
 }
 
 QString SingleLineText(const QString& text)

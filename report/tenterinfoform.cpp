@@ -26,8 +26,11 @@ TEnterInfoForm::TEnterInfoForm(IniFile enterInfo, UserDialogs& dialogs, QWidget*
         int top;
         int width;
     };
-    const Field fields[5] = {{"項目：", 16, 297},     {"測量企業：", 48, 297}, {"操作員：", 80, 297},
-                             {"測量日期：", 112, 297}, {"操作溫度：", 144, 129}};
+    const Field fields[5] = {{"項目：", 16, 297},
+                             {"測量企業：", 48, 297},
+                             {"操作員：", 80, 297},
+                             {"測量日期：", 112, 297},
+                             {"操作溫度：", 144, 129}};
     for (int i = 0; i < 5; ++i) {
         auto* label = new QLabel(QString::fromUtf8(fields[i].label), group);
         label->move(24, fields[i].top + 8);
@@ -72,7 +75,8 @@ void TEnterInfoForm::Confirm()
     info.temperature = edits_[4]->text();
     info.units = celsius_->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
     if (!WriteReportInfo(enterInfo_, info)) {
-        dialogs_.message(QStringLiteral("無法寫入檔案 ") + QDir::toNativeSeparators(enterInfo_.path())
+        dialogs_.message(QStringLiteral("無法寫入檔案 ")
+                             + QDir::toNativeSeparators(enterInfo_.path())
                              + QStringLiteral("，列印信息沒有儲存。"),
                          UserDialogs::Icon::Error);
         return;

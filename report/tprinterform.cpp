@@ -50,15 +50,10 @@ PrinterSetupDialog SystemPrinterSetupDialog()
     };
 }
 
-TPrinterForm::TPrinterForm(ReportState& report, const MeasurementRecord& record,
-                           IniFile enterInfo, UserDialogs& dialogs,
-                           PrinterSetupDialog printerSetup, QWidget* parent)
-    : QDialog(parent),
-      report_(report),
-      record_(record),
-      enterInfo_(std::move(enterInfo)),
-      dialogs_(dialogs),
-      printerSetup_(std::move(printerSetup))
+TPrinterForm::TPrinterForm(ReportState& report, const MeasurementRecord& record, IniFile enterInfo,
+                           UserDialogs& dialogs, PrinterSetupDialog printerSetup, QWidget* parent)
+    : QDialog(parent), report_(report), record_(record), enterInfo_(std::move(enterInfo)),
+      dialogs_(dialogs), printerSetup_(std::move(printerSetup))
 {
     setObjectName(QStringLiteral("TPrinterForm"));
     setWindowTitle(QStringLiteral("PrinterForm"));
@@ -221,15 +216,15 @@ void TPrinterForm::SaveAsPdf()
     const QString offered = saveFolder_.isEmpty()
                                 ? PdfFileNameFor(report.jobTitle)
                                 : QDir(saveFolder_).filePath(PdfFileNameFor(report.jobTitle));
-    QString path = dialogs_.saveFileName(QStringLiteral("儲存PDF"),
-                                         QStringLiteral("PDF (*.pdf)"), offered);
+    QString path =
+        dialogs_.saveFileName(QStringLiteral("儲存PDF"), QStringLiteral("PDF (*.pdf)"), offered);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) != 0)
         path += QStringLiteral(".pdf");
     saveFolder_ = QFileInfo(path).absolutePath();
-    const SaveResult saved = WriteReportPdf(path, report, info, printer_.pageLayout().pageSize(),
-                                            ReportOrientation());
+    const SaveResult saved =
+        WriteReportPdf(path, report, info, printer_.pageLayout().pageSize(), ReportOrientation());
     if (!saved.ok())
         dialogs_.message(QStringLiteral("無法寫入檔案 ") + QDir::toNativeSeparators(path)
                              + QStringLiteral("，沒有儲存任何內容。\n") + SaveFailureReason(saved),
@@ -253,9 +248,8 @@ void TPrinterForm::Print()
         // on a full disk and through any link, so the page is saved as
         // "儲存PDF" saves it.
         const QString path = printer_.outputFileName();
-        const SaveResult saved = WriteReportPdf(path, currentReport(info), info,
-                                                printer_.pageLayout().pageSize(),
-                                                ReportOrientation());
+        const SaveResult saved = WriteReportPdf(
+            path, currentReport(info), info, printer_.pageLayout().pageSize(), ReportOrientation());
         if (!saved.ok())
             dialogs_.message(QStringLiteral("無法寫入檔案 ") + QDir::toNativeSeparators(path)
                                  + QStringLiteral("，沒有列印任何內容。\n")

@@ -53,7 +53,7 @@ public:
     QPrinter& Printer() { return printer_; }
     QScrollArea* Rongqi() const { return Rongqi_; }
     QToolButton* Button(int n) const { return buttons_[n]; } // 0 輸入資料, 1 印表機設置, 2 列印
-    QToolButton* SaveButton() const { return saveButton_; }  // 儲存PDF
+    QToolButton* SaveButton() const { return saveButton_; } // 儲存PDF
 
     // Where the record report takes the record window's chart, captions and
     // status from at the moment of each build and print.

@@ -28,8 +28,9 @@ void FaultPlan::setPeriodic(Fault fault, int everyNth)
 
 FaultPlan::Fault FaultPlan::nextFault(std::uint16_t reg, int logChunk)
 {
-    const auto aimedLog = std::find_if(aimedLog_.begin(), aimedLog_.end(),
-                                       [logChunk](const auto& entry) { return entry.first == logChunk; });
+    const auto aimedLog =
+        std::find_if(aimedLog_.begin(), aimedLog_.end(),
+                     [logChunk](const auto& entry) { return entry.first == logChunk; });
     if (logChunk >= 0 && aimedLog != aimedLog_.end()) {
         const Fault fault = aimedLog->second;
         aimedLog_.erase(aimedLog);

@@ -44,8 +44,8 @@ double TotalHarmonicDistortion(const std::array<double, kHarmonicOrders>& amplit
 
 double ActivePower(const LoadSnapshot& load)
 {
-    return Rms(load.voltageAmplitude) * Rms(load.currentAmplitude) *
-           std::cos(LagDegrees(load) * std::numbers::pi / 180.0);
+    return Rms(load.voltageAmplitude) * Rms(load.currentAmplitude)
+           * std::cos(LagDegrees(load) * std::numbers::pi / 180.0);
 }
 
 MeasurementRecord BuildMeasurement(const LoadSnapshot& load, const MeasurementSettings& settings)

@@ -30,8 +30,8 @@ bool PseudoTerminal::open(std::string* error)
     if (master_ < 0)
         return Fail(error, "posix_openpt");
     char name[256];
-    if (grantpt(master_) != 0 || unlockpt(master_) != 0 ||
-        ptsname_r(master_, name, sizeof name) != 0) {
+    if (grantpt(master_) != 0 || unlockpt(master_) != 0
+        || ptsname_r(master_, name, sizeof name) != 0) {
         Fail(error, "preparing the pseudo-terminal");
         close();
         return false;

@@ -6,9 +6,9 @@
 #include "instrumentmodel.h"
 #include "linerate.h"
 #include "measurementrecord.h"
-#include "registermap.h"
 #include "pacedsender.h"
 #include "pseudoterminal.h"
+#include "registermap.h"
 #include "requestparser.h"
 
 #include <array>
@@ -18,11 +18,11 @@
 #include <deque>
 #include <mutex>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <string>
+#include <sys/eventfd.h>
 #include <thread>
-#include <unordered_set>
 #include <unistd.h>
+#include <unordered_set>
 
 namespace {
 
@@ -83,8 +83,8 @@ struct SimulatedInstrument::Impl {
     std::unordered_set<std::uint64_t> sentMeasurements;
     std::vector<std::vector<std::uint8_t>> received;
     std::vector<std::chrono::steady_clock::time_point> arrivals; // of `received`
-    std::optional<Answer> parkedStart;     // start acknowledgement awaiting the switch
-    std::deque<Transmission> unsolicited;  // frames nobody asked for, sent next
+    std::optional<Answer> parkedStart;    // start acknowledgement awaiting the switch
+    std::deque<Transmission> unsolicited; // frames nobody asked for, sent next
     std::string devicePath;
 
     // Touched by start/stop on the caller's thread only.
@@ -207,8 +207,8 @@ void SimulatedInstrument::Impl::startNextAnswer(std::chrono::steady_clock::time_
             std::string whole;
             for (const Transmission::Part& part : transmission.parts)
                 whole.append(part.bytes.begin(), part.bytes.end());
-            if (whole.size() == kMeasurementAnswerSize &&
-                whole == std::string(answer->bytes.begin(), answer->bytes.end()))
+            if (whole.size() == kMeasurementAnswerSize
+                && whole == std::string(answer->bytes.begin(), answer->bytes.end()))
                 sentMeasurements.insert(
                     Fingerprint(reinterpret_cast<const std::uint8_t*>(whole.data())));
         }
@@ -238,8 +238,8 @@ bool SimulatedInstrument::start(std::string* error)
     }
     if (!impl.terminal.open(error))
         return false;
-    if (!impl.options.linkPath.empty() &&
-        !impl.link.create(impl.options.linkPath, impl.terminal.slavePath(), error)) {
+    if (!impl.options.linkPath.empty()
+        && !impl.link.create(impl.options.linkPath, impl.terminal.slavePath(), error)) {
         impl.terminal.close();
         return false;
     }

@@ -33,8 +33,8 @@ public:
         // The Starting switch closes only by closeStartingSwitch(), never by
         // itself: an armed log waits for the test's command (or for ever).
         bool startingSwitchByCommand = false;
-        std::string linkPath;             // symbolic link to the device, if not empty
-        unsigned seed = 1;                // drift and garbage are reproducible
+        std::string linkPath; // symbolic link to the device, if not empty
+        unsigned seed = 1;    // drift and garbage are reproducible
     };
 
     SimulatedInstrument();

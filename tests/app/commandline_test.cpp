@@ -42,9 +42,19 @@ TEST(CommandLineTest, ParsesTheOptionsAndKeepsTheFileWordsAsGiven)
         {{"--check-install"}, Action::CheckInstall, false, {}, {}, {}, {}},
         {{"--report-pdf", "out.pdf", "a.zqm"}, Action::Run, false, {"a.zqm"}, "out.pdf", {}, {}},
         {{"--report-pdf=o.pdf", "--paper", "letter", "--orientation", "LANDSCAPE", "a.zqm"},
-         Action::Run, false, {"a.zqm"}, "o.pdf", "Letter", "landscape"},
-        {{"--report-pdf", "o.pdf", "--paper=A3", "a.zqm"}, Action::Run, false, {"a.zqm"},
-         "o.pdf", "A3", {}},
+         Action::Run,
+         false,
+         {"a.zqm"},
+         "o.pdf",
+         "Letter",
+         "landscape"},
+        {{"--report-pdf", "o.pdf", "--paper=A3", "a.zqm"},
+         Action::Run,
+         false,
+         {"a.zqm"},
+         "o.pdf",
+         "A3",
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
@@ -128,7 +138,8 @@ TEST(CommandLineTest, HelpVersionAndMistakesAnswerWithoutADisplay)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
         std::unique_ptr<QProcess> process(runWithoutDisplay(c.arguments));
-        ASSERT_EQ(process->exitStatus(), QProcess::NormalExit) << process->errorString().toStdString();
+        ASSERT_EQ(process->exitStatus(), QProcess::NormalExit)
+            << process->errorString().toStdString();
         EXPECT_EQ(process->exitCode(), c.exitCode);
         const QString out = QString::fromLocal8Bit(process->readAllStandardOutput());
         const QString err = QString::fromLocal8Bit(process->readAllStandardError());
@@ -151,8 +162,9 @@ protected:
         for (const char* data : {"SkinsFile", "PenData"})
             ASSERT_TRUE(QFile::link(built.filePath(QLatin1String(data)),
                                     dir.filePath(QLatin1String(data))));
-        ASSERT_TRUE(WriteWholeFile(dir.filePath(QStringLiteral("SysSet.ini")),
-                                   PortSettings(QByteArray::fromStdString(simulator.devicePath()), 7, 1)));
+        ASSERT_TRUE(
+            WriteWholeFile(dir.filePath(QStringLiteral("SysSet.ini")),
+                           PortSettings(QByteArray::fromStdString(simulator.devicePath()), 7, 1)));
     }
 
     QTemporaryDir dir;
@@ -239,7 +251,6 @@ TEST(CommandLineTest, HelpListsEveryOption)
                                "--orientation", "--check-install"})
         EXPECT_TRUE(help.contains(QLatin1String(option))) << option;
 }
-
 
 // A file name that is not UTF-8 survives the command line byte for byte;
 // Qt's own encoding of file names would not reach it (which is why the

@@ -15,7 +15,7 @@ TEST(DataFolderTest, FoundBesideTheProgramOrInTheInstalledShareFolder)
 {
     const struct Case {
         const char* name;
-        QStringList folders; // made under the root
+        QStringList folders;  // made under the root
         const char* expected; // relative to the root
     } cases[] = {
         {"build folder", {"bin/SkinsFile"}, "bin"},
@@ -42,9 +42,9 @@ TEST(DataFolderTest, CheckInstallNamesWhatIsMissing)
 
     ASSERT_TRUE(QDir(data.path()).mkpath("SkinsFile"));
     ASSERT_TRUE(QDir(data.path()).mkpath("PenData"));
-    for (const char* name : {"SkinsFile/01.ats", "SkinsFile/02.ats", "SkinsFile/03.ats",
-                             "SkinsFile/04.ats", "SkinsFile/05.ats", "SkinsFile/06.ats",
-                             "PenData/red.dat"}) {
+    for (const char* name :
+         {"SkinsFile/01.ats", "SkinsFile/02.ats", "SkinsFile/03.ats", "SkinsFile/04.ats",
+          "SkinsFile/05.ats", "SkinsFile/06.ats", "PenData/red.dat"}) {
         QFile f(data.filePath(name));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }

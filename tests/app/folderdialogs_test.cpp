@@ -53,9 +53,9 @@ TEST_F(FolderDialogsTest, EachKindOfFileStartsWhereOneWasLastChosen)
 {
     FolderDialogs dialogs(inner, IniFile(settingsPath()));
     const struct Kind {
-        const char* filter;   // as the windows ask
-        const char* name;     // the name their save dialog offers
-        const char* folder;   // where the user saves one
+        const char* filter; // as the windows ask
+        const char* name;   // the name their save dialog offers
+        const char* folder; // where the user saves one
     } kinds[] = {
         {"Quorvane測量檔案(.zqm) (*.zqm)", "TestFile.zqm", "snapshots"},
         {"Quorvane記錄檔案(.zqr) (*.zqr)", "RecordFile.zqr", "records"},

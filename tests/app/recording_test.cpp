@@ -60,9 +60,8 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return form.statusText(0) == "狀態：已跟儀器同步"; }, 10000));
         int stored = 0;
         // Gone with this function's frame: measurements go on coming after it.
-        auto counting = QObject::connect(&program.Dispatcher(),
-                                         &ResponseDispatcher::measurementStored,
-                                         [&stored] { ++stored; });
+        auto counting = QObject::connect(
+            &program.Dispatcher(), &ResponseDispatcher::measurementStored, [&stored] { ++stored; });
         form.SeSkinSpeedButton8->click();
         const bool measured = WaitUntil([&] { return stored >= 2; }, 10000);
         QObject::disconnect(counting);
@@ -73,9 +72,8 @@ protected:
     float tickAfterAMeasurement(Program& program)
     {
         int stored = 0;
-        auto connection = QObject::connect(&program.Dispatcher(),
-                                           &ResponseDispatcher::measurementStored,
-                                           [&stored] { ++stored; });
+        auto connection = QObject::connect(
+            &program.Dispatcher(), &ResponseDispatcher::measurementStored, [&stored] { ++stored; });
         EXPECT_TRUE(WaitUntil([&] { return stored >= 1; }, 5000));
         QObject::disconnect(connection);
         const float volts = program.State().MeasurementRecord.URMS;
@@ -183,9 +181,8 @@ TEST_F(RecordingTest, ASilentInstrumentIsNotRecordedAndTheWindowSaysItWaits)
     ASSERT_EQ(program->Record().CaptureCount, 3);
 
     simulator.injectFault(SimulatedInstrument::Fault::Silent);
-    ASSERT_TRUE(WaitUntil([&] {
-        return simulator.faultsApplied(SimulatedInstrument::Fault::Silent) >= 1;
-    }));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return simulator.faultsApplied(SimulatedInstrument::Fault::Silent) >= 1; }));
     const std::int32_t beforeSilence = program->Record().CaptureCount;
     for (int second = 0; second < 60; ++second) {
         ahead += 1000;
@@ -230,7 +227,8 @@ TEST_F(RecordingTest, ASlowLineRecordsAtTheStepAndWarnsOfRepeatedMeasurements)
     const qint64 cycleMs = repeats[0][1].toLongLong();
     std::printf("measurement cycle at 9600 bit/s: %lld ms\n", static_cast<long long>(cycleMs));
     EXPECT_GT(cycleMs, 1000);
-    EXPECT_TRUE(program->RecordForm().noticeText().startsWith("注意：採樣步長 1 秒短於儀器的測量週期"));
+    EXPECT_TRUE(
+        program->RecordForm().noticeText().startsWith("注意：採樣步長 1 秒短於儀器的測量週期"));
     recording.Stop();
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -244,7 +242,8 @@ TEST_F(RecordingTest, StoppingContinuousSamplingHaltsTheRecording)
     program->Recording().Start();
     tickAfterAMeasurement(*program);
     program->MainForm().SeSkinSpeedButton9->click();
-    ASSERT_TRUE(WaitUntil([&] { return program->State().link.SessionMode != SessionModeT::ContinuousSampling; }));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return program->State().link.SessionMode != SessionModeT::ContinuousSampling; }));
     program->Recording().Timer1Timer();
     EXPECT_EQ(dialogs.texts(), QStringList{"   你已經停止了連續測量，記錄停止。   "});
     EXPECT_FALSE(program->Recording().Timer1.isActive());
@@ -307,7 +306,6 @@ TEST_F(RecordingTest, AnUnreadableCommandLineFileIsReportedAndTheProgramRunsOn)
     EXPECT_TRUE(program->RecordForm().isVisible());
 }
 
-
 // A record file named with bytes that are not UTF-8 and an extension in
 // mixed case, as a file manager hands it on: the record window opens it.
 TEST_F(RecordingTest, ACommandLineRecordFileIsOpenedByTheBytesOfItsName)
@@ -328,7 +326,8 @@ TEST_F(RecordingTest, ACommandLineRecordFileIsOpenedByTheBytesOfItsName)
     ASSERT_EQ(::rename(QFile::encodeName(plain).constData(), name.constData()), 0);
     const char* argv[] = {"qpa3600", name.constData()};
     auto program = start(ArgumentsFromBytes(2, argv));
-    ASSERT_TRUE(WaitUntil([&] { return program->Record().ViewMode == 1 || !dialogs.messages.empty(); }, 3000));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return program->Record().ViewMode == 1 || !dialogs.messages.empty(); }, 3000));
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text.toStdString();
     EXPECT_EQ(program->Record().BrowseLast, 29);
     EXPECT_EQ(program->Record().BrowseBuffers.channel(0)[29], 34.0f);

@@ -1,10 +1,10 @@
 // The report windows inside the running program.
 #include "commandlinereport.h"
 #include "program.h"
+#include "programrig.h"
 #include "recordblock.h"
 #include "recordcontrol.h"
 #include "recordfile.h"
-#include "programrig.h"
 #include "recordingdialogs.h"
 #include "recordstate.h"
 #include "reportstate.h"

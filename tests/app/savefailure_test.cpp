@@ -44,14 +44,14 @@ QByteArray FileBytes(const QString& path)
 bool WriteBytes(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+           && file.write(bytes) == bytes.size();
 }
 
 QStringList Entries(const QString& folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                      | QDir::NoDotAndDotDot,
-                                  QDir::Name);
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 // Standard error, as --report-pdf writes it, read back.
@@ -210,8 +210,8 @@ const Writer kWriters[] = {
     {"--report-pdf", "cl.pdf", true,
      [](Writers& w, const QString& path) {
          StandardErrorCapture errors;
-         const int exitCode = WriteCommandLineReport(
-             {path, {}, {}, w.input.filePath("in.zqm"), w.input.path()});
+         const int exitCode =
+             WriteCommandLineReport({path, {}, {}, w.input.filePath("in.zqm"), w.input.path()});
          return Outcome{exitCode != 0, errors.text()};
      }},
     {"settings", "SysSet.ini", false,
@@ -240,7 +240,8 @@ void ExpectRefusedForNoSpace(const Writer& writer, const Outcome& outcome, const
     EXPECT_TRUE(outcome.failed);
     if (writer.tellsTheReason) {
         EXPECT_TRUE(outcome.told.contains(kNoSpace)) << outcome.told.toStdString();
-        EXPECT_TRUE(outcome.told.contains(QDir::toNativeSeparators(path))) << outcome.told.toStdString();
+        EXPECT_TRUE(outcome.told.contains(QDir::toNativeSeparators(path)))
+            << outcome.told.toStdString();
     }
     EXPECT_EQ(FileBytes(path), kOld);
     EXPECT_EQ(Entries(folder), QStringList{writer.fileName});
@@ -258,10 +259,12 @@ TEST(SaveOnAFullDisk, EveryWriterKeepsTheOldFileAndSaysTheDiskIsFull)
         const qint64 size = ContentSize(w, writer, dir.filePath(QStringLiteral("reference")));
         ASSERT_GT(size, 0);
         RecordProperty(std::string("BytesOf ") + writer.name, int(size));
-        const std::set<qint64> rooms{0, 1, std::min<qint64>(4096, size - 1), size / 2, size - 1, size};
+        const std::set<qint64> rooms{0,        1,        std::min<qint64>(4096, size - 1),
+                                     size / 2, size - 1, size};
         for (const qint64 room : rooms) {
             SCOPED_TRACE(testing::Message() << "room for " << room << " of " << size << " bytes");
-            const QString folder = dir.filePath(QStringLiteral("%1-%2").arg(writer.fileName).arg(room));
+            const QString folder =
+                dir.filePath(QStringLiteral("%1-%2").arg(writer.fileName).arg(room));
             ASSERT_TRUE(QDir().mkpath(folder));
             ASSERT_TRUE(WriteBytes(QDir(folder).filePath(writer.fileName), kOld));
             Outcome outcome;

@@ -6,8 +6,8 @@
 #include "instrumentlink.h"
 #include "linkstate.h"
 #include "linkstatus.h"
-#include "measurementrecord.h"
 #include "measurementarea.h"
+#include "measurementrecord.h"
 #include "measurementtime.h"
 #include "programrig.h"
 #include "recordingdialogs.h"
@@ -15,18 +15,18 @@
 #include "tcommform.h"
 #include "tmainform.h"
 
+#include <QAbstractButton>
+#include <QAction>
+#include <QButtonGroup>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
-#include <QAbstractButton>
-#include <QButtonGroup>
-#include <QComboBox>
-#include <QAction>
-#include <QLabel>
-#include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
 
@@ -43,8 +43,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(simulator.start());
-        ASSERT_TRUE(WriteWholeFile(dir.filePath("SysSet.ini"),
-                                   PortSettings(QByteArray::fromStdString(simulator.devicePath()))));
+        ASSERT_TRUE(
+            WriteWholeFile(dir.filePath("SysSet.ini"),
+                           PortSettings(QByteArray::fromStdString(simulator.devicePath()))));
     }
 
     std::unique_ptr<Program> start(QStringList arguments = {})
@@ -104,7 +105,8 @@ TEST(MainWindowSendFailure, WordsTheRequestsNoWindowAskedFor)
          ReadBackStart::LinkRestored, true},
         {"the read-back on opening the port", LinkChain::ReadBack, 128, ReadBackStart::PortOpened,
          false},
-        {"the alarm window's read-back", LinkChain::ReadBack, 128, ReadBackStart::UserRequest, false},
+        {"the alarm window's read-back", LinkChain::ReadBack, 128, ReadBackStart::UserRequest,
+         false},
         {"the alarm window's read again", LinkChain::ReadBack, 128, ReadBackStart::UserRefresh,
          false},
         {"the write-back", LinkChain::WriteBack, 118, ReadBackStart::PortOpened, false},
@@ -324,7 +326,8 @@ TEST_F(StartupTest, SnapshotWithInfiniteValuesShowsThemAsZero)
     EXPECT_TRUE(dialogs.messages.empty());
     for (PanelId panel : {PanelId::Panel_URMS, PanelId::Panel_IRMS, PanelId::Panel_PF}) {
         const QString text = program->Display().panelText(panel);
-        EXPECT_FALSE(text.contains("INF", Qt::CaseInsensitive) || text.contains("NAN", Qt::CaseInsensitive))
+        EXPECT_FALSE(text.contains("INF", Qt::CaseInsensitive)
+                     || text.contains("NAN", Qt::CaseInsensitive))
             << text.toStdString();
     }
     EXPECT_EQ(program->Display().panelText(PanelId::Panel_URMS), "0.0V");
@@ -340,16 +343,17 @@ TEST_F(StartupTest, StartWithEverySettingSavedLeavesTheSettingsFileAlone)
     const QByteArray bytes = "; \xB3\x5D\xA9\x77\r\n[CommPort]\r\nPort=150\r\n[CommBaudrate]\r\n"
                              "Baudrate=7\r\n[CommAddress]\r\nAddress=5\r\n[SkinSet]\r\nSkin=2\r\n"
                              "[WaveSet]\r\nWaveBackground=2\r\nScaleColor=2\r\n[PortMap]\r\n"
-                             "COM150=" + QByteArray::fromStdString(simulator.devicePath()) +
-                             "\r\nCOM9=/dev/serial/by-id/usb-Caf\xE9_adapter\r\n";
+                             "COM150="
+                             + QByteArray::fromStdString(simulator.devicePath())
+                             + "\r\nCOM9=/dev/serial/by-id/usb-Caf\xE9_adapter\r\n";
     file.write(bytes);
     file.close();
     struct stat before {};
     ASSERT_EQ(::stat(QFile::encodeName(settings).constData(), &before), 0);
 
     auto program = start();
-    ASSERT_TRUE(WaitUntil(
-        [&] { return program->MainForm().statusText(0) == "狀態：已跟儀器同步"; }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return program->MainForm().statusText(0) == "狀態：已跟儀器同步"; },
+                          10000));
     program.reset();
     struct stat after {};
     ASSERT_EQ(::stat(QFile::encodeName(settings).constData(), &after), 0);
@@ -368,7 +372,8 @@ TEST_F(StartupTest, SettingsPathThatIsNoRegularFileGivesTheDefaults)
         mode_t type;
     };
     const Case cases[] = {
-        {"pipe", [](const QString& p) { return ::mkfifo(QFile::encodeName(p), 0600) == 0; }, S_IFIFO},
+        {"pipe", [](const QString& p) { return ::mkfifo(QFile::encodeName(p), 0600) == 0; },
+         S_IFIFO},
         {"folder", [](const QString& p) { return QDir().mkdir(p); }, S_IFDIR},
     };
     for (const Case& c : cases) {
@@ -389,8 +394,8 @@ TEST_F(StartupTest, SettingsPathThatIsNoRegularFileGivesTheDefaults)
 TEST_F(StartupTest, ClosingOnASerialLinkSendsNothing)
 {
     auto program = start();
-    ASSERT_TRUE(WaitUntil(
-        [&] { return program->MainForm().statusText(0) == "狀態：已跟儀器同步"; }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return program->MainForm().statusText(0) == "狀態：已跟儀器同步"; },
+                          10000));
     const std::size_t before = simulator.requestCount();
     program->MainForm().close();
     RunEventLoopFor(300);

@@ -17,9 +17,18 @@ TEST(ParseChoice, AcceptsOnlyDecimalNumbersInRange)
         std::optional<int> expected;
     };
     const Case cases[] = {
-        {"0", 7, 0},   {"6", 7, 6},           {"7", 7, std::nullopt}, {"-1", 7, std::nullopt},
-        {"2", 3, 2},   {"3", 3, std::nullopt}, {"", 3, std::nullopt},  {"abc", 3, std::nullopt},
-        {"2x", 3, std::nullopt}, {"0x1", 3, std::nullopt}, {" 1 ", 3, 1}, {"1.0", 3, std::nullopt},
+        {"0", 7, 0},
+        {"6", 7, 6},
+        {"7", 7, std::nullopt},
+        {"-1", 7, std::nullopt},
+        {"2", 3, 2},
+        {"3", 3, std::nullopt},
+        {"", 3, std::nullopt},
+        {"abc", 3, std::nullopt},
+        {"2x", 3, std::nullopt},
+        {"0x1", 3, std::nullopt},
+        {" 1 ", 3, 1},
+        {"1.0", 3, std::nullopt},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ParseChoice(QString::fromLatin1(c.text), c.count), c.expected) << c.text;

@@ -43,11 +43,12 @@ TEST(HelpLinks, TheManualSaysWhetherItWasThereAndOpened)
     };
     for (const auto& c : cases) {
         int opened = 0;
-        const HelpLinks links([&](const QUrl&) {
-                                  ++opened;
-                                  return c.opens;
-                              },
-                              [&](const QString&) { return c.exists; });
+        const HelpLinks links(
+            [&](const QUrl&) {
+                ++opened;
+                return c.opens;
+            },
+            [&](const QString&) { return c.exists; });
         EXPECT_EQ(links.openManual(), c.outcome) << c.exists << c.opens;
         EXPECT_EQ(opened, c.opened);
     }

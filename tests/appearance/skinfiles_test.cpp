@@ -79,7 +79,8 @@ struct SampleWindows {
         chartBox->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         layout->addWidget(group);
         auto* table = new QTableWidget(60, 3);
-        table->setHorizontalHeaderLabels({QStringLiteral("次數"), QStringLiteral("U"), QStringLiteral("I")});
+        table->setHorizontalHeaderLabels(
+            {QStringLiteral("次數"), QStringLiteral("U"), QStringLiteral("I")});
         layout->addWidget(table);
         main.setCentralWidget(central);
 

@@ -14,8 +14,10 @@ namespace {
 
 TEST(SkinFilePath, NamesTheTwoDigitFileInSkinsFile)
 {
-    EXPECT_EQ(SkinFilePath(QStringLiteral("/opt/qpa"), 1), QStringLiteral("/opt/qpa/SkinsFile/01.ats"));
-    EXPECT_EQ(SkinFilePath(QStringLiteral("/opt/qpa"), 6), QStringLiteral("/opt/qpa/SkinsFile/06.ats"));
+    EXPECT_EQ(SkinFilePath(QStringLiteral("/opt/qpa"), 1),
+              QStringLiteral("/opt/qpa/SkinsFile/01.ats"));
+    EXPECT_EQ(SkinFilePath(QStringLiteral("/opt/qpa"), 6),
+              QStringLiteral("/opt/qpa/SkinsFile/06.ats"));
 }
 
 // What ApplySkinSetting hands to the application for a saved "Skin" value;

@@ -81,8 +81,8 @@ TEST(Tskin, RestoresTheSavedChoices)
          0xFFFFFFFF, 0xFFEFEF00, 2},
         {"[SkinSet]\nSkin=6\n[WaveSet]\nWaveBackground=2\nScaleColor=0\n", 6, 2, 0,
          SkinFolder::skinText(6), 0xFFEEEEEE, 0xFF008080, 2},
-        {"[SkinSet]\nSkin=7\n[WaveSet]\nWaveBackground=3\nScaleColor=3\n", 1, -1, -1,
-         std::nullopt, kBlack, kBlack, 0},
+        {"[SkinSet]\nSkin=7\n[WaveSet]\nWaveBackground=3\nScaleColor=3\n", 1, -1, -1, std::nullopt,
+         kBlack, kBlack, 0},
         {"[SkinSet]\nSkin=x\n[WaveSet]\nWaveBackground=-1\nScaleColor=grey\n", 1, -1, -1,
          std::nullopt, kBlack, kBlack, 0},
     };
@@ -164,13 +164,14 @@ TEST(Tskin, WindowLayout)
             result << group->button(id)->text();
         return result;
     };
-    EXPECT_EQ(texts(window.skinGroup()),
-              (QStringList{QStringLiteral("WINDOWS系統默認"), QStringLiteral("風格1"),
-                           QStringLiteral("風格2"), QStringLiteral("風格3"),
-                           QStringLiteral("風格4"), QStringLiteral("風格5"),
-                           QStringLiteral("風格6")}));
-    EXPECT_EQ(texts(window.backgroundGroup()),
-              (QStringList{QStringLiteral("黑色"), QStringLiteral("白色"), QStringLiteral("灰色")}));
+    EXPECT_EQ(
+        texts(window.skinGroup()),
+        (QStringList{QStringLiteral("WINDOWS系統默認"), QStringLiteral("風格1"),
+                     QStringLiteral("風格2"), QStringLiteral("風格3"), QStringLiteral("風格4"),
+                     QStringLiteral("風格5"), QStringLiteral("風格6")}));
+    EXPECT_EQ(
+        texts(window.backgroundGroup()),
+        (QStringList{QStringLiteral("黑色"), QStringLiteral("白色"), QStringLiteral("灰色")}));
     EXPECT_EQ(texts(window.gridGroup()),
               (QStringList{QStringLiteral("藍綠"), QStringLiteral("黃"), QStringLiteral("淺黑")}));
 

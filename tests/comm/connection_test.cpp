@@ -1,5 +1,4 @@
 #include "connectioncontroller.h"
-#include "tcommform.h"
 #include "eventwait.h"
 #include "inifile.h"
 #include "linkrig.h"
@@ -7,6 +6,7 @@
 #include "portenvironment.h"
 #include "ptypair.h"
 #include "scriptedline.h"
+#include "tcommform.h"
 #include "testframes.h"
 
 #include <QAbstractButton>
@@ -14,8 +14,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -107,11 +107,10 @@ TEST_F(ConnectionTest, MissingSettingsGiveTheDefaultsAndNoPortMessage)
     EXPECT_EQ(controller.selectedPortItem(), -1);
 
     ASSERT_EQ(rig.dialogs.messages.size(), 1u);
-    EXPECT_EQ(rig.dialogs.messages[0].text,
-              "       沒有找到預設端口，請檢查：\r\r"
-              "               儀器電源是否開啟。\r"
-              "               連接儀器的通訊網路。\r"
-              "               更換了USB口，請重新設置。       ");
+    EXPECT_EQ(rig.dialogs.messages[0].text, "       沒有找到預設端口，請檢查：\r\r"
+                                            "               儀器電源是否開啟。\r"
+                                            "               連接儀器的通訊網路。\r"
+                                            "               更換了USB口，請重新設置。       ");
     EXPECT_FALSE(rig.control.states().singleButton);
     EXPECT_FALSE(rig.control.states().N13);
     EXPECT_EQ(status, (QList<LinkStatus>{LinkStatus::Searching, LinkStatus::Failed}));
@@ -194,9 +193,8 @@ TEST_F(ConnectionTest, InstrumentUsbPortsAreMarkedAndOnlyTheSavedOneIsTheUsbLink
     ports.openable = {5, 7, 9};
     ports.ids = {{7, kUsbId}, {9, kUsbId}, {5, "USB\\VID_0403&PID_6001\\A1"}};
     controller.ScanPorts();
-    EXPECT_EQ(itemTexts(),
-              (QStringList{"COM5    ", "COM7         通過USB連接QPA3600",
-                           "COM9         通過USB連接QPA3600"}));
+    EXPECT_EQ(itemTexts(), (QStringList{"COM5    ", "COM7         通過USB連接QPA3600",
+                                        "COM9         通過USB連接QPA3600"}));
     EXPECT_TRUE(rig.link.UsbLink);
     EXPECT_EQ(rig.link.UsbPortList[0], 7);
     EXPECT_EQ(rig.link.UsbPortList[1], 9);
@@ -230,7 +228,8 @@ TEST_F(ConnectionTest, NoPortMessageNamesTheDevicesTheUserMayNotOpen)
     const QString text = rig.dialogs.messages[0].text;
     const QString hint = text.mid(TCommForm::kNoPortMessage.size());
     EXPECT_TRUE(text.startsWith(TCommForm::kNoPortMessage));
-    EXPECT_TRUE(hint.startsWith("\r               無權開啟 /dev/ttyUSB0、/dev/ttyACM0：")) << hint.toStdString();
+    EXPECT_TRUE(hint.startsWith("\r               無權開啟 /dev/ttyUSB0、/dev/ttyACM0："))
+        << hint.toStdString();
     EXPECT_EQ(hint.count('\r'), 1) << "one more line";
     for (const char* part : {"70-qpa3600.rules", "dialout", "重新登入"})
         EXPECT_TRUE(hint.contains(QString::fromUtf8(part))) << part;
@@ -251,7 +250,8 @@ TEST_F(ConnectionTest, SavedPortHeldByAnotherProgramIsNamedWithItsHolder)
         std::vector<serial::DeviceHolder> holders;
         const char* says;
     } cases[] = {
-        {{{4711, "qpa3600"}}, "預設端口 COM33（/dev/ttyUSB0）正被其他程式使用：qpa3600（PID 4711）。"},
+        {{{4711, "qpa3600"}},
+         "預設端口 COM33（/dev/ttyUSB0）正被其他程式使用：qpa3600（PID 4711）。"},
         {{{12, "cat"}, {40, "minicom"}},
          "預設端口 COM33（/dev/ttyUSB0）正被其他程式使用：cat（PID 12）、minicom（PID 40）。"},
         {{}, "預設端口 COM33（/dev/ttyUSB0）正被其他程式使用。"}, // held by a process out of sight
@@ -311,9 +311,10 @@ TEST(CommFormTexts, PortErrorTextByReason)
         {ECommError(R::HeldByOther, "/dev/ttyUSB0", {{12, "cat"}, {40, "minicom"}}),
          failed + "\n/dev/ttyUSB0 正被其他程序使用：cat（PID 12）、minicom（PID 40）。"},
         {ECommError(R::NoPermission, "/dev/ttyUSB0"),
-         failed + "\n無權開啟 /dev/ttyUSB0：請安裝 udev 規則 70-qpa3600.rules"
-                  "（qpa3600 套件已附，讓登入的使用者開啟儀器的 USB 口），"
-                  "或將使用者加入 dialout 群組（sudo adduser ann dialout）後重新登入。"},
+         failed
+             + "\n無權開啟 /dev/ttyUSB0：請安裝 udev 規則 70-qpa3600.rules"
+               "（qpa3600 套件已附，讓登入的使用者開啟儀器的 USB 口），"
+               "或將使用者加入 dialout 群組（sudo adduser ann dialout）後重新登入。"},
         {ECommError(R::NotOpen), "COM Port is not opened yet!"},
         {ECommError(R::AlreadyOpen), "COM Port has been opened!"},
     };
@@ -325,7 +326,8 @@ TEST(CommFormTexts, PortErrorTextByReason)
     EXPECT_TRUE(TCommForm::NoPortMessage({"/dev/ttyUSB0"}, "ann").endsWith(advice));
     EXPECT_TRUE(TCommForm::PortErrorText(ECommError(R::NoPermission, "/dev/ttyUSB0"), "ann")
                     .endsWith(advice));
-    EXPECT_TRUE(TCommForm::PermissionAdvice("/dev/ttyUSB0", "").contains("sudo adduser $USER dialout"));
+    EXPECT_TRUE(
+        TCommForm::PermissionAdvice("/dev/ttyUSB0", "").contains("sudo adduser $USER dialout"));
 }
 
 TEST_F(ConnectionTest, DevicesWithoutPermissionStayQuietWhenTheSavedPortOpens)
@@ -542,8 +544,7 @@ TEST(SystemPortsTest, PortHeldOpenWithoutALockIsInUseAndNamesItsHolder)
     ASSERT_TRUE(busy);
     EXPECT_EQ(busy->device, pty.slavePath());
     EXPECT_EQ(busy->holders, std::vector<serial::DeviceHolder>{expected});
-    const QString message =
-        TCommForm::PortInUseMessage(150, busy->device, busy->holders);
+    const QString message = TCommForm::PortInUseMessage(150, busy->device, busy->holders);
     EXPECT_TRUE(message.contains(QStringLiteral("sleep（PID %1）").arg(expected.pid)))
         << message.toStdString();
 

@@ -5,8 +5,8 @@
 #include "connectioncontroller.h"
 #include "eventwait.h"
 #include "inifile.h"
-#include "logarming.h"
 #include "linkrig.h"
+#include "logarming.h"
 #include "modbusframe.h"
 #include "portenvironment.h"
 #include "portmap.h"
@@ -56,7 +56,8 @@ protected:
         QFile f(sysSet.path());
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("[CommBaudrate]\nBaudrate=7\n[CommPort]\nPort=7\n[CommAddress]\nAddress=1\n"
-                "[PortMap]\nCOM7=" + QFile::encodeName(linkPath) + "\n");
+                "[PortMap]\nCOM7="
+                + QFile::encodeName(linkPath) + "\n");
         if (usbMarked)
             f.write("COM7Id=USB\\VID_0483&PID_5732\\0001\n");
         f.close();
@@ -64,8 +65,7 @@ protected:
         rig->comm.setDeviceResolver([this](int n) { return PortMapDevicePath(n, &sysSet); });
         rig->link.UsbDeviceMark = QStringLiteral("5732");
         controller = std::make_unique<ConnectionController>(
-            rig->link, rig->comm, rig->sender, rig->dispatcher, rig->control, ports,
-            sysSet);
+            rig->link, rig->comm, rig->sender, rig->dispatcher, rig->control, ports, sysSet);
         QObject::connect(&rig->dispatcher, &ResponseDispatcher::requestRepeated,
                          [this] { ++retries; });
         controller->ScanPorts();
@@ -107,7 +107,8 @@ TEST_F(SimulatedLinkTest, VanishedSerialDeviceIsWaitedForAndTheRunResumesWhenItR
     EXPECT_FALSE(rig->comm.PortOpen()) << "nothing more is written to a dead device";
     EXPECT_TRUE(controller->Recovery().waitingForDevice());
     EXPECT_FALSE(rig->control.ReReadTimer.isActive());
-    EXPECT_EQ(rig->link.SessionMode, SessionModeT::ContinuousSampling) << "the run is held, not stopped";
+    EXPECT_EQ(rig->link.SessionMode, SessionModeT::ContinuousSampling)
+        << "the run is held, not stopped";
     EXPECT_EQ(rig->control.runState(), RunState::WaitingForLink);
     controller->Recovery().RecoveryTick(); // still gone: nothing happens
     EXPECT_FALSE(rig->comm.PortOpen());
@@ -254,10 +255,13 @@ TEST_F(SimulatedLinkTest, UnplugDuringTheLogDownloadKeepsThePreviousLog)
     // Chunk 3 never comes: the device goes while the download waits for it.
     instrument->injectFaultForLogChunk(3, SimulatedInstrument::Fault::Drop);
     arming.Start(0, 0);
-    ASSERT_TRUE(WaitUntil([&] {
-        return std::count(rig->logProgress.begin(), rig->logProgress.end(),
-                          std::pair{LogProgress::ChunkRequested, 3}) == 1;
-    }, 10000));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return std::count(rig->logProgress.begin(), rig->logProgress.end(),
+                              std::pair{LogProgress::ChunkRequested, 3})
+                   == 1;
+        },
+        10000));
     instrument.reset();
     ASSERT_TRUE(WaitUntil([&] { return controller->Recovery().waitingForDevice(); }));
     EXPECT_FALSE(rig->comm.PortOpen());
@@ -266,7 +270,8 @@ TEST_F(SimulatedLinkTest, UnplugDuringTheLogDownloadKeepsThePreviousLog)
     for (int i = 0; i < 3; ++i)
         rig->dispatcher.LogChunkWatchTimer();
     ASSERT_FALSE(rig->logProgress.empty());
-    EXPECT_EQ(rig->logProgress.back(), std::pair(LogProgress::Failed, 3)) << "the window says where it stopped";
+    EXPECT_EQ(rig->logProgress.back(), std::pair(LogProgress::Failed, 3))
+        << "the window says where it stopped";
     EXPECT_EQ(rig->link.LogChunkIndex, 0);
     EXPECT_EQ(rig->link.InstrumentLog, previous) << "no half-fetched log";
     EXPECT_EQ(rig->logsCompleted, 0);

@@ -39,8 +39,8 @@ TEST(PortAccessTest, ScanNamesADeviceTheUserMayNotOpen)
     {
         QFile f(settings);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("[CommPort]\nPort=200\n[PortMap]\nCOM200=" + forbiddenPath + "\nCOM201=" +
-                allowedPath + "\n");
+        f.write("[CommPort]\nPort=200\n[PortMap]\nCOM200=" + forbiddenPath
+                + "\nCOM201=" + allowedPath + "\n");
     }
     ASSERT_EQ(::chmod(QFile::encodeName(settings).constData(), 0644), 0);
 
@@ -51,8 +51,8 @@ TEST(PortAccessTest, ScanNamesADeviceTheUserMayNotOpen)
     env.insert("USER", root ? "nobody" : env.value("USER"));
     scan.setProcessEnvironment(env);
     if (root)
-        scan.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "--", scanner,
-                               settings});
+        scan.start("setpriv",
+                   {"--reuid=65534", "--regid=65534", "--clear-groups", "--", scanner, settings});
     else
         scan.start(scanner, {settings});
     ASSERT_TRUE(scan.waitForFinished(30000)) << scan.errorString().toStdString();
@@ -66,8 +66,8 @@ TEST(PortAccessTest, ScanNamesADeviceTheUserMayNotOpen)
     EXPECT_TRUE(lines.contains("port: COM201")) << "a device the user may open is listed";
     const QString message = lines.filter("message: ").value(0);
     EXPECT_TRUE(message.contains("沒有找到預設端口")) << out.toStdString();
-    EXPECT_TRUE(message.contains("無權開啟 " + forbidden.slavePath()) ||
-                message.contains("、" + forbidden.slavePath()))
+    EXPECT_TRUE(message.contains("無權開啟 " + forbidden.slavePath())
+                || message.contains("、" + forbidden.slavePath()))
         << message.toStdString();
     EXPECT_TRUE(message.contains("dialout"));
 }

@@ -3,12 +3,12 @@
 // would see and the devices found without permission. The access test
 // starts it as another user than its own.
 #include "connectioncontroller.h"
-#include "tcommform.h"
 #include "inifile.h"
 #include "instrumentlink.h"
 #include "linkstate.h"
 #include "measurementrecord.h"
 #include "portenvironment.h"
+#include "tcommform.h"
 
 #include <QCoreApplication>
 

@@ -173,8 +173,8 @@ TEST_F(IniFileTest, WriteKeepsEveryOtherByteOfTheFile)
         {"a key added to a section whose header ends the file", "[A]", "A", "z", "2", "[A]\nz=2"},
         {"a section added after a last line without a break", "[A]\nx=1", "B", "k", "v",
          "[A]\nx=1\n[B]\nk=v\n"},
-        {"the line that reads is the line that changes", "[A]\nx=1\n[B]\ny=1\n[a]\nz=1\n", "A",
-         "z", "2", "[A]\nx=1\n[B]\ny=1\n[a]\nz=2\n"},
+        {"the line that reads is the line that changes", "[A]\nx=1\n[B]\ny=1\n[a]\nz=1\n", "A", "z",
+         "2", "[A]\nx=1\n[B]\ny=1\n[a]\nz=2\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -50,7 +50,8 @@ TEST(OpenRegularFile, TakesOnlyRegularFilesAndNeverBlocks)
         {regular, QIODevice::ReadWrite, FileOpenError::None, 0, Links::NotFollowed},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.path.toStdString() + (c.mode == QIODevice::ReadOnly ? " read" : " read-write")
+        SCOPED_TRACE(c.path.toStdString()
+                     + (c.mode == QIODevice::ReadOnly ? " read" : " read-write")
                      + (c.links == Links::NotFollowed ? " not following links" : ""));
         QFile file(c.path);
         int errorNumber = 12345;

@@ -34,9 +34,8 @@ void WriteBytes(const QString& path, const QByteArray& bytes)
 // Every entry of the folder, hidden ones too: a save leaves nothing behind.
 QStringList Entries(const QString& folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                      | QDir::NoDotAndDotDot,
-                                  QDir::Name);
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 QByteArray Pattern(qsizetype size)
@@ -49,7 +48,8 @@ QByteArray Pattern(qsizetype size)
 
 bool Symlink(const QString& target, const QString& link)
 {
-    return ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) == 0;
+    return ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData())
+           == 0;
 }
 
 TEST(SaveFile, ReplacesTheFileKeepingItsPermissionsAndGivesItsIdentity)
@@ -92,11 +92,11 @@ TEST(SaveFile, ADiskThatFillsUpAtAnySizeLeavesTheOldFileAndSaysWhy)
         int errorNumber;
     };
     const Case cases[] = {
-        {8052, 0, ENOSPC},          {8052, 1, ENOSPC},          {8052, 4096, ENOSPC},
-        {8052, 8051, ENOSPC},       {8052, 8052, ENOSPC}, // it all fits; the sync fails
-        {200000, 65535, ENOSPC},    {200000, 65536, ENOSPC},    {200000, 65537, ENOSPC},
-        {200000, 199999, ENOSPC},   {200000, 200000, ENOSPC},   {200000, 100000, EDQUOT},
-        {200000, 131072, EIO},      {0, 0, ENOSPC},
+        {8052, 0, ENOSPC},        {8052, 1, ENOSPC},        {8052, 4096, ENOSPC},
+        {8052, 8051, ENOSPC},     {8052, 8052, ENOSPC}, // it all fits; the sync fails
+        {200000, 65535, ENOSPC},  {200000, 65536, ENOSPC},  {200000, 65537, ENOSPC},
+        {200000, 199999, ENOSPC}, {200000, 200000, ENOSPC}, {200000, 100000, EDQUOT},
+        {200000, 131072, EIO},    {0, 0, ENOSPC},
     };
     QTemporaryDir dir;
     const QString path = dir.filePath("kept.pdf");
@@ -147,16 +147,14 @@ TEST(SaveFile, ANameThatLeadsToNoRegularFileIsRefused)
     ASSERT_TRUE(Symlink("pipe.pdf", dir.filePath("to-pipe.pdf")));
     // A device node like /dev/full, made here where only root may make one.
     const QString device = dir.filePath("full.pdf");
-    const bool haveDevice = ::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666,
-                                    makedev(1, 7)) == 0;
+    const bool haveDevice =
+        ::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 7)) == 0;
 
     struct Case {
         QString name;
         QString refused;
     };
-    std::vector<Case> cases = {{fifo, fifo},
-                               {folder, folder},
-                               {dir.filePath("to-pipe.pdf"), fifo}};
+    std::vector<Case> cases = {{fifo, fifo}, {folder, folder}, {dir.filePath("to-pipe.pdf"), fifo}};
     if (haveDevice)
         cases.push_back({device, device});
     for (const Case& c : cases) {

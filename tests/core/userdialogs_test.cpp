@@ -12,8 +12,8 @@ struct OverwriteCase {
     bool cancel;
     bool exists;
     bool yes;
-    bool chosen;   // the path comes back
-    bool asked;    // the overwrite question was put
+    bool chosen; // the path comes back
+    bool asked;  // the overwrite question was put
 };
 
 // The save dialog, then the overwrite question only for a file that is
@@ -58,8 +58,9 @@ TEST(UserDialogs, SaveFileNamePutsTheCallersOwnQuestion)
     file.close();
     RecordingDialogs dialogs;
     dialogs.saveAnswer = path;
-    EXPECT_EQ(dialogs.saveFileNameOverwriting({}, {}, {}, QStringLiteral("  檔案已經存在，是否覆蓋")),
-              path);
+    EXPECT_EQ(
+        dialogs.saveFileNameOverwriting({}, {}, {}, QStringLiteral("  檔案已經存在，是否覆蓋")),
+        path);
     EXPECT_EQ(dialogs.questions, QStringList{QStringLiteral("檔案存在|  檔案已經存在，是否覆蓋")});
 }
 

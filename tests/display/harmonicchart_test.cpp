@@ -26,8 +26,8 @@ TEST(HarmonicChart, LaysOutOrdersGridAndLabels)
     EXPECT_EQ(layout.baseline, 246);
     EXPECT_EQ(layout.reach, 231);
     EXPECT_EQ(layout.x[0], 2);
-    EXPECT_EQ(layout.x[1], 12);  // N(10.28) + 2
-    EXPECT_EQ(layout.x[7], 74);  // N(71.96) + 2
+    EXPECT_EQ(layout.x[1], 12); // N(10.28) + 2
+    EXPECT_EQ(layout.x[7], 74); // N(71.96) + 2
     EXPECT_EQ(layout.x[50], 516);
     EXPECT_EQ(layout.gridY[0], 15);  // the 100 % line
     EXPECT_EQ(layout.gridY[1], 38);  // T(23.1) + 15
@@ -46,7 +46,8 @@ TEST(HarmonicChart, LaysOutOrdersGridAndLabels)
 TEST(HarmonicChart, OrderPositionsRoundHalvesToEven)
 {
     // E' = 525: order 1 lies at 10.5 and order 3 at 31.5.
-    const HarmonicChartLayout layout = ComputeHarmonicChart(Amplitudes{}, MeasureChartBox(539, 280));
+    const HarmonicChartLayout layout =
+        ComputeHarmonicChart(Amplitudes{}, MeasureChartBox(539, 280));
     EXPECT_EQ(layout.x[1], 10 + 2);
     EXPECT_EQ(layout.x[3], 32 + 2);
 }
@@ -86,12 +87,48 @@ TEST(HarmonicChart, HostileAmplitudesStayInTheirBox)
         const char* name;
         Amplitudes a;
     } cases[] = {
-        {"negative", [] { Amplitudes a{}; a.fill(-5.0f); a[1] = 1.0f; return a; }()},
-        {"all negative", [] { Amplitudes a{}; a.fill(-1e30f); return a; }()},
-        {"huge", [] { Amplitudes a{}; a.fill(big); a[3] = -big; return a; }()},
-        {"infinite", [] { Amplitudes a{}; a[1] = inf; a[2] = 3.0f; a[3] = -inf; return a; }()},
-        {"nan", [] { Amplitudes a{}; a.fill(nan); a[5] = 2.0f; return a; }()},
-        {"tiny", [] { Amplitudes a{}; a.fill(1e-45f); a[7] = -1e-45f; return a; }()},
+        {"negative",
+         [] {
+             Amplitudes a{};
+             a.fill(-5.0f);
+             a[1] = 1.0f;
+             return a;
+         }()},
+        {"all negative",
+         [] {
+             Amplitudes a{};
+             a.fill(-1e30f);
+             return a;
+         }()},
+        {"huge",
+         [] {
+             Amplitudes a{};
+             a.fill(big);
+             a[3] = -big;
+             return a;
+         }()},
+        {"infinite",
+         [] {
+             Amplitudes a{};
+             a[1] = inf;
+             a[2] = 3.0f;
+             a[3] = -inf;
+             return a;
+         }()},
+        {"nan",
+         [] {
+             Amplitudes a{};
+             a.fill(nan);
+             a[5] = 2.0f;
+             return a;
+         }()},
+        {"tiny",
+         [] {
+             Amplitudes a{};
+             a.fill(1e-45f);
+             a[7] = -1e-45f;
+             return a;
+         }()},
     };
     for (const auto& c : cases) {
         const HarmonicChartLayout layout = ComputeHarmonicChart(c.a, kDesign);
@@ -170,7 +207,8 @@ protected:
         image.fill(Qt::white);
         QPainter painter(&image);
         PainterCanvas canvas(painter);
-        DrawHarmonicChart(canvas, a, kVoltageBarColor, kDesign, {0, 0, 528, 280}, ChartColors{back, grid});
+        DrawHarmonicChart(canvas, a, kVoltageBarColor, kDesign, {0, 0, 528, 280},
+                          ChartColors{back, grid});
         return image;
     }
 };

@@ -32,7 +32,8 @@ bool HasColourAbove(const QImage& image, QRgb color, int width, int rowEnd)
 TEST(DisplaySurfaces, StartBlackAtHalfTheScreenAndCopyTheWholeScreen)
 {
     const DisplaySurfaces surfaces(QSize(1921, 1081));
-    for (const QImage* surface : {&surfaces.WaveSurface, &surfaces.UHarmonicSurface, &surfaces.IHarmonicSurface}) {
+    for (const QImage* surface :
+         {&surfaces.WaveSurface, &surfaces.UHarmonicSurface, &surfaces.IHarmonicSurface}) {
         EXPECT_EQ(surface->size(), QSize(960, 540));
         EXPECT_EQ(surface->pixel(0, 0), 0xff000000);
         EXPECT_EQ(surface->pixel(959, 539), 0xff000000);

@@ -12,10 +12,18 @@ TEST(NumberFormat, RoundsHalvesToEvenAndWritesGeneralText)
         const char* text;
     };
     const Case cases[] = {
-        {300.0, 4, "300"},        {0.5, 4, "0.5"},          {2.5, 0, "2"},
-        {3.5, 0, "4"},            {-2.5, 0, "-2"},          {0.125, 2, "0.12"},
-        {230.1234, 3, "230.123"}, {49.9876, 3, "49.988"},   {1.0 / 3.0, 4, "0.3333"},
-        {0.0001, 4, "0.0001"},    {-0.00004, 4, "0"},       {123456.789, 2, "123456.79"},
+        {300.0, 4, "300"},
+        {0.5, 4, "0.5"},
+        {2.5, 0, "2"},
+        {3.5, 0, "4"},
+        {-2.5, 0, "-2"},
+        {0.125, 2, "0.12"},
+        {230.1234, 3, "230.123"},
+        {49.9876, 3, "49.988"},
+        {1.0 / 3.0, 4, "0.3333"},
+        {0.0001, 4, "0.0001"},
+        {-0.00004, 4, "0"},
+        {123456.789, 2, "123456.79"},
         {1e15, 0, "1E+15"},
     };
     for (const Case& c : cases) {
@@ -24,7 +32,6 @@ TEST(NumberFormat, RoundsHalvesToEvenAndWritesGeneralText)
     }
     EXPECT_EQ(FormatGeneral(0.1 + 0.2), "0.3"); // 15 significant digits hide binary noise
 }
-
 
 // A number too wide for its field: the first shorter form that fits, the
 // unit after it kept, never a cut number.

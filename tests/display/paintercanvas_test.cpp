@@ -124,7 +124,8 @@ TEST_F(PainterCanvasTest, DashDotPenRunsNineSixThreeSix)
     canvas().MoveTo({0, 2});
     canvas().LineTo({30, 2});
 
-    EXPECT_EQ(paintedInRow(2), (std::set<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 15, 16, 17, 24, 25, 26, 27, 28, 29}));
+    EXPECT_EQ(paintedInRow(2),
+              (std::set<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 15, 16, 17, 24, 25, 26, 27, 28, 29}));
 }
 
 TEST_F(PainterCanvasTest, StyledPenWiderThanOnePixelDrawsSolid)
@@ -291,7 +292,8 @@ TEST(CanvasLines, PaintWhatMoveToAndLineToPaint)
     };
     const std::vector<Case> cases{
         {"a grid's columns", {{{0, 3}, {0, 27}}, {{7, 3}, {7, 27}}, {{14, 3}, {14, 27}}}},
-        {"columns partly outside", {{{-3, -5}, {-3, 40}}, {{5, -5}, {5, 40}}, {{39, -5}, {39, 40}}, {{45, -5}, {45, 40}}}},
+        {"columns partly outside",
+         {{{-3, -5}, {-3, 40}}, {{5, -5}, {5, 40}}, {{39, -5}, {39, 40}}, {{45, -5}, {45, 40}}}},
         {"columns of different lengths", {{{2, 3}, {2, 20}}, {{6, 5}, {6, 27}}}},
         {"columns drawn upwards", {{{2, 27}, {2, 3}}, {{6, 27}, {6, 3}}}},
         {"rows and slants", {{{0, 4}, {39, 4}}, {{3, 25}, {30, 2}}}},
@@ -437,15 +439,17 @@ TEST(WidePenStrokes, ATrendTraceMatchesThePainterAndClippedDrawingStillUsesIt)
 {
     // A trace as the record chart draws it: a first point repeated, steps of
     // every slope, a jump far beyond the bottom (a saturated value).
-    const std::vector<QPoint> trace{{0, 30}, {0, 30}, {1, 28}, {2, 35}, {3, 35}, {4, 10}, {5, 100000000},
-                                    {6, 12}, {7, 13}, {9, 2},  {20, 40}, {21, 39}, {60, 20}};
+    const std::vector<QPoint> trace{{0, 30},  {0, 30},        {1, 28}, {2, 35}, {3, 35},
+                                    {4, 10},  {5, 100000000}, {6, 12}, {7, 13}, {9, 2},
+                                    {20, 40}, {21, 39},       {60, 20}};
     const QImage drawn = CanvasStroke({64, 48}, trace, 2);
     const QImage expected = PainterStroke({64, 48}, trace, 2);
     for (const QPoint& p : Differences(expected, drawn)) {
         double nearest = 1e9;
         for (std::size_t i = 1; i < trace.size(); ++i)
             if (trace[i] != trace[i - 1])
-                nearest = std::min(nearest, DistanceFromStrokeEdge(p.x(), p.y(), trace[i - 1], trace[i], 2));
+                nearest = std::min(nearest,
+                                   DistanceFromStrokeEdge(p.x(), p.y(), trace[i - 1], trace[i], 2));
         EXPECT_LT(nearest, 1.0 / 64) << p.x() << "," << p.y();
     }
 
@@ -470,7 +474,8 @@ TEST(CanvasFonts, PointsScaleWithTheDeviceResolution)
         int dpi;
         int pixels;
     };
-    for (const Case& c : {Case{8, 96, 11}, Case{8, 192, 21}, Case{10, 600, 83}, Case{6, 96, 8}, Case{17, 300, 71}})
+    for (const Case& c :
+         {Case{8, 96, 11}, Case{8, 192, 21}, Case{10, 600, 83}, Case{6, 96, 8}, Case{17, 300, 71}})
         EXPECT_EQ(FontPixelHeight(c.points, c.dpi), c.pixels) << c.points << " pt at " << c.dpi;
 
     // The same font is about twice as high on a device of twice the resolution.

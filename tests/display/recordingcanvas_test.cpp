@@ -10,12 +10,12 @@ TEST(RecordingCanvasArea, CountsOnlyThePixelsACallPaints)
 {
     RecordingCanvas canvas(96); // 8-point text: cells 11 high, 6 wide per character
     canvas.MoveTo({0, 5});
-    canvas.LineTo({10, 5});   // columns 0-9
-    canvas.LineTo({10, 5});   // nothing
-    canvas.LineTo({20, 15});  // diagonal up to (19, 14)
+    canvas.LineTo({10, 5});  // columns 0-9
+    canvas.LineTo({10, 5});  // nothing
+    canvas.LineTo({20, 15}); // diagonal up to (19, 14)
     const QPoint trace[] = {{0, 0}, {4, 8}, {4, 20}};
-    canvas.Polyline(trace);   // the last point excluded
-    canvas.FillRect({8, 8, 2, 2}); // corners in any order
+    canvas.Polyline(trace);         // the last point excluded
+    canvas.FillRect({8, 8, 2, 2});  // corners in any order
     canvas.Rectangle({3, 3, 3, 9}); // empty
     canvas.TextOut({10, 20}, QStringLiteral("abc"));
     canvas.TextOutClipped({10, 40}, QStringLiteral("abcdef"), 22);

@@ -11,8 +11,8 @@
 
 #include <csignal>
 #include <limits>
-#include <sys/stat.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -75,7 +75,8 @@ TEST_F(SnapshotFileTest, IncompleteOrMissingFileLeavesTheRecordAlone)
         MeasurementRecord record = before;
         const SnapshotFileResult result = OpenSnapshotFile(path(c.name), record);
         EXPECT_FALSE(result.ok()) << c.name.toStdString();
-        EXPECT_TRUE(result.error.contains(QString::fromUtf8(c.fragment))) << result.error.toStdString();
+        EXPECT_TRUE(result.error.contains(QString::fromUtf8(c.fragment)))
+            << result.error.toStdString();
         EXPECT_TRUE(result.error.contains(QDir::toNativeSeparators(path(c.name))))
             << result.error.toStdString();
         EXPECT_EQ(RecordBytes(record), RecordBytes(before)) << c.name.toStdString();
@@ -126,7 +127,8 @@ TEST_F(SnapshotFileTest, SaveIntoAFolderThatCannotExistIsReported)
 {
     ASSERT_TRUE(WriteFileBytes(path("plain"), "not a folder"));
     const MeasurementRecord record = RecordWithRandomReserved(6);
-    for (const QString& target : {path("plain/new.zqm"), QStringLiteral("/proc/qpa-snapshot.zqm")}) {
+    for (const QString& target :
+         {path("plain/new.zqm"), QStringLiteral("/proc/qpa-snapshot.zqm")}) {
         const SnapshotFileResult result = SaveSnapshotFile(target, record);
         EXPECT_FALSE(result.ok()) << target.toStdString();
         EXPECT_TRUE(result.error.contains(target)) << result.error.toStdString();

@@ -33,7 +33,8 @@ MeasurementRecord SineRecord()
     for (int k = 0; k < 512; ++k) {
         const double phase = 2 * std::numbers::pi * 4 * k / 512;
         record.UWave[k] = static_cast<std::uint16_t>(2047 + std::lround(1500 * std::sin(phase)));
-        record.IWave[k] = static_cast<std::uint16_t>(2047 + std::lround(700 * std::sin(phase - 0.5)));
+        record.IWave[k] =
+            static_cast<std::uint16_t>(2047 + std::lround(700 * std::sin(phase - 0.5)));
     }
     return record;
 }
@@ -66,9 +67,11 @@ TEST(WaveChart, GridHasTenByEightDivisionsWithHalfDivisionTicks)
 TEST(WaveChart, ScaleLineShowsDivisionsOrTheirFallbacks)
 {
     MeasurementRecord measured = SineRecord();
-    EXPECT_EQ(ScaleLineText(measured), "SEC/DIV:8ms   Vol/DIV:77.78V   Amp/DIV:0.5A   Trigger Source:Vol");
+    EXPECT_EQ(ScaleLineText(measured),
+              "SEC/DIV:8ms   Vol/DIV:77.78V   Amp/DIV:0.5A   Trigger Source:Vol");
 
-    EXPECT_EQ(ScaleLineText(StartRecord()), "SEC/DIV:8ms   Vol/DIV:50V   Amp/DIV:1A   Trigger Source:Vol");
+    EXPECT_EQ(ScaleLineText(StartRecord()),
+              "SEC/DIV:8ms   Vol/DIV:50V   Amp/DIV:1A   Trigger Source:Vol");
 
     // 0.4 / 60 s = 6.666.. ms; the fallbacks follow the frequency and the
     // RMS values, not the peaks.
@@ -76,7 +79,8 @@ TEST(WaveChart, ScaleLineShowsDivisionsOrTheirFallbacks)
     partly.UF = 60.0f;
     partly.URMS = 0.0f;
     partly.IRMS = -1.0f;
-    EXPECT_EQ(ScaleLineText(partly), "SEC/DIV:6.67ms   Vol/DIV:50V   Amp/DIV:1A   Trigger Source:Vol");
+    EXPECT_EQ(ScaleLineText(partly),
+              "SEC/DIV:6.67ms   Vol/DIV:50V   Amp/DIV:1A   Trigger Source:Vol");
 }
 
 TEST(WaveChart, TraceXAccumulatesAndRoundsHalvesToEven)
@@ -84,7 +88,8 @@ TEST(WaveChart, TraceXAccumulatesAndRoundsHalvesToEven)
     // E = 524: the step 524 / 512 puts point 64 at 65.5 and point 192 at 196.5.
     const ChartGeometry g = MeasureChartBox(530, 280);
     MeasurementRecord record = StartRecord();
-    const TracePoints points = ComputeTracePoints(record.UWave, record.UWaveZero, VoltageTraceReach(g), g, true);
+    const TracePoints points =
+        ComputeTracePoints(record.UWave, record.UWaveZero, VoltageTraceReach(g), g, true);
 
     EXPECT_EQ(points[0].x(), 2);
     EXPECT_EQ(points[1].x(), 3);
@@ -99,16 +104,16 @@ TEST(WaveChart, TraceScalesTheLargestDeviationToItsReach)
     record.UWave[0] = 2049; // +2, the largest
     record.UWave[1] = 2048; // +1: 137 / 2 = 68.5 rounds to 68
     record.UWave[2] = 2045; // -2
-    const TracePoints voltage =
-        ComputeTracePoints(record.UWave, record.UWaveZero, VoltageTraceReach(kDesign), kDesign, true);
+    const TracePoints voltage = ComputeTracePoints(record.UWave, record.UWaveZero,
+                                                   VoltageTraceReach(kDesign), kDesign, true);
     EXPECT_EQ(voltage[0].y(), 2); // the top grid line
     EXPECT_EQ(voltage[1].y(), 137 - 68 + 2);
     EXPECT_EQ(voltage[2].y(), 276); // the bottom grid line
     EXPECT_EQ(voltage[3].y(), 139);
 
     // The current peak stays a division (Hd / 8) short: 137 - 34.75 = 102.25.
-    const TracePoints current =
-        ComputeTracePoints(record.UWave, record.UWaveZero, CurrentTraceReach(kDesign), kDesign, true);
+    const TracePoints current = ComputeTracePoints(record.UWave, record.UWaveZero,
+                                                   CurrentTraceReach(kDesign), kDesign, true);
     EXPECT_EQ(current[0].y(), 137 - 102 + 2);
     EXPECT_EQ(current[1].y(), 137 - 51 + 2);
 }

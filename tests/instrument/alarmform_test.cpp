@@ -148,7 +148,8 @@ TEST_F(AlarmFormTest, ALostAnswerEndsTheReadBackAndASpoiledOneIsAskedForAgain)
     simulator.injectFaultFor(122, Fault::Corrupt);
     simulator.injectFaultFor(124, Fault::Drop);
     r->alarm.OpenFromMenu();
-    ASSERT_TRUE(WaitUntil([&] { return simulator.requestCount() >= 9; })); // 128, 118-124, 122 again
+    ASSERT_TRUE(
+        WaitUntil([&] { return simulator.requestCount() >= 9; })); // 128, 118-124, 122 again
     RunEventLoopFor(300);
     EXPECT_EQ(RegistersOf(simulator.receivedRequests()),
               (std::vector<int>{128, 118, 119, 120, 121, 122, 122, 123, 124}));
@@ -162,8 +163,9 @@ TEST_F(AlarmFormTest, ALostAnswerEndsTheReadBackAndASpoiledOneIsAskedForAgain)
 
 TEST_F(AlarmFormTest, BadTextsInAnyFieldStoreAndSendNothing)
 {
-    const char* bad[] = {".", "1.2.3", "-", "1,5", "1e5", "nan", "inf", "12abc",
-                         "1000000000000000000000000000000000000000"};
+    const char* bad[] = {".",   "1.2.3", "-",
+                         "1,5", "1e5",   "nan",
+                         "inf", "12abc", "1000000000000000000000000000000000000000"};
     const char* names[8] = {"電壓上限值", "電壓下限值", "電流上限值", "電流下限值",
                             "功率上限值", "功率下限值", "PF上限值",   "PF下限值"};
     const AlarmSettingsT before = r->rig.link.AlarmSettings;
@@ -179,7 +181,8 @@ TEST_F(AlarmFormTest, BadTextsInAnyFieldStoreAndSendNothing)
             r->rig.dialogs.messages.clear();
             r->alarm.SaveClick();
             ASSERT_EQ(r->rig.dialogs.messages.size(), 1u);
-            EXPECT_TRUE(r->rig.dialogs.messages[0].text.startsWith(QString::fromUtf8(names[field])));
+            EXPECT_TRUE(
+                r->rig.dialogs.messages[0].text.startsWith(QString::fromUtf8(names[field])));
             EXPECT_TRUE(r->rig.dialogs.messages[0].text.contains(text));
             EXPECT_EQ(QApplication::focusWidget(), r->alarm.Edit[field]) << "focus on the field";
             EXPECT_EQ(r->rig.link.AlarmSettings.threshold(1), before.threshold(1));

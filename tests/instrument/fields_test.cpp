@@ -64,14 +64,13 @@ TEST(FieldKeyFilter, JudgesTypedCharactersOnly)
         bool allowMinus;
         bool passes;
     } cases[] = {
-        {"7", false, false, true},       {".", false, false, true},
-        {"\b", false, false, true},      {"a", false, false, false},
-        {"-", false, false, false},      {"-", false, true, true},
-        {",", false, true, false},       {"e", false, true, false},
-        {" ", false, false, false},      {"", false, false, true},   // arrows, Home, End
-        {"\x7f", false, false, true},    {"\t", false, false, true}, // Delete, Tab
-        {"\r", false, false, true},      {"a", true, false, true},   // Enter, Ctrl+A
-        {"c", true, false, true},        {"x", true, false, true},
+        {"7", false, false, true},    {".", false, false, true},  {"\b", false, false, true},
+        {"a", false, false, false},   {"-", false, false, false}, {"-", false, true, true},
+        {",", false, true, false},    {"e", false, true, false},  {" ", false, false, false},
+        {"", false, false, true},                                 // arrows, Home, End
+        {"\x7f", false, false, true}, {"\t", false, false, true}, // Delete, Tab
+        {"\r", false, false, true},   {"a", true, false, true},   // Enter, Ctrl+A
+        {"c", true, false, true},     {"x", true, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -86,10 +85,14 @@ TEST(ExternalCtShift, AcceptsInclusiveBoundsAndJudgesTheFrequencyFirst)
         float f, p;
         Refusal refusal;
     } cases[] = {
-        {50, 0, Refusal::None},         {61, 30, Refusal::None},
-        {49, -30, Refusal::None},       {61.01f, 0, Refusal::FrequencyHigh},
-        {48.99f, 0, Refusal::FrequencyLow}, {0, 0, Refusal::FrequencyLow},
-        {50, 30.01f, Refusal::PhaseHigh}, {50, -30.01f, Refusal::PhaseLow},
+        {50, 0, Refusal::None},
+        {61, 30, Refusal::None},
+        {49, -30, Refusal::None},
+        {61.01f, 0, Refusal::FrequencyHigh},
+        {48.99f, 0, Refusal::FrequencyLow},
+        {0, 0, Refusal::FrequencyLow},
+        {50, 30.01f, Refusal::PhaseHigh},
+        {50, -30.01f, Refusal::PhaseLow},
         {70, 45, Refusal::FrequencyHigh}, // both wrong: the frequency is named
     };
     for (const auto& c : cases) {
@@ -108,9 +111,9 @@ TEST(MeasurementOptions, EachItemChangesOneBitAndKeepsTheOthers)
         OptionItem item;
         std::uint8_t before, after;
     } cases[] = {
-        {OptionItem::N32, 2, 3},       {OptionItem::N31, 3, 2},
-        {OptionItem::CSA1, 0, 2},      {OptionItem::IEC2, 0xFF, 0xFD},
-        {OptionItem::N31, 0xFD, 0xFC}, {OptionItem::N32, 0xFC, 0xFD},
+        {OptionItem::N32, 2, 3},        {OptionItem::N31, 3, 2},
+        {OptionItem::CSA1, 0, 2},       {OptionItem::IEC2, 0xFF, 0xFD},
+        {OptionItem::N31, 0xFD, 0xFC},  {OptionItem::N32, 0xFC, 0xFD},
         {OptionItem::CSA1, 0x81, 0x83}, {OptionItem::N32, 1, 1},
     };
     for (const auto& c : cases) {
@@ -124,8 +127,9 @@ TEST(MeasurementOptions, CaptionsAfterAChoiceAndAfterARead)
     const OptionCaptions start = CaptionsAfterRead(false, false);
     EXPECT_EQ(start, (OptionCaptions{"窄頻 &(Y)<", "寬頻 &(Z)", "%f： IEC方式 &(Y)<",
                                      "%r： CSA方式 &(Z)"}));
-    EXPECT_EQ(CaptionsAfterRead(true, true),
-              (OptionCaptions{"窄頻 &(Y)", "寬頻 &(Z)<", "%f： IEC方式 &(Y)", "%r： CSA方式 &(Z)<"}));
+    EXPECT_EQ(
+        CaptionsAfterRead(true, true),
+        (OptionCaptions{"窄頻 &(Y)", "寬頻 &(Z)<", "%f： IEC方式 &(Y)", "%r： CSA方式 &(Z)<"}));
     EXPECT_EQ(CaptionsAfterChoice(start, OptionItem::N31),
               (OptionCaptions{"窄頻&(Y)<", "寬頻&(Z)", start.IEC2, start.CSA1}));
     EXPECT_EQ(CaptionsAfterChoice(start, OptionItem::N32),

@@ -57,8 +57,12 @@ std::unique_ptr<Drawn> Draw(std::span<const std::uint8_t> log, int scroll = 0, i
 // deviations 1, 3, -1, 5 at samples 0-3 of both: at H = 457 both scales are 0.5.
 const auto kHalfScaleLog = MakeLog(
     0.5f, 0.0123f,
-    [](int k) { return k < 4 ? std::array{1, 3, -1, 5}[k] : k == 2000 ? 424 : 0; },
-    [](int k) { return k < 4 ? std::array{1, 3, -1, 5}[k] : k == 2000 ? -339 : 0; });
+    [](int k) {
+        return k < 4 ? std::array{1, 3, -1, 5}[k] : k == 2000 ? 424 : 0;
+    },
+    [](int k) {
+        return k < 4 ? std::array{1, 3, -1, 5}[k] : k == 2000 ? -339 : 0;
+    });
 
 TEST(LogChart, BackgroundAndDottedGridOfTenRowsAndTwentyPixelColumns)
 {
@@ -122,8 +126,13 @@ TEST(LogChart, PeaksComeFromSamplesUpTo2550OfTheWholeLogNotFromTheView)
     EXPECT_EQ(scrolled->labels()[0], "電壓峰值：212V"); // 424 * 0.5
 
     // A larger deviation at sample 2551 or later counts for neither peak.
-    const auto late = MakeLog(1.0f, 1.0f, [](int k) { return k == 2551 ? 1500 : k == 5 ? 100 : 0; },
-                              [](int k) { return k == 2551 ? 1500 : k == 5 ? 100 : 0; });
+    const auto late = MakeLog(
+        1.0f, 1.0f, [](int k) { return k == 2551 ? 1500
+                                       : k == 5  ? 100
+                                                 : 0; },
+        [](int k) { return k == 2551 ? 1500
+                           : k == 5  ? 100
+                                     : 0; });
     EXPECT_EQ(Draw(late)->labels(), (QStringList{"電壓峰值：100V", "電流峰值：100A"}));
 }
 
@@ -146,7 +155,8 @@ TEST(LogChart, FlatVoltageKeepsTheCurrentsScaleAndFlatLogShowsZero)
 TEST(LogChart, ShownSamplesFollowScrollZoomAndWidth)
 {
     // Each sample's deviation is its index mod 100, so the drawn points name the samples.
-    const auto indexed = MakeLog(1.0f, 1.0f, [](int k) { return k % 100; }, [](int k) { return k % 100; });
+    const auto indexed = MakeLog(
+        1.0f, 1.0f, [](int k) { return k % 100; }, [](int k) { return k % 100; });
     struct Case {
         int scroll, zoom, width;
         std::size_t voltagePoints, currentPoints;
@@ -174,8 +184,9 @@ TEST(LogChart, ShownSamplesFollowScrollZoomAndWidth)
 
 TEST(LogChart, LabelsAreTransparentEightPointTextsAtTheBottom)
 {
-    const auto peaks = MakeLog(0.5f, 0.0123f, [](int k) { return k == 9 ? 1000 : 0; },
-                               [](int k) { return k == 9 ? -1000 : 0; });
+    const auto peaks = MakeLog(
+        0.5f, 0.0123f, [](int k) { return k == 9 ? 1000 : 0; },
+        [](int k) { return k == 9 ? -1000 : 0; });
     const auto drawn = Draw(peaks);
     const auto texts = drawn->canvas.callsOf(CanvasOp::TextOut);
     ASSERT_EQ(texts.size(), 2u);
@@ -200,10 +211,9 @@ TEST(LogChart, PeakTextIsShortestDecimalOrAPlaceholder)
         float factor;
         const char* text;
     } cases[] = {
-        {1000, 0.5f, "500"},     {1000, 0.0123f, "12.3"}, {0, 1.0f, "0"},
-        {3, 0.001f, "0"},        {5, 0.001f, "0.01"},     {1, -2.5f, "-2.5"},
-        {1, nan, "----"},        {1, inf, "----"},        {2047, 3e38f, "----"},
-        {0, nan, "----"},
+        {1000, 0.5f, "500"},   {1000, 0.0123f, "12.3"}, {0, 1.0f, "0"},   {3, 0.001f, "0"},
+        {5, 0.001f, "0.01"},   {1, -2.5f, "-2.5"},      {1, nan, "----"}, {1, inf, "----"},
+        {2047, 3e38f, "----"}, {0, nan, "----"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(LogPeakText(c.peak, c.factor), c.text) << c.peak << " x " << c.factor;
@@ -214,9 +224,9 @@ TEST(LogChart, PeakTextIsShortestDecimalOrAPlaceholder)
 // sanitizers watch) and nothing is drawn outside the shown samples.
 TEST(LogChart, EveryScrollAndZoomStaysInsideTheLog)
 {
-    const auto extreme = MakeLog(std::numeric_limits<float>::quiet_NaN(), 3e38f,
-                                 [](int k) { return k % 2 ? 2048 : -2047; },
-                                 [](int k) { return k % 3 ? 2048 : -2047; });
+    const auto extreme = MakeLog(
+        std::numeric_limits<float>::quiet_NaN(), 3e38f, [](int k) { return k % 2 ? 2048 : -2047; },
+        [](int k) { return k % 3 ? 2048 : -2047; });
     for (int scroll = 0; scroll <= 2240; scroll += 320)
         for (int zoom = 1; zoom <= 4; ++zoom)
             for (QSize box : {QSize(1, 1), QSize(33, 20), QSize(810, 500), QSize(3000, 1600)}) {

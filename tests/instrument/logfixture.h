@@ -10,9 +10,10 @@
 // An instrument log built from its two factors and two sample functions
 // (deviation from the zero code by sample index); every other word is the
 // zero code.
-inline std::array<std::uint8_t, kInstrumentLogSize>
-MakeLog(float voltageFactor, float currentFactor, const std::function<int(int)>& voltage,
-        const std::function<int(int)>& current)
+inline std::array<std::uint8_t, kInstrumentLogSize> MakeLog(float voltageFactor,
+                                                            float currentFactor,
+                                                            const std::function<int(int)>& voltage,
+                                                            const std::function<int(int)>& current)
 {
     std::array<std::uint8_t, kInstrumentLogSize> log{};
     auto put16 = [&log](std::size_t offset, int value) {
@@ -35,4 +36,7 @@ MakeLog(float voltageFactor, float currentFactor, const std::function<int(int)>&
     return log;
 }
 
-inline int Flat(int) { return 0; }
+inline int Flat(int)
+{
+    return 0;
+}

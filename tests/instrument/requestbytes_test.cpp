@@ -57,9 +57,11 @@ TEST(InstrumentRequestBytes, EachCommandSendsItsFrame)
              r.ct.SaveClick();
          },
          Hex("01 10 00 81 00 02 04 0E 74 DA 3A A3 82")},
-        {"preset 220 V", [](InstrumentRig& r, ScriptedLine&) { r.calibrate.button("220")->click(); },
+        {"preset 220 V",
+         [](InstrumentRig& r, ScriptedLine&) { r.calibrate.button("220")->click(); },
          Hex("01 10 00 9A 00 02 04 00 00 5C 43 02 4D")},
-        {"preset 0.2 A", [](InstrumentRig& r, ScriptedLine&) { r.calibrate.button("0.2A")->click(); },
+        {"preset 0.2 A",
+         [](InstrumentRig& r, ScriptedLine&) { r.calibrate.button("0.2A")->click(); },
          Hex("01 10 00 9E 00 02 04 CD CC 4C 3E 30 CC")},
         {"empty voltage field",
          [](InstrumentRig& r, ScriptedLine&) {
@@ -69,9 +71,11 @@ TEST(InstrumentRequestBytes, EachCommandSendsItsFrame)
          WriteValueFrame(154, 0.0f)},
         {"unlock", [](InstrumentRig& r, ScriptedLine&) { r.calibrate.button("开锁")->click(); },
          Hex("01 10 00 B9 00 02 04 B6 00 00 00 1E F9")},
-        {"room temperature", [](InstrumentRig& r, ScriptedLine&) { r.calibrate.button("校准常温")->click(); },
+        {"room temperature",
+         [](InstrumentRig& r, ScriptedLine&) { r.calibrate.button("校准常温")->click(); },
          TemperatureFrame(0)},
-        {"low temperature", [](InstrumentRig& r, ScriptedLine&) { r.calibrate.button("校准低温")->click(); },
+        {"low temperature",
+         [](InstrumentRig& r, ScriptedLine&) { r.calibrate.button("校准低温")->click(); },
          TemperatureFrame(1)},
         {"compensation off",
          [](InstrumentRig& r, ScriptedLine&) { r.calibrate.button("关闭温度补偿")->click(); },
@@ -84,7 +88,7 @@ TEST(InstrumentRequestBytes, EachCommandSendsItsFrame)
              r.rig.link.OptionByte = 0x83;
              r.calibrate.button("窄频")->click();
          },
-         Hex("01 10 00 80 00 02 04 82 00 00 00") },
+         Hex("01 10 00 80 00 02 04 82 00 00 00")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

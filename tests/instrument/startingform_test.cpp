@@ -168,7 +168,8 @@ TEST_F(StartingFormLineTest, MeasurementsWaitUntilTheDownloadEnds)
     for (int chunk = 1; chunk <= 6; ++chunk) {
         line.write(FrameWithCrc(QByteArray(1708, char(chunk))));
         if (chunk < 6) {
-            EXPECT_EQ(line.waitForSent(8), ChunkRequest(chunk + 1)) << "nothing else between chunks";
+            EXPECT_EQ(line.waitForSent(8), ChunkRequest(chunk + 1))
+                << "nothing else between chunks";
         }
     }
     EXPECT_EQ(line.waitForSent(8), ReadRequestFrame(1, 148, 2));
@@ -231,10 +232,13 @@ TEST_F(StartingFormSimTest, DownloadFetchesSixChunksInOrderAndDrawsOnce)
 {
     const int drawsBefore = r->starting.drawCount();
     ASSERT_TRUE(download());
-    const std::vector<QByteArray> expected = {
-        QByteArray::fromHex("01030093 0000 B5E7"), QByteArray::fromHex("0103009301 00B477"),
-        ChunkRequest(2), ChunkRequest(3), ChunkRequest(4), ChunkRequest(5),
-        QByteArray::fromHex("0103009306 00B647")};
+    const std::vector<QByteArray> expected = {QByteArray::fromHex("01030093 0000 B5E7"),
+                                              QByteArray::fromHex("0103009301 00B477"),
+                                              ChunkRequest(2),
+                                              ChunkRequest(3),
+                                              ChunkRequest(4),
+                                              ChunkRequest(5),
+                                              QByteArray::fromHex("0103009306 00B647")};
     EXPECT_EQ(requests(), expected);
     EXPECT_EQ(instrumentLog(), served());
     EXPECT_EQ(statuses, (QStringList{"發送測量指令", kStarted, "正在提取第2數據組合",
@@ -306,7 +310,8 @@ TEST_F(StartingFormSimTest, DroppedChunkIsAskedForAgainThenGivenUpKeepingTheOldL
     const QByteArray first = instrumentLog();
     const int draws = r->starting.drawCount();
 
-    auto other = MakeLog(2.0f, 3.0f, [](int k) { return k % 7; }, [](int k) { return -(k % 5); });
+    auto other = MakeLog(
+        2.0f, 3.0f, [](int k) { return k % 7; }, [](int k) { return -(k % 5); });
     simulator->setBurstLog(other);
     simulator->clearReceivedRequests();
     for (int i = 0; i < 3; ++i)
@@ -335,10 +340,12 @@ TEST_F(StartingFormSimTest, DroppedChunkIsAskedForAgainThenGivenUpKeepingTheOldL
 
 TEST_F(StartingFormSimTest, StrayChunkIsIgnoredIdleAndArmed)
 {
-    simulator->setBurstLog(MakeLog(1.0f, 1.0f, [](int) { return 9; }, Flat));
+    simulator->setBurstLog(MakeLog(
+        1.0f, 1.0f, [](int) { return 9; }, Flat));
     ASSERT_TRUE(download());
     const QByteArray before = instrumentLog();
-    simulator->setBurstLog(MakeLog(1.0f, 1.0f, [](int) { return -9; }, Flat));
+    simulator->setBurstLog(MakeLog(
+        1.0f, 1.0f, [](int) { return -9; }, Flat));
 
     const int handled = int(r->rig.progress.size());
     simulator->sendStrayChunk(2); // idle
@@ -438,8 +445,8 @@ TEST_F(StartingFormWindowTest, KeyboardStartsOnStartAndTabsThroughTheButtons)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
     EXPECT_EQ(QApplication::focusWidget(), f.StartButton);
 
-    const std::vector<QWidget*> forward = {f.ScrollLeftButton, f.ScrollRightButton,
-                                           f.CoarserButton, f.FinerButton};
+    const std::vector<QWidget*> forward = {f.ScrollLeftButton, f.ScrollRightButton, f.CoarserButton,
+                                           f.FinerButton};
     for (QWidget* next : forward) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), next);
@@ -534,8 +541,11 @@ TEST_F(StartingFormWindowTest, SaveWritesA24BitBitmapOfThePaintBoxOrCsvOrNothing
 
 TEST(LogExport, CsvHoldsEverySampleTimesItsFactorWithRoundTripDigits)
 {
-    const auto log = MakeLog(0.0123f, 0.5f, [](int k) { return k == 0 ? 1000 : k == 2559 ? -3 : 0; },
-                             [](int k) { return k == 2551 ? -2047 : 1; });
+    const auto log = MakeLog(
+        0.0123f, 0.5f, [](int k) { return k == 0      ? 1000
+                                          : k == 2559 ? -3
+                                                      : 0; },
+        [](int k) { return k == 2551 ? -2047 : 1; });
     const QByteArray csv = LogCsv(log);
     const QList<QByteArray> lines = csv.split('\n');
     ASSERT_EQ(lines.size(), 2562); // header, 2560 samples, the empty rest after the last CRLF

@@ -78,19 +78,34 @@ TEST_F(ChainTest, ReadBackReadsTheOptionByteThenEachThresholdAndTheFlagsOnce)
 {
     rig.link.SyncStep = 9; // a read-back ran before
     std::vector<Step> steps = {
-        {"start", [this] { EXPECT_TRUE(rig.dispatcher.StartReadBack(ReadBackStart::PortOpened)); },
-         Read(128, 2), {128, 2, Kind::Read}, Read(128, 2), 0},
-        {"option byte", answer(FrameWithCrc("01030401000000")), Read(118, 2), {118, 2, Kind::Read},
-         Read(118, 2), 0},
+        {"start",
+         [this] { EXPECT_TRUE(rig.dispatcher.StartReadBack(ReadBackStart::PortOpened)); },
+         Read(128, 2),
+         {128, 2, Kind::Read},
+         Read(128, 2),
+         0},
+        {"option byte",
+         answer(FrameWithCrc("01030401000000")),
+         Read(118, 2),
+         {118, 2, Kind::Read},
+         Read(118, 2),
+         0},
     };
     for (int reg = 118; reg <= 125; ++reg) {
         const int next = reg + 1;
-        steps.push_back({"threshold", answer(FloatAnswer(float(reg))), Read(std::uint16_t(next), 2),
-                         {std::uint8_t(next), 2, Kind::Read}, Read(std::uint16_t(next), 2),
+        steps.push_back({"threshold",
+                         answer(FloatAnswer(float(reg))),
+                         Read(std::uint16_t(next), 2),
+                         {std::uint8_t(next), 2, Kind::Read},
+                         Read(std::uint16_t(next), 2),
                          reg - 117});
     }
-    steps.push_back({"flags: complete", answer(FrameWithCrc("0103040F000000")), {},
-                     {126, 2, Kind::Read}, Read(126, 2), 9});
+    steps.push_back({"flags: complete",
+                     answer(FrameWithCrc("0103040F000000")),
+                     {},
+                     {126, 2, Kind::Read},
+                     Read(126, 2),
+                     9});
     run(steps);
     EXPECT_EQ(rig.readBacksComplete, 1);
     EXPECT_EQ(rig.link.AlarmSettings.AL4L, 125.0f);
@@ -102,20 +117,32 @@ TEST_F(ChainTest, WriteBackWritesEachThresholdThenTheFlagsOnTheirAcknowledgement
     AlarmSettingsT& a = rig.link.AlarmSettings;
     a = {300.0f, 100.0f, 5.5f, 0.5f, 1000.0f, 10.0f, 0.9f, 0.1f, 0x5A};
     const std::uint8_t flags[4] = {0x5A, 0, 0, 0};
-    auto value = [&a](int reg) { return WriteValueFrame(std::uint16_t(reg), a.threshold(reg - 117)); };
+    auto value = [&a](int reg) {
+        return WriteValueFrame(std::uint16_t(reg), a.threshold(reg - 117));
+    };
     std::vector<Step> steps = {
-        {"start", [this] { EXPECT_TRUE(rig.dispatcher.StartWriteBack()); }, value(118),
-         {118, 0, Kind::WriteValue}, value(118)},
+        {"start",
+         [this] { EXPECT_TRUE(rig.dispatcher.StartWriteBack()); },
+         value(118),
+         {118, 0, Kind::WriteValue},
+         value(118)},
     };
     for (int reg = 118; reg <= 124; ++reg)
-        steps.push_back({"threshold acknowledged", answer(WriteAck(std::uint8_t(reg))),
-                         value(reg + 1), {std::uint8_t(reg + 1), 0, Kind::WriteValue},
+        steps.push_back({"threshold acknowledged",
+                         answer(WriteAck(std::uint8_t(reg))),
+                         value(reg + 1),
+                         {std::uint8_t(reg + 1), 0, Kind::WriteValue},
                          value(reg + 1)});
-    steps.push_back({"last threshold acknowledged", answer(WriteAck(125)),
-                     WriteBytesFrame(126, flags), {126, 0, Kind::WriteFlags},
+    steps.push_back({"last threshold acknowledged",
+                     answer(WriteAck(125)),
+                     WriteBytesFrame(126, flags),
+                     {126, 0, Kind::WriteFlags},
                      WriteBytesFrame(126, flags)});
-    steps.push_back({"flags acknowledged: complete", answer(WriteAck(126)), {},
-                     {126, 0, Kind::WriteFlags}, WriteBytesFrame(126, flags)});
+    steps.push_back({"flags acknowledged: complete",
+                     answer(WriteAck(126)),
+                     {},
+                     {126, 0, Kind::WriteFlags},
+                     WriteBytesFrame(126, flags)});
     run(steps);
     EXPECT_EQ(rig.writeAcks.back(), 126);
 }
@@ -123,18 +150,28 @@ TEST_F(ChainTest, WriteBackWritesEachThresholdThenTheFlagsOnTheirAcknowledgement
 TEST_F(ChainTest, LogArmAwaitsTheStartThenFetchesTheSixChunks)
 {
     std::vector<Step> steps = {
-        {"arm", [this] { EXPECT_TRUE(rig.dispatcher.ArmLog(0x12)); }, Read(147, 0x12),
-         {147, 0x12, Kind::LogArm}, Read(147, 0x12)},
-        {"started", answer(FrameWithCrc("010A92")), Read(147, 256), {147, 1, Kind::Read},
+        {"arm",
+         [this] { EXPECT_TRUE(rig.dispatcher.ArmLog(0x12)); },
+         Read(147, 0x12),
+         {147, 0x12, Kind::LogArm},
+         Read(147, 0x12)},
+        {"started",
+         answer(FrameWithCrc("010A92")),
+         Read(147, 256),
+         {147, 1, Kind::Read},
          Read(147, 256)},
     };
     for (int chunk = 1; chunk <= 5; ++chunk)
-        steps.push_back({"chunk", answer(FrameWithCrc(QByteArray(1708, char(chunk)))),
+        steps.push_back({"chunk",
+                         answer(FrameWithCrc(QByteArray(1708, char(chunk)))),
                          Read(147, std::uint16_t((chunk + 1) * 256)),
                          {147, std::uint8_t(chunk + 1), Kind::Read},
                          Read(147, std::uint16_t((chunk + 1) * 256))});
-    steps.push_back({"chunk 6: complete", answer(FrameWithCrc(QByteArray(1708, '\x06'))), {},
-                     {147, 6, Kind::Read}, Read(147, 6 * 256)});
+    steps.push_back({"chunk 6: complete",
+                     answer(FrameWithCrc(QByteArray(1708, '\x06'))),
+                     {},
+                     {147, 6, Kind::Read},
+                     Read(147, 6 * 256)});
     run(steps);
     EXPECT_EQ(rig.logsCompleted, 1);
     EXPECT_EQ(rig.link.LogChunkIndex, 0);
@@ -179,16 +216,29 @@ TEST_F(ChainTest, AStartOnAClosedPortAnnouncesItsChainAndRequest)
         ReadBackStart readBackStart;
         LastRequestT awaited;
     } cases[] = {
-        {"read-back", [](ResponseDispatcher& d) { return d.StartReadBack(ReadBackStart::LinkRestored); },
-         LinkChain::ReadBack, 128, ReadBackStart::LinkRestored, {128, 2, Kind::Read}},
-        {"read-back asked again", [](ResponseDispatcher& d) { return d.StartReadBack(ReadBackStart::UserRefresh); },
+        {"read-back",
+         [](ResponseDispatcher& d) { return d.StartReadBack(ReadBackStart::LinkRestored); },
+         LinkChain::ReadBack,
+         128,
+         ReadBackStart::LinkRestored,
+         {128, 2, Kind::Read}},
+        {"read-back asked again",
+         [](ResponseDispatcher& d) { return d.StartReadBack(ReadBackStart::UserRefresh); },
          LinkChain::ReadBack, 128, ReadBackStart::UserRefresh, before},
-        {"write-back", [](ResponseDispatcher& d) { return d.StartWriteBack(); }, LinkChain::WriteBack,
-         118, ReadBackStart::UserRefresh, {118, 0, Kind::WriteValue}},
+        {"write-back",
+         [](ResponseDispatcher& d) { return d.StartWriteBack(); },
+         LinkChain::WriteBack,
+         118,
+         ReadBackStart::UserRefresh,
+         {118, 0, Kind::WriteValue}},
         {"log arm", [](ResponseDispatcher& d) { return d.ArmLog(3); }, LinkChain::LogArm, 147,
          ReadBackStart::UserRefresh, before},
-        {"measurement", [](ResponseDispatcher& d) { return d.StartMeasurement(); },
-         LinkChain::Measurement, 148, ReadBackStart::UserRefresh, {148, 2, Kind::Read}},
+        {"measurement",
+         [](ResponseDispatcher& d) { return d.StartMeasurement(); },
+         LinkChain::Measurement,
+         148,
+         ReadBackStart::UserRefresh,
+         {148, 2, Kind::Read}},
     };
     rig.comm.setPortOpen(false);
     for (const auto& c : cases) {

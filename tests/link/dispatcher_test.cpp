@@ -111,8 +111,8 @@ TEST_F(DispatcherTest, ContinuousSamplingAsksAgainAfterEachAnswerUntilStopped)
     EXPECT_TRUE(line.takeSent().isEmpty());
     const CommandStates& after = rig.control.states();
     EXPECT_TRUE(after.singleButton && after.continuousButton && after.stopButton);
-    EXPECT_TRUE(after.C1 && after.N11 && after.N12 && after.N13 && after.N14 && after.N31 &&
-                after.N32 && after.IEC2 && after.CSA1);
+    EXPECT_TRUE(after.C1 && after.N11 && after.N12 && after.N13 && after.N14 && after.N31
+                && after.N32 && after.IEC2 && after.CSA1);
 }
 
 // The run's state after each step of a session, and only its changes are
@@ -128,22 +128,53 @@ TEST_F(DispatcherTest, RunStateFollowsStartsAnswersStopsAndTheLinksLoss)
         std::function<void()> act;
         RunState after;
     } steps[] = {
-        {"single test", [&] { rig.control.SingleTest(); requested(); }, RunState::SingleTest},
+        {"single test",
+         [&] {
+             rig.control.SingleTest();
+             requested();
+         },
+         RunState::SingleTest},
         {"its answer", [&] { answerAndWaitStored(measurementAnswer(1.0f)); }, RunState::Stopped},
-        {"continuous", [&] { rig.control.ContinuousSampling(); requested(); },
+        {"continuous",
+         [&] {
+             rig.control.ContinuousSampling();
+             requested();
+         },
          RunState::ContinuousSampling},
-        {"an answer", [&] { answerAndWaitStored(measurementAnswer(2.0f)); requested(); },
+        {"an answer",
+         [&] {
+             answerAndWaitStored(measurementAnswer(2.0f));
+             requested();
+         },
          RunState::ContinuousSampling},
         {"link lost", [&] { rig.control.SuspendRun(); }, RunState::WaitingForLink},
-        {"link back", [&] { rig.control.ResumeRun(); requested(); }, RunState::ContinuousSampling},
-        {"stop", [&] { answerAndWaitStored(measurementAnswer(3.0f)); rig.control.StopTest(); },
+        {"link back",
+         [&] {
+             rig.control.ResumeRun();
+             requested();
+         },
+         RunState::ContinuousSampling},
+        {"stop",
+         [&] {
+             answerAndWaitStored(measurementAnswer(3.0f));
+             rig.control.StopTest();
+         },
          RunState::Stopped},
-        {"single again", [&] { rig.control.SingleTest(); requested(); }, RunState::SingleTest},
+        {"single again",
+         [&] {
+             rig.control.SingleTest();
+             requested();
+         },
+         RunState::SingleTest},
         {"link lost", [&] { rig.control.SuspendRun(); }, RunState::WaitingForLink},
         {"stop while lost", [&] { rig.control.StopTest(); }, RunState::Stopped},
         {"link back", [&] { rig.control.ResumeRun(); }, RunState::Stopped},
         {"link lost while stopped", [&] { rig.control.SuspendRun(); }, RunState::Stopped},
-        {"continuous while lost", [&] { rig.control.ContinuousSampling(); requested(); },
+        {"continuous while lost",
+         [&] {
+             rig.control.ContinuousSampling();
+             requested();
+         },
          RunState::WaitingForLink},
         {"link opened by a scan", [&] { rig.control.setMeasurementCommandsEnabled(true); },
          RunState::ContinuousSampling},
@@ -154,12 +185,12 @@ TEST_F(DispatcherTest, RunStateFollowsStartsAnswersStopsAndTheLinksLoss)
         step.act();
         EXPECT_EQ(rig.control.runState(), step.after);
     }
-    EXPECT_EQ(announced, (std::vector<RunState>{
-                             RunState::SingleTest, RunState::Stopped,
-                             RunState::ContinuousSampling, RunState::WaitingForLink,
-                             RunState::ContinuousSampling, RunState::Stopped, RunState::SingleTest,
-                             RunState::WaitingForLink, RunState::Stopped,
-                             RunState::WaitingForLink, RunState::ContinuousSampling}));
+    EXPECT_EQ(announced,
+              (std::vector<RunState>{
+                  RunState::SingleTest, RunState::Stopped, RunState::ContinuousSampling,
+                  RunState::WaitingForLink, RunState::ContinuousSampling, RunState::Stopped,
+                  RunState::SingleTest, RunState::WaitingForLink, RunState::Stopped,
+                  RunState::WaitingForLink, RunState::ContinuousSampling}));
 }
 
 TEST_F(DispatcherTest, LostAnswerIsAskedForAgainAfterTwoSeconds)
@@ -321,7 +352,8 @@ TEST_F(DispatcherTest, SpoiledAnswerInTheReadBackChainAsksForThatRegisterAgain)
         EXPECT_EQ(line.waitForSent(8), ReadRequestFrame(1, std::uint16_t(reg), 2));
         line.write(answer);
         if (k + 1 < chain.size()) {
-            EXPECT_EQ(line.waitForSent(8), ReadRequestFrame(1, std::uint16_t(chain[k + 1].first), 2));
+            EXPECT_EQ(line.waitForSent(8),
+                      ReadRequestFrame(1, std::uint16_t(chain[k + 1].first), 2));
         }
     }
     ASSERT_TRUE(WaitUntil([&] { return rig.alarmFlags == 0x0F; }));
@@ -342,7 +374,8 @@ TEST_F(DispatcherTest, SpoiledAcknowledgementInTheWriteChainWritesThatRegisterAg
     for (int reg = 118; reg <= 126; ++reg) {
         SCOPED_TRACE(reg);
         const QByteArray awaited =
-            reg == 126 ? WriteBytesFrame(126, flags) : WriteValueFrame(std::uint16_t(reg), a.threshold(reg - 117));
+            reg == 126 ? WriteBytesFrame(126, flags)
+                       : WriteValueFrame(std::uint16_t(reg), a.threshold(reg - 117));
         QByteArray ack = FrameWithCrc(QByteArray::fromHex("0109") + char(reg));
         QByteArray spoiledAck = ack;
         spoiledAck[4] = char(spoiledAck[4] ^ 0x01);
@@ -400,7 +433,8 @@ TEST_F(DispatcherTest, WriteChainSendsEveryThresholdThenTheFlags)
 
     for (int reg = 118; reg <= 124; ++reg) {
         line.write(WriteAck(std::uint8_t(reg)));
-        EXPECT_EQ(line.waitForSent(13), WriteValueFrame(std::uint16_t(reg + 1), a.threshold(reg - 116)));
+        EXPECT_EQ(line.waitForSent(13),
+                  WriteValueFrame(std::uint16_t(reg + 1), a.threshold(reg - 116)));
         EXPECT_EQ(rig.writeAcks.back(), reg);
     }
     line.write(FrameWithCrc("01097D"));
@@ -434,21 +468,22 @@ TEST_F(DispatcherTest, LogDownloadAssemblesSixChunks)
         whole += data;
         line.write(FrameWithCrc(data));
         if (chunk < 6) {
-            EXPECT_EQ(line.waitForSent(8), ReadRequestFrame(1, 147, std::uint16_t((chunk + 1) * 256)));
+            EXPECT_EQ(line.waitForSent(8),
+                      ReadRequestFrame(1, 147, std::uint16_t((chunk + 1) * 256)));
         }
     }
     ASSERT_TRUE(WaitUntil([&] { return rig.logsCompleted == 1; }));
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(rig.link.InstrumentLog.data()), 10248), whole);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(rig.link.InstrumentLog.data()), 10248),
+              whole);
     EXPECT_EQ(rig.link.LogChunkIndex, 0);
     using P = LogProgress;
-    EXPECT_EQ(rig.logProgress,
-              (std::vector<std::pair<LogProgress, int>>{{P::Triggered, 1},
-                                                        {P::ChunkRequested, 2},
-                                                        {P::ChunkRequested, 3},
-                                                        {P::ChunkRequested, 4},
-                                                        {P::ChunkRequested, 5},
-                                                        {P::ChunkRequested, 6},
-                                                        {P::Complete, 0}}));
+    EXPECT_EQ(rig.logProgress, (std::vector<std::pair<LogProgress, int>>{{P::Triggered, 1},
+                                                                         {P::ChunkRequested, 2},
+                                                                         {P::ChunkRequested, 3},
+                                                                         {P::ChunkRequested, 4},
+                                                                         {P::ChunkRequested, 5},
+                                                                         {P::ChunkRequested, 6},
+                                                                         {P::Complete, 0}}));
 }
 
 TEST_F(DispatcherTest, WaitKeepsTheLoopRunningHoldsRequestsBackAndReadsAfterTheFullWait)

@@ -22,9 +22,17 @@ TEST(PortMap, ComNumbersFollowTheDeviceFamilies)
         const char* path;
     };
     const Case cases[] = {
-        {1, "/dev/ttyS0"},     {2, "/dev/ttyS1"},      {32, "/dev/ttyS31"},   {33, "/dev/ttyUSB0"},
-        {64, "/dev/ttyUSB31"}, {65, "/dev/ttyACM0"},   {96, "/dev/ttyACM31"}, {97, ""},
-        {255, ""},             {0, ""},                {-1, ""},
+        {1, "/dev/ttyS0"},
+        {2, "/dev/ttyS1"},
+        {32, "/dev/ttyS31"},
+        {33, "/dev/ttyUSB0"},
+        {64, "/dev/ttyUSB31"},
+        {65, "/dev/ttyACM0"},
+        {96, "/dev/ttyACM31"},
+        {97, ""},
+        {255, ""},
+        {0, ""},
+        {-1, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.com);
@@ -62,11 +70,11 @@ TEST_F(PortMapFileTest, SettingsNameTheDeviceOfAPort)
         const char* path;
     };
     const Case cases[] = {
-        {7, "/dev/pts/9"},   // any letter case
+        {7, "/dev/pts/9"},     // any letter case
         {100, "/tmp/qpa-sim"}, // beyond the default families
-        {33, ""},            // present but empty: no device
+        {33, ""},              // present but empty: no device
         {40, "0"},
-        {8, "/dev/ttyS7"},   // another section's key does not count
+        {8, "/dev/ttyS7"}, // another section's key does not count
         {1, "/dev/ttyS0"},
         {97, ""},
     };
@@ -89,10 +97,14 @@ TEST_F(PortMapFileTest, IdentifierFromSettingsOrNone)
     PtyPair pty;
     ASSERT_TRUE(pty.ok());
     write("[PortMap]\n"
-          "COM7=" + pty.slavePath().toLocal8Bit() + "\n"
-          "com7id=USB\\VID_0483&PID_5732\\6D8A1234\n"
-          "COM9=" + pty.slavePath().toLocal8Bit() + "\n"
-          "Com12Id=\n");
+          "COM7="
+          + pty.slavePath().toLocal8Bit()
+          + "\n"
+            "com7id=USB\\VID_0483&PID_5732\\6D8A1234\n"
+            "COM9="
+          + pty.slavePath().toLocal8Bit()
+          + "\n"
+            "Com12Id=\n");
     EXPECT_EQ(PortMapDeviceId(7, &sysSet), QStringLiteral("USB\\VID_0483&PID_5732\\6D8A1234"));
     // A pseudo-terminal is no USB device: no identifier without the key.
     EXPECT_TRUE(PortMapDeviceId(9, &sysSet).isEmpty());

@@ -60,15 +60,20 @@ protected:
         ASSERT_TRUE(comm.PortOpen());
     }
 
-    bool waitForCount(int count) { return WaitUntil([&] { return comm.DataCount() == count; }, 10000); }
+    bool waitForCount(int count)
+    {
+        return WaitUntil([&] { return comm.DataCount() == count; }, 10000);
+    }
 
     bool waitForFarEnd(PtyPair& end, const QByteArray& expected)
     {
         QByteArray got;
-        const bool arrived = WaitUntil([&] {
-            got += end.receive();
-            return got.size() >= expected.size();
-        }, 10000);
+        const bool arrived = WaitUntil(
+            [&] {
+                got += end.receive();
+                return got.size() >= expected.size();
+            },
+            10000);
         EXPECT_EQ(got, expected);
         return arrived && got == expected;
     }
@@ -168,7 +173,8 @@ TEST_F(TCommTest, InputLenLimitsEachRead)
     ASSERT_TRUE(waitForCount(5));
     EXPECT_EQ(comm.ReadInputBytes(), QByteArray("hel"));
     EXPECT_EQ(comm.DataCount(), 2);
-    EXPECT_EQ(comm.ReadInputBytes(), QByteArray("lo")) << "fewer waiting than InputLen: what is there";
+    EXPECT_EQ(comm.ReadInputBytes(), QByteArray("lo"))
+        << "fewer waiting than InputLen: what is there";
     EXPECT_TRUE(comm.LastReadFresh());
 }
 
@@ -185,7 +191,8 @@ TEST_F(TCommTest, EmptyQueueReturnsPreviousInputAndTextStopsAtZeroByte)
     EXPECT_EQ(comm.Input(), QStringLiteral("AB"));
 
     comm.setPortOpen(false);
-    EXPECT_EQ(comm.ReadInputBytes(), QByteArray("AB\0CD", 5)) << "a closed port keeps the last input";
+    EXPECT_EQ(comm.ReadInputBytes(), QByteArray("AB\0CD", 5))
+        << "a closed port keeps the last input";
     EXPECT_FALSE(comm.LastReadFresh());
 }
 
@@ -242,7 +249,8 @@ TEST_F(TCommTest, WriteReachesTheFarEndByteForByte)
     QByteArray frame;
     for (int i = 0; i < 512; ++i)
         frame += static_cast<char>(i & 0xFF); // every value, including 0x11/0x13 and CR/LF
-    EXPECT_TRUE(comm.WriteData(reinterpret_cast<const std::uint8_t*>(frame.constData()), frame.size()));
+    EXPECT_TRUE(
+        comm.WriteData(reinterpret_cast<const std::uint8_t*>(frame.constData()), frame.size()));
     waitForFarEnd(pty, frame);
 }
 
@@ -428,11 +436,11 @@ TEST_F(TCommTest, EveryBaudRateIsProgrammedExactly)
         int bitsPerSecond;
     };
     const Rate rates[] = {
-        {TBaudRate::br110, 110},       {TBaudRate::br300, 300},       {TBaudRate::br600, 600},
-        {TBaudRate::br1200, 1200},     {TBaudRate::br2400, 2400},     {TBaudRate::br4800, 4800},
-        {TBaudRate::br9600, 9600},     {TBaudRate::br14400, 14400},   {TBaudRate::br19200, 19200},
-        {TBaudRate::br38400, 38400},   {TBaudRate::br56000, 56000},   {TBaudRate::br57600, 57600},
-        {TBaudRate::br76800, 76800},   {TBaudRate::br115200, 115200}, {TBaudRate::br230400, 230400},
+        {TBaudRate::br110, 110},     {TBaudRate::br300, 300},       {TBaudRate::br600, 600},
+        {TBaudRate::br1200, 1200},   {TBaudRate::br2400, 2400},     {TBaudRate::br4800, 4800},
+        {TBaudRate::br9600, 9600},   {TBaudRate::br14400, 14400},   {TBaudRate::br19200, 19200},
+        {TBaudRate::br38400, 38400}, {TBaudRate::br56000, 56000},   {TBaudRate::br57600, 57600},
+        {TBaudRate::br76800, 76800}, {TBaudRate::br115200, 115200}, {TBaudRate::br230400, 230400},
     };
 
     comm.setBaudRate(TBaudRate::br76800);
@@ -512,16 +520,21 @@ TEST_F(TCommTest, LineSettingsReachTheOpenDevice)
     const Case cases[] = {
         {"odd", [](TComm& c) { c.setParity(TParity::Odd); }, parityKind, PARODD, INPCK, INPCK},
         {"even", [](TComm& c) { c.setParity(TParity::Even); }, parityKind, 0, INPCK, INPCK},
-        {"mark", [](TComm& c) { c.setParity(TParity::Mark); }, parityKind, PARODD | CMSPAR, INPCK, INPCK},
+        {"mark", [](TComm& c) { c.setParity(TParity::Mark); }, parityKind, PARODD | CMSPAR, INPCK,
+         INPCK},
         {"space", [](TComm& c) { c.setParity(TParity::Space); }, parityKind, CMSPAR, INPCK, INPCK},
         {"no parity", [](TComm& c) { c.setParity(TParity::None); }, parityKind, 0, INPCK, 0},
         {"1.5 stop", [](TComm& c) { c.setStopBits(TStopBits::SB1_5); }, CSTOPB, CSTOPB, 0, 0},
         {"2 stop", [](TComm& c) { c.setStopBits(TStopBits::SB2); }, CSTOPB, CSTOPB, 0, 0},
         {"1 stop", [](TComm& c) { c.setStopBits(TStopBits::SB1); }, CSTOPB, 0, 0, 0},
-        {"RTS/CTS", [](TComm& c) { c.setHwHandShaking(THWHandShaking::hhRTSCTS); }, CRTSCTS, CRTSCTS, 0, 0},
-        {"RTS on", [](TComm& c) { c.setHwHandShaking(THWHandShaking::hhNoneRTSON); }, CRTSCTS, 0, 0, 0},
-        {"XON/XOFF", [](TComm& c) { c.setSwHandShaking(TSWHandShaking::shXonXoff); }, 0, 0, flow, flow},
-        {"no XON/XOFF", [](TComm& c) { c.setSwHandShaking(TSWHandShaking::shNone); }, 0, 0, flow, 0},
+        {"RTS/CTS", [](TComm& c) { c.setHwHandShaking(THWHandShaking::hhRTSCTS); }, CRTSCTS,
+         CRTSCTS, 0, 0},
+        {"RTS on", [](TComm& c) { c.setHwHandShaking(THWHandShaking::hhNoneRTSON); }, CRTSCTS, 0, 0,
+         0},
+        {"XON/XOFF", [](TComm& c) { c.setSwHandShaking(TSWHandShaking::shXonXoff); }, 0, 0, flow,
+         flow},
+        {"no XON/XOFF", [](TComm& c) { c.setSwHandShaking(TSWHandShaking::shNone); }, 0, 0, flow,
+         0},
     };
 
     openPort();
@@ -563,7 +576,8 @@ TEST(SerialLineSettings, CharacterSizeAndParityAreComposed)
         t.c_cc[VINTR] = 3;
         serial::ComposeLineSettings(t, line);
         EXPECT_EQ(t.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR), c.cflag);
-        EXPECT_EQ(t.c_cflag & (HUPCL | CLOCAL | CREAD), static_cast<tcflag_t>(HUPCL | CLOCAL | CREAD));
+        EXPECT_EQ(t.c_cflag & (HUPCL | CLOCAL | CREAD),
+                  static_cast<tcflag_t>(HUPCL | CLOCAL | CREAD));
         EXPECT_EQ(t.c_cflag & CBAUD, static_cast<tcflag_t>(BOTHER));
         EXPECT_EQ(t.c_ispeed, 56000u);
         EXPECT_EQ(t.c_ospeed, 56000u);

@@ -15,10 +15,7 @@ namespace {
 
 class RecordBrowserTest : public ::testing::Test {
 protected:
-    RecordBrowserTest()
-    {
-        browser.setChartWidth(600);
-    }
+    RecordBrowserTest() { browser.setChartWidth(600); }
 
     void recording(int count)
     {
@@ -30,9 +27,9 @@ protected:
     int redraws = 0;
     int redrawTimerStarts = 0;
     std::vector<int> gridPeriods;
-    RecordBrowser browser{*state, BrowseHooks{[this] { ++redraws; },
-                                              [this] { ++redrawTimerStarts; },
-                                              [this](int ms) { gridPeriods.push_back(ms); }}};
+    RecordBrowser browser{*state,
+                          BrowseHooks{[this] { ++redraws; }, [this] { ++redrawTimerStarts; },
+                                      [this](int ms) { gridPeriods.push_back(ms); }}};
 };
 
 TEST_F(RecordBrowserTest, ZoomLimitsDisableTheirCommandsUntilTheOppositeOne)
@@ -219,8 +216,8 @@ TEST_F(RecordBrowserTest, ReadoutIndexFollowsTheDrawnColumns)
     const struct {
         int x;
         std::optional<int> idx;
-    } cases[] = {{0, 96}, {1, 94}, {47, 2}, {48, std::nullopt}, {-1, std::nullopt},
-                 {600, std::nullopt}};
+    } cases[] = {
+        {0, 96}, {1, 94}, {47, 2}, {48, std::nullopt}, {-1, std::nullopt}, {600, std::nullopt}};
     for (const auto& c : cases)
         EXPECT_EQ(browser.ReadoutIndex(c.x), c.idx) << c.x;
 

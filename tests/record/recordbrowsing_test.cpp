@@ -100,12 +100,13 @@ TEST_F(RecordBrowsingTest, MouseMovesReadOutTheSampleUnderTheCursor)
     // The date and time are shown whole, not cut at the width of the
     // labels' first texts.
     for (int number : {19, 20})
-        EXPECT_GE(label(number)->width(), label(number)->sizeHint().width()) << label(number)->text().toStdString();
+        EXPECT_GE(label(number)->width(), label(number)->sizeHint().width())
+            << label(number)->text().toStdString();
     EXPECT_EQ(form->chart->iLedArrow1->x(), form->chart->Pic4->x() - 4);
 
     QTest::mouseMove(form->chart->Pic4, QPoint(3, 40));
-    EXPECT_TRUE(QTest::qWaitFor(
-        [this] { return label(13)->text() == ReadoutValueText(TestValue(6, 0)); }));
+    EXPECT_TRUE(
+        QTest::qWaitFor([this] { return label(13)->text() == ReadoutValueText(TestValue(6, 0)); }));
     // Right of the last drawn point nothing changes.
     QTest::mouseMove(form->chart->Pic4, QPoint(200, 40));
     QTest::qWait(20);

@@ -169,8 +169,8 @@ INSTANTIATE_TEST_SUITE_P(
                       HeightCase{"NegativeRangePositiveAbove", 2, 100, -48, true, false},
                       HeightCase{"NegativeRangeFullScale", 2, -500, 336, false, false},
                       HeightCase{"BelowBox", 0, -100, 400, false, true},
-                      HeightCase{"NaNDrawnAsZero", 0, std::numeric_limits<float>::quiet_NaN(),
-                                 336, false, false},
+                      HeightCase{"NaNDrawnAsZero", 0, std::numeric_limits<float>::quiet_NaN(), 336,
+                                 false, false},
                       HeightCase{"Infinity", 0, std::numeric_limits<float>::infinity(),
                                  int(336 - 1e8), true, false},
                       HeightCase{"MinusInfinity", 0, -std::numeric_limits<float>::infinity(),
@@ -269,9 +269,9 @@ struct CaptionCase {
 TEST(RecordChartCaptions, ShowTheUnitsPerDivisionInShortestForm)
 {
     const CaptionCase cases[] = {
-        {0, 1.0f, "CH1/DIV=50"},      {0, 0.05f, "CH1/DIV=1000"}, {0, 10000, "CH1/DIV=0.005"},
-        {0, 2.5f, "CH1/DIV=20"},      {2, 0.5f, "CH1/DIV=100"},   {0, 0.25f, "CH1/DIV=200"},
-        {1, 1.0f, "CH1/DIV=100"},     {1, 10000, "CH1/DIV=0.01"}, {0, 250, "CH1/DIV=0.2"},
+        {0, 1.0f, "CH1/DIV=50"},  {0, 0.05f, "CH1/DIV=1000"}, {0, 10000, "CH1/DIV=0.005"},
+        {0, 2.5f, "CH1/DIV=20"},  {2, 0.5f, "CH1/DIV=100"},   {0, 0.25f, "CH1/DIV=200"},
+        {1, 1.0f, "CH1/DIV=100"}, {1, 10000, "CH1/DIV=0.01"}, {0, 250, "CH1/DIV=0.2"},
     };
     for (const CaptionCase& c : cases)
         EXPECT_EQ(ChannelDivisionCaption(0, c.range, c.scale), c.caption) << c.caption;
@@ -362,7 +362,8 @@ TEST_F(RecordChartTest, RandomFileContentsStayOnTheChart)
             draw(size.width(), size.height());
             EXPECT_TRUE(ruler.CallsOutside({0, 0, kRecordRulerWidth, size.height()}).empty());
             for (const CanvasCall& call : chart.CallsOutside({0, 0, size.width(), size.height()})) {
-                ASSERT_EQ(call.op, CanvasOp::Polyline) << "width " << size.width() << " " << call.text.toStdString();
+                ASSERT_EQ(call.op, CanvasOp::Polyline)
+                    << "width " << size.width() << " " << call.text.toStdString();
                 const CanvasRect area = *chart.PaintedArea(call);
                 EXPECT_GE(area.left, 0);
                 EXPECT_LE(area.right, size.width());

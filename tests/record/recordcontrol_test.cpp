@@ -129,8 +129,7 @@ TEST_F(RecordControlTest, StartRefusesOutsideContinuousSamplingAndWithoutAFile)
 {
     shared.link.SessionMode = SessionModeT::SingleTestPending;
     control.Start();
-    EXPECT_EQ(dialogs.texts(),
-              QStringList{"   要開啟記錄必須在連續測量模式，記錄沒有成功啟動。 "});
+    EXPECT_EQ(dialogs.texts(), QStringList{"   要開啟記錄必須在連續測量模式，記錄沒有成功啟動。 "});
     shared.link.SessionMode = SessionModeT::ContinuousSampling;
     control.Start();
     EXPECT_EQ(dialogs.texts().last(), "    請建立記錄檔案！    ");
@@ -146,7 +145,8 @@ TEST_F(RecordControlTest, StartRefusesOutsideContinuousSamplingAndWithoutAFile)
 TEST_F(RecordControlTest, StartOffersToStartContinuousSampling)
 {
     const QString refusal = "   要開啟記錄必須在連續測量模式，記錄沒有成功啟動。 ";
-    const QString question = "記錄|  要開啟記錄必須在連續測量模式。現在開始連續採樣並啟動記錄嗎？  ";
+    const QString question =
+        "記錄|  要開啟記錄必須在連續測量模式。現在開始連續採樣並啟動記錄嗎？  ";
     using Mode = SessionModeT;
     const struct {
         const char* name;
@@ -158,8 +158,24 @@ TEST_F(RecordControlTest, StartOffersToStartContinuousSampling)
         {"yes", true, true, true, Mode::ContinuousSampling, true, true, true, {}},
         {"no", true, true, false, Mode::ContinuousSampling, true, false, false, {}},
         {"no file", false, true, true, Mode::ContinuousSampling, false, false, false, {refusal}},
-        {"sampling unavailable", true, false, true, Mode::ContinuousSampling, false, false, false, {refusal}},
-        {"sampling did not start", true, true, true, Mode::SingleTestPending, true, true, false, {refusal}},
+        {"sampling unavailable",
+         true,
+         false,
+         true,
+         Mode::ContinuousSampling,
+         false,
+         false,
+         false,
+         {refusal}},
+        {"sampling did not start",
+         true,
+         true,
+         true,
+         Mode::SingleTestPending,
+         true,
+         true,
+         false,
+         {refusal}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -293,10 +309,10 @@ TEST_F(RecordControlTest, StartNeverContinuesAFileWithOtherCodesOrWithoutItsCode
     EXPECT_EQ(record->CaptureCount, 3);
 
     ASSERT_TRUE(create("second.zqr"));
-    control.setFileSaver([](const QString&, const SampleBuffers&, std::int32_t, std::int32_t,
-                            RecordBlock&) {
-        return RecordFileResult{RecordFileFailure::WriteFailed, ENOSPC};
-    });
+    control.setFileSaver(
+        [](const QString&, const SampleBuffers&, std::int32_t, std::int32_t, RecordBlock&) {
+            return RecordFileResult{RecordFileFailure::WriteFailed, ENOSPC};
+        });
     control.Start();
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_TRUE(dialogs.messages[1].text.startsWith("寫入記錄檔案失敗："));
@@ -317,8 +333,7 @@ TEST_F(RecordControlTest, TheLastSampleFillsTheFileStopsAndIsSaved)
     EXPECT_FALSE(control.Timer1.isActive() || control.TimerSave.isActive());
     EXPECT_TRUE(control.GridTimer.isActive());
     EXPECT_EQ(dialogs.texts(), QStringList{"   記錄已經超過檔案最大限制，請重新建立檔案.    "});
-    EXPECT_EQ(control.states(),
-              (RecordCommandStates{false, false, false, false, true, false}));
+    EXPECT_EQ(control.states(), (RecordCommandStates{false, false, false, false, true, false}));
     control.Timer1Timer(); // a stray tick never writes past the buffers
     EXPECT_EQ(record->CaptureCount, kMaxSamples);
 
@@ -410,10 +425,10 @@ TEST_F(RecordControlTest, ATickSamplesOnlyWhileMeasurementsAreArriving)
         bool sampled;
     };
     const Case cases[] = {
-        {2, 300, 0, true},        {2, 300, 5999, true},   {2, 300, 6000, false},
-        {0, 300, 1999, true},     {0, 300, 2000, false},  {0, 2700, 5399, true},
-        {0, 2700, 5400, false},   {11, 300, 59999, true}, {11, 300, 60000, false},
-        {0, 5500, 10999, true},   {9, 5500, 19999, true}, {9, 5500, 20000, false},
+        {2, 300, 0, true},      {2, 300, 5999, true},   {2, 300, 6000, false},
+        {0, 300, 1999, true},   {0, 300, 2000, false},  {0, 2700, 5399, true},
+        {0, 2700, 5400, false}, {11, 300, 59999, true}, {11, 300, 60000, false},
+        {0, 5500, 10999, true}, {9, 5500, 19999, true}, {9, 5500, 20000, false},
     };
     for (const Case& c : cases) {
         control.ApplySettings({{0, 0, 0, 0, 0, 0}, c.stepIndex, 1});

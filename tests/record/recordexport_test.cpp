@@ -55,10 +55,10 @@ TEST(RecordCsv, ThreeSamplesExactly)
 
 TEST(RecordCsv, HeadingsCarryTheUnitsOfEachQuantity)
 {
-    const char* headings[] = {"CH1 電壓 (V)",   "CH1 電流 (A)",    "CH1 功率 (W)",
+    const char* headings[] = {"CH1 電壓 (V)",      "CH1 電流 (A)",     "CH1 功率 (W)",
                               "CH1 視在功率 (VA)", "CH1 虛功率 (var)", "CH1 電流相位 (°)",
-                              "CH1 頻率 (Hz)",  "CH1 功率因數",    "CH1 電壓THD",
-                              "CH1 電流THD",    "CH1 溫度1 (°C)",  "CH1 溫度2 (°C)",
+                              "CH1 頻率 (Hz)",     "CH1 功率因數",     "CH1 電壓THD",
+                              "CH1 電流THD",       "CH1 溫度1 (°C)",   "CH1 溫度2 (°C)",
                               "CH1 溫度3 (°C)"};
     for (int code = 0; code < 13; ++code)
         EXPECT_EQ(CsvChannelHeading(0, code), QString::fromUtf8(headings[code]));
@@ -79,7 +79,8 @@ TEST(RecordCsv, ValuesReadBackBitForBit)
     for (const float v : values) {
         const QByteArray text = ShortestFloatText(v).toLatin1();
         const float back = std::strtof(text.constData(), nullptr);
-        EXPECT_EQ(std::bit_cast<std::uint32_t>(back), std::bit_cast<std::uint32_t>(v)) << text.constData();
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(back), std::bit_cast<std::uint32_t>(v))
+            << text.constData();
     }
 }
 
@@ -97,7 +98,8 @@ TEST(RecordCsv, DamagedTimestampsLeaveTheirTimeFieldsEmpty)
 // Sets the local time zone for one test and restores it after.
 class LocalZone {
 public:
-    explicit LocalZone(const char* tz) : saved_(qgetenv("TZ")), had_(qEnvironmentVariableIsSet("TZ"))
+    explicit LocalZone(const char* tz)
+        : saved_(qgetenv("TZ")), had_(qEnvironmentVariableIsSet("TZ"))
     {
         qputenv("TZ", tz);
         tzset();
@@ -127,15 +129,17 @@ TEST(RecordCsv, AcrossAClockChangeTimesStayAsRecordedAndSecondsCountOn)
         return OleDateFromLocal(QDateTime(QDate(y, mo, d), QTime(h, mi, s)));
     };
     data->timestamps()[0] = at(2023, 3, 26, 1, 59, 59);
-    data->timestamps()[1] = at(2023, 3, 26, 3, 0, 0);   // one second later
+    data->timestamps()[1] = at(2023, 3, 26, 3, 0, 0); // one second later
     data->timestamps()[2] = at(2023, 3, 26, 12, 0, 0);
-    data->timestamps()[3] = at(2023, 3, 27, 12, 0, 0);  // a whole day later
+    data->timestamps()[3] = at(2023, 3, 27, 12, 0, 0); // a whole day later
     data->timestamps()[4] = at(2023, 10, 29, 1, 0, 0);
     data->timestamps()[5] = at(2023, 10, 29, 12, 0, 0); // eleven hours of the clock, twelve of time
     const QList<QByteArray> lines = RecordCsv(*data, 5, {0, 0, 0, 0, 0, 0}).split('\n');
     const char* expected[] = {
-        "2023-03-26T01:59:59.000,0.000,",     "2023-03-26T03:00:00.000,1.000,",
-        "2023-03-26T12:00:00.000,32401.000,", "2023-03-27T12:00:00.000,118801.000,",
+        "2023-03-26T01:59:59.000,0.000,",
+        "2023-03-26T03:00:00.000,1.000,",
+        "2023-03-26T12:00:00.000,32401.000,",
+        "2023-03-27T12:00:00.000,118801.000,",
     };
     for (int i = 0; i < 4; ++i)
         EXPECT_TRUE(lines[i + 1].startsWith(expected[i])) << lines[i + 1].constData();

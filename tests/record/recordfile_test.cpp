@@ -39,7 +39,7 @@ TEST(RecordBlockTest, BytesLieWhereTheLayoutSaysAndComeBackUnchangedWithNaNPaylo
     const QString path = dir.filePath("layout.zqr");
     auto capture = std::make_unique<SampleBuffers>();
     FillTestSamples(*capture, 0, 1500);
-    capture->channel(2)[7] = FloatOfBits(0x7FA00123u);  // a signalling NaN with a payload
+    capture->channel(2)[7] = FloatOfBits(0x7FA00123u);    // a signalling NaN with a payload
     capture->channel(5)[1200] = FloatOfBits(0xFFC0BEEFu); // a quiet negative one
 
     auto block = std::make_unique<RecordBlock>();
@@ -85,22 +85,33 @@ TEST(RecordBlockTest, BytesLieWhereTheLayoutSaysAndComeBackUnchangedWithNaNPaylo
 
 // One save sequence: steps on a recording and its file, then what the file
 // must hold.
-struct Take { std::int32_t upTo; };
-struct Save { bool succeeds = true; };
+struct Take {
+    std::int32_t upTo;
+};
+struct Save {
+    bool succeeds = true;
+};
 struct MoveFileAway {};
 struct MoveFileBack {};
-struct CutFile { qint64 size; };
-struct AppendToFile { qint64 bytes; };
+struct CutFile {
+    qint64 size;
+};
+struct AppendToFile {
+    qint64 bytes;
+};
 using Step = std::variant<Take, Save, MoveFileAway, MoveFileBack, CutFile, AppendToFile>;
 
 struct SaveCase {
     const char* name;
     std::vector<Step> steps;
-    int blocks;          // whole blocks of the file at the end
-    std::int32_t count;  // count field of its last block
+    int blocks;         // whole blocks of the file at the end
+    std::int32_t count; // count field of its last block
 };
 
-void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const SaveCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class RecordSaveSequence : public ::testing::TestWithParam<SaveCase> {};
 
@@ -183,13 +194,18 @@ INSTANTIATE_TEST_SUITE_P(
         SaveCase{"FailuresOverTwoBoundariesThenRecovery",
                  {Take{500}, Save{}, MoveFileAway{}, Take{1200}, Save{false}, Take{2300},
                   Save{false}, MoveFileBack{}, Take{2350}, Save{}},
-                 3, 2350},
+                 3,
+                 2350},
         SaveCase{"FileCutOutside",
-                 {Take{2500}, Save{}, CutFile{32016 + 100}, Take{2600}, Save{}}, 3, 2600},
-        SaveCase{"FileEmptiedOutside", {Take{1500}, Save{}, CutFile{0}, Take{1600}, Save{}}, 2,
-                 1600},
+                 {Take{2500}, Save{}, CutFile{32016 + 100}, Take{2600}, Save{}},
+                 3,
+                 2600},
+        SaveCase{
+            "FileEmptiedOutside", {Take{1500}, Save{}, CutFile{0}, Take{1600}, Save{}}, 2, 1600},
         SaveCase{"FileGrownOutside",
-                 {Take{1500}, Save{}, AppendToFile{5 * 32016 + 7}, Take{1600}, Save{}}, 2, 1600},
+                 {Take{1500}, Save{}, AppendToFile{5 * 32016 + 7}, Take{1600}, Save{}},
+                 2,
+                 1600},
         SaveCase{"FullRecording", TakeAndSaveEvery(7000, 450000), 450, 450000}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -204,7 +220,10 @@ struct OpenCase {
     std::int32_t last; // BrowseLast when opened
 };
 
-void PrintTo(const OpenCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const OpenCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class RecordOpen : public ::testing::TestWithParam<OpenCase> {};
 

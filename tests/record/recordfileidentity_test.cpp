@@ -27,7 +27,10 @@ struct SwapCase {
     std::function<void(const QString& path, const QString& victim)> swap;
 };
 
-void PrintTo(const SwapCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const SwapCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 bool Rename(const QString& from, const QString& to)
 {
@@ -38,9 +41,9 @@ const SwapCase kSwaps[] = {
     {"LinkRenamedOverIt",
      [](const QString& path, const QString& victim) {
          const QString link = path + ".link";
-         ASSERT_EQ(::symlink(QFile::encodeName(victim).constData(),
-                             QFile::encodeName(link).constData()),
-                   0);
+         ASSERT_EQ(
+             ::symlink(QFile::encodeName(victim).constData(), QFile::encodeName(link).constData()),
+             0);
          ASSERT_TRUE(Rename(link, path));
      }},
     {"AnotherFileRenamedOverIt",

@@ -5,8 +5,8 @@
 #include "recordcontrol.h"
 #include "recordfixture.h"
 #include "recordingdialogs.h"
-#include "recordstate.h"
 #include "recordsettings.h"
+#include "recordstate.h"
 #include "sharedstate.h"
 #include "trecordform.h"
 #include "trecsetform.h"
@@ -60,14 +60,17 @@ protected:
 
 struct StoredCase {
     const char* name;
-    QByteArray section;  // the RecordSet section's lines
+    QByteArray section;   // the RecordSet section's lines
     int stepSelection;    // of the sampling-step list
     int channelSelection; // of channel 1's list
-    int stepMs;          // sampling period in use
+    int stepMs;           // sampling period in use
     const char* panel0;
 };
 
-void PrintTo(const StoredCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const StoredCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class RecordSettingsStored : public RecordWindowsTest,
                              public ::testing::WithParamInterface<StoredCase> {};
@@ -92,8 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
         StoredCase{"OutOfRange", "SampingSetp=12\nCh0=13\n", -1, -1, 3000, "採樣步長：3S"},
         StoredCase{"NotANumber", "SampingSetp=abc\nCh0=abc\n", -1, -1, 3000, "採樣步長：3S"},
         StoredCase{"Empty", "SampingSetp=\nCh0=\n", -1, -1, 3000, "採樣步長：3S"},
-        StoredCase{"TooLargeForAnInteger", "SampingSetp=99999999999\nCh0=4294967298\n", -1,
-                   -1, 3000, "採樣步長：3S"}),
+        StoredCase{"TooLargeForAnInteger", "SampingSetp=99999999999\nCh0=4294967298\n", -1, -1,
+                   3000, "採樣步長：3S"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RecordWindowsTest, ConfirmingAFreshInstallationWritesTheDefaults)
@@ -161,8 +164,9 @@ TEST_F(RecordWindowsTest, RecordWindowStartsWithItsFrameAndFollowsTheCommandStat
         menus << menu->text();
     EXPECT_EQ(menus, (QStringList{"檔案(&F)", "選項 (&O)", "檢閱 (&V)", "操作 (&R)", "匯出(&E)"}));
     EXPECT_FALSE(form->printItem->isEnabled());
-    const QStringList panels{"採樣步長：3S", "存儲間隔時間：20S", "開始：", "結束：",
-                             "記錄長度：",   "模式：記錄",        "顯示範圍：只顯示正值"};
+    const QStringList panels{
+        "採樣步長：3S", "存儲間隔時間：20S",   "開始：", "結束：", "記錄長度：",
+        "模式：記錄",   "顯示範圍：只顯示正值"};
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(form->statusText(i), panels[i]) << i;
     for (int c = 0; c < 6; ++c) {
@@ -254,7 +258,8 @@ TEST_F(RecordWindowsTest, TheNoticeLineAndTheSaveMessageTellWithoutBlocking)
     EXPECT_TRUE(form->saveMessage->text().startsWith("寫入記錄檔案失敗："));
     EXPECT_TRUE(form->saveMessage->text().endsWith(
         "記錄繼續進行，資料暫存在記憶體中；每個存儲間隔都會再嘗試寫入檔案。"));
-    EXPECT_TRUE(form->noticeText().contains("起儲存失敗，記錄繼續進行，每個存儲間隔都會再嘗試寫入。"));
+    EXPECT_TRUE(
+        form->noticeText().contains("起儲存失敗，記錄繼續進行，每個存儲間隔都會再嘗試寫入。"));
     EXPECT_TRUE(dialogs.messages.empty());
 
     failing = false;

@@ -76,7 +76,8 @@ RecordingCanvas Preview(const MeasurementRecord& record, const ReportInfo& info 
     return canvas;
 }
 
-RecordingCanvas Printed(const MeasurementRecord& record, bool landscape, const ReportInfo& info = {})
+RecordingCanvas Printed(const MeasurementRecord& record, bool landscape,
+                        const ReportInfo& info = {})
 {
     RecordingCanvas canvas(1200);
     const PageFrame frame =
@@ -108,9 +109,9 @@ TEST(AnalysisPreview, FrameAndInformationLines)
         QPoint at;
         const char* text;
     } lines[] = {
-        {{50, 911}, "項目："},       {{250, 911}, "測量企業："},
-        {{520, 911}, "操作員："},    {{520, 931}, "環境溫度：25℃"},
-        {{50, 931}, "測量日期："},   {{250, 931}, "測量儀器：Quorvane QPA3600"},
+        {{50, 911}, "項目："},     {{250, 911}, "測量企業："},
+        {{520, 911}, "操作員："},  {{520, 931}, "環境溫度：25℃"},
+        {{50, 931}, "測量日期："}, {{250, 931}, "測量儀器：Quorvane QPA3600"},
     };
     for (const auto& l : lines) {
         const auto call = TextAt(canvas, l.at);
@@ -121,11 +122,13 @@ TEST(AnalysisPreview, FrameAndInformationLines)
     // The information lines come before the body.
     const auto& calls = canvas.calls();
     const auto index = [&](const QString& text) {
-        return std::find_if(calls.begin(), calls.end(), [&](const CanvasCall& c) {
-                   return c.op == CanvasOp::TextOut && c.text == text;
-               }) - calls.begin();
+        return std::find_if(
+                   calls.begin(), calls.end(),
+                   [&](const CanvasCall& c) { return c.op == CanvasOp::TextOut && c.text == text; })
+               - calls.begin();
     };
-    EXPECT_LT(index(QStringLiteral("測量儀器：Quorvane QPA3600")), index(QStringLiteral("採樣數據")));
+    EXPECT_LT(index(QStringLiteral("測量儀器：Quorvane QPA3600")),
+              index(QStringLiteral("採樣數據")));
 }
 
 TEST(AnalysisPreview, BoxesCaptionsAndValueRows)
@@ -134,11 +137,13 @@ TEST(AnalysisPreview, BoxesCaptionsAndValueRows)
     std::vector<CanvasRect> boxes;
     for (const CanvasCall& c : zero.callsOf(CanvasOp::Rectangle))
         boxes.push_back(c.rect);
-    EXPECT_EQ(boxes, (std::vector<CanvasRect>{{50, 80, 400, 227}, {50, 237, 400, 384},
-                                              {50, 394, 400, 541}, {50, 560, 660, 883}}));
-    for (const auto& [at, text] : {std::pair{QPoint(58, 72), "採樣數據"},
-                                   std::pair{QPoint(58, 227), "電壓諧波分佈"},
-                                   std::pair{QPoint(58, 385), "電流諧波分佈"}}) {
+    EXPECT_EQ(
+        boxes,
+        (std::vector<CanvasRect>{
+            {50, 80, 400, 227}, {50, 237, 400, 384}, {50, 394, 400, 541}, {50, 560, 660, 883}}));
+    for (const auto& [at, text] :
+         {std::pair{QPoint(58, 72), "採樣數據"}, std::pair{QPoint(58, 227), "電壓諧波分佈"},
+          std::pair{QPoint(58, 385), "電流諧波分佈"}}) {
         const auto caption = TextAt(zero, at);
         ASSERT_TRUE(caption) << text;
         EXPECT_EQ(caption->text, QString::fromUtf8(text));
@@ -149,11 +154,12 @@ TEST(AnalysisPreview, BoxesCaptionsAndValueRows)
     EXPECT_EQ(TextAt(zero, {420, 90 + 32 * 10})->text, "電壓波形因數： 0 ");
 
     const RecordingCanvas real = Preview(RealisticMeasurement());
-    const char* rows[] = {"電壓 trms： 220.13 V", "峰值電壓： 311.5 V", "頻率：50 Hz",
-                          "電流 trms： 5.123 A", "峰值電流： 7.5 A",  "電流相位： 30.25 度",
-                          "功率： 976.5 W",      "功率因數： 0.866",  "視在功率：     1127.5 VA",
-                          "虛功率：     563.75 VAR", "電壓波形因數： 1.41 ", "電流波形因數： 1.46 ",
-                          "電壓THD： 5.1 %",     "電流THD： 12.3 %"};
+    const char* rows[] = {
+        "電壓 trms： 220.13 V",    "峰值電壓： 311.5 V",   "頻率：50 Hz",
+        "電流 trms： 5.123 A",     "峰值電流： 7.5 A",     "電流相位： 30.25 度",
+        "功率： 976.5 W",          "功率因數： 0.866",     "視在功率：     1127.5 VA",
+        "虛功率：     563.75 VAR", "電壓波形因數： 1.41 ", "電流波形因數： 1.46 ",
+        "電壓THD： 5.1 %",         "電流THD： 12.3 %"};
     for (int n = 0; n < 14; ++n) {
         const auto row = TextAt(real, {420, 90 + 32 * n});
         ASSERT_TRUE(row) << n;
@@ -168,8 +174,9 @@ TEST(AnalysisPreview, TableLinesFollowTheColumnWidth)
     const int c = 43;
     const struct {
         int x, top, bottom, width;
-    } verticals[] = {{80, 560, 883, 1},          {80 + c, 577, 883, 1},     {80 + 4 * c, 560, 882, 2},
-                     {110 + 4 * c, 560, 883, 1}, {110 + 8 * c, 560, 882, 2}, {140 + 11 * c, 577, 883, 1}};
+    } verticals[] = {{80, 560, 883, 1},          {80 + c, 577, 883, 1},
+                     {80 + 4 * c, 560, 882, 2},  {110 + 4 * c, 560, 883, 1},
+                     {110 + 8 * c, 560, 882, 2}, {140 + 11 * c, 577, 883, 1}};
     for (const auto& v : verticals)
         EXPECT_TRUE(HasSegment(canvas, {v.x, v.top}, {v.x, v.bottom}, v.width)) << v.x;
     for (int j = 0; j <= 17; ++j)
@@ -214,7 +221,8 @@ TEST(AnalysisPreview, RealisticCellsBarsAndLabels)
     EXPECT_EQ(TextAt(canvas, {213, 596 + 17 * 3})->text, "10.0%");
     // The fundamental is the tallest bar: 115 pixels above the axis.
     EXPECT_TRUE(HasSegment(canvas, {64, 361 - 115}, {64, 359}, 2));
-    EXPECT_TRUE(HasSegment(canvas, {64 + 12, 361 - 5}, {64 + 12, 359}, 2)); // Trunc(115 * 15.556 / 311.127)
+    EXPECT_TRUE(
+        HasSegment(canvas, {64 + 12, 361 - 5}, {64 + 12, 359}, 2)); // Trunc(115 * 15.556 / 311.127)
     const auto label = TextAt(canvas, {53 + 6 * 50, 364});
     ASSERT_TRUE(label);
     EXPECT_EQ(label->text, "50");
@@ -335,7 +343,6 @@ TEST(AnalysisReportMends, HugeAmplitudeStaysInItsCell)
     EXPECT_EQ(TextAt(printed, {551 + 14 * 588 + 58, 8479})->clipRight, 9370);
 }
 
-
 // Values at the edge of a float, in every value row and every table cell:
 // each number ends by its field's right edge and still tells its magnitude,
 // in the preview and on both printed sheets.
@@ -367,7 +374,8 @@ TEST(AnalysisReportMends, HugeValuesFitTheirFieldsWithTheirExponent)
         for (const CanvasCall& call : page.canvas.callsOf(CanvasOp::TextOut)) {
             if (!call.clipRight)
                 continue;
-            const int charWidth = (FontPixelHeight(call.state.font.points, page.resolution) + 1) / 2;
+            const int charWidth =
+                (FontPixelHeight(call.state.font.points, page.resolution) + 1) / 2;
             EXPECT_LE(call.points.at(0).x() + int(call.text.size()) * charWidth, *call.clipRight)
                 << call.text.toStdString();
             const QRegularExpressionMatch m = number.match(call.text);
@@ -403,13 +411,17 @@ TEST(ReportHeader, TextsStayClearOfTheHeaderRuleWithTheReportFont)
     };
     const Page pages[] = {
         {"preview", 96, 0, 0, false},
-        {"A4 1200", 1200, 9921, 14031, false},   {"A4 1200 landscape", 1200, 14031, 9921, true},
-        {"A3 600", 600, 7016, 9921, false},      {"A3 600 landscape", 600, 9921, 7016, true},
-        {"Letter 300", 300, 2550, 3300, false}, {"Legal 1200 landscape", 1200, 16800, 10200, true},
+        {"A4 1200", 1200, 9921, 14031, false},
+        {"A4 1200 landscape", 1200, 14031, 9921, true},
+        {"A3 600", 600, 7016, 9921, false},
+        {"A3 600 landscape", 600, 9921, 7016, true},
+        {"Letter 300", 300, 2550, 3300, false},
+        {"Legal 1200 landscape", 1200, 16800, 10200, true},
     };
     for (const ReportDocument& report : reports) {
         for (const Page& page : pages) {
-            SCOPED_TRACE(std::string(page.name) + (report.kind == ReportKind::Analysis ? " analysis" : " record"));
+            SCOPED_TRACE(std::string(page.name)
+                         + (report.kind == ReportKind::Analysis ? " analysis" : " record"));
             RecordingCanvas canvas(page.resolution, PainterTextExtent);
             int ruleY = 70, ruleWidth = 2;
             if (page.width == 0) {
@@ -425,7 +437,8 @@ TEST(ReportHeader, TextsStayClearOfTheHeaderRuleWithTheReportFont)
             int texts = 0;
             bool ruleFound = false;
             for (const CanvasCall& call : canvas.calls()) {
-                if (call.op == CanvasOp::LineTo && call.start.y() == ruleY && call.points[0].y() == ruleY) {
+                if (call.op == CanvasOp::LineTo && call.start.y() == ruleY
+                    && call.points[0].y() == ruleY) {
                     EXPECT_EQ(call.state.pen.width, ruleWidth);
                     ruleFound = true;
                     break;

@@ -139,7 +139,10 @@ protected:
         return {WEXITSTATUS(status), QString::fromUtf8(errors)};
     }
 
-    QByteArray bytesOf(const char* name) const { return QFile::encodeName(dir.path()) + '/' + name; }
+    QByteArray bytesOf(const char* name) const
+    {
+        return QFile::encodeName(dir.path()) + '/' + name;
+    }
 
     static const PdfWord* Find(const std::vector<PdfWord>& words, const QString& text)
     {
@@ -157,17 +160,21 @@ TEST_F(CommandLineReportTest, SnapshotGivesTheAnalysisReportOnAPortraitA4)
 {
     writeFile(QStringLiteral("m.ZQM"), QByteArray(8052, '\0'));
     const QString pdf = dir.filePath(QStringLiteral("analysis.pdf"));
-    const ProgramRun r = run({QStringLiteral("--report-pdf"), pdf, dir.filePath(QStringLiteral("m.ZQM"))});
+    const ProgramRun r =
+        run({QStringLiteral("--report-pdf"), pdf, dir.filePath(QStringLiteral("m.ZQM"))});
     ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
     const QString info = RunTool(QStringLiteral("pdfinfo"), {pdf});
-    EXPECT_TRUE(info.contains(QRegularExpression("Title:\\s+Line7TestReport\\n"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression("Title:\\s+Line7TestReport\\n")))
+        << info.toStdString();
     EXPECT_TRUE(info.contains(QRegularExpression("Creator:\\s+Quorvane QPA3600\\n")));
     EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+1\\n")));
-    EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+595(\\.\\d+)? x 842(\\.\\d+)? pts \\(A4\\)")));
+    EXPECT_TRUE(info.contains(
+        QRegularExpression("Page size:\\s+595(\\.\\d+)? x 842(\\.\\d+)? pts \\(A4\\)")));
     const auto words = PdfWords(pdf);
     const PdfWord* label = Find(words, QStringLiteral("第1頁"));
     ASSERT_TRUE(label);
-    EXPECT_NEAR(label->xMin, TruncToInt(0.985 * PageFrame::ForPage(9921, 14031).FW) * kPointsPerPixel, 1.0);
+    EXPECT_NEAR(label->xMin,
+                TruncToInt(0.985 * PageFrame::ForPage(9921, 14031).FW) * kPointsPerPixel, 1.0);
     EXPECT_TRUE(Find(words, QStringLiteral("項目：Line7")));
     // Nothing beside the program was written.
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("SysSet.ini"))));
@@ -177,11 +184,14 @@ TEST_F(CommandLineReportTest, RecordFileGivesTheRecordReportAsTheWindowShowsIt)
 {
     writeRecordFile(QStringLiteral("r.zqr"), 1500);
     const QString pdf = dir.filePath(QStringLiteral("record.pdf"));
-    const ProgramRun r = run({QStringLiteral("--report-pdf"), pdf, dir.filePath(QStringLiteral("r.zqr"))});
+    const ProgramRun r =
+        run({QStringLiteral("--report-pdf"), pdf, dir.filePath(QStringLiteral("r.zqr"))});
     ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
     const QString info = RunTool(QStringLiteral("pdfinfo"), {pdf});
-    EXPECT_TRUE(info.contains(QRegularExpression("Title:\\s+RecordReport\\n"))) << info.toStdString();
-    EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+842(\\.\\d+)? x 595(\\.\\d+)? pts \\(A4\\)")));
+    EXPECT_TRUE(info.contains(QRegularExpression("Title:\\s+RecordReport\\n")))
+        << info.toStdString();
+    EXPECT_TRUE(info.contains(
+        QRegularExpression("Page size:\\s+842(\\.\\d+)? x 595(\\.\\d+)? pts \\(A4\\)")));
     EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+1\\n")));
     const QString fonts = RunTool(QStringLiteral("pdffonts"), {pdf});
     EXPECT_TRUE(fonts.contains(QStringLiteral("LiberationSans"))) << fonts.toStdString();
@@ -219,12 +229,13 @@ TEST_F(CommandLineReportTest, PaperAndOrientationAreTakenFromTheArguments)
 {
     writeRecordFile(QStringLiteral("r.Zqr"), 10);
     const QString pdf = dir.filePath(QStringLiteral("a3.pdf"));
-    const ProgramRun r = run({QStringLiteral("--report-pdf"), pdf, QStringLiteral("--paper"), QStringLiteral("A3"),
-                       QStringLiteral("--orientation"), QStringLiteral("portrait"),
-                       dir.filePath(QStringLiteral("r.Zqr"))});
+    const ProgramRun r = run({QStringLiteral("--report-pdf"), pdf, QStringLiteral("--paper"),
+                              QStringLiteral("A3"), QStringLiteral("--orientation"),
+                              QStringLiteral("portrait"), dir.filePath(QStringLiteral("r.Zqr"))});
     ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
     const QString info = RunTool(QStringLiteral("pdfinfo"), {pdf});
-    EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+842(\\.\\d+)? x 119\\d(\\.\\d+)? pts \\(A3\\)")))
+    EXPECT_TRUE(info.contains(
+        QRegularExpression("Page size:\\s+842(\\.\\d+)? x 119\\d(\\.\\d+)? pts \\(A3\\)")))
         << info.toStdString();
 }
 
@@ -245,7 +256,9 @@ TEST_F(CommandLineReportTest, BadInputOrOutputFailsWithAMessageAndNoFile)
         {"no whole record block", {"--report-pdf", out, dir.filePath("half.zqr")}, "half.zqr"},
         {"unknown extension", {"--report-pdf", out, dir.filePath("m.txt")}, "m.txt"},
         {"missing file", {"--report-pdf", out, dir.filePath("none.zqm")}, "none.zqm"},
-        {"unwritable output", {"--report-pdf", dir.filePath("blocker/out.pdf"), dir.filePath("m.zqm")}, "blocker/out.pdf"},
+        {"unwritable output",
+         {"--report-pdf", dir.filePath("blocker/out.pdf"), dir.filePath("m.zqm")},
+         "blocker/out.pdf"},
         {"unknown paper", {"--report-pdf", out, "--paper", "B5", dir.filePath("m.zqm")}, "B5"},
     };
     for (const auto& k : cases) {
@@ -309,11 +322,13 @@ TEST_F(CommandLineReportTest, TheSavedPortIsNeitherOpenedNorWrittenNorAreSetting
 {
     PtyPair pty;
     ASSERT_TRUE(pty.ok());
-    const QByteArray settings = "[CommPort]\nPort=150\n[PortMap]\nCOM150=" + pty.slavePath().toUtf8() + "\n";
+    const QByteArray settings =
+        "[CommPort]\nPort=150\n[PortMap]\nCOM150=" + pty.slavePath().toUtf8() + "\n";
     writeFile(QStringLiteral("SysSet.ini"), settings);
     writeFile(QStringLiteral("m.zqm"), QByteArray(8052, '\0'));
     const QString pdf = dir.filePath(QStringLiteral("m.pdf"));
-    const ProgramRun r = run({QStringLiteral("--report-pdf"), pdf, dir.filePath(QStringLiteral("m.zqm"))});
+    const ProgramRun r =
+        run({QStringLiteral("--report-pdf"), pdf, dir.filePath(QStringLiteral("m.zqm"))});
     EXPECT_EQ(r.exitCode, 0) << r.errors.toStdString();
     EXPECT_TRUE(QFileInfo::exists(pdf));
     char byte = 0;
@@ -322,7 +337,6 @@ TEST_F(CommandLineReportTest, TheSavedPortIsNeitherOpenedNorWrittenNorAreSetting
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), settings);
 }
-
 
 // "--report-pdf OUT IN" where OUT is IN under any name, or is named like a
 // snapshot or recording (the PDF's name forgotten): refused with exit code 1
@@ -359,9 +373,12 @@ TEST_F(CommandLineReportTest, AnOutputThatIsTheInputOrNamedLikeOneIsRefused)
         {"mixed case", dir.filePath("r2.zQr"), dir.filePath("r1.zqr"), "r2.zQr"},
         {"a new snapshot name", dir.filePath("new.zqM"), dir.filePath("m.zqm"), "new.zqM"},
         {"a snapshot over a recording", dir.filePath("r2.zqr"), dir.filePath("m.zqm"), "r2.zqr"},
-        {"a hard link to the input", dir.filePath("hard-link.pdf"), dir.filePath("r1.zqr"), "hard-link.pdf"},
-        {"a symbolic link to the input", dir.filePath("soft-link.pdf"), dir.filePath("r1.zqr"), "soft-link.pdf"},
-        {"the input by another path", dir.filePath("m-link.pdf"), dir.filePath("sub/../m.zqm"), "m-link.pdf"},
+        {"a hard link to the input", dir.filePath("hard-link.pdf"), dir.filePath("r1.zqr"),
+         "hard-link.pdf"},
+        {"a symbolic link to the input", dir.filePath("soft-link.pdf"), dir.filePath("r1.zqr"),
+         "soft-link.pdf"},
+        {"the input by another path", dir.filePath("m-link.pdf"), dir.filePath("sub/../m.zqm"),
+         "m-link.pdf"},
     };
     const QMap<QString, QByteArray> before = folder();
     for (const auto& c : cases) {
@@ -372,7 +389,8 @@ TEST_F(CommandLineReportTest, AnOutputThatIsTheInputOrNamedLikeOneIsRefused)
         EXPECT_TRUE(folder() == before);
     }
     // The same words with a PDF's name write the report.
-    const ProgramRun ok = run({QStringLiteral("--report-pdf"), dir.filePath("r1.pdf"), dir.filePath("r1.zqr")});
+    const ProgramRun ok =
+        run({QStringLiteral("--report-pdf"), dir.filePath("r1.pdf"), dir.filePath("r1.zqr")});
     EXPECT_EQ(ok.exitCode, 0) << ok.errors.toStdString();
     EXPECT_TRUE(QFileInfo::exists(dir.filePath("r1.pdf")));
 }
@@ -444,7 +462,8 @@ TEST_F(CommandLineReportTest, ACraftedCountFieldGivesTheReportOfAnEmptyRecording
     ASSERT_EQ(bytes.mid(32008, 4), QByteArray("\x00\x00\x00\x80", 4));
     writeFile(QStringLiteral("crafted.zqr"), bytes + bytes); // the count of the last block counts
     const QString pdf = dir.filePath(QStringLiteral("crafted.pdf"));
-    const ProgramRun r = run({QStringLiteral("--report-pdf"), pdf, dir.filePath(QStringLiteral("crafted.zqr"))});
+    const ProgramRun r =
+        run({QStringLiteral("--report-pdf"), pdf, dir.filePath(QStringLiteral("crafted.zqr"))});
     ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
     const auto words = PdfWords(pdf);
     EXPECT_TRUE(std::any_of(words.begin(), words.end(), [](const PdfWord& w) {

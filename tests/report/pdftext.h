@@ -43,8 +43,8 @@ inline QString RadicalsIn(const QString& text)
 
 inline std::vector<PdfWord> PdfWords(const QString& pdf)
 {
-    const QString html = RunTool(QStringLiteral("pdftotext"),
-                                 {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    const QString html =
+        RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
     static const QRegularExpression word(
         QStringLiteral("<word xMin=\"([-0-9.]+)\" yMin=\"([-0-9.]+)\" xMax=\"([-0-9.]+)\" "
                        "yMax=\"([-0-9.]+)\">([^<]*)</word>"));

@@ -60,8 +60,8 @@ TEST_F(PrintJobTest, PortraitPdfHasTheTitleCentredAndTheTableCells)
         << info.toStdString();
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))));
     // Vector output: no raster image on the page.
-    const QStringList images =
-        RunTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}).split('\n', Qt::SkipEmptyParts);
+    const QStringList images = RunTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf})
+                                   .split('\n', Qt::SkipEmptyParts);
     EXPECT_EQ(images.size(), 2) << images.join('\n').toStdString(); // the header lines only
 
     const auto words = PdfWords(pdf);
@@ -136,7 +136,8 @@ TEST_F(PrintJobTest, PdfTextReadsAsTheCharactersWritten)
         const QString text = PdfText(c.pdf);
         ASSERT_FALSE(text.isEmpty()) << c.pdf.toStdString();
         for (const QString& expected : c.expected)
-            EXPECT_TRUE(text.contains(expected)) << c.pdf.toStdString() << ": " << expected.toStdString();
+            EXPECT_TRUE(text.contains(expected))
+                << c.pdf.toStdString() << ": " << expected.toStdString();
         EXPECT_EQ(RadicalsIn(text), QString()) << c.pdf.toStdString();
     }
 }

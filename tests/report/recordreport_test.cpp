@@ -85,7 +85,7 @@ TEST(RecordPrintGeometryTest, A4LandscapeAt1200Dpi)
 {
     const RecordPrintGeometry g = RecordPrintGeometryFor(kFrame);
     EXPECT_EQ(kFrame.T, 381);
-    EXPECT_EQ(g.Yt, 838);          // Round(838.2)
+    EXPECT_EQ(g.Yt, 838);               // Round(838.2)
     EXPECT_EQ(g.Hc, 9921 - 762 - 2976); // Round(2976.3)
     EXPECT_EQ(g.Yb, g.Yt + g.Hc);
     EXPECT_DOUBLE_EQ(g.ys, (9921 - 762 - 2976.3) / 500);
@@ -161,9 +161,9 @@ TEST_F(RecordPrintTest, PointCountAndSampleIndicesInBothViews)
         int view, count, zoom, offset;
         int points, firstIndex;
     } cases[] = {
-        {"ten samples", 0, 10, 1, 0, 9, 9},          // samples 9 down to 1
-        {"zoom and offset", 0, 100, 3, 10, 29, 89},  // (99 - 10) div 3
-        {"browse", 1, 40, 2, 5, 17, 39 - 5},         // BrowseLast 39
+        {"ten samples", 0, 10, 1, 0, 9, 9},           // samples 9 down to 1
+        {"zoom and offset", 0, 100, 3, 10, 29, 89},   // (99 - 10) div 3
+        {"browse", 1, 40, 2, 5, 17, 39 - 5},          // BrowseLast 39
         {"page full", 1, 449999, 1, 0, 1177, 449999}, // (R - L - 700) div 10
         {"offset past the data", 0, 3, 1, 5, 0, 0},
     };
@@ -254,7 +254,9 @@ TEST(PrintedTraceStepsTest, EdgeRule)
         {"first point below, second above",
          {300, 10},
          {{{L, 300}, false}, {{L, 300}, false}, {{L + 10, top}, true}}},
-        {"on the edges counts as inside", {50, 150}, {{{L, 50}, false}, {{L, 50}, true}, {{L + 10, 150}, true}}},
+        {"on the edges counts as inside",
+         {50, 150},
+         {{{L, 50}, false}, {{L, 50}, true}, {{L + 10, 150}, true}}},
         {"no point", {}, {}},
     };
     for (const EdgeCase& k : cases) {
@@ -281,8 +283,8 @@ TEST_F(RecordPrintTest, LeavingThroughTheTopDrawsToTheEdgeOnlyAndSetsTheMark)
     print();
     const std::vector<CanvasSegment> pieces = trace(0);
     ASSERT_EQ(pieces.size(), 3u);
-    EXPECT_EQ(pieces[1].to, QPoint(kFrame.L + 20, g.Yt));         // up to the edge
-    EXPECT_EQ(pieces[2].from, QPoint(kFrame.L + 30, g.Yt));       // back from the edge
+    EXPECT_EQ(pieces[1].to, QPoint(kFrame.L + 20, g.Yt));   // up to the edge
+    EXPECT_EQ(pieces[2].from, QPoint(kFrame.L + 30, g.Yt)); // back from the edge
     EXPECT_EQ(pieces[2].to.y(), g.Yb - RoundToInt(300 * g.ys));
     EXPECT_TRUE(printed.overTop[0]);
     EXPECT_FALSE(printed.belowBottom[0]);
@@ -305,12 +307,14 @@ TEST_F(RecordPrintTest, HiddenChannelPrintsItsMarksInThePensColour)
     ASSERT_EQ(marks.size(), 4u); // two marks, then the note's two triangles
     const int R = kFrame.R;
     const int yo = RoundToInt(2.1 * kFrame.T);
-    EXPECT_EQ(marks[0].points, (std::vector<QPoint>{{R - 920, yo}, {R - 820, yo}, {R - 870, yo - 50}}));
+    EXPECT_EQ(marks[0].points,
+              (std::vector<QPoint>{{R - 920, yo}, {R - 820, yo}, {R - 870, yo - 50}}));
     EXPECT_EQ(marks[0].state.brush, CanvasBrush::Solid(kRecordChannelColors[2]));
     // Outlined in the colour the pen had: channel 2's trace.
     EXPECT_EQ(marks[0].state.pen, (CanvasPen{kRecordChannelColors[1], 1, PenStyle::Solid}));
     const int yu = g.Hc + RoundToInt(2.3 * kFrame.T);
-    EXPECT_EQ(marks[1].points, (std::vector<QPoint>{{R - 620, yu}, {R - 520, yu}, {R - 570, yu + 50}}));
+    EXPECT_EQ(marks[1].points,
+              (std::vector<QPoint>{{R - 620, yu}, {R - 520, yu}, {R - 570, yu + 50}}));
     EXPECT_EQ(marks[1].state.pen.color, kRecordChannelColors[4]);
 
     // The legend's underline keeps the last mark's 1-pixel pen, in black.
@@ -411,7 +415,8 @@ TEST_F(RecordPrintTest, CaptionsLegendStatusAndNote)
     const struct {
         const char* text;
         int x;
-    } status[] = {{"採樣步長：1S", 50}, {"開始：a", 1500}, {"結束：b", 3500}, {"長度：350点", 5500}};
+    } status[] = {
+        {"採樣步長：1S", 50}, {"開始：a", 1500}, {"結束：b", 3500}, {"長度：350点", 5500}};
     for (const auto& k : status) {
         ASSERT_TRUE(text(k.text)) << k.text;
         EXPECT_EQ(text(k.text)->points[0], QPoint(kFrame.L + k.x, statusY));
@@ -424,8 +429,10 @@ TEST_F(RecordPrintTest, CaptionsLegendStatusAndNote)
     const int L = kFrame.L;
     const int yn = g.Hc + RoundToInt(6.2 * kFrame.T);
     const int yd = g.Hc + RoundToInt(6.2 * kFrame.T - 50);
-    EXPECT_EQ(triangles[0].points, (std::vector<QPoint>{{L + 500, yn}, {L + 600, yn}, {L + 550, yn - 50}}));
-    EXPECT_EQ(triangles[1].points, (std::vector<QPoint>{{L + 700, yd}, {L + 800, yd}, {L + 750, yd + 50}}));
+    EXPECT_EQ(triangles[0].points,
+              (std::vector<QPoint>{{L + 500, yn}, {L + 600, yn}, {L + 550, yn - 50}}));
+    EXPECT_EQ(triangles[1].points,
+              (std::vector<QPoint>{{L + 700, yd}, {L + 800, yd}, {L + 750, yd + 50}}));
     EXPECT_EQ(triangles[1].state.brush, CanvasBrush::Solid(kReportGray));
     EXPECT_EQ(texts().back().points[0], QPoint(L + 900, g.Hc + 6 * kFrame.T));
     EXPECT_TRUE(texts().back().text.startsWith("圖標分別為正溢出和負溢出標誌，"));
@@ -493,7 +500,6 @@ TEST(RecordPreviewTest, TallChartIsLimitedAboveTheFooterAndAnEmptyOneHasNoPictur
     EXPECT_EQ(canvas.callsOf(CanvasOp::TextOut)[0].points[0], QPoint(50, 80));
 }
 
-
 // A record file whose count field is INT32_MIN (bytes 00 00 00 80), as
 // opened for browsing, then drawn as the record window's chart and as the
 // record report: an empty recording, nothing read outside the buffers. A
@@ -532,8 +538,9 @@ TEST_F(RecordPrintTest, CraftedCountFieldsAreDrawnWithinTheBuffers)
         record->BrowseLast = claimed;
         record->BrowseOffset = claimed < 0 ? INT32_MIN : 0;
         chart.clear();
-        const RecordChartFacts drawn = DrawRecordChart(
-            *record, chart, ruler, kRecordChartDesignedWidth, kRecordChartDesignedHeight, ChartColors{});
+        const RecordChartFacts drawn =
+            DrawRecordChart(*record, chart, ruler, kRecordChartDesignedWidth,
+                            kRecordChartDesignedHeight, ChartColors{});
         EXPECT_EQ(drawn.points, claimed < 0 ? 0 : kRecordChartDesignedWidth);
         print();
         EXPECT_EQ(trace(0).empty(), claimed < 0);

@@ -18,12 +18,10 @@ struct AbsCase {
 TEST(ReportFormats, HarmonicAbsoluteIsTheRmsValueWithTwoDecimals)
 {
     const AbsCase cases[] = {
-        {1.414, "1.00"},         // the divisor is 1.414, not the square root of two
-        {0.0, "0.00"},
-        {2.0 * 1.414, "2.00"},
-        {1.5 * 1.414, "1.5"},    // a point is present: nothing appended
-        {311.127, "220.03"},
-        {0.12345 * 1.414, "0.12"},
+        {1.414, "1.00"}, // the divisor is 1.414, not the square root of two
+        {0.0, "0.00"},        {2.0 * 1.414, "2.00"},
+        {1.5 * 1.414, "1.5"}, // a point is present: nothing appended
+        {311.127, "220.03"},  {0.12345 * 1.414, "0.12"},
     };
     for (const AbsCase& c : cases)
         EXPECT_EQ(FormatHarmonicAbs(c.amplitude), c.text) << c.amplitude;

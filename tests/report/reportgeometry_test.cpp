@@ -49,8 +49,8 @@ TEST(ReportGeometry, TraceScalesTheLargestExcursionToTheHalfRange)
     const auto points = WaveTracePoints(50, 153, 58, 350.0f / 512.0f, samples, 2047, true);
     ASSERT_EQ(points.size(), 512u);
     EXPECT_EQ(points[0], QPoint(50, 95));
-    EXPECT_EQ(points[1], QPoint(51, 182)); // x 0.68359375 rounds to 1
-    EXPECT_EQ(points[2], QPoint(51, 139)); // x 1.3671875 rounds to 1; y 153 - 14
+    EXPECT_EQ(points[1], QPoint(51, 182));         // x 0.68359375 rounds to 1
+    EXPECT_EQ(points[2], QPoint(51, 139));         // x 1.3671875 rounds to 1; y 153 - 14
     EXPECT_EQ(points[511], QPoint(50 + 349, 153)); // 511 * 0.68359375 = 349.3
 }
 

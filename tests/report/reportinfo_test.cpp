@@ -1,8 +1,8 @@
 #include "reportinfo.h"
 
 #include "inifile.h"
-#include "qtprinters.h"
 #include "measurementrecord.h"
+#include "qtprinters.h"
 #include "recordingcanvas.h"
 #include "recordingdialogs.h"
 #include "recordreport.h"
@@ -44,8 +44,8 @@ protected:
 TEST_F(ReportInfoTest, MissingFileReadsEmptyFieldsAndCelsius)
 {
     const ReportInfo info = ReadReportInfo(IniFile(path()));
-    for (const QString& v : {info.ProjectName, info.company, info.conner, info.date,
-                             info.temperature})
+    for (const QString& v :
+         {info.ProjectName, info.company, info.conner, info.date, info.temperature})
         EXPECT_EQ(v, "");
     EXPECT_EQ(TemperatureSuffix(info.units), "℃");
     EXPECT_EQ(TemperatureText(info), "");
@@ -86,7 +86,8 @@ TEST_F(ReportInfoTest, AFreshInstallationPrintsNoPlaceholders)
     // preview and on the printed page, is its label alone.
     const ReportInfo info = ReadReportInfo(IniFile(path()));
     const MeasurementRecord record{};
-    const QString labels[] = {"項目：", "測量企業：", "操作員：", "測量日期：", "日期：", "環境溫度："};
+    const QString labels[] = {"項目：",     "測量企業：", "操作員：",
+                              "測量日期：", "日期：",     "環境溫度："};
     const struct {
         const char* name;
         ReportDocument report;
@@ -122,7 +123,8 @@ TEST_F(ReportInfoTest, UnitsSuffix)
         const char* suffix;
     } cases[] = {{"1", "℃"}, {"0", "F "}, {"2", "F "}, {"abc", "F "}, {"1.5", "F "}, {"", "F "}};
     for (const auto& c : cases)
-        EXPECT_EQ(TemperatureSuffix(QString::fromUtf8(c.units)), QString::fromUtf8(c.suffix)) << c.units;
+        EXPECT_EQ(TemperatureSuffix(QString::fromUtf8(c.units)), QString::fromUtf8(c.suffix))
+            << c.units;
 }
 
 TEST_F(ReportInfoTest, ConfirmWritesTheSixKeysInOrderAndTheyReadBackAtTheNextStart)
@@ -141,14 +143,16 @@ TEST_F(ReportInfoTest, ConfirmWritesTheSixKeysInOrderAndTheyReadBackAtTheNextSta
         EXPECT_EQ(saved, 1);
         EXPECT_TRUE(dialogs.messages.empty());
     }
-    EXPECT_EQ(fileText(), "[PrintInfo]\nProjectName=廠房 A 二期\ncompany=量測 公司\nconner=王 小明\n"
-                          "date=2026/12/01\ntemperature=25.5\nunits=1\n");
+    EXPECT_EQ(fileText(),
+              "[PrintInfo]\nProjectName=廠房 A 二期\ncompany=量測 公司\nconner=王 小明\n"
+              "date=2026/12/01\ntemperature=25.5\nunits=1\n");
 
     TEnterInfoForm again{IniFile(path()), dialogs};
     EXPECT_EQ(again.Edit(1)->text(), "廠房 A 二期");
     EXPECT_EQ(again.Edit(3)->text(), "王 小明");
     // The stored date is not shown: the field starts with today.
-    EXPECT_EQ(again.Edit(4)->text(), QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
+    EXPECT_EQ(again.Edit(4)->text(),
+              QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
     EXPECT_TRUE(again.CelsiusButton()->isChecked());
     again.FahrenheitButton()->setChecked(true);
     again.Confirm();
@@ -198,7 +202,8 @@ TEST_F(ReportInfoTest, RefusedWriteNamesTheFileAndKeepsTheWindowOpen)
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.Edit(1)->text(), "專案");
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].text.contains(unwritable)) << dialogs.messages[0].text.toStdString();
+    EXPECT_TRUE(dialogs.messages[0].text.contains(unwritable))
+        << dialogs.messages[0].text.toStdString();
 }
 
 } // namespace

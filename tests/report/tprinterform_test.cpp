@@ -121,7 +121,8 @@ namespace {
 QString PageSizeLine(const QString& pdf)
 {
     const QString info = RunTool(QStringLiteral("pdfinfo"), {pdf});
-    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Page size:\\s+([^\\n]*)")).match(info);
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("Page size:\\s+([^\\n]*)")).match(info);
     return m.captured(1);
 }
 
@@ -135,7 +136,8 @@ TEST_F(PrinterFormTest, SaveAsPdfOffersTheJobTitleAndRemembersTheFolder)
     EXPECT_EQ(dialogs.offeredNames[0], "a_b_cTestReport.pdf");
     EXPECT_TRUE(dialogs.messages.empty());
     const QString pdf = dir.filePath("first.pdf");
-    EXPECT_TRUE(RunTool("pdfinfo", {pdf}).contains(QRegularExpression("Title:\\s+a/b:cTestReport\\n")));
+    EXPECT_TRUE(
+        RunTool("pdfinfo", {pdf}).contains(QRegularExpression("Title:\\s+a/b:cTestReport\\n")));
     // An analysis report lies portrait, a record report landscape.
     EXPECT_TRUE(PageSizeLine(pdf).startsWith("595")) << PageSizeLine(pdf).toStdString();
 
@@ -187,7 +189,8 @@ TEST_F(PrinterFormTest, AFailedSaveLeavesTheExistingFileAndNamesIt)
     QFile file(pdf);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), "the earlier report");
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).filter("kept").size(), 1); // no temporary left
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).filter("kept").size(),
+              1); // no temporary left
 }
 
 TEST_F(PrinterFormTest, WithoutAPrinterPrintOffersThePdf)

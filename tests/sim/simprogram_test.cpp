@@ -123,7 +123,6 @@ TEST(SimProgram, RefusesBadArgumentsWithExitCodeTwo)
     EXPECT_EQ(program.waitForExit(), 2);
 }
 
-
 // What may stand at --link PATH: an earlier run's link is replaced, anything
 // else is the user's and stays as it was, the simulator exiting with 1.
 TEST(SimProgram, ReplacesOnlyASymbolicLinkAtTheLinkPath)
@@ -134,10 +133,10 @@ TEST(SimProgram, ReplacesOnlyASymbolicLinkAtTheLinkPath)
         bool replaced;
     };
     const std::vector<Case> cases = {
-        {"stale link", [](const auto& p) { std::filesystem::create_symlink("/dev/pts/9999", p); }, true},
-        {"dangling link to a file of ours", [](const auto& p) {
-             std::filesystem::create_symlink(p.string() + ".gone", p);
-         }, true},
+        {"stale link", [](const auto& p) { std::filesystem::create_symlink("/dev/pts/9999", p); },
+         true},
+        {"dangling link to a file of ours",
+         [](const auto& p) { std::filesystem::create_symlink(p.string() + ".gone", p); }, true},
         {"regular file", [](const auto& p) { std::ofstream(p) << "keep me"; }, false},
         {"folder", [](const auto& p) { std::filesystem::create_directory(p); }, false},
     };

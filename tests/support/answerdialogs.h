@@ -26,7 +26,10 @@ public:
     }
     bool askYesNo(const QString&, const QString&) override { return yes; }
     QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return savePath; }
+    QString saveFileName(const QString&, const QString&, const QString&) override
+    {
+        return savePath;
+    }
 
     bool yes;
     QString savePath;

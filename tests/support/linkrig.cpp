@@ -16,8 +16,9 @@ LinkRig::LinkRig(const QString& devicePath, TBaudRate rate, int baudIndex)
                      [this](int reg) { writeAcks.push_back(reg); });
     QObject::connect(&dispatcher, &ResponseDispatcher::readBackComplete,
                      [this] { ++readBacksComplete; });
-    QObject::connect(&dispatcher, &ResponseDispatcher::logProgress,
-                     [this](LogProgress stage, int chunk) { logProgress.emplace_back(stage, chunk); });
+    QObject::connect(
+        &dispatcher, &ResponseDispatcher::logProgress,
+        [this](LogProgress stage, int chunk) { logProgress.emplace_back(stage, chunk); });
     QObject::connect(&dispatcher, &ResponseDispatcher::alarmValueRead,
                      [this](int i, float value) { alarmValues.emplace_back(i, value); });
     QObject::connect(&dispatcher, &ResponseDispatcher::optionsRead,

@@ -30,8 +30,8 @@ struct LinkRig {
     // What was shown, in order.
     std::vector<int> progress;
     std::vector<std::pair<LogProgress, int>> logProgress; // stage, chunk asked for
-    std::vector<std::pair<int, float>> alarmValues; // threshold index, value
-    std::vector<int> writeAcks;                     // acknowledged registers of the write chain
+    std::vector<std::pair<int, float>> alarmValues;       // threshold index, value
+    std::vector<int> writeAcks; // acknowledged registers of the write chain
     int readBacksComplete = 0;
     std::vector<std::pair<bool, bool>> optionsRead; // wide band, CSA method
     std::vector<RunRequest> runRequests;
