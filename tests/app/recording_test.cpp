@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -28,6 +29,8 @@
 #include <cstdio>
 #include <memory>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -324,6 +327,8 @@ TEST_F(RecordingTest, ACommandLineRecordFileIsOpenedByTheBytesOfItsName)
     }
     const QByteArray name = QFile::encodeName(dir.path()) + "/r\xe9sultat \xff.zQr";
     ASSERT_EQ(::rename(QFile::encodeName(plain).constData(), name.constData()), 0);
+    // QTemporaryDir cannot remove a name that is no UTF-8: it goes by its bytes.
+    const auto removeByBytes = qScopeGuard([&name] { ::unlink(name.constData()); });
     const char* argv[] = {"qpa3600", name.constData()};
     auto program = start(ArgumentsFromBytes(2, argv));
     ASSERT_TRUE(WaitUntil(
