@@ -45,10 +45,10 @@ QString FolderDialogs::KindOf(const QString& filter)
 
 QString FolderDialogs::startFolder(const QString& kind) const
 {
-    const QString kept = settings_.ReadString(kSection, kind, QString());
+    QString kept = settings_.ReadString(kSection, kind, QString());
     if (!kept.isEmpty() && QFileInfo(kept).isDir())
         return kept;
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!documents.isEmpty() && QFileInfo(documents).isDir())
         return documents;
     return QDir::homePath();
@@ -68,7 +68,7 @@ QString FolderDialogs::openFileName(const QString& caption, const QString& filte
 {
     const QString kind = KindOf(filter);
     const QString start = folder.isEmpty() && !kind.isEmpty() ? startFolder(kind) : folder;
-    const QString chosen = inner_.openFileName(caption, filter, start);
+    QString chosen = inner_.openFileName(caption, filter, start);
     remember(kind, chosen);
     return chosen;
 }
@@ -81,7 +81,7 @@ QString FolderDialogs::saveFileName(const QString& caption, const QString& filte
     // A bare name goes into the folder of its kind.
     if (!kind.isEmpty() && !defaultName.contains(QLatin1Char('/')))
         offered = QDir(startFolder(kind)).filePath(defaultName);
-    const QString chosen = inner_.saveFileName(caption, filter, offered);
+    QString chosen = inner_.saveFileName(caption, filter, offered);
     remember(kind, chosen);
     return chosen;
 }

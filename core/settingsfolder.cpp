@@ -17,7 +17,7 @@ QString DataFolderFor(const QString& executableFolder)
     const QDir beside(executableFolder);
     if (beside.exists(QStringLiteral("SkinsFile")))
         return beside.path();
-    const QString installed = QDir::cleanPath(beside.filePath(QStringLiteral("../share/qpa3600")));
+    QString installed = QDir::cleanPath(beside.filePath(QStringLiteral("../share/qpa3600")));
     if (QFileInfo(installed).isDir())
         return installed;
     return beside.path();
@@ -30,12 +30,12 @@ QString DataFolder()
 
 QString SettingsFolder()
 {
-    const QString beside = ProgramFolder();
+    QString beside = ProgramFolder();
     // An installed program keeps its settings per user, even when run by root:
     // files written into a system folder would outlive the package.
     if (DataFolder() == beside && ::access(QFile::encodeName(beside).constData(), W_OK) == 0)
         return beside;
-    const QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(perUser);
     return perUser;
 }

@@ -6,7 +6,7 @@ QString UserDialogs::saveFileNameOverwriting(const QString& caption, const QStri
                                              const QString& defaultName,
                                              const QString& overwriteQuestion)
 {
-    const QString path = saveFileName(caption, filter, defaultName);
+    QString path = saveFileName(caption, filter, defaultName);
     if (path.isEmpty())
         return {};
     if (QFileInfo::exists(path) && !askYesNo(QStringLiteral("檔案存在"), overwriteQuestion))

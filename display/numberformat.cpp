@@ -82,7 +82,7 @@ QString FitNumberText(const QString& text, const std::function<bool(const QStrin
         return text;
     const QString rest = text.mid(match.capturedLength());
     for (int digits = 6; digits >= 1; --digits) {
-        const QString shorter = ExponentForm(x, digits) + rest;
+        QString shorter = ExponentForm(x, digits) + rest;
         if (fits(shorter))
             return shorter;
     }

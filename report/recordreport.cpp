@@ -235,7 +235,7 @@ RecordOverflow DrawRecordPrintBody(Canvas& canvas, const RecordReportSource& sou
     return overflow;
 }
 
-ReportDocument RecordReport(RecordReportSource source)
+ReportDocument RecordReport(const RecordReportSource& source)
 {
     ReportDocument report;
     report.kind = ReportKind::Record;

@@ -51,4 +51,4 @@ RecordOverflow DrawRecordPrintBody(Canvas& canvas, const RecordReportSource& sou
 
 // The record report: job title "RecordReport", a landscape sheet, text
 // without background on the printed page.
-ReportDocument RecordReport(RecordReportSource source);
+ReportDocument RecordReport(const RecordReportSource& source);

@@ -24,15 +24,14 @@ struct RecordPreviewPicture {
     bool empty = true;
 };
 
-// The picture for a chart of `chart` pixels on a page `pageWidth` x
-// `pageHeight`: the chart without its top 12 rows plus the ruler, stretched
-// to the page's width less 50 on each side, f = Round((W - 100) / u) with u
-// the chart's aspect ratio as a 32-bit float. A chart so tall that the
-// status line (`statusHeight` pixels high, f + 115 down) would reach the
-// footer rule at pageHeight - 100 is limited to the tallest f that keeps it
-// above, its width shrinking in proportion.
-RecordPreviewPicture PlaceRecordPreviewPicture(QSize chart, int pageWidth, int pageHeight,
-                                               int statusHeight);
+// The picture for a chart of `chart` pixels on a page W x H: the chart
+// without its top 12 rows plus the ruler, stretched to the page's width less
+// 50 on each side, f = Round((W - 100) / u) with u the chart's aspect ratio
+// as a 32-bit float. A chart so tall that the status line (`statusHeight`
+// pixels high, f + 115 down) would reach the footer rule at H - 100 is
+// limited to the tallest f that keeps it above, its width shrinking in
+// proportion.
+RecordPreviewPicture PlaceRecordPreviewPicture(QSize chart, int W, int H, int statusHeight);
 
 // The printed chart in device pixels.
 struct RecordPrintGeometry {

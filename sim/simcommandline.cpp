@@ -70,7 +70,7 @@ std::optional<double> ParseSeconds(const std::string& text)
 // Applies one option's value; returns an error text or an empty string.
 std::string Apply(const OptionSpec& option, const std::string& value, SimCommandLine& commandLine)
 {
-    const std::string bad = "invalid value '" + value + "' for " + std::string(option.name);
+    std::string bad = "invalid value '" + value + "' for " + std::string(option.name);
     switch (option.setting) {
     case Setting::Baud:
         if (const auto rate = ParseInteger(value, 50, 4000000)) {

@@ -51,7 +51,7 @@ protected:
                          "[RecordSet]\nCh0=0\nCh1=1\nCh2=2\nCh3=6\nCh4=7\nCh5=10\n")));
     }
 
-    std::unique_ptr<Program> start(QStringList arguments = {})
+    std::unique_ptr<Program> start(const QStringList& arguments = {})
     {
         return StartProgram(dir.path(), dialogs, arguments);
     }
@@ -104,6 +104,7 @@ TEST_F(RecordingTest, RecordsTheInstrumentsValuesAndReopensTheFile)
     window.tools->SeSkinSpeedButton5->click();
     ASSERT_TRUE(program->Recording().Timer1.isActive());
     std::vector<float> volts;
+    volts.reserve(5);
     for (int i = 0; i < 4; ++i)
         volts.push_back(tickAfterAMeasurement(*program));
     program->Recording().TimerSaveTimer();

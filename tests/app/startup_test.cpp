@@ -48,7 +48,7 @@ protected:
                            PortSettings(QByteArray::fromStdString(simulator.devicePath()))));
     }
 
-    std::unique_ptr<Program> start(QStringList arguments = {})
+    std::unique_ptr<Program> start(const QStringList& arguments = {})
     {
         return StartProgram(dir.path(), dialogs, arguments);
     }
