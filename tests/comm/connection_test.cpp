@@ -58,7 +58,9 @@ protected:
         rig.link.InstrumentAddress = 0;
         // Every port number of the test reaches the same scripted line.
         const QString path = line.path();
-        rig.comm.setDeviceResolver([path](int) { return path; });
+        // Each call returns its own copy of the captured path.
+        rig.comm.setDeviceResolver(
+            [path](int) { return path; }); // NOLINT(performance-no-automatic-move)
         QObject::connect(&controller, &ConnectionController::linkStatusChanged,
                          [this](LinkStatus s) { status << s; });
     }

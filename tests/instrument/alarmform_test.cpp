@@ -20,6 +20,7 @@ const QString kSendFailed = "提取數據失敗，請檢查是否已經連接儀
 std::vector<int> RegistersOf(const std::vector<std::vector<std::uint8_t>>& requests)
 {
     std::vector<int> registers;
+    registers.reserve(requests.size());
     for (const auto& request : requests)
         registers.push_back(request[2] << 8 | request[3]);
     return registers;

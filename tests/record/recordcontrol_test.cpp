@@ -194,7 +194,7 @@ TEST_F(RecordControlTest, StartOffersToStartContinuousSampling)
         int shown = 0;
         QObject::connect(&recording, &RecordControl::showRequested, [&] { ++shown; });
         recording.setSamplingStarter({[&] { return c.available; },
-                                      [&](std::function<void()> started) {
+                                      [&](const std::function<void()>& started) {
                                           ++commands;
                                           link.link.SessionMode = c.modeAfterCommand;
                                           started();

@@ -78,8 +78,11 @@ TEST(RecordBlockTest, BytesLieWhereTheLayoutSaysAndComeBackUnchangedWithNaNPaylo
     EXPECT_EQ(opened.blocks, 2);
     EXPECT_EQ(opened.last, 1499);
     EXPECT_EQ(opened.codes, (std::array<std::int32_t, 6>{0, 1, 7, 12, 255, 9}));
+    // The values read back bit for bit as they were written.
     for (int c = 0; c < 6; ++c)
+        // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison): the bits are the point
         EXPECT_EQ(std::memcmp(browse->channel(c), capture->channel(c), 1500 * sizeof(float)), 0);
+    // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison): the bits are the point
     EXPECT_EQ(std::memcmp(browse->timestamps(), capture->timestamps(), 1500 * sizeof(double)), 0);
 }
 

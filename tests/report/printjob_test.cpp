@@ -28,8 +28,8 @@ protected:
     // Prints the realistic measurement to a PDF on A4; returns its path.
     QString printPdf(bool landscape, const ReportInfo& info = {})
     {
-        const QString path = dir.filePath(landscape ? QStringLiteral("landscape.pdf")
-                                                    : QStringLiteral("portrait.pdf"));
+        QString path = dir.filePath(landscape ? QStringLiteral("landscape.pdf")
+                                              : QStringLiteral("portrait.pdf"));
         QPrinter printer(QPrinter::HighResolution);
         PrepareReportPrinter(printer);
         printer.setOutputFormat(QPrinter::PdfFormat);

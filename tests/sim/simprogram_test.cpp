@@ -14,8 +14,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace {
 
 // The built qpa3600-sim, run as a user would run it.
@@ -33,6 +31,7 @@ public:
         std::vector<std::string> all{QPA_SIM_PROGRAM};
         all.insert(all.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
+        argv.reserve(all.size() + 1);
         for (std::string& argument : all)
             argv.push_back(argument.data());
         argv.push_back(nullptr);
