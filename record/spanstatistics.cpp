@@ -154,6 +154,11 @@ std::optional<SampleSpan> SamplesBetween(const double* timestamps, int last, dou
     return span;
 }
 
+QString StatisticText(double value)
+{
+    return QString::number(value, 'g', 7);
+}
+
 QString DurationText(double seconds)
 {
     if (!std::isfinite(seconds))

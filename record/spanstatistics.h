@@ -56,6 +56,10 @@ struct SampleSpan {
 std::optional<SampleSpan> SamplesBetween(const double* timestamps, int last, double from,
                                          double to);
 
+// A figure as the cursor panel and the text of "--stats" show it: seven
+// significant digits ("230.2126", "0.08875", "1.5e+06").
+QString StatisticText(double value);
+
 // A time difference as the panels show it: "12.000 s" below a minute, then
 // "1:02:03.500" (hours:minutes:seconds), negative with a leading "-".
 QString DurationText(double seconds);
