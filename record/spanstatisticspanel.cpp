@@ -57,6 +57,10 @@ SpanStatisticsPanel::SpanStatisticsPanel(QWidget* parent) : QWidget(parent)
     table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     layout->addWidget(table, 1);
     showReading({});
+    // Room for a row per channel and no more: the chart keeps the rest.
+    table->setFixedHeight(table->horizontalHeader()->sizeHint().height()
+                          + 6 * table->verticalHeader()->defaultSectionSize()
+                          + 2 * table->frameWidth());
 }
 
 void SpanStatisticsPanel::showReading(const CursorReading& r)

@@ -483,13 +483,10 @@ void TRecordForm::buildCursors()
     statisticsDock->setObjectName(QStringLiteral("statisticsDock"));
     statisticsDock->setWidget(statisticsPanel);
     statisticsDock->setAllowedAreas(Qt::BottomDockWidgetArea | Qt::RightDockWidgetArea);
+    // Shown and hidden by its menu item, which makes room for it.
+    statisticsDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     addDockWidget(Qt::BottomDockWidgetArea, statisticsDock);
     statisticsDock->hide();
-    // The panel's figures are worked out only while it is shown.
-    connect(statisticsDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
-        if (visible)
-            showCursors();
-    });
 
     // The cursor commands follow the browsing commands in "檢閱", the menu
     // the zoom items were made in.
@@ -508,9 +505,31 @@ void TRecordForm::buildCursors()
         activateCursor(c.active == CursorId::A ? CursorId::B : CursorId::A);
     });
     cursorClearItem = item(QStringLiteral("清除游標\tEsc"), [this] { clearCursors(); });
-    statisticsItem = statisticsDock->toggleViewAction();
-    statisticsItem->setText(QStringLiteral("游標與統計面板"));
-    menu->addAction(statisticsItem);
+    statisticsItem = menu->addAction(QStringLiteral("游標與統計面板"));
+    statisticsItem->setCheckable(true);
+    connect(statisticsItem, &QAction::toggled, this, &TRecordForm::showStatisticsPanel);
+}
+
+// The window grows by the panel's height (and gives it back), so that the
+// chart keeps its size where the screen has room.
+void TRecordForm::showStatisticsPanel(bool shown)
+{
+    statisticsItem->setChecked(shown);
+    if (shown == statisticsDock->isVisibleTo(this))
+        return;
+    const bool docked = !statisticsDock->isFloating() && !isMaximized() && !isFullScreen();
+    if (shown) {
+        panelGrowth_ = docked ? statisticsDock->sizeHint().height() : 0;
+        resize(width(), height() + panelGrowth_);
+        statisticsDock->show();
+        if (!testAttribute(Qt::WA_DontShowOnScreen) && isVisible())
+            KeepInsideScreen(*this);
+        showCursors(); // its figures are worked out only while it is shown
+    } else {
+        statisticsDock->hide();
+        resize(width(), height() - (docked ? panelGrowth_ : 0));
+        panelGrowth_ = 0;
+    }
 }
 
 RecordCursors& TRecordForm::viewCursors()
@@ -542,7 +561,7 @@ void TRecordForm::placeCursor(CursorId id, int sample)
     c.active = id;
     // Placing a cursor brings its figures up.
     if (statisticsDock->isHidden())
-        statisticsDock->show();
+        showStatisticsPanel(true);
     showCursors();
 }
 

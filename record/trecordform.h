@@ -129,6 +129,7 @@ private:
     // Places the cursor marks over the chart and brings the panel up to
     // date with the cursors and the data.
     void showCursors();
+    void showStatisticsPanel(bool shown);
 
     RecordControl& control_;
     RecordState& record_;
@@ -148,4 +149,5 @@ private:
     std::array<QWidget*, 2> cursorLines_{};
     std::array<QLabel*, 2> cursorTags_{};
     CursorReading reading_;
+    int panelGrowth_ = 0; // what the window grew by when the cursor panel came up
 };
