@@ -31,8 +31,8 @@ constexpr OptionText kOptionTexts[] = {
     {"--stats", "FILE",
      "print the minimum, maximum, mean and energy of each channel of the recording FILE and exit"},
     {"--from", "TIME",
-     "start of the span of --stats: 2026-12-11T01:02:03, a time of day 01:02:03 or +SECONDS "
-     "after the first sample (default: the first sample)"},
+     "start of the span of --stats: 2026-12-11T01:02:03, a time of day 01:02:03 (its first "
+     "moment in the recording) or +SECONDS after the first sample (default: the first sample)"},
     {"--to", "TIME", "end of the span of --stats, in the same forms (default: the last sample)"},
     {"--format", "F", "output of --stats: text (default), csv or json"},
 };

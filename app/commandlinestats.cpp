@@ -238,8 +238,11 @@ std::optional<double> StatisticsTime(const QString& text, double firstSample,
     const std::optional<OleWallClock> first = WallClockFromOleDate(firstSample);
     if (!time || !first)
         return std::nullopt;
+    // The first moment with that time of day from the start (or from
+    // `notBefore`) on: a recording that runs past midnight reaches it on the
+    // day after.
     double date = OleDate(first->date(), *time);
-    if (notBefore && date < *notBefore)
+    if (date < notBefore.value_or(firstSample) - kHalfMs)
         date += 1;
     return date;
 }

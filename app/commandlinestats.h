@@ -26,8 +26,9 @@ struct StatisticsOutcome {
 
 // The times TIME may take, all in the recording's own local time:
 //   2026-12-11T01:02:03[.456] or "2026-12-11 01:02:03" (seconds optional),
-//   01:02[:03[.456]] a time of day on the date of the first sample (for --to,
-//     one before the --from time of day is on the day after),
+//   01:02[:03[.456]] a time of day: its first moment at or after the first
+//     sample (for --to, at or after --from), on the day after the start
+//     when the start's time of day is later,
 //   +SECONDS (decimal) after the first sample.
 // As an OLE date, or none for a text that is none of these.
 std::optional<double> StatisticsTime(const QString& text, double firstSample,
