@@ -603,6 +603,10 @@ bool TRecordForm::Pic4Key(int key, Qt::KeyboardModifiers modifiers)
     const RecordBrowser& browser = control_.browser();
     const std::optional<int> active = viewCursors().at(cursors().active);
     const bool bySample = modifiers.testFlag(Qt::ShiftModifier);
+    // Letters and Space with Ctrl, Alt or Meta belong to the window's shortcuts.
+    const bool plain = !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (!plain && key != Qt::Key_Left && key != Qt::Key_Right)
+        return false;
     switch (key) {
     case Qt::Key_Left:
     case Qt::Key_Right: {
