@@ -115,9 +115,9 @@ int main(int argc, char** argv)
     for (const char* format : {"text", "csv", "json"}) {
         std::vector<double> walls;
         for (int run = 0; run < 7; ++run)
-            walls.push_back(runProgram(program, {QStringLiteral("--stats"), path,
-                                                 QStringLiteral("--format"),
-                                                 QLatin1String(format)}));
+            walls.push_back(
+                runProgram(program, {QStringLiteral("--stats"), path, QStringLiteral("--format"),
+                                     QLatin1String(format)}));
         std::printf("qpa3600 --stats (450 blocks) --format %-4s  median %.0f ms, min %.0f ms "
                     "(7 runs)\n",
                     format, Median(walls), *std::min_element(walls.begin(), walls.end()));
