@@ -28,6 +28,13 @@ constexpr OptionText kOptionTexts[] = {
     {"--orientation", "O",
      "orientation of --report-pdf: portrait or landscape (default: portrait for a snapshot, landscape for a recording)"},
     {"--check-install", "", "show where the program's data was found and exit"},
+    {"--stats", "FILE",
+     "print the minimum, maximum, mean and energy of each channel of the recording FILE and exit"},
+    {"--from", "TIME",
+     "start of the span of --stats: 2026-12-11T01:02:03, a time of day 01:02:03 (its first "
+     "moment in the recording) or +SECONDS after the first sample (default: the first sample)"},
+    {"--to", "TIME", "end of the span of --stats, in the same forms (default: the last sample)"},
+    {"--format", "F", "output of --stats: text (default), csv or json"},
 };
 
 // The choice of `allowed` that `value` names, ignoring case; empty when none.
@@ -67,7 +74,12 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption reportPdf(QStringLiteral("report-pdf"), {}, QStringLiteral("OUT"));
     const QCommandLineOption paper(QStringLiteral("paper"), {}, QStringLiteral("SIZE"));
     const QCommandLineOption orientation(QStringLiteral("orientation"), {}, QStringLiteral("O"));
-    parser.addOptions({help, version, demo, checkInstall, reportPdf, paper, orientation});
+    const QCommandLineOption stats(QStringLiteral("stats"), {}, QStringLiteral("FILE"));
+    const QCommandLineOption from(QStringLiteral("from"), {}, QStringLiteral("TIME"));
+    const QCommandLineOption to(QStringLiteral("to"), {}, QStringLiteral("TIME"));
+    const QCommandLineOption format(QStringLiteral("format"), {}, QStringLiteral("F"));
+    parser.addOptions({help, version, demo, checkInstall, reportPdf, paper, orientation, stats,
+                       from, to, format});
 
     // QCommandLineParser expects the program name first.
     if (!parser.parse(QStringList{QStringLiteral("qpa3600")} + arguments))
@@ -86,6 +98,28 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         result.action = CommandLine::Action::CheckInstall;
     result.demo = parser.isSet(demo);
     result.arguments = parser.positionalArguments();
+
+    if (parser.isSet(stats)) {
+        if (parser.isSet(reportPdf))
+            return failure(QStringLiteral("--stats and --report-pdf cannot be used together."));
+        result.action = CommandLine::Action::Stats;
+        result.stats = parser.value(stats);
+        if (result.stats.isEmpty())
+            return failure(QStringLiteral("--stats needs the name of a record file (*.zqr)."));
+        result.from = parser.value(from);
+        result.to = parser.value(to);
+        result.format = parser.value(format);
+        if (parser.isSet(format)
+            && matchChoice(result.format,
+                           {QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("json")})
+                   .isEmpty())
+            return failure(
+                QStringLiteral("Unknown format '%1': use text, csv or json.").arg(result.format));
+        result.format = result.format.toLower();
+        return result;
+    }
+    if (parser.isSet(from) || parser.isSet(to) || parser.isSet(format))
+        return failure(QStringLiteral("--from, --to and --format apply only with --stats."));
 
     if (parser.isSet(reportPdf)) {
         result.reportPdf = parser.value(reportPdf);
@@ -126,9 +160,11 @@ bool NeedsNoWindow(const QStringList& arguments)
     for (const QString& word : arguments) {
         if (word == QLatin1String("--"))
             break;
-        for (const char* option : {"-h", "--help", "-v", "--version", "--check-install"})
+        for (const char* option : {"-h", "--help", "-v", "--version", "--check-install", "--stats"})
             if (word == QLatin1String(option))
                 return true;
+        if (word.startsWith(QLatin1String("--stats=")))
+            return true;
         // Qt's own options (-platform, -style ...) take one dash.
         if (word.startsWith(QLatin1Char('-')) && !word.startsWith(QLatin1String("--")))
             qtOptionPossible = true;
@@ -140,7 +176,7 @@ bool NeedsNoWindow(const QStringList& arguments)
 QStringList OptionsWithoutDisplay()
 {
     return {QStringLiteral("--report-pdf"), QStringLiteral("--help"), QStringLiteral("--version"),
-            QStringLiteral("--check-install")};
+            QStringLiteral("--check-install"), QStringLiteral("--stats")};
 }
 
 QString CommandLineHelp(const QString& program)
@@ -148,7 +184,9 @@ QString CommandLineHelp(const QString& program)
     QString text = QStringLiteral("Usage: %1 [options] [FILE]\n"
                                   "The desktop program of the QPA3600 power analyzer.\n"
                                   "FILE is a snapshot (*.zqm) to show or a recording (*.zqr) "
-                                  "to open in the record window.\n\nOptions:\n")
+                                  "to open in the record window.\n"
+                                  "       %1 --stats FILE.zqr [--from TIME] [--to TIME] "
+                                  "[--format text|csv|json]\n\nOptions:\n")
                        .arg(program);
     for (const OptionText& option : kOptionTexts) {
         QString left = QLatin1String(option.names);

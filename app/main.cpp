@@ -1,5 +1,6 @@
 #include "commandline.h"
 #include "commandlinereport.h"
+#include "commandlinestats.h"
 #include "installcheck.h"
 #include "losslessutf8.h"
 #include "program.h"
@@ -25,9 +26,9 @@ void print(FILE* stream, const QString& text)
     std::fputs(ToUtf8Lossless(text).constData(), stream);
 }
 
-// --help, --version, --check-install and wrong options: answered on the
+// --help, --version, --check-install, --stats and wrong options: answered on the
 // terminal, without a window system. Returns the exit code.
-int answerOnTerminal(const CommandLine& commandLine, const QString& program, bool reportWanted)
+int answerOnTerminal(const CommandLine& commandLine, const QString& program, bool fileWanted)
 {
     switch (commandLine.action) {
     case CommandLine::Action::Help:
@@ -42,15 +43,23 @@ int answerOnTerminal(const CommandLine& commandLine, const QString& program, boo
         print(stdout, report);
         return complete ? 0 : 1;
     }
+    case CommandLine::Action::Stats: {
+        const StatisticsOutcome outcome = RunStatistics(
+            {commandLine.stats, commandLine.from, commandLine.to, commandLine.format});
+        print(stdout, outcome.output);
+        if (!outcome.error.isEmpty())
+            print(stderr, QStringLiteral("%1: %2\n").arg(program, outcome.error));
+        return outcome.exitCode;
+    }
     case CommandLine::Action::Error:
     case CommandLine::Action::Run:
         break;
     }
     print(stderr, QStringLiteral("%1: %2\nTry '%1 --help' for the options.\n")
                       .arg(program, commandLine.error));
-    // A report asked for with wrong words fails as any other bad report
-    // input does; other mistakes are usage errors.
-    return reportWanted ? 1 : 2;
+    // A report or statistics asked for with wrong words fail as any other
+    // bad input of theirs does; other mistakes are usage errors.
+    return fileWanted ? 1 : 2;
 }
 
 // Whether the window can be shown somewhere: a display is named, or a Qt
@@ -79,13 +88,17 @@ int main(int argc, char** argv)
     // not UTF-8, and the program would open or write another name).
     const QStringList rawArguments = ArgumentsFromBytes(argc, argv);
     const QString programName = QFileInfo(FromUtf8Lossless(argv[0])).fileName();
-    const bool reportWanted = rawArguments.contains(QLatin1String("--report-pdf"))
-                              || !rawArguments.filter(QStringLiteral("--report-pdf=")).isEmpty();
+    const auto asked = [&rawArguments](const char* option) {
+        return rawArguments.contains(QLatin1String(option))
+               || !rawArguments.filter(QLatin1String(option) + QLatin1Char('=')).isEmpty();
+    };
+    const bool reportWanted = asked("--report-pdf");
+    const bool statsWanted = asked("--stats");
     if (NeedsNoWindow(rawArguments)) {
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("Quorvane QPA3600"));
         return answerOnTerminal(ParseCommandLine(ArgumentsFromBytes(argc, argv)), programName,
-                                reportWanted);
+                                reportWanted || statsWanted);
     }
 
     // A report never needs a display.

@@ -242,6 +242,21 @@ std::optional<int> RecordBrowser::ReadoutIndex(int x) const
     return std::nullopt;
 }
 
+std::optional<int> RecordBrowser::ColumnOfSample(int sampleIndex) const
+{
+    const bool recording = record_.ViewMode == 0;
+    const qint64 last = recording ? qint64(record_.CaptureCount) - 1 : record_.BrowseLast;
+    const qint64 z = std::max(1, recording ? record_.RecZoom : record_.BrowseZoom);
+    const qint64 o = recording ? record_.RecOffset : record_.BrowseOffset;
+    const qint64 back = last - o - sampleIndex; // samples between column 0 and this one
+    if (sampleIndex < 0 || back < 0 || back / z >= width_)
+        return std::nullopt;
+    const int x = int(back / z);
+    if (!ReadoutIndex(x))
+        return std::nullopt;
+    return x;
+}
+
 QString ReadoutValueText(float value)
 {
     if (std::isnan(value))

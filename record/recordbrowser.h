@@ -73,6 +73,10 @@ public:
     // The sample under chart column `x`, or none beyond the drawn points,
     // outside the chart, for sample 0 or without a file.
     std::optional<int> ReadoutIndex(int x) const;
+    // The chart column that sample `sampleIndex` of the view falls in (the
+    // column whose read-out covers it), or none when that column is not in
+    // view or has no read-out.
+    std::optional<int> ColumnOfSample(int sampleIndex) const;
 
 private:
     int dataSize() const; // N

@@ -13,10 +13,6 @@
 
 namespace {
 
-// Units by quantity code; power factor and THD are plain fractions.
-const std::array<const char16_t*, kQuantityCount> kUnits{
-    u"V", u"A", u"W", u"VA", u"var", u"°", u"Hz", u"", u"", u"", u"°C", u"°C", u"°C"};
-
 QString CsvField(const QString& text)
 {
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
@@ -42,7 +38,7 @@ QString CsvChannelHeading(int channel, std::int32_t code)
     if (code < 0 || code >= kQuantityCount)
         return heading;
     heading += QLatin1Char(' ') + QuantityCaption(code);
-    const QString unit = QString::fromUtf16(kUnits[std::size_t(code)]);
+    const QString unit = QuantityUnit(code);
     if (!unit.isEmpty())
         heading += QStringLiteral(" (") + unit + QLatin1Char(')');
     return heading;

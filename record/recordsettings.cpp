@@ -12,6 +12,10 @@ const std::array<const char16_t*, kQuantityCount> kCaptions{
     u"電壓",     u"電流",    u"功率",    u"視在功率", u"虛功率", u"電流相位", u"頻率",
     u"功率因數", u"電壓THD", u"電流THD", u"溫度1",    u"溫度2",  u"溫度3"};
 
+// Units by quantity code; power factor and THD are plain fractions.
+const std::array<const char16_t*, kQuantityCount> kUnits{
+    u"V", u"A", u"W", u"VA", u"var", u"°", u"Hz", u"", u"", u"", u"°C", u"°C", u"°C"};
+
 constexpr std::array<int, kSampleStepCount> kStepSeconds{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 15, 30};
 constexpr std::array<int, kSaveIntervalCount> kSaveSeconds{10, 15, 20, 25, 30, 60};
 
@@ -33,6 +37,12 @@ QString QuantityListEntry(int code)
 QString QuantityCaption(int code)
 {
     return code >= 0 && code < kQuantityCount ? QString::fromUtf16(kCaptions[code]) : QString();
+}
+
+QString QuantityUnit(int code)
+{
+    return code >= 0 && code < kQuantityCount ? QString::fromUtf16(kUnits[std::size_t(code)])
+                                              : QString();
 }
 
 std::array<float, kQuantityCount> SampleVectorOf(const MeasurementRecord& r)

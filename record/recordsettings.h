@@ -20,6 +20,9 @@ inline constexpr int kFallbackStepIndex = 2;
 // channel caption; an empty caption for a code outside 0-12.
 QString QuantityListEntry(int code);
 QString QuantityCaption(int code);
+// The unit of a quantity code's values: "V", "A", "W" ... ; empty for a
+// plain fraction (power factor, THD) or a code outside 0-12.
+QString QuantityUnit(int code);
 
 // The value sampled for each quantity code: 0-9 from the measurement, the
 // three temperature inputs 10-12 always 0.0.

@@ -9,11 +9,14 @@
 #include "windowplacement.h"
 
 #include <QDir>
+#include <QDockWidget>
 #include <QFrame>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QSlider>
 #include <QStatusBar>
@@ -76,6 +79,7 @@ TRecordForm::TRecordForm(RecordControl& control, RecordState& record, SharedStat
     parameters = new RecordParameterPanels;
     layout->addWidget(parameters);
     setCentralWidget(central);
+    buildCursors();
     showViewGlyph(0);
 
     connect(&control_, &RecordControl::commandStatesChanged, this,
@@ -257,6 +261,7 @@ QString TRecordForm::noticeText() const
 void TRecordForm::connectNotices()
 {
     connect(&control_, &RecordControl::recordingStarted, this, [this] {
+        cursors_[0] = RecordCursors{}; // the samples they were on are gone
         waitingNotice_.clear();
         repeatNotice_.clear();
         saveNotice_.clear();
@@ -358,6 +363,7 @@ void TRecordForm::DrawRecordChart()
         statusPanels_[3]->setText(EndPanelText(facts));
         statusPanels_[4]->setText(LengthPanelText(facts));
     }
+    showCursors();
 }
 
 // The menu items and tool buttons run their commands through run(); these
@@ -436,4 +442,273 @@ void TRecordForm::Pic4MouseMove(int x)
 void TRecordForm::Pic4DblClick()
 {
     chart->toggleTrackBar();
+}
+
+namespace {
+
+const std::array<QColor, 2> kCursorColors{QColor(0, 150, 255), QColor(255, 110, 0)};
+
+} // namespace
+
+void TRecordForm::buildCursors()
+{
+    for (int k = 0; k < 2; ++k) {
+        const QColor colour = kCursorColors[std::size_t(k)];
+        auto* line = new QWidget(chart->Pic4);
+        line->setObjectName(QStringLiteral("cursorLine%1").arg(QLatin1Char(k == 0 ? 'A' : 'B')));
+        line->setAutoFillBackground(true);
+        QPalette linePalette = line->palette();
+        linePalette.setColor(QPalette::Window, colour);
+        line->setPalette(linePalette);
+        auto* tag = new QLabel(k == 0 ? QStringLiteral("A") : QStringLiteral("B"), chart->Pic4);
+        tag->setAlignment(Qt::AlignCenter);
+        tag->setAutoFillBackground(true);
+        QPalette tagPalette = tag->palette();
+        tagPalette.setColor(QPalette::Window, colour);
+        tagPalette.setColor(QPalette::WindowText, Qt::black);
+        tag->setPalette(tagPalette);
+        tag->setFixedSize(12, 14);
+        for (QWidget* mark : {static_cast<QWidget*>(line), static_cast<QWidget*>(tag)}) {
+            mark->setAttribute(Qt::WA_TransparentForMouseEvents);
+            mark->hide();
+        }
+        cursorLines_[std::size_t(k)] = line;
+        cursorTags_[std::size_t(k)] = tag;
+    }
+    chart->Pic4->setFocusPolicy(Qt::StrongFocus);
+    chart->Pic4->installEventFilter(this);
+
+    statisticsPanel = new SpanStatisticsPanel;
+    statisticsDock = new QDockWidget(QStringLiteral("游標與統計"), this);
+    statisticsDock->setObjectName(QStringLiteral("statisticsDock"));
+    statisticsDock->setWidget(statisticsPanel);
+    statisticsDock->setAllowedAreas(Qt::BottomDockWidgetArea | Qt::RightDockWidgetArea);
+    // Shown and hidden by its menu item, which makes room for it.
+    statisticsDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    addDockWidget(Qt::BottomDockWidgetArea, statisticsDock);
+    statisticsDock->hide();
+
+    // The cursor commands follow the browsing commands in "檢閱", the menu
+    // the zoom items were made in.
+    auto* menu = qobject_cast<QMenu*>(zoomInItem->parent());
+    menu->addSeparator();
+    const auto item = [this, menu](const QString& text, auto handler) {
+        QAction* action = menu->addAction(text);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    // The keys work on the chart (Pic4Key); the menu names them.
+    cursorAItem = item(QStringLiteral("游標A\tA"), [this] { activateCursor(CursorId::A); });
+    cursorBItem = item(QStringLiteral("游標B\tB"), [this] { activateCursor(CursorId::B); });
+    cursorSwitchItem = item(QStringLiteral("切換游標\tSpace"), [this] {
+        const RecordCursors& c = cursors();
+        activateCursor(c.active == CursorId::A ? CursorId::B : CursorId::A);
+    });
+    cursorClearItem = item(QStringLiteral("清除游標\tEsc"), [this] { clearCursors(); });
+    statisticsItem = menu->addAction(QStringLiteral("游標與統計面板"));
+    statisticsItem->setCheckable(true);
+    connect(statisticsItem, &QAction::toggled, this, &TRecordForm::showStatisticsPanel);
+}
+
+// The window grows by the panel's height (and gives it back), so that the
+// chart keeps its size where the screen has room.
+void TRecordForm::showStatisticsPanel(bool shown)
+{
+    statisticsItem->setChecked(shown);
+    if (shown == statisticsDock->isVisibleTo(this))
+        return;
+    const bool docked = !statisticsDock->isFloating() && !isMaximized() && !isFullScreen();
+    if (shown) {
+        panelGrowth_ = docked ? statisticsDock->sizeHint().height() : 0;
+        resize(width(), height() + panelGrowth_);
+        statisticsDock->show();
+        if (!testAttribute(Qt::WA_DontShowOnScreen) && isVisible())
+            KeepInsideScreen(*this);
+        showCursors(); // its figures are worked out only while it is shown
+    } else {
+        statisticsDock->hide();
+        resize(width(), height() - (docked ? panelGrowth_ : 0));
+        panelGrowth_ = 0;
+    }
+}
+
+RecordCursors& TRecordForm::viewCursors()
+{
+    RecordCursors& c = cursors_[record_.ViewMode == 0 ? 0 : 1];
+    // Another file in the browsing view: its cursors were on other samples.
+    if (record_.ViewMode != 0 && cursorFile_ != record_.BrowseFileName) {
+        cursorFile_ = record_.BrowseFileName;
+        c = RecordCursors{};
+    }
+    c.dropBeyond(CurrentView(record_).last);
+    return c;
+}
+
+const RecordCursors& TRecordForm::cursors() const
+{
+    return cursors_[record_.ViewMode == 0 ? 0 : 1];
+}
+
+const CursorReading& TRecordForm::cursorReading() const
+{
+    return reading_;
+}
+
+void TRecordForm::placeCursor(CursorId id, int sample)
+{
+    RecordCursors& c = viewCursors();
+    c.at(id) = std::clamp(sample, 0, std::max(0, CurrentView(record_).last));
+    c.active = id;
+    // Placing a cursor brings its figures up.
+    if (statisticsDock->isHidden())
+        showStatisticsPanel(true);
+    showCursors();
+}
+
+void TRecordForm::clearCursors()
+{
+    viewCursors() = RecordCursors{};
+    showCursors();
+}
+
+void TRecordForm::activateCursor(CursorId id)
+{
+    control_.browser().setChartWidth(chartSize().width());
+    RecordCursors& c = viewCursors();
+    c.active = id;
+    if (c.at(id)) {
+        showCursors();
+        return;
+    }
+    if (const std::optional<int> start = CursorStartSample(control_.browser()))
+        placeCursor(id, *start);
+}
+
+void TRecordForm::moveActiveCursor(std::optional<int> sample)
+{
+    if (sample)
+        placeCursor(cursors().active, *sample);
+}
+
+void TRecordForm::Pic4MousePress(int x, bool secondCursor)
+{
+    control_.browser().setChartWidth(chartSize().width());
+    if (const std::optional<int> sample = control_.browser().ReadoutIndex(x))
+        placeCursor(secondCursor ? CursorId::B : CursorId::A, *sample);
+}
+
+bool TRecordForm::Pic4Key(int key, Qt::KeyboardModifiers modifiers)
+{
+    control_.browser().setChartWidth(chartSize().width());
+    const RecordBrowser& browser = control_.browser();
+    const std::optional<int> active = viewCursors().at(cursors().active);
+    const bool bySample = modifiers.testFlag(Qt::ShiftModifier);
+    // Letters and Space with Ctrl, Alt or Meta belong to the window's shortcuts.
+    const bool plain = !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (!plain && key != Qt::Key_Left && key != Qt::Key_Right)
+        return false;
+    switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+        const int step = key == Qt::Key_Right ? 1 : -1;
+        if (!active)
+            moveActiveCursor(CursorStartSample(browser));
+        else if (bySample)
+            moveActiveCursor(CursorMovedBySamples(active, step, CurrentView(record_).last));
+        else
+            moveActiveCursor(CursorMovedByColumns(browser, active, step));
+        return true;
+    }
+    case Qt::Key_A:
+        cursorAItem->trigger();
+        return true;
+    case Qt::Key_B:
+        cursorBItem->trigger();
+        return true;
+    case Qt::Key_Space:
+        cursorSwitchItem->trigger();
+        return true;
+    case Qt::Key_Escape:
+    case Qt::Key_Delete:
+        clearCursors();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TRecordForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == chart->Pic4) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            const auto* press = static_cast<QMouseEvent*>(event);
+            const bool second = press->button() == Qt::RightButton
+                                || (press->button() == Qt::LeftButton
+                                    && press->modifiers().testFlag(Qt::ShiftModifier));
+            if (press->button() == Qt::LeftButton || press->button() == Qt::RightButton)
+                Pic4MousePress(press->position().toPoint().x(), second);
+        } else if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (Pic4Key(key->key(), key->modifiers()))
+                return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TRecordForm::showCursors()
+{
+    RecordCursors& c = viewCursors();
+    const RecordBrowser& browser = control_.browser();
+    const int height = chart->Pic4->height();
+    for (int k = 0; k < 2; ++k) {
+        const std::optional<int> sample = c.samples[std::size_t(k)];
+        const std::optional<int> column = sample ? browser.ColumnOfSample(*sample) : std::nullopt;
+        QWidget* line = cursorLines_[std::size_t(k)];
+        QLabel* tag = cursorTags_[std::size_t(k)];
+        line->setVisible(column.has_value());
+        tag->setVisible(column.has_value());
+        if (!column)
+            continue;
+        line->setGeometry(*column, 0, 1, height);
+        // The tag beside the line, on its left near the chart's right edge.
+        const int tagX = *column + 2 + tag->width() > chart->Pic4->width()
+                             ? *column - 1 - tag->width()
+                             : *column + 2;
+        tag->move(tagX, k == 0 ? 2 : 18);
+        line->raise();
+        tag->raise();
+    }
+    if (statisticsDock->isHidden())
+        return;
+
+    const RecordView view = CurrentView(record_);
+    CursorReading r;
+    for (int ch = 0; ch < 6; ++ch)
+        r.shown[std::size_t(ch)] = record_.ChannelVisible[std::size_t(ch)];
+    const auto readAt = [&view](std::optional<int> sample, std::optional<double>& time,
+                                std::array<std::optional<float>, 6>& values) {
+        if (!sample)
+            return;
+        time = view.timestamps[*sample];
+        for (int ch = 0; ch < 6; ++ch)
+            values[std::size_t(ch)] = view.channels[ch][*sample];
+    };
+    readAt(c.at(CursorId::A), r.timeA, r.valueA);
+    readAt(c.at(CursorId::B), r.timeB, r.valueB);
+    SpanSource source;
+    for (int ch = 0; ch < 6; ++ch)
+        source.channels[std::size_t(ch)] = view.channels[ch];
+    source.timestamps = view.timestamps;
+    // The recording's samples are of the quantities its file was started with.
+    for (int ch = 0; ch < 6; ++ch)
+        source.codes[std::size_t(ch)] = record_.ViewMode == 0
+                                            ? std::int32_t(record_.SaveBlock.Codes[std::size_t(ch)])
+                                            : record_.BrowseChannelCodes[std::size_t(ch)];
+    const std::optional<std::pair<int, int>> span = c.span();
+    r.span = span.has_value();
+    r.statistics =
+        ComputeSpanStatistics(source, span ? span->first : 0, span ? span->second : view.last);
+    reading_ = r;
+    statisticsPanel->showReading(r);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "recordchartview.h"
+#include "recordcursors.h"
 #include "recordparameterpanels.h"
 #include "recordtoolbar.h"
+#include "spanstatisticspanel.h"
 
 #include <QMainWindow>
 
@@ -11,6 +13,7 @@
 #include <functional>
 
 class QAction;
+class QDockWidget;
 class QLabel;
 class QMessageBox;
 class RecordBrowser;
@@ -39,6 +42,24 @@ public:
     // Chart handlers: the cursor over column `x`, a double click.
     void Pic4MouseMove(int x);
     void Pic4DblClick();
+    // A click on column `x`: cursor A, or B for `secondCursor` (the right
+    // button, or the left one with Shift).
+    void Pic4MousePress(int x, bool secondCursor);
+    // The cursor keys of the chart; false for a key that is none of them.
+    //   Left / Right           the active cursor one column left / right
+    //   Shift+Left / Right     one sample newer / older
+    //   A, B                   make that cursor the active one (placing it
+    //                          mid-chart when it is not placed)
+    //   Space                  the other cursor becomes the active one
+    //   Escape, Delete         both cursors removed
+    bool Pic4Key(int key, Qt::KeyboardModifiers modifiers);
+
+    // The cursors of the view shown, on samples of its buffers.
+    const RecordCursors& cursors() const;
+    void placeCursor(CursorId id, int sample);
+    void clearCursors();
+    // What the cursor panel shows, as last worked out.
+    const CursorReading& cursorReading() const;
 
     QString statusText(int panel) const;
     // The notice line above the parameter panels: what the recording in
@@ -49,25 +70,32 @@ public:
     bool penImageLoaded(int channel) const { return chart->penImageLoaded(channel); }
 
     // Menu items.
-    QAction* openItem = nullptr;      // "打開舊檔"
-    QAction* createItem = nullptr;    // "建立新檔"
-    QAction* printItem = nullptr;     // "列印", always disabled
-    QAction* exitItem = nullptr;      // "結束"
-    QAction* settingsItem = nullptr;  // "設置"
-    QAction* zoomInItem = nullptr;    // "向前展開"
-    QAction* zoomOutItem = nullptr;   // "向後收縮"
-    QAction* olderItem = nullptr;     // "段前移"
-    QAction* newerItem = nullptr;     // "段後移"
-    QAction* startItem = nullptr;     // "啟動記錄"
-    QAction* stopItem = nullptr;      // "停止記錄"
-    QAction* exportCsvItem = nullptr; // "匯出CSV檔案…"
-    QAction* exportPngItem = nullptr; // "儲存圖表為PNG…"
+    QAction* openItem = nullptr;         // "打開舊檔"
+    QAction* createItem = nullptr;       // "建立新檔"
+    QAction* printItem = nullptr;        // "列印", always disabled
+    QAction* exitItem = nullptr;         // "結束"
+    QAction* settingsItem = nullptr;     // "設置"
+    QAction* zoomInItem = nullptr;       // "向前展開"
+    QAction* zoomOutItem = nullptr;      // "向後收縮"
+    QAction* olderItem = nullptr;        // "段前移"
+    QAction* newerItem = nullptr;        // "段後移"
+    QAction* startItem = nullptr;        // "啟動記錄"
+    QAction* stopItem = nullptr;         // "停止記錄"
+    QAction* exportCsvItem = nullptr;    // "匯出CSV檔案…"
+    QAction* exportPngItem = nullptr;    // "儲存圖表為PNG…"
+    QAction* cursorAItem = nullptr;      // cursor A active
+    QAction* cursorBItem = nullptr;      // cursor B active
+    QAction* cursorSwitchItem = nullptr; // the other cursor active
+    QAction* cursorClearItem = nullptr;  // both cursors removed
+    QAction* statisticsItem = nullptr;   // the cursor panel shown or hidden
 
     // The window's parts.
     RecordToolBar* tools = nullptr;
     RecordChartView* chart = nullptr;
     RecordParameterPanels* parameters = nullptr;
     QLabel* noticeLabel = nullptr;
+    QDockWidget* statisticsDock = nullptr;
+    SpanStatisticsPanel* statisticsPanel = nullptr;
     // The non-modal message of a failing save, made at the first failure;
     // it says so when saving works again.
     QMessageBox* saveMessage = nullptr;
@@ -79,6 +107,7 @@ signals:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenus();
@@ -93,6 +122,14 @@ private:
     void syncBrowseControls();
     void connectNotices();
     void showNotices();
+    void buildCursors();
+    RecordCursors& viewCursors();
+    void activateCursor(CursorId id);
+    void moveActiveCursor(std::optional<int> sample);
+    // Places the cursor marks over the chart and brings the panel up to
+    // date with the cursors and the data.
+    void showCursors();
+    void showStatisticsPanel(bool shown);
 
     RecordControl& control_;
     RecordState& record_;
@@ -106,4 +143,11 @@ private:
     QString repeatNotice_;
     QString saveNotice_;
     QString saveFailedAt_; // time of day the failing spell began
+    // The cursors of the recording view and of the browsing view.
+    std::array<RecordCursors, 2> cursors_;
+    QString cursorFile_; // the file the browsing view's cursors were placed on
+    std::array<QWidget*, 2> cursorLines_{};
+    std::array<QLabel*, 2> cursorTags_{};
+    CursorReading reading_;
+    int panelGrowth_ = 0; // what the window grew by when the cursor panel came up
 };

@@ -228,6 +228,41 @@ TEST_F(RecordBrowserTest, ReadoutIndexFollowsTheDrawnColumns)
     EXPECT_EQ(browser.ReadoutIndex(10), std::nullopt); // sample 0 gives none
 }
 
+// The columns of the cursors: every sample falls in the column whose
+// read-out covers it, in both views and at any zoom and offset.
+TEST_F(RecordBrowserTest, ColumnOfSampleIsTheInverseOfTheReadout)
+{
+    const struct {
+        int viewMode;
+        int zoom;
+        int offset;
+    } views[] = {{0, 1, 0}, {0, 3, 7}, {1, 1, 0}, {1, 4, 5}, {1, 151, 0}};
+    recording(2000);
+    state->BrowseLast = 1999;
+    for (const auto& v : views) {
+        state->ViewMode = v.viewMode;
+        (v.viewMode == 0 ? state->RecZoom : state->BrowseZoom) = v.zoom;
+        (v.viewMode == 0 ? state->RecOffset : state->BrowseOffset) = v.offset;
+        for (int x = 0; x < 600; ++x) {
+            const std::optional<int> idx = browser.ReadoutIndex(x);
+            if (!idx)
+                continue;
+            EXPECT_EQ(browser.ColumnOfSample(*idx), x) << v.viewMode << " " << v.zoom << " " << x;
+            // The samples between two read-outs belong to the same column.
+            for (int k = 1; k<v.zoom&& * idx - k> 0; ++k)
+                EXPECT_EQ(browser.ColumnOfSample(*idx - k), x) << v.zoom << " " << x;
+        }
+    }
+    state->ViewMode = 1;
+    state->BrowseZoom = 1;
+    state->BrowseOffset = 100;
+    EXPECT_EQ(browser.ColumnOfSample(1899), 0);
+    EXPECT_EQ(browser.ColumnOfSample(1900), std::nullopt); // paged out, newer than the view
+    EXPECT_EQ(browser.ColumnOfSample(1300), 599);
+    EXPECT_EQ(browser.ColumnOfSample(1299), std::nullopt); // past the chart's width
+    EXPECT_EQ(browser.ColumnOfSample(-1), std::nullopt);
+}
+
 TEST_F(RecordBrowserTest, BrowsingBeforeAnyFileGivesNoReadout)
 {
     recording(50);
