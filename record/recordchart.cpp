@@ -252,14 +252,13 @@ RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& rul
         }
     }
 
-    // Captions sit on boxes of the background colour.
-    chart.SetBrush(CanvasBrush::Solid(colors.ChartBackColor));
-    chart.SetTextBackground(TextBackground::Opaque);
-    chart.SetFont(ChartFont(record.ViewMode == 0 ? kTeal : kGreen));
+    // Captions sit on boxes of the background colour, or on a chip where
+    // their colour would hardly show on it.
+    SetCaptionStyle(chart, record.ViewMode == 0 ? kTeal : kGreen, colors.ChartBackColor);
     // A chart narrower than the captions ends them at its right edge.
     chart.TextOutClipped({5, H - 12}, TimeDivisionCaption(view.zoom), W);
     for (int c = 0; c < 6; ++c) {
-        chart.SetFont(ChartFont(kRecordChannelColors[c]));
+        SetCaptionStyle(chart, kRecordChannelColors[c], colors.ChartBackColor);
         if (100 + 85 * c < W)
             chart.TextOutClipped({100 + 85 * c, H - 12},
                                  ChannelDivisionCaption(c, record.RangeMode, record.ScaleValue[c]),

@@ -133,6 +133,12 @@ QByteArray RecordCsv(const SampleBuffers& data, std::int32_t last,
 bool WriteRecordCsv(QIODevice& device, const SampleBuffers& data, std::int32_t last,
                     const std::array<std::int32_t, 6>& codes)
 {
+    return WriteRecordCsv(device, data, 0, last, codes);
+}
+
+bool WriteRecordCsv(QIODevice& device, const SampleBuffers& data, std::int32_t from,
+                    std::int32_t last, const std::array<std::int32_t, 6>& codes)
+{
     QString header = QStringLiteral("時間,經過秒數");
     for (int c = 0; c < 6; ++c)
         header += QLatin1Char(',') + CsvField(CsvChannelHeading(c, codes[std::size_t(c)]));
@@ -149,7 +155,8 @@ bool WriteRecordCsv(QIODevice& device, const SampleBuffers& data, std::int32_t l
         out.resize(0); // keeps the capacity for the next piece
         return written;
     };
-    if (last < 0)
+    from = std::max(from, 0);
+    if (last < from)
         return flush();
     const double* times = data.timestamps();
     const float* channels[6];
@@ -161,7 +168,7 @@ bool WriteRecordCsv(QIODevice& device, const SampleBuffers& data, std::int32_t l
     qint64 datedDay = std::numeric_limits<qint64>::min();
     QByteArray dateText;
     char row[kRowMax];
-    for (std::int32_t i = 0; i <= last; ++i) {
+    for (std::int32_t i = from; i <= last; ++i) {
         char* p = row;
         if (const std::optional<OleWallClock> clock = WallClockFromOleDate(times[i])) {
             if (clock->day != datedDay) {

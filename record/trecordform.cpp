@@ -9,6 +9,7 @@
 #include "windowplacement.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QImageReader>
 #include <QLabel>
@@ -147,6 +148,13 @@ void TRecordForm::buildMenus()
         item(exports, QStringLiteral("匯出CSV檔案…"), command(RecordCommand::ExportCsv));
     exportPngItem =
         item(exports, QStringLiteral("儲存圖表為PNG…"), command(RecordCommand::ExportPng));
+    exportSpanCsvItem = item(exports, QStringLiteral("匯出區間CSV檔案…"), [this] {
+        if (exportSpan_)
+            control_.ExportCsvSpan(exportSpan_->first, exportSpan_->last);
+    });
+    exportSpanCsvItem->setEnabled(false);
+    exportSheetItem = item(exports, QStringLiteral("儲存完整圖表為PNG…"),
+                           [this] { control_.ExportPng(exportImage()); });
 }
 
 void TRecordForm::run(RecordCommand command)
@@ -352,6 +360,7 @@ void TRecordForm::DrawRecordChart()
     const ChartColors colors{QColor::fromRgb(shared_.ChartBackColor),
                              QColor::fromRgb(shared_.ChartGridColor)};
     const RecordChartFacts facts = chart->draw(record_, colors);
+    facts_ = facts;
     if (facts.dataDrawn) {
         statusPanels_[0]->setText(ZoomPanelText(facts));
         statusPanels_[2]->setText(StartPanelText(facts));
@@ -436,4 +445,39 @@ void TRecordForm::Pic4MouseMove(int x)
 void TRecordForm::Pic4DblClick()
 {
     chart->toggleTrackBar();
+}
+
+void TRecordForm::setExportSpan(const std::optional<RecordExportSpan>& span)
+{
+    exportSpan_ = span;
+    exportSpanCsvItem->setEnabled(span.has_value());
+}
+
+QImage TRecordForm::exportImage() const
+{
+    RecordBrowser& browser = control_.browser();
+    browser.setChartWidth(chartSize().width());
+    const RecordView view = CurrentView(record_);
+    RecordExportContent content;
+    const QString file = record_.ViewMode == 0 ? record_.RecordFileName : record_.BrowseFileName;
+    content.fileName = QFileInfo(file).fileName();
+    if (facts_.dataDrawn && facts_.points > 0) {
+        content.startTime = facts_.startTime;
+        content.endTime = facts_.endTime;
+    }
+    for (const int column : RecordAxisColumns(chartSize().width()))
+        if (const std::optional<int> sample = browser.ReadoutIndex(column))
+            content.axis.push_back({column, view.timestamps[*sample]});
+    content.codes = control_.viewCodes();
+    content.span = exportSpan_;
+    // Sample i of the view sits in column (L - O - i) / Z where that divides.
+    content.columnOfSample = [view](int sample) -> std::optional<int> {
+        const int back = view.last - view.offset - sample;
+        if (sample < 0 || back < 0 || back % view.zoom != 0)
+            return std::nullopt;
+        return back / view.zoom;
+    };
+    const ChartColors colors{QColor::fromRgb(shared_.ChartBackColor),
+                             QColor::fromRgb(shared_.ChartGridColor)};
+    return RenderRecordExport(chartImage(), record_, content, colors);
 }

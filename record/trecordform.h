@@ -1,6 +1,8 @@
 #pragma once
 
+#include "recordchart.h"
 #include "recordchartview.h"
+#include "recordexportimage.h"
 #include "recordparameterpanels.h"
 #include "recordtoolbar.h"
 
@@ -9,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -36,6 +39,12 @@ public:
     // The chart's size W x H: Pic4's size, at least 1 x 1.
     QSize chartSize() const { return chart->chartSize(); }
 
+    // The span of samples the exports take, with the lines that describe
+    // it; none exports the view whole.
+    void setExportSpan(const std::optional<RecordExportSpan>& span);
+    // The chart as last drawn with its title, time axis, legend and span.
+    QImage exportImage() const;
+
     // Chart handlers: the cursor over column `x`, a double click.
     void Pic4MouseMove(int x);
     void Pic4DblClick();
@@ -62,6 +71,10 @@ public:
     QAction* stopItem = nullptr;      // "停止記錄"
     QAction* exportCsvItem = nullptr; // "匯出CSV檔案…"
     QAction* exportPngItem = nullptr; // "儲存圖表為PNG…"
+    // The marked span's samples alone, enabled while a span is marked.
+    QAction* exportSpanCsvItem = nullptr; // "匯出區間CSV檔案…"
+    // The chart with its title, time axis, legend and span.
+    QAction* exportSheetItem = nullptr; // "儲存完整圖表為PNG…"
 
     // The window's parts.
     RecordToolBar* tools = nullptr;
@@ -105,5 +118,7 @@ private:
     QString waitingNotice_;
     QString repeatNotice_;
     QString saveNotice_;
-    QString saveFailedAt_; // time of day the failing spell began
+    QString saveFailedAt_;   // time of day the failing spell began
+    RecordChartFacts facts_; // of the last drawing
+    std::optional<RecordExportSpan> exportSpan_;
 };
