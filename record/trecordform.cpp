@@ -1,5 +1,6 @@
 #include "trecordform.h"
 
+#include "fittedlabel.h"
 #include "recordbrowser.h"
 #include "recordchart.h"
 #include "recordcontrol.h"
@@ -253,6 +254,14 @@ void TRecordForm::applyCommandStates(const RecordCommandStates& s)
 
 QString TRecordForm::statusText(int panel) const
 {
+    if (panel < 0 || panel >= int(statusPanels_.size()))
+        return QString();
+    const QLabel* label = statusPanels_[panel];
+    return label->toolTip().isEmpty() ? label->text() : label->toolTip();
+}
+
+QString TRecordForm::shownStatusText(int panel) const
+{
     return panel >= 0 && panel < int(statusPanels_.size()) ? statusPanels_[panel]->text()
                                                            : QString();
 }
@@ -363,8 +372,9 @@ void TRecordForm::DrawRecordChart()
     facts_ = facts;
     if (facts.dataDrawn) {
         statusPanels_[0]->setText(ZoomPanelText(facts));
-        statusPanels_[2]->setText(StartPanelText(facts));
-        statusPanels_[3]->setText(EndPanelText(facts));
+        // Whole in the tooltip, as much as fits on the panel.
+        ShowFittedText(*statusPanels_[2], StartPanelForms(facts), StartPanelText(facts));
+        ShowFittedText(*statusPanels_[3], EndPanelForms(facts), EndPanelText(facts));
         statusPanels_[4]->setText(LengthPanelText(facts));
     }
 }

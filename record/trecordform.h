@@ -49,7 +49,10 @@ public:
     void Pic4MouseMove(int x);
     void Pic4DblClick();
 
+    // A status panel's whole text; the start and end panels may show a
+    // shorter form of it (shownStatusText), the whole one in their tooltip.
     QString statusText(int panel) const;
+    QString shownStatusText(int panel) const;
     // The notice line above the parameter panels: what the recording in
     // progress should tell (waiting for the instrument, repeated
     // measurements, saving); empty and hidden when there is nothing.

@@ -3,6 +3,7 @@
 // contrast of every chart caption on every chart background.
 #include "chartcolors.h"
 #include "colorcontrast.h"
+#include "fittedlabel.h"
 #include "paintercanvas.h"
 #include "recordchart.h"
 #include "recordcontrol.h"
@@ -19,10 +20,13 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QImage>
+#include <QLabel>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -315,3 +319,77 @@ TEST_F(RecordSheetWindowTest, SpanCsvOnlyWithASpan)
 }
 
 } // namespace
+
+namespace {
+
+// Seven pixels a character, as a plain measure of the panels' fitting.
+int SevenPerCharacter(const QString& text)
+{
+    return 7 * int(text.size());
+}
+
+TEST(PanelTimes, FormsGoFromWholeToTheTimeAlone)
+{
+    RecordChartFacts facts;
+    facts.points = 10;
+    facts.startTime = TestTime(0);
+    facts.endTime = TestTime(9);
+    const QString startTime = RecordTimeText(facts.startTime);
+    const QStringList start = StartPanelForms(facts);
+    ASSERT_EQ(start.size(), 3);
+    EXPECT_EQ(start[0], StartPanelText(facts));
+    EXPECT_EQ(start[1], "開始：" + RecordDayText(facts.startTime) + " " + startTime);
+    EXPECT_EQ(start[2], "開始：" + startTime);
+    EXPECT_FALSE(RecordDayText(facts.startTime).contains("25")); // 2025 has gone
+    EXPECT_LT(RecordDayText(facts.startTime).size(), RecordDateText(facts.startTime).size());
+
+    // On the start's day the end drops its date as soon as it does not fit.
+    EXPECT_EQ(EndPanelForms(facts),
+              QStringList({EndPanelText(facts), "結束：" + RecordTimeText(facts.endTime)}));
+    facts.endTime = TestTime(0) + 1.0;
+    EXPECT_EQ(EndPanelForms(facts).size(), 3);
+
+    // No samples, or a timestamp that is no date: the one text there is.
+    facts.startTime = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(StartPanelForms(facts), QStringList({"開始："}));
+    facts.points = 0;
+    EXPECT_EQ(EndPanelForms(facts), QStringList({"結束："}));
+
+    const QStringList forms{"abcdef", "abcd", "ab"};
+    const struct {
+        int room;
+        QString chosen;
+    } cases[] = {{42, "abcdef"}, {41, "abcd"}, {28, "abcd"}, {14, "ab"}, {3, "ab"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(FirstThatFits(forms, SevenPerCharacter, c.room), c.chosen) << c.room;
+}
+
+} // namespace
+
+TEST_F(RecordSheetWindowTest, StartEndAndReadoutTimesAreNeverCut)
+{
+    // Samples a day apart, so both panels need their dates.
+    for (int i = 0; i < 300; ++i)
+        record->CaptureBuffers.timestamps()[i] = 46000.0 + i / 100.0 + 0.0415;
+    form->show();
+    form->DrawRecordChart();
+    for (const int panel : {2, 3}) {
+        const QLabel* label = form->statusBar()->findChildren<QLabel*>()[panel];
+        const QString shown = form->shownStatusText(panel);
+        EXPECT_EQ(label->text(), shown);
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(shown), LabelTextRoom(*label)) << panel;
+        EXPECT_EQ(label->toolTip(), form->statusText(panel));
+        // The oldest sample drawn is sample 1: 299 points back from 299.
+        const double time = record->CaptureBuffers.timestamps()[panel == 2 ? 1 : 299];
+        EXPECT_TRUE(shown.endsWith(RecordTimeText(time))) << shown.toStdString();
+    }
+    EXPECT_EQ(form->statusText(3),
+              "結束：" + RecordDateTimeText(record->CaptureBuffers.timestamps()[299]));
+
+    form->Pic4MouseMove(5);
+    for (const int number : {19, 20}) {
+        const QLabel* label = form->parameters->labels[number - 1];
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), LabelTextRoom(*label));
+        EXPECT_EQ(label->toolTip(), RecordDateTimeText(record->CaptureBuffers.timestamps()[294]));
+    }
+}
