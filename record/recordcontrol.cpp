@@ -401,9 +401,7 @@ void RecordControl::writeExport(const QString& path, const std::function<bool(QI
     const SaveResult saved = SaveFile(path, write);
     if (saved.ok())
         return;
-    dialogs_.message(QStringLiteral("無法寫入檔案：%1\n%2")
-                         .arg(QDir::toNativeSeparators(path), SaveFailureReason(saved)),
-                     UserDialogs::Icon::Error);
+    dialogs_.message(SaveFailureMessage(path, saved), UserDialogs::Icon::Error);
 }
 
 void RecordControl::Timer1Timer()

@@ -1,5 +1,6 @@
 #include "recordcsv.h"
 
+#include "csvtext.h"
 #include "recordsettings.h"
 #include "recordstate.h"
 
@@ -16,16 +17,6 @@ namespace {
 // Units by quantity code; power factor and THD are plain fractions.
 const std::array<const char16_t*, kQuantityCount> kUnits{
     u"V", u"A", u"W", u"VA", u"var", u"°", u"Hz", u"", u"", u"", u"°C", u"°C", u"°C"};
-
-QString CsvField(const QString& text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
-        && !text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
 
 } // namespace
 
@@ -139,10 +130,10 @@ bool WriteRecordCsv(QIODevice& device, const SampleBuffers& data, std::int32_t l
 bool WriteRecordCsv(QIODevice& device, const SampleBuffers& data, std::int32_t from,
                     std::int32_t last, const std::array<std::int32_t, 6>& codes)
 {
-    QString header = QStringLiteral("時間,經過秒數");
+    QStringList header{QStringLiteral("時間"), QStringLiteral("經過秒數")};
     for (int c = 0; c < 6; ++c)
-        header += QLatin1Char(',') + CsvField(CsvChannelHeading(c, codes[std::size_t(c)]));
-    QByteArray out = header.toUtf8() + "\r\n";
+        header << CsvChannelHeading(c, codes[std::size_t(c)]);
+    QByteArray out = CsvLine(header);
 
     // A row is at most 24 characters of time, 26 of seconds, 6 x 16 of
     // values and 9 of commas and line end. Rows gather in a piece of about
