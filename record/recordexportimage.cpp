@@ -19,6 +19,7 @@ constexpr int kGap = 6;            // between the bands of the picture
 constexpr int kTickLength = 4;     // of the time axis's ticks
 constexpr int kLegendSpacing = 16; // between two channels of a legend row
 constexpr int kAxisLabelStep = 100;
+constexpr int kAxisLabelRoom = 60; // about the width of a time label
 
 const QColor kPage(Qt::white);
 
@@ -69,11 +70,15 @@ std::vector<LegendItem> LayOutLegend(const Canvas& canvas, const RecordState& re
 
 } // namespace
 
-std::vector<int> RecordAxisColumns(int width)
+std::vector<int> RecordAxisColumns(int width, int points)
 {
+    const int drawn = std::min(width, points);
     std::vector<int> columns;
-    for (int x = 0; x < width; x += kAxisLabelStep)
+    for (int x = 0; x < drawn; x += kAxisLabelStep)
         columns.push_back(x);
+    const int oldest = drawn - 1;
+    if (oldest > 0 && oldest - columns.back() >= kAxisLabelRoom)
+        columns.push_back(oldest);
     return columns;
 }
 

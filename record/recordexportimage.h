@@ -46,9 +46,10 @@ struct RecordExportContent {
     std::function<std::optional<int>(int sample)> columnOfSample;
 };
 
-// Every 100 pixels a label: the columns of the chart `width` wide that carry
-// the time axis's labels.
-std::vector<int> RecordAxisColumns(int width);
+// The columns of the chart `width` wide with `points` drawn points that
+// carry the time axis's labels: every 100 pixels where there is a point, and
+// the oldest point drawn where no label stands within 60 pixels of it.
+std::vector<int> RecordAxisColumns(int width, int points);
 
 // "trend.zqr   2026-12-11 01:02:03 – 2026-12-11 03:04:05": the title line.
 QString RecordExportTitle(const RecordExportContent& content);

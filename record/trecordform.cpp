@@ -475,7 +475,9 @@ QImage TRecordForm::exportImage() const
         content.startTime = facts_.startTime;
         content.endTime = facts_.endTime;
     }
-    for (const int column : RecordAxisColumns(chartSize().width()))
+    const std::vector<int> columns =
+        RecordAxisColumns(chartSize().width(), facts_.dataDrawn ? facts_.points : 0);
+    for (const int column : columns)
         if (const std::optional<int> sample = browser.ReadoutIndex(column))
             content.axis.push_back({column, view.timestamps[*sample]});
     content.codes = control_.viewCodes();

@@ -192,6 +192,25 @@ TEST_F(RecordSheetTest, TitleChartAxisAndLegend)
     EXPECT_TRUE(sheet.CallsOutside({0, 0, size.width(), size.height()}).empty());
 }
 
+TEST(RecordAxis, LabelsWhereThereArePointsAndAtTheOldest)
+{
+    const struct {
+        int width;
+        int points;
+        std::vector<int> columns;
+    } cases[] = {
+        {690, 1000, {0, 100, 200, 300, 400, 500, 600, 689}},
+        {650, 1000, {0, 100, 200, 300, 400, 500, 600}},
+        {690, 71, {0, 70}},
+        {690, 50, {0}}, // the oldest too near the first label
+        {690, 161, {0, 100, 160}},
+        {690, 1, {0}},
+        {690, 0, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RecordAxisColumns(c.width, c.points), c.columns) << c.points;
+}
+
 TEST_F(RecordSheetTest, SpanIsMarkedAndDescribed)
 {
     RecordingCanvas without;
