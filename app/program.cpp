@@ -132,6 +132,7 @@ void Program::createMainForm()
     QObject::connect(alarmWatch_.get(), &AlarmWatch::breachesChanged, form,
                      [this, form](const std::vector<ThresholdBreach>& breaches) {
                          std::vector<PanelId> panels;
+                         panels.reserve(breaches.size());
                          for (const ThresholdBreach& breach : breaches)
                              panels.push_back(PanelOfThreshold(breach.threshold));
                          display_->markAlarmPanels(panels);
