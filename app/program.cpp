@@ -226,7 +226,7 @@ void Program::createReportForms()
 
 void Program::createHarmonicForm()
 {
-    harmonicForm_ = std::make_unique<THarmonicForm>(state_, mainForm_.get());
+    harmonicForm_ = std::make_unique<THarmonicForm>(state_, mainForm_.get(), &dialogs_);
     QObject::connect(mainForm_.get(), &TMainForm::harmonicListRequested, harmonicForm_.get(),
                      [this] { harmonicForm_->exec(); });
 }

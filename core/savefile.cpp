@@ -369,3 +369,9 @@ ScopedSaveFault::~ScopedSaveFault()
 {
     faultRoom.store(-1);
 }
+
+QString SaveFailureMessage(const QString& path, const SaveResult& result)
+{
+    return QStringLiteral("無法寫入檔案：%1\n%2")
+        .arg(QDir::toNativeSeparators(path), SaveFailureReason(result));
+}

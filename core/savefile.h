@@ -83,6 +83,9 @@ SaveResult SaveFile(const QString& path, const std::function<bool(QIODevice&)>& 
 // Why the save failed, as one line under a message: the system's reason for
 // a failing write ("磁碟空間不足" on a full disk), or what stands at the name.
 QString SaveFailureReason(const SaveResult& result);
+// The whole message of a failed save of `path`: "無法寫入檔案：" the path, and
+// the reason on the next line.
+QString SaveFailureMessage(const QString& path, const SaveResult& result);
 
 // For tests: makes every save from now on behave as on a disk with room for
 // `bytesBeforeFailure` bytes of its file: the writes past them fail with

@@ -1,5 +1,7 @@
 #include "chartbox.h"
 
+#include "colorcontrast.h"
+
 ChartGeometry MeasureChartBox(int width, int height)
 {
     // One pixel of margin on each side, then two more inside which the grid
@@ -15,4 +17,11 @@ CanvasFont ChartFont(const QColor& color)
     CanvasFont font;
     font.color = color;
     return font;
+}
+
+void SetCaptionStyle(Canvas& canvas, const QColor& color, const QColor& background)
+{
+    canvas.SetBrush(CanvasBrush::Solid(CaptionBacking(color, background)));
+    canvas.SetTextBackground(TextBackground::Opaque);
+    canvas.SetFont(ChartFont(color));
 }

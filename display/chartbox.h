@@ -27,3 +27,7 @@ struct ChartColors {
 
 // Chart captions: the default sans-serif face at 8 points in `color`.
 CanvasFont ChartFont(const QColor& color);
+// An opaque caption in `color` on `background`: the caption font and, as the
+// brush that fills its cell, the background or, where the colour would
+// hardly show on it, a backing chip that sets it off.
+void SetCaptionStyle(Canvas& canvas, const QColor& color, const QColor& background);

@@ -1,5 +1,6 @@
 #include "harmonictable.h"
 
+#include "csvtext.h"
 #include "measurementrecord.h"
 #include "numberformat.h"
 
@@ -60,6 +61,43 @@ HarmonicTableTexts HarmonicTableCells(const MeasurementRecord& record)
         row[4] = RelativeCell(i[k], i[1]);
     }
     return cells;
+}
+
+QByteArray HarmonicTableCsv(const HarmonicTableTexts& cells)
+{
+    QByteArray text = CsvLine({QStringLiteral("諧波階數"), QStringLiteral("電壓絕對值 (V)"),
+                               QStringLiteral("電壓相對值 (%)"), QStringLiteral("電流絕對值 (A)"),
+                               QStringLiteral("電流相對值 (%)")});
+    for (int row = 1; row < kHarmonicTableRows; ++row) {
+        QStringList fields;
+        for (const QString& cell : cells[std::size_t(row)]) {
+            QString number = cell.trimmed();
+            if (number.endsWith(QLatin1Char('%')))
+                number.chop(1);
+            fields << number;
+        }
+        text += CsvLine(fields);
+    }
+    return text;
+}
+
+QString HarmonicSelectionText(const HarmonicTableTexts& cells, const QList<int>& rows,
+                              const QList<int>& columns)
+{
+    if (rows.isEmpty() || columns.isEmpty())
+        return QString();
+    const auto line = [&](int row) {
+        QStringList fields{cells[std::size_t(row)][0].trimmed()};
+        for (const int column : columns)
+            if (column > 0 && column < kHarmonicTableColumns)
+                fields << cells[std::size_t(row)][std::size_t(column)].trimmed();
+        return fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    };
+    QString text = line(0);
+    for (const int row : rows)
+        if (row > 0 && row < kHarmonicTableRows)
+            text += line(row);
+    return text;
 }
 
 int HarmonicColumnWidth(int gridWidth)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <array>
@@ -23,6 +25,16 @@ using HarmonicTableTexts = std::array<HarmonicTableRow, kHarmonicTableRows>;
 // fundamental is 0 shows "0.00%" as its relative value. Halves round to the
 // even neighbour.
 HarmonicTableTexts HarmonicTableCells(const MeasurementRecord& record);
+
+// The table as comma-separated text in the conventions of the recording's
+// export: a header naming each column with its unit, then one line per
+// order with the numbers as the table shows them (no indent, no "%").
+QByteArray HarmonicTableCsv(const HarmonicTableTexts& cells);
+// The cells of `rows` (table rows 1-51) and `columns` (1-4) as tab-separated
+// lines, the order first on each line and the headings above, as a
+// spreadsheet takes them from the clipboard; empty without rows or columns.
+QString HarmonicSelectionText(const HarmonicTableTexts& cells, const QList<int>& rows,
+                              const QList<int>& columns);
 
 // Width of each of the five columns for a grid `gridWidth` pixels wide.
 int HarmonicColumnWidth(int gridWidth);

@@ -1,12 +1,20 @@
 #include "tharmonicform.h"
 
 #include "harmonictable.h"
+#include "savefile.h"
 #include "sharedstate.h"
+#include "userdialogs.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QShowEvent>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -20,7 +28,8 @@ constexpr int kRowHeight = 20;
 // in view while the orders scroll; the fixed column 0 is drawn like the
 // header and cannot be selected. Headings keep their leading blanks and are
 // aligned to the left like every other cell, the blanks doing the indenting.
-THarmonicForm::THarmonicForm(SharedState& state, QWidget* parent) : QDialog(parent), state_(state)
+THarmonicForm::THarmonicForm(SharedState& state, QWidget* parent, UserDialogs* dialogs)
+    : QDialog(parent), state_(state), dialogs_(dialogs)
 {
     setWindowTitle(QStringLiteral("諧波含量列表"));
     resize(kFormWidth, kFormHeight);
@@ -64,6 +73,20 @@ THarmonicForm::THarmonicForm(SharedState& state, QWidget* parent) : QDialog(pare
     }
     refresh();
 
+    copyItem = new QAction(QStringLiteral("複製"), p1_h);
+    copyItem->setShortcut(QKeySequence::Copy);
+    copyItem->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(copyItem, &QAction::triggered, this, &THarmonicForm::copySelection);
+    exportCsvItem = new QAction(QStringLiteral("匯出CSV檔案…"), p1_h);
+    exportCsvItem->setEnabled(dialogs_ != nullptr);
+    connect(exportCsvItem, &QAction::triggered, this, &THarmonicForm::exportCsv);
+    // The grid takes Ctrl+C for itself (it would copy the current cell
+    // alone), so the key is caught before it gets there.
+    p1_h->installEventFilter(this);
+    p1_h->addAction(copyItem);
+    p1_h->addAction(exportCsvItem);
+    p1_h->setContextMenuPolicy(Qt::ActionsContextMenu);
+
     Timer1.setInterval(1000);
     connect(&Timer1, &QTimer::timeout, this, &THarmonicForm::refresh);
     Timer1.start();
@@ -89,4 +112,55 @@ void THarmonicForm::refresh()
     for (int row = 1; row < kHarmonicTableRows; ++row)
         for (int column = 0; column < kHarmonicTableColumns; ++column)
             p1_h->item(row - 1, column)->setText(cells[row][column]);
+}
+
+QString THarmonicForm::selectionText() const
+{
+    QList<int> rows;
+    QList<int> columns;
+    for (const QTableWidgetSelectionRange& range : p1_h->selectedRanges()) {
+        for (int row = range.topRow(); row <= range.bottomRow(); ++row)
+            rows << row + 1;
+        for (int column = range.leftColumn(); column <= range.rightColumn(); ++column)
+            columns << column;
+    }
+    // The orders lead every line anyway.
+    columns.removeAll(0);
+    for (QList<int>* list : {&rows, &columns}) {
+        std::sort(list->begin(), list->end());
+        list->erase(std::unique(list->begin(), list->end()), list->end());
+    }
+    return HarmonicSelectionText(HarmonicTableCells(state_.MeasurementRecord), rows, columns);
+}
+
+void THarmonicForm::copySelection()
+{
+    const QString text = selectionText();
+    if (!text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
+}
+
+void THarmonicForm::exportCsv()
+{
+    if (!dialogs_)
+        return;
+    const QString path = dialogs_->saveFileNameOverwriting(QString(), QStringLiteral("CSV (*.csv)"),
+                                                           QStringLiteral("Harmonics.csv"));
+    if (path.isEmpty())
+        return;
+    // The values the table shows now, taken before anything else can change them.
+    const SaveResult saved =
+        SaveFile(path, HarmonicTableCsv(HarmonicTableCells(state_.MeasurementRecord)));
+    if (!saved.ok())
+        dialogs_->message(SaveFailureMessage(path, saved), UserDialogs::Icon::Error);
+}
+
+bool THarmonicForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == p1_h && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        copySelection();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }

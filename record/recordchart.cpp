@@ -154,6 +154,68 @@ QString RecordDateTimeText(double oleDate)
                        : QString();
 }
 
+QString RecordDayText(double oleDate)
+{
+    const QDateTime t = LocalFromOleDate(oleDate);
+    if (!t.isValid())
+        return QString();
+    // The year and the separator beside it go; day and month stay in the
+    // locale's order.
+    QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
+    format.remove(QRegularExpression(QStringLiteral("[^dMy]*y+$|y+[^dMy]*")));
+    return QLocale::system().toString(t.date(), format);
+}
+
+bool RecordSameDay(double a, double b)
+{
+    const QDateTime ta = LocalFromOleDate(a);
+    const QDateTime tb = LocalFromOleDate(b);
+    return ta.isValid() && tb.isValid() && ta.date() == tb.date();
+}
+
+namespace {
+
+// "開始：" with the whole date and time, the date without its year and the
+// time, and the time alone; the date forms are left out where `sameDay`.
+QStringList DateTimeForms(const QString& prefix, double oleDate, bool sameDay)
+{
+    const QString time = RecordTimeText(oleDate);
+    if (time.isEmpty()) // no valid date: the panel has nothing to shorten
+        return {prefix};
+    QStringList forms{prefix + RecordDateTimeText(oleDate)};
+    if (!sameDay)
+        forms << prefix + RecordDayText(oleDate) + QLatin1Char(' ') + time;
+    forms << prefix + time;
+    forms.removeDuplicates();
+    return forms;
+}
+
+} // namespace
+
+QStringList StartPanelForms(const RecordChartFacts& facts)
+{
+    if (facts.points <= 0)
+        return {StartPanelText(facts)};
+    return DateTimeForms(QStringLiteral("開始："), facts.startTime, false);
+}
+
+QStringList EndPanelForms(const RecordChartFacts& facts)
+{
+    if (facts.points <= 0)
+        return {EndPanelText(facts)};
+    return DateTimeForms(QStringLiteral("結束："), facts.endTime,
+                         RecordSameDay(facts.startTime, facts.endTime));
+}
+
+QString FirstThatFits(const QStringList& forms, const std::function<int(const QString&)>& widthOf,
+                      int room)
+{
+    for (const QString& form : forms)
+        if (widthOf(form) <= room)
+            return form;
+    return forms.isEmpty() ? QString() : forms.last();
+}
+
 QString ZoomPanelText(const RecordChartFacts& facts)
 {
     return QStringLiteral("採樣步長：%1S").arg(facts.zoom);
@@ -252,14 +314,13 @@ RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& rul
         }
     }
 
-    // Captions sit on boxes of the background colour.
-    chart.SetBrush(CanvasBrush::Solid(colors.ChartBackColor));
-    chart.SetTextBackground(TextBackground::Opaque);
-    chart.SetFont(ChartFont(record.ViewMode == 0 ? kTeal : kGreen));
+    // Captions sit on boxes of the background colour, or on a chip where
+    // their colour would hardly show on it.
+    SetCaptionStyle(chart, record.ViewMode == 0 ? kTeal : kGreen, colors.ChartBackColor);
     // A chart narrower than the captions ends them at its right edge.
     chart.TextOutClipped({5, H - 12}, TimeDivisionCaption(view.zoom), W);
     for (int c = 0; c < 6; ++c) {
-        chart.SetFont(ChartFont(kRecordChannelColors[c]));
+        SetCaptionStyle(chart, kRecordChannelColors[c], colors.ChartBackColor);
         if (100 + 85 * c < W)
             chart.TextOutClipped({100 + 85 * c, H - 12},
                                  ChannelDivisionCaption(c, record.RangeMode, record.ScaleValue[c]),

@@ -5,8 +5,10 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 class Canvas;
@@ -80,6 +82,10 @@ QString RulerLabel(int rangeMode, int i);
 QString RecordDateText(double oleDate);
 QString RecordTimeText(double oleDate);
 QString RecordDateTimeText(double oleDate);
+// The short date without its year ("12/11", "11.12"), for where room is short.
+QString RecordDayText(double oleDate);
+// True when both timestamps are valid dates on the same local day.
+bool RecordSameDay(double a, double b);
 
 // What a drawing found out, for the status panels and the pen images.
 // The channels with a drawn point above the chart's top or below its
@@ -104,6 +110,16 @@ QString ZoomPanelText(const RecordChartFacts& facts);   // "採樣步長：" Z "
 QString StartPanelText(const RecordChartFacts& facts);  // "開始：" date-time
 QString EndPanelText(const RecordChartFacts& facts);    // "結束：" date-time
 QString LengthPanelText(const RecordChartFacts& facts); // "長度：" P
+
+// The forms panels 2 and 3 may take, whole first, each shorter than the one
+// before; the time is in every form. The start's date goes from whole to
+// without its year to none; the end's the same, but it drops the date first
+// where it is the start's day.
+QStringList StartPanelForms(const RecordChartFacts& facts);
+QStringList EndPanelForms(const RecordChartFacts& facts);
+// The first of `forms` whose width fits `room` pixels, else the last.
+QString FirstThatFits(const QStringList& forms, const std::function<int(const QString&)>& widthOf,
+                      int room);
 
 // Draws the chart of `width` x `height` pixels on `chart` and its ruler on
 // `ruler`.

@@ -324,9 +324,33 @@ void RecordControl::SwitchView()
 
 void RecordControl::ExportCsv()
 {
+    exportCsv(std::nullopt);
+}
+
+void RecordControl::ExportCsvSpan(int first, int last)
+{
+    exportCsv(std::minmax(first, last));
+}
+
+std::array<std::int32_t, 6> RecordControl::viewCodes() const
+{
+    std::array<std::int32_t, 6> codes{};
+    for (int c = 0; c < 6; ++c)
+        codes[c] = record_.ViewMode == 0 ? std::int32_t(record_.SaveBlock.Codes[c])
+                                         : record_.BrowseChannelCodes[c];
+    return codes;
+}
+
+void RecordControl::exportCsv(std::optional<std::pair<int, int>> span)
+{
     const bool recording = record_.ViewMode == 0;
-    const std::int32_t last = recording ? record_.CaptureCount - 1 : record_.BrowseLast;
-    const bool hasData = recording ? last >= 0 : !record_.BrowseFileName.isEmpty() && last >= 0;
+    std::int32_t last = recording ? record_.CaptureCount - 1 : record_.BrowseLast;
+    std::int32_t first = 0;
+    if (span) {
+        first = std::max(span->first, 0);
+        last = std::min(last, std::int32_t(span->second));
+    }
+    const bool hasData = (recording || !record_.BrowseFileName.isEmpty()) && last >= first;
     if (!hasData) {
         dialogs_.message(QStringLiteral("沒有可匯出的記錄資料。"));
         return;
@@ -335,12 +359,10 @@ void RecordControl::ExportCsv()
     if (!askExportPath(QStringLiteral("CSV (*.csv)"), QStringLiteral(".csv"),
                        QStringLiteral("RecordFile.csv"), path))
         return;
-    std::array<std::int32_t, 6> codes{};
-    for (int c = 0; c < 6; ++c)
-        codes[c] =
-            recording ? std::int32_t(record_.SaveBlock.Codes[c]) : record_.BrowseChannelCodes[c];
+    const std::array<std::int32_t, 6> codes = viewCodes();
     const SampleBuffers& data = recording ? record_.CaptureBuffers : record_.BrowseBuffers;
-    writeExport(path, [&](QIODevice& file) { return WriteRecordCsv(file, data, last, codes); });
+    writeExport(path,
+                [&](QIODevice& file) { return WriteRecordCsv(file, data, first, last, codes); });
 }
 
 void RecordControl::ExportPng(const QImage& chart)
@@ -379,9 +401,7 @@ void RecordControl::writeExport(const QString& path, const std::function<bool(QI
     const SaveResult saved = SaveFile(path, write);
     if (saved.ok())
         return;
-    dialogs_.message(QStringLiteral("無法寫入檔案：%1\n%2")
-                         .arg(QDir::toNativeSeparators(path), SaveFailureReason(saved)),
-                     UserDialogs::Icon::Error);
+    dialogs_.message(SaveFailureMessage(path, saved), UserDialogs::Icon::Error);
 }
 
 void RecordControl::Timer1Timer()

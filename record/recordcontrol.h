@@ -11,6 +11,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <utility>
 
 class QIODevice;
 class QImage;
@@ -67,6 +69,11 @@ public:
 
     // "匯出CSV檔案…": every sample of the view in use as a CSV file.
     void ExportCsv();
+    // The samples `first` .. `last` of the view in use alone (either order;
+    // held inside the recording).
+    void ExportCsvSpan(int first, int last);
+    // The quantities of the view in use's six channels.
+    std::array<std::int32_t, 6> viewCodes() const;
     // "儲存圖表為PNG…": saves `chart`, the picture of chart and ruler.
     void ExportPng(const QImage& chart);
 
@@ -141,6 +148,7 @@ private:
     bool measurementIsFresh() const;
     void setWaiting(bool waiting);
     void weighCycle();
+    void exportCsv(std::optional<std::pair<int, int>> span);
     bool askExportPath(const QString& filter, const QString& suffix, const QString& fallback,
                        QString& path);
     void writeExport(const QString& path, const std::function<bool(QIODevice&)>& write);

@@ -1,5 +1,6 @@
 #include "recordcsv.h"
 
+#include "csvtext.h"
 #include "recordsettings.h"
 #include "recordstate.h"
 
@@ -10,20 +11,6 @@
 #include <charconv>
 #include <limits>
 #include <optional>
-
-namespace {
-
-QString CsvField(const QString& text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
-        && !text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
-} // namespace
 
 QString ShortestFloatText(float value)
 {
@@ -129,10 +116,16 @@ QByteArray RecordCsv(const SampleBuffers& data, std::int32_t last,
 bool WriteRecordCsv(QIODevice& device, const SampleBuffers& data, std::int32_t last,
                     const std::array<std::int32_t, 6>& codes)
 {
-    QString header = QStringLiteral("時間,經過秒數");
+    return WriteRecordCsv(device, data, 0, last, codes);
+}
+
+bool WriteRecordCsv(QIODevice& device, const SampleBuffers& data, std::int32_t from,
+                    std::int32_t last, const std::array<std::int32_t, 6>& codes)
+{
+    QStringList header{QStringLiteral("時間"), QStringLiteral("經過秒數")};
     for (int c = 0; c < 6; ++c)
-        header += QLatin1Char(',') + CsvField(CsvChannelHeading(c, codes[std::size_t(c)]));
-    QByteArray out = header.toUtf8() + "\r\n";
+        header << CsvChannelHeading(c, codes[std::size_t(c)]);
+    QByteArray out = CsvLine(header);
 
     // A row is at most 24 characters of time, 26 of seconds, 6 x 16 of
     // values and 9 of commas and line end. Rows gather in a piece of about
@@ -145,7 +138,8 @@ bool WriteRecordCsv(QIODevice& device, const SampleBuffers& data, std::int32_t l
         out.resize(0); // keeps the capacity for the next piece
         return written;
     };
-    if (last < 0)
+    from = std::max(from, 0);
+    if (last < from)
         return flush();
     const double* times = data.timestamps();
     const float* channels[6];
@@ -157,7 +151,7 @@ bool WriteRecordCsv(QIODevice& device, const SampleBuffers& data, std::int32_t l
     qint64 datedDay = std::numeric_limits<qint64>::min();
     QByteArray dateText;
     char row[kRowMax];
-    for (std::int32_t i = 0; i <= last; ++i) {
+    for (std::int32_t i = from; i <= last; ++i) {
         char* p = row;
         if (const std::optional<OleWallClock> clock = WallClockFromOleDate(times[i])) {
             if (clock->day != datedDay) {

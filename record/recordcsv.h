@@ -21,6 +21,10 @@ QByteArray RecordCsv(const SampleBuffers& data, std::int32_t last,
 // tens of megabytes never sit in memory at once. False when a write failed.
 bool WriteRecordCsv(QIODevice& device, const SampleBuffers& data, std::int32_t last,
                     const std::array<std::int32_t, 6>& codes);
+// Samples `from` .. `last` only, under the same header; each row is the row
+// of the whole recording's text, its seconds still counted from sample 0.
+bool WriteRecordCsv(QIODevice& device, const SampleBuffers& data, std::int32_t from,
+                    std::int32_t last, const std::array<std::int32_t, 6>& codes);
 
 // "CH1 電壓 (V)", "CH2 功率因數", "CH3" (a code that names no quantity).
 QString CsvChannelHeading(int channel, std::int32_t code);

@@ -1,5 +1,6 @@
 #include "recordparameterpanels.h"
 
+#include "fittedlabel.h"
 #include "glyphs.h"
 #include "recordbrowser.h"
 #include "recordchart.h"
@@ -117,8 +118,12 @@ void RecordParameterPanels::showChannel(int channel, bool visible)
 void RecordParameterPanels::showReadout(const RecordView& view, int index)
 {
     const double time = view.timestamps[index];
-    labels[18]->setText(QStringLiteral("日期：") + RecordDateText(time));
-    labels[19]->setText(QStringLiteral("時間：") + RecordTimeText(time));
+    // The date loses its year before it would be cut; both labels give the
+    // whole date and time in their tooltip.
+    const QString whole = RecordDateTimeText(time);
+    const QString date = QStringLiteral("日期：");
+    ShowFittedText(*labels[18], {date + RecordDateText(time), date + RecordDayText(time)}, whole);
+    ShowFittedText(*labels[19], {QStringLiteral("時間：") + RecordTimeText(time)}, whole);
     for (int c = 0; c < 6; ++c)
         labels[12 + c]->setText(ReadoutValueText(view.channels[c][index]));
 }

@@ -1,5 +1,6 @@
 #include "trecordform.h"
 
+#include "fittedlabel.h"
 #include "recordbrowser.h"
 #include "recordchart.h"
 #include "recordcontrol.h"
@@ -10,6 +11,7 @@
 
 #include <QDir>
 #include <QDockWidget>
+#include <QFileInfo>
 #include <QFrame>
 #include <QImageReader>
 #include <QKeyEvent>
@@ -151,6 +153,13 @@ void TRecordForm::buildMenus()
         item(exports, QStringLiteral("匯出CSV檔案…"), command(RecordCommand::ExportCsv));
     exportPngItem =
         item(exports, QStringLiteral("儲存圖表為PNG…"), command(RecordCommand::ExportPng));
+    exportSpanCsvItem = item(exports, QStringLiteral("匯出區間CSV檔案…"), [this] {
+        if (exportSpan_)
+            control_.ExportCsvSpan(exportSpan_->first, exportSpan_->last);
+    });
+    exportSpanCsvItem->setEnabled(false);
+    exportSheetItem = item(exports, QStringLiteral("儲存完整圖表為PNG…"),
+                           [this] { control_.ExportPng(exportImage()); });
 }
 
 void TRecordForm::run(RecordCommand command)
@@ -248,6 +257,14 @@ void TRecordForm::applyCommandStates(const RecordCommandStates& s)
 }
 
 QString TRecordForm::statusText(int panel) const
+{
+    if (panel < 0 || panel >= int(statusPanels_.size()))
+        return QString();
+    const QLabel* label = statusPanels_[panel];
+    return label->toolTip().isEmpty() ? label->text() : label->toolTip();
+}
+
+QString TRecordForm::shownStatusText(int panel) const
 {
     return panel >= 0 && panel < int(statusPanels_.size()) ? statusPanels_[panel]->text()
                                                            : QString();
@@ -357,10 +374,12 @@ void TRecordForm::DrawRecordChart()
     const ChartColors colors{QColor::fromRgb(shared_.ChartBackColor),
                              QColor::fromRgb(shared_.ChartGridColor)};
     const RecordChartFacts facts = chart->draw(record_, colors);
+    facts_ = facts;
     if (facts.dataDrawn) {
         statusPanels_[0]->setText(ZoomPanelText(facts));
-        statusPanels_[2]->setText(StartPanelText(facts));
-        statusPanels_[3]->setText(EndPanelText(facts));
+        // Whole in the tooltip, as much as fits on the panel.
+        ShowFittedText(*statusPanels_[2], StartPanelForms(facts), StartPanelText(facts));
+        ShowFittedText(*statusPanels_[3], EndPanelForms(facts), EndPanelText(facts));
         statusPanels_[4]->setText(LengthPanelText(facts));
     }
     showCursors();
@@ -711,4 +730,39 @@ void TRecordForm::showCursors()
         ComputeSpanStatistics(source, span ? span->first : 0, span ? span->second : view.last);
     reading_ = r;
     statisticsPanel->showReading(r);
+void TRecordForm::setExportSpan(const std::optional<RecordExportSpan>& span)
+{
+    exportSpan_ = span;
+    exportSpanCsvItem->setEnabled(span.has_value());
+}
+
+QImage TRecordForm::exportImage() const
+{
+    RecordBrowser& browser = control_.browser();
+    browser.setChartWidth(chartSize().width());
+    const RecordView view = CurrentView(record_);
+    RecordExportContent content;
+    const QString file = record_.ViewMode == 0 ? record_.RecordFileName : record_.BrowseFileName;
+    content.fileName = QFileInfo(file).fileName();
+    if (facts_.dataDrawn && facts_.points > 0) {
+        content.startTime = facts_.startTime;
+        content.endTime = facts_.endTime;
+    }
+    const std::vector<int> columns =
+        RecordAxisColumns(chartSize().width(), facts_.dataDrawn ? facts_.points : 0);
+    for (const int column : columns)
+        if (const std::optional<int> sample = browser.ReadoutIndex(column))
+            content.axis.push_back({column, view.timestamps[*sample]});
+    content.codes = control_.viewCodes();
+    content.span = exportSpan_;
+    // Sample i of the view sits in column (L - O - i) / Z where that divides.
+    content.columnOfSample = [view](int sample) -> std::optional<int> {
+        const int back = view.last - view.offset - sample;
+        if (sample < 0 || back < 0 || back % view.zoom != 0)
+            return std::nullopt;
+        return back / view.zoom;
+    };
+    const ChartColors colors{QColor::fromRgb(shared_.ChartBackColor),
+                             QColor::fromRgb(shared_.ChartGridColor)};
+    return RenderRecordExport(chartImage(), record_, content, colors);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "recordchart.h"
 #include "recordchartview.h"
 #include "recordcursors.h"
+#include "recordexportimage.h"
 #include "recordparameterpanels.h"
 #include "recordtoolbar.h"
 #include "spanstatisticspanel.h"
@@ -11,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QDockWidget;
@@ -39,6 +42,12 @@ public:
     // The chart's size W x H: Pic4's size, at least 1 x 1.
     QSize chartSize() const { return chart->chartSize(); }
 
+    // The span of samples the exports take, with the lines that describe
+    // it; none exports the view whole.
+    void setExportSpan(const std::optional<RecordExportSpan>& span);
+    // The chart as last drawn with its title, time axis, legend and span.
+    QImage exportImage() const;
+
     // Chart handlers: the cursor over column `x`, a double click.
     void Pic4MouseMove(int x);
     void Pic4DblClick();
@@ -61,7 +70,10 @@ public:
     // What the cursor panel shows, as last worked out.
     const CursorReading& cursorReading() const;
 
+    // A status panel's whole text; the start and end panels may show a
+    // shorter form of it (shownStatusText), the whole one in their tooltip.
     QString statusText(int panel) const;
+    QString shownStatusText(int panel) const;
     // The notice line above the parameter panels: what the recording in
     // progress should tell (waiting for the instrument, repeated
     // measurements, saving); empty and hidden when there is nothing.
@@ -88,6 +100,10 @@ public:
     QAction* cursorSwitchItem = nullptr; // the other cursor active
     QAction* cursorClearItem = nullptr;  // both cursors removed
     QAction* statisticsItem = nullptr;   // the cursor panel shown or hidden
+    // The marked span's samples alone, enabled while a span is marked.
+    QAction* exportSpanCsvItem = nullptr; // "匯出區間CSV檔案…"
+    // The chart with its title, time axis, legend and span.
+    QAction* exportSheetItem = nullptr; // "儲存完整圖表為PNG…"
 
     // The window's parts.
     RecordToolBar* tools = nullptr;
@@ -150,4 +166,7 @@ private:
     std::array<QLabel*, 2> cursorTags_{};
     CursorReading reading_;
     int panelGrowth_ = 0; // what the window grew by when the cursor panel came up
+    QString saveFailedAt_;   // time of day the failing spell began
+    RecordChartFacts facts_; // of the last drawing
+    std::optional<RecordExportSpan> exportSpan_;
 };

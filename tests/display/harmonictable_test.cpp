@@ -106,4 +106,37 @@ TEST(HarmonicTable, ColumnWidthLeavesRoomForTheFrame)
     EXPECT_EQ(HarmonicColumnWidth(10), 0);
 }
 
+TEST(HarmonicTable, CsvHoldsTheWholeTableAsNumbersWithUnits)
+{
+    MeasurementRecord record{};
+    record.UHarmonic[1] = 311.127f;
+    record.UHarmonic[3] = 15.5f;
+    record.IHarmonic[1] = 7.07105f;
+    const QList<QByteArray> lines = HarmonicTableCsv(HarmonicTableCells(record)).split('\n');
+    ASSERT_EQ(lines.size(), 53); // header, 51 orders, nothing after the last CRLF
+    EXPECT_EQ(lines[0], "諧波階數,電壓絕對值 (V),電壓相對值 (%),電流絕對值 (A),電流相對值 (%)\r");
+    EXPECT_EQ(lines[1], "0,0.00,0.00,0.00,0.00\r");
+    EXPECT_EQ(lines[2], "1,220.00,100.00,5.00,100.00\r");
+    EXPECT_EQ(lines[4], "3,10.96,4.98,0.00,0.00\r");
+    EXPECT_EQ(lines[51], "50,0.00,0.00,0.00,0.00\r");
+    EXPECT_TRUE(lines[52].isEmpty());
+}
+
+TEST(HarmonicTable, SelectionTextHasTheHeadingsAndTheOrders)
+{
+    MeasurementRecord record{};
+    record.UHarmonic[1] = 311.127f;
+    record.UHarmonic[3] = 15.5f;
+    const HarmonicTableTexts cells = HarmonicTableCells(record);
+    EXPECT_EQ(HarmonicSelectionText(cells, {2, 4}, {1, 2}), "諧波階數\t電壓絕對值\t電壓相對值\n"
+                                                            "1\t220.00\t100.00%\n"
+                                                            "3\t10.96\t4.98%\n");
+    EXPECT_EQ(HarmonicSelectionText(cells, {1}, {4}), "諧波階數\t電流相對值\n0\t0.00%\n");
+    EXPECT_TRUE(HarmonicSelectionText(cells, {}, {1}).isEmpty());
+    EXPECT_TRUE(HarmonicSelectionText(cells, {2}, {}).isEmpty());
+    // Rows and columns beyond the table are left out, never read.
+    EXPECT_EQ(HarmonicSelectionText(cells, {0, 2, 52}, {1, 5}),
+              "諧波階數\t電壓絕對值\n1\t220.00\n");
+}
+
 } // namespace

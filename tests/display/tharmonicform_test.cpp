@@ -2,10 +2,17 @@
 
 #include "harmonictable.h"
 #include "qtprinters.h"
+#include "recordingdialogs.h"
 #include "sharedstate.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -62,6 +69,52 @@ TEST_F(HarmonicFormTest, RefreshesFromTheRecordWhenShownAndEverySecond)
     form.hide();
     // The timer keeps running while the window is closed.
     EXPECT_TRUE(form.Timer1.isActive());
+}
+
+TEST_F(HarmonicFormTest, CtrlCCopiesTheSelectionWithItsHeadings)
+{
+    state.MeasurementRecord.UHarmonic[1] = 311.127f;
+    THarmonicForm form(state);
+    form.show();
+    EXPECT_TRUE(form.selectionText().isEmpty());
+    form.p1_h->setRangeSelected(QTableWidgetSelectionRange(1, 1, 2, 2), true);
+    const QString expected =
+        "諧波階數\t電壓絕對值\t電壓相對值\n1\t220.00\t100.00%\n2\t0.00\t0.00%\n";
+    EXPECT_EQ(form.selectionText(), expected);
+    QGuiApplication::clipboard()->clear();
+    form.p1_h->setFocus();
+    QTest::keyClick(form.p1_h, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
+    EXPECT_EQ(form.p1_h->actions(), QList<QAction*>({form.copyItem, form.exportCsvItem}));
+    EXPECT_EQ(form.exportCsvItem->text(), "匯出CSV檔案…");
+    EXPECT_FALSE(form.exportCsvItem->isEnabled()); // no dialogs to ask for a file
+}
+
+TEST_F(HarmonicFormTest, ExportWritesTheTableShownAndReportsAFailure)
+{
+    QTemporaryDir dir;
+    RecordingDialogs dialogs;
+    state.MeasurementRecord.UHarmonic[1] = 311.127f;
+    THarmonicForm form(state, nullptr, &dialogs);
+    ASSERT_TRUE(form.exportCsvItem->isEnabled());
+    dialogs.saveAnswer = dir.filePath("h.csv");
+    form.exportCsvItem->trigger();
+    EXPECT_EQ(dialogs.filters, QStringList({"CSV (*.csv)"}));
+    EXPECT_EQ(dialogs.offeredNames, QStringList({"Harmonics.csv"}));
+    QFile file(dialogs.saveAnswer);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), HarmonicTableCsv(HarmonicTableCells(state.MeasurementRecord)));
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    dialogs.saveAnswer = dir.filePath("missing/h.csv");
+    form.exportCsv();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith("無法寫入檔案："));
+    EXPECT_EQ(dialogs.messages[0].icon, UserDialogs::Icon::Error);
+
+    dialogs.saveAnswer.clear(); // cancelled: nothing happens
+    form.exportCsv();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
 } // namespace
