@@ -13,6 +13,8 @@
 class QAction;
 class QLabel;
 class QMessageBox;
+class QToolBar;
+class QToolButton;
 class RecordBrowser;
 class RecordControl;
 struct RecordCommandStates;
@@ -58,6 +60,8 @@ public:
     QAction* zoomOutItem = nullptr;   // "向後收縮"
     QAction* olderItem = nullptr;     // "段前移"
     QAction* newerItem = nullptr;     // "段後移"
+    QAction* stretchInItem = nullptr; // "逐點展開", Ctrl++
+    QAction* autoscaleItem = nullptr; // "自動縮放", Ctrl+A
     QAction* startItem = nullptr;     // "啟動記錄"
     QAction* stopItem = nullptr;      // "停止記錄"
     QAction* exportCsvItem = nullptr; // "匯出CSV檔案…"
@@ -65,6 +69,10 @@ public:
 
     // The window's parts.
     RecordToolBar* tools = nullptr;
+    // "檢閱工具列": autoscale and the zoom in past one sample a column.
+    QToolBar* viewTools = nullptr;
+    QToolButton* autoscaleButton = nullptr;
+    QToolButton* stretchInButton = nullptr;
     RecordChartView* chart = nullptr;
     RecordParameterPanels* parameters = nullptr;
     QLabel* noticeLabel = nullptr;
@@ -78,11 +86,16 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Shift and a click on a channel's scale button autoscales that channel.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void buildMenus();
     void buildStatusBar();
+    void buildViewTools();
+    // Panel 6 and the range button's tip after the display range changed.
+    void showRange();
     // What a tool button or menu item asks for.
     void run(RecordCommand command);
     void applyCommandStates(const RecordCommandStates& states);
