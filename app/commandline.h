@@ -19,6 +19,7 @@ struct CommandLine {
                            // a name the program takes for a snapshot or recording)
     QString paper;         // --paper A4|A3|Letter|Legal (empty: the default)
     QString orientation;   // --orientation portrait|landscape (empty: the default)
+    bool autoscale = false; // --autoscale: a recording's report autoscaled first
     QStringList arguments; // the file argument, as the words it was given in
 };
 
