@@ -18,6 +18,9 @@ namespace {
 // arithmetic of the display ranges.
 constexpr double kRawLimit = 1e8;
 
+// The stretch from which each drawn sample gets a dot.
+constexpr int kSampleDotStretch = 8;
+
 const QColor kTeal(0, 128, 128);
 const QColor kGreen(0, 128, 0);
 
@@ -274,6 +277,15 @@ RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& rul
                 facts.penTops[c] = y0 - 7;
                 if (P > 0)
                     chart.Polyline(trace);
+                // Samples this far apart get a dot each, so that a reader sees
+                // where the line only joins them.
+                if (S >= kSampleDotStretch) {
+                    chart.SetBrush(CanvasBrush::Solid(kRecordChannelColors[c]));
+                    for (int x = 0; x < P; ++x) {
+                        const QPoint at = trace[std::size_t(x) + 1];
+                        chart.FillRect({at.x() - 2, at.y() - 2, at.x() + 3, at.y() + 3});
+                    }
+                }
             }
             const int x0 = W - 72 + 12 * c;
             if (overflow.overTop[c]) {

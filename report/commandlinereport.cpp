@@ -3,11 +3,11 @@
 #include "inifile.h"
 #include "measurementrecord.h"
 #include "pdfexport.h"
+#include "recordautoscale.h"
 #include "recordchart.h"
 #include "recordcontrol.h"
 #include "recordfile.h"
 #include "recordingcanvas.h"
-#include "recordautoscale.h"
 #include "recordreport.h"
 #include "recordsettings.h"
 #include "recordstate.h"
@@ -72,8 +72,7 @@ bool OrientationNamed(const QString& name, std::optional<QPageLayout::Orientatio
 } // namespace
 
 std::optional<RecordReportSource> CommandLineRecordReportSource(const QString& path,
-                                                                RecordState& record,
-                                                                bool autoscale)
+                                                                RecordState& record, bool autoscale)
 {
     OpenedRecordFile file;
     const RecordFileResult result = OpenRecordFile(path, record.BrowseBuffers, file);
@@ -89,8 +88,8 @@ std::optional<RecordReportSource> CommandLineRecordReportSource(const QString& p
     record.ViewMode = 1;
     record.FileReady = true;
     if (autoscale)
-        ApplyAutoscale(record, ChooseAutoscale(record, kRecordChartDesignedWidth,
-                                               kRecordChartDesignedHeight));
+        ApplyAutoscale(
+            record, ChooseAutoscale(record, kRecordChartDesignedWidth, kRecordChartDesignedHeight));
 
     RecordingCanvas chart;
     RecordingCanvas ruler;

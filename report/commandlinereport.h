@@ -37,6 +37,5 @@ int WriteCommandLineReport(const CommandLineReport& request);
 // with the record window's message on standard error, when the file cannot
 // be read. With `autoscale`, the chart as the record window's autoscale
 // leaves it at the designed size.
-std::optional<RecordReportSource> CommandLineRecordReportSource(const QString& path,
-                                                                RecordState& record,
-                                                                bool autoscale = false);
+std::optional<RecordReportSource>
+CommandLineRecordReportSource(const QString& path, RecordState& record, bool autoscale = false);

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -123,16 +124,22 @@ INSTANTIATE_TEST_SUITE_P(
         // Full scale is value x multiplier = 500. 230 V flat: 230 x 2.5 = 575
         // passes it, 230 x 1 fits; 76.7 x 5 fits, x 10 not; a channel all zero
         // keeps its scale and asks for no sign.
-        ShapeCase{"Flat", [](int c, int) { return c == 5 ? 0.0f : 230.0f / float(c + 1); }, 0,
+        ShapeCase{"Flat",
+                  [](int c, int) { return c == 5 ? 0.0f : 230.0f / float(c + 1); },
+                  0,
                   {4, 5, 6, 6, 7, -1}},
         // Every value negative: the negative range, scaled by the deepest
         // (-4.9 x 100, -9.8 x 50, -14.7 x 25, -19.6 x 25, -24.5 x 10, -29.4 x 10).
-        ShapeCase{"Negative", [](int c, int i) { return -float(c + 1) * float(i % 50) / 10.0f; },
-                  2, {10, 9, 8, 8, 7, 7}},
+        ShapeCase{"Negative",
+                  [](int c, int i) { return -float(c + 1) * float(i % 50) / 10.0f; },
+                  2,
+                  {10, 9, 8, 8, 7, 7}},
         // Above 500 x the coarsest step nothing fits: the coarsest is used
         // (checked only for the others' band); 9000 fits at 0.05.
-        ShapeCase{"Huge", [](int c, int i) { return c == 0 ? 9000.0f : 1e-4f * float(i % 7 + 1); },
-                  0, {0, 16, 16, 16, 16, 16}},
+        ShapeCase{"Huge",
+                  [](int c, int i) { return c == 0 ? 9000.0f : 1e-4f * float(i % 7 + 1); },
+                  0,
+                  {0, 16, 16, 16, 16, 16}},
         // One channel dips below zero: both signs for all, 500 over half the
         // band each way (0.5 x 1000 just fits, -20 x 25).
         ShapeCase{"Mixed",
@@ -141,7 +148,8 @@ INSTANTIATE_TEST_SUITE_P(
                           return float(i % 40) - 20.0f;
                       return 0.5f + float(c) * 0.1f;
                   },
-                  1, {13, 12, 8, 12, 12, 12}}),
+                  1,
+                  {13, 12, 8, 12, 12, 12}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RecordScaleTest, AutoscaleLeavesHiddenChannelsAndAChannelAloneKeepsTheRange)
@@ -228,6 +236,11 @@ TEST_P(StretchLevels, GridCaptionPointsAndReadoutAgree)
     if (level.stretch > 1) {
         EXPECT_GE(trace.back().x(), kW);
     }
+    // From a stretch of 8 each drawn sample of each shown channel gets a dot.
+    const auto dots = std::count_if(chart.calls().begin(), chart.calls().end(), [](const auto& c) {
+        return c.op == CanvasOp::FillRect && c.rect.right - c.rect.left == 5;
+    });
+    EXPECT_EQ(dots, level.stretch >= 8 ? 6 * facts.points : 0);
     EXPECT_EQ(facts.endTime, state->BrowseBuffers.timestamps()[999 - 7]);
     EXPECT_EQ(facts.startTime, state->BrowseBuffers.timestamps()[999 - 7 - (facts.points - 1)]);
 
