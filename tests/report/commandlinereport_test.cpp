@@ -34,8 +34,6 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 constexpr double kPointsPerPixel = 72.0 / 1200.0;
@@ -107,6 +105,7 @@ protected:
         std::vector<QByteArray> words{QFile::encodeName(program)};
         words.insert(words.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
+        argv.reserve(words.size() + 1);
         for (QByteArray& word : words)
             argv.push_back(word.data());
         argv.push_back(nullptr);
@@ -118,6 +117,7 @@ protected:
                 variables.push_back(variable);
         }
         std::vector<char*> env;
+        env.reserve(variables.size() + 1);
         for (QByteArray& variable : variables)
             env.push_back(variable.data());
         env.push_back(nullptr);
