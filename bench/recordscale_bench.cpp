@@ -79,7 +79,6 @@ int main(int argc, char** argv)
     } sizes[] = {{kRecordChartDesignedWidth, kRecordChartDesignedHeight}, {1920, 1080}};
     for (const auto& size : sizes) {
         browser.setChartWidth(size.w);
-        browser.setChartHeight(size.h);
         const struct {
             const char* name;
             int zoom, stretch;

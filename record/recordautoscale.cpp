@@ -24,7 +24,7 @@ std::optional<ValueSpan> DrawnValueSpan(const RecordState& record, int channel, 
     return span;
 }
 
-std::optional<int> FinestFittingScale(ValueSpan span, int rangeMode, int height)
+std::optional<int> FinestFittingScale(ValueSpan span, int rangeMode)
 {
     if (rangeMode == 0) {
         span.lowest = std::max(span.lowest, 0.0f);
@@ -35,10 +35,9 @@ std::optional<int> FinestFittingScale(ValueSpan span, int rangeMode, int height)
     }
     if (span.lowest == 0 && span.highest == 0)
         return std::nullopt;
-    const float k = PixelsPerUnit(height);
-    const auto inside = [&](float value, float scale) {
-        const int y = RangeY(ScaledRaw(value, scale, k), rangeMode, height);
-        return y >= 16 && y <= height - 16;
+    constexpr double kFullScale = 500;
+    const auto inside = [](float value, float scale) {
+        return std::abs(double(value) * double(scale)) <= kFullScale;
     };
     for (int i = int(ScaleTable.size()) - 1; i > 0; --i) {
         const float scale = ScaleTable[std::size_t(i)];
@@ -49,7 +48,7 @@ std::optional<int> FinestFittingScale(ValueSpan span, int rangeMode, int height)
     return 0;
 }
 
-AutoscaleChoice ChooseAutoscale(const RecordState& record, int width, int height)
+AutoscaleChoice ChooseAutoscale(const RecordState& record, int width)
 {
     AutoscaleChoice choice;
     choice.rangeMode = record.RangeMode;
@@ -73,15 +72,15 @@ AutoscaleChoice ChooseAutoscale(const RecordState& record, int width, int height
         choice.rangeMode = 2;
     for (int c = 0; c < kRecordChannels; ++c)
         if (spans[c])
-            choice.scaleIndex[c] = FinestFittingScale(*spans[c], choice.rangeMode, height);
+            choice.scaleIndex[c] = FinestFittingScale(*spans[c], choice.rangeMode);
     return choice;
 }
 
 std::optional<int> ChooseChannelScale(const RecordState& record, int channel, int rangeMode,
-                                      int width, int height)
+                                      int width)
 {
     const std::optional<ValueSpan> span = DrawnValueSpan(record, channel, width);
-    return span ? FinestFittingScale(*span, rangeMode, height) : std::nullopt;
+    return span ? FinestFittingScale(*span, rangeMode) : std::nullopt;
 }
 
 void ApplyAutoscale(RecordState& record, const AutoscaleChoice& choice)

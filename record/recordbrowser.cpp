@@ -332,7 +332,7 @@ void RecordBrowser::syncScaleButtons(const std::array<std::optional<int>, 6>& ch
 
 void RecordBrowser::Autoscale()
 {
-    const AutoscaleChoice choice = ChooseAutoscale(record_, width_, height_);
+    const AutoscaleChoice choice = ChooseAutoscale(record_, width_);
     ApplyAutoscale(record_, choice);
     syncScaleButtons(choice.scaleIndex);
     hooks_.redraw();
@@ -342,7 +342,7 @@ void RecordBrowser::AutoscaleChannel(int c)
 {
     AutoscaleChoice choice;
     choice.rangeMode = record_.RangeMode;
-    choice.scaleIndex[c] = ChooseChannelScale(record_, c, record_.RangeMode, width_, height_);
+    choice.scaleIndex[c] = ChooseChannelScale(record_, c, record_.RangeMode, width_);
     ApplyAutoscale(record_, choice);
     syncScaleButtons(choice.scaleIndex);
     hooks_.redraw();

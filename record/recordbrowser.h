@@ -43,9 +43,6 @@ public:
     // The chart's width W in pixels, as last laid out.
     void setChartWidth(int width) { width_ = width; }
     int chartWidth() const { return width_; }
-    // The chart's height H, as last laid out: what autoscale fits into.
-    void setChartHeight(int height) { height_ = height; }
-    int chartHeight() const { return height_; }
     const BrowseControls& controls() const { return controls_; }
 
     void SwitchView();
@@ -113,7 +110,6 @@ private:
     BrowseHooks hooks_;
     BrowseControls controls_;
     int width_ = 1;
-    int height_ = 300;
 };
 
 // "值：" and the value to three decimals in its shortest form; "NaN" and

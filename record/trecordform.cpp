@@ -394,7 +394,6 @@ void TRecordForm::resizeEvent(QResizeEvent* event)
 void TRecordForm::DrawRecordChart()
 {
     control_.browser().setChartWidth(chartSize().width());
-    control_.browser().setChartHeight(chartSize().height());
     const ChartColors colors{QColor::fromRgb(shared_.ChartBackColor),
                              QColor::fromRgb(shared_.ChartGridColor)};
     const RecordChartFacts facts = chart->draw(record_, colors);
@@ -460,7 +459,6 @@ bool TRecordForm::eventFilter(QObject* watched, QEvent* event)
 void TRecordForm::browse(const std::function<void(RecordBrowser&)>& command)
 {
     control_.browser().setChartWidth(chartSize().width());
-    control_.browser().setChartHeight(chartSize().height());
     command(control_.browser());
     syncBrowseControls();
 }

@@ -88,8 +88,7 @@ std::optional<RecordReportSource> CommandLineRecordReportSource(const QString& p
     record.ViewMode = 1;
     record.FileReady = true;
     if (autoscale)
-        ApplyAutoscale(
-            record, ChooseAutoscale(record, kRecordChartDesignedWidth, kRecordChartDesignedHeight));
+        ApplyAutoscale(record, ChooseAutoscale(record, kRecordChartDesignedWidth));
 
     RecordingCanvas chart;
     RecordingCanvas ruler;

@@ -240,16 +240,15 @@ TEST_F(RecordBrowsingTest, AutoscaleAndStretchFromKeysButtonsAndShiftClick)
     // A channel alone: Shift and a click on its scale-up button, no step up.
     const int before = record->ScaleIndex[2];
     QTest::mouseClick(form->parameters->scaleUpButton(2), Qt::LeftButton, Qt::ShiftModifier);
-    const std::optional<int> fitted = ChooseChannelScale(
-        *record, 2, record->RangeMode, form->chartSize().width(), form->chartSize().height());
+    const std::optional<int> fitted =
+        ChooseChannelScale(*record, 2, record->RangeMode, form->chartSize().width());
     ASSERT_TRUE(fitted);
     EXPECT_EQ(record->ScaleIndex[2], *fitted);
     EXPECT_NE(record->ScaleIndex[2], before + 1);
 
     record->ScaleIndex.fill(16);
     QTest::keyClick(form.get(), Qt::Key_A, Qt::ControlModifier);
-    const AutoscaleChoice choice =
-        ChooseAutoscale(*record, form->chartSize().width(), form->chartSize().height());
+    const AutoscaleChoice choice = ChooseAutoscale(*record, form->chartSize().width());
     for (int c = 0; c < 6; ++c) {
         ASSERT_TRUE(choice.scaleIndex[c]) << c;
         EXPECT_EQ(record->ScaleIndex[c], *choice.scaleIndex[c]) << c;

@@ -27,11 +27,7 @@ const ChartColors kColors{QColor(0, 0, 0), QColor(0, 128, 0)};
 
 class RecordScaleTest : public ::testing::Test {
 protected:
-    RecordScaleTest()
-    {
-        browser.setChartWidth(kW);
-        browser.setChartHeight(kH);
-    }
+    RecordScaleTest() { browser.setChartWidth(kW); }
 
     // `count` samples in the browsing view, channel c's sample i = value(c, i).
     void browse(int count, const std::function<float(int c, int i)>& value)

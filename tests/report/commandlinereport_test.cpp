@@ -491,8 +491,7 @@ TEST_F(CommandLineReportTest, AutoscaleDrawsTheRecordingAtTheScalesItFits)
     const auto plain = std::make_unique<RecordState>();
     ASSERT_TRUE(CommandLineRecordReportSource(dir.filePath(QStringLiteral("r.zqr")), *plain));
     EXPECT_NE(record->ScaleValue, plain->ScaleValue);
-    const AutoscaleChoice again =
-        ChooseAutoscale(*record, kRecordChartDesignedWidth, kRecordChartDesignedHeight);
+    const AutoscaleChoice again = ChooseAutoscale(*record, kRecordChartDesignedWidth);
     EXPECT_EQ(again.rangeMode, record->RangeMode);
 
     const QString pdf = dir.filePath(QStringLiteral("auto.pdf"));
