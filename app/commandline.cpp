@@ -27,6 +27,8 @@ constexpr OptionText kOptionTexts[] = {
     {"--paper", "SIZE", "paper of --report-pdf: A4 (default), A3, Letter or Legal"},
     {"--orientation", "O",
      "orientation of --report-pdf: portrait or landscape (default: portrait for a snapshot, landscape for a recording)"},
+    {"--autoscale", "",
+     "with --report-pdf of a recording: draw its chart autoscaled (each shown channel at the finest scale it fits, the display range its signs need)"},
     {"--check-install", "", "show where the program's data was found and exit"},
     {"--stats", "FILE",
      "print the minimum, maximum, mean and energy of each channel of the recording FILE and exit"},
@@ -78,8 +80,9 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption from(QStringLiteral("from"), {}, QStringLiteral("TIME"));
     const QCommandLineOption to(QStringLiteral("to"), {}, QStringLiteral("TIME"));
     const QCommandLineOption format(QStringLiteral("format"), {}, QStringLiteral("F"));
-    parser.addOptions({help, version, demo, checkInstall, reportPdf, paper, orientation, stats,
-                       from, to, format});
+    const QCommandLineOption autoscale(QStringLiteral("autoscale"));
+    parser.addOptions({help, version, demo, checkInstall, reportPdf, paper, orientation, autoscale,
+                       stats, from, to, format});
 
     // QCommandLineParser expects the program name first.
     if (!parser.parse(QStringList{QStringLiteral("qpa3600")} + arguments))
@@ -136,7 +139,10 @@ CommandLine ParseCommandLine(const QStringList& arguments)
             return failure(QStringLiteral("--report-pdf needs a snapshot file (*.zqm) to report."));
     } else if (parser.isSet(paper) || parser.isSet(orientation)) {
         return failure(QStringLiteral("--paper and --orientation apply only with --report-pdf."));
+    } else if (parser.isSet(autoscale)) {
+        return failure(QStringLiteral("--autoscale applies only with --report-pdf."));
     }
+    result.autoscale = parser.isSet(autoscale);
     if (parser.isSet(paper)) {
         result.paper = matchChoice(parser.value(paper), kPapers);
         if (result.paper.isEmpty())

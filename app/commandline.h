@@ -14,14 +14,15 @@ struct CommandLine {
         Error,        // print `error` and the hint to --help, exit with failure
     };
     Action action = Action::Run;
-    QString error;       // for Action::Error: what is wrong, in one line
-    bool demo = false;   // serve a simulated instrument and use it for this run
-    QString reportPdf;   // --report-pdf OUT: write the report of FILE and exit (never
-                         // a name the program takes for a snapshot or recording)
-    QString paper;       // --paper A4|A3|Letter|Legal (empty: the default)
-    QString orientation; // --orientation portrait|landscape (empty: the default)
-    QString stats;       // --stats FILE: the record file whose statistics to print
-    QString from;        // --from TIME and --to TIME of --stats (empty: its ends)
+    QString error;          // for Action::Error: what is wrong, in one line
+    bool demo = false;      // serve a simulated instrument and use it for this run
+    QString reportPdf;      // --report-pdf OUT: write the report of FILE and exit (never
+                            // a name the program takes for a snapshot or recording)
+    QString paper;          // --paper A4|A3|Letter|Legal (empty: the default)
+    QString orientation;    // --orientation portrait|landscape (empty: the default)
+    bool autoscale = false; // --autoscale: a recording's report autoscaled first
+    QString stats;          // --stats FILE: the record file whose statistics to print
+    QString from;           // --from TIME and --to TIME of --stats (empty: its ends)
     QString to;
     QString format;        // --format text|csv|json of --stats (empty: text)
     QStringList arguments; // the file argument, as the words it was given in

@@ -126,6 +126,7 @@ int main(int argc, char** argv)
         report.outputPath = commandLine.reportPdf;
         report.paper = commandLine.paper;
         report.orientation = commandLine.orientation;
+        report.autoscale = commandLine.autoscale;
         report.inputFile = StartFileFromArguments(commandLine.arguments);
         report.settingsFolder = SettingsFolder();
         return WriteCommandLineReport(report);

@@ -1,5 +1,6 @@
 #include "recordbrowser.h"
 
+#include "recordautoscale.h"
 #include "recordchart.h"
 #include "recordstate.h"
 
@@ -42,6 +43,29 @@ int& RecordBrowser::offset()
     return record_.ViewMode == 0 ? record_.RecOffset : record_.BrowseOffset;
 }
 
+int& RecordBrowser::stretch()
+{
+    return record_.ViewMode == 0 ? record_.RecStretch : record_.BrowseStretch;
+}
+
+int RecordBrowser::currentStretch() const
+{
+    const int z = record_.ViewMode == 0 ? record_.RecZoom : record_.BrowseZoom;
+    const int s = record_.ViewMode == 0 ? record_.RecStretch : record_.BrowseStretch;
+    return z <= 1 ? std::max(1, s) : 1;
+}
+
+qint64 RecordBrowser::newestInView() const
+{
+    return record_.ViewMode == 0 ? qint64(record_.CaptureCount) - 1 - record_.RecOffset
+                                 : qint64(record_.BrowseLast) - record_.BrowseOffset;
+}
+
+int RecordBrowser::StretchLimit(int width)
+{
+    return std::max(1, width / 10);
+}
+
 // The scroll bar follows the offset as a share of the data: Near(O * 450 / N).
 void RecordBrowser::syncScrollToOffset()
 {
@@ -73,8 +97,33 @@ void RecordBrowser::ZoomIn()
     hooks_.redraw();
 }
 
+void RecordBrowser::StretchIn()
+{
+    if (zoom() > 1) {
+        ZoomIn();
+        controls_.stretchIn = true;
+        return;
+    }
+    int& s = stretch();
+    s = std::max(1, s);
+    if (s < StretchLimit(width_))
+        s += 1;
+    controls_.stretchIn = s < StretchLimit(width_);
+    controls_.zoomOut = true;
+    syncScrollToOffset();
+    hooks_.redraw();
+}
+
 void RecordBrowser::ZoomOut()
 {
+    controls_.stretchIn = true;
+    if (zoom() <= 1 && stretch() > 1) {
+        stretch() -= 1;
+        controls_.zoomIn = true;
+        syncScrollToOffset();
+        hooks_.redraw();
+        return;
+    }
     if (dataSize() / zoom() > Near(width_ * 0.95)) {
         zoom() += 1;
         SetTrackPosition(kMaxZoom - zoom());
@@ -92,10 +141,13 @@ void RecordBrowser::PageOlder()
 {
     controls_.newer = true;
     int& o = offset();
-    const bool room = record_.ViewMode == 0 ? o + kOlderStep < record_.CaptureCount - o
-                                            : o + kOlderStep < record_.BrowseLast;
+    // Stretched, a page is the same share of the chart as at one sample a
+    // column.
+    const int step = std::max(1, kOlderStep / currentStretch());
+    const bool room =
+        record_.ViewMode == 0 ? o + step < record_.CaptureCount - o : o + step < record_.BrowseLast;
     if (room)
-        o += kOlderStep;
+        o += step;
     else
         controls_.older = false;
     syncScrollToOffset();
@@ -107,7 +159,7 @@ void RecordBrowser::PageNewer()
     controls_.older = true;
     int& o = offset();
     if (o > 0)
-        o = std::max(0, o - kNewerStep);
+        o = std::max(0, o - std::max(1, kNewerStep / currentStretch()));
     else
         controls_.newer = false;
     syncScrollToOffset();
@@ -192,7 +244,7 @@ void RecordBrowser::ScrollChanged()
     if (n <= kScrollMax)
         return;
     const int a = int(qint64(controls_.scrollPosition) * n / kScrollMax);
-    if (width_ * 0.95 < n - a) {
+    if (width_ * 0.95 < double(n - a) * currentStretch()) {
         offset() = a;
         hooks_.startRedrawTimer();
     }
@@ -204,6 +256,10 @@ void RecordBrowser::TrackChanged()
 {
     const int candidate = kMaxZoom - controls_.trackPosition;
     if (dataSize() / candidate > Near(width_ * 0.5)) {
+        // Another zoom ends a stretch; the same one (a view switch setting
+        // the bar back to Z = 1) keeps it.
+        if (candidate != zoom())
+            stretch() = 1;
         zoom() = candidate;
         hooks_.setGridPeriod(candidate * 1000);
     }
@@ -215,6 +271,7 @@ void RecordBrowser::RecordingStarted()
     record_.ViewMode = 0;
     record_.RecZoom = 1;
     record_.RecOffset = 0;
+    record_.RecStretch = 1;
     SetScrollPosition(0);
     SetTrackPosition(kTrackMax);
 }
@@ -229,6 +286,14 @@ std::optional<int> RecordBrowser::ReadoutIndex(int x) const
 {
     if (!record_.FileReady || x < 0 || x >= width_)
         return std::nullopt;
+    if (const int s = currentStretch(); s > 1) {
+        // The nearest drawn sample; the last column's may lie past the edge.
+        qint64 p = (x + s / 2) / s;
+        if (p * s >= width_)
+            p = x / s;
+        const qint64 idx = newestInView() - p;
+        return idx > 0 ? std::optional<int>(int(idx)) : std::nullopt;
+    }
     const qint64 z = record_.ViewMode == 0 ? record_.RecZoom : record_.BrowseZoom;
     if (record_.ViewMode == 0) {
         const qint64 o = record_.RecOffset;
@@ -244,17 +309,43 @@ std::optional<int> RecordBrowser::ReadoutIndex(int x) const
 
 std::optional<int> RecordBrowser::ColumnOfSample(int sampleIndex) const
 {
-    const bool recording = record_.ViewMode == 0;
-    const qint64 last = recording ? qint64(record_.CaptureCount) - 1 : record_.BrowseLast;
-    const qint64 z = std::max(1, recording ? record_.RecZoom : record_.BrowseZoom);
-    const qint64 o = recording ? record_.RecOffset : record_.BrowseOffset;
-    const qint64 back = last - o - sampleIndex; // samples between column 0 and this one
-    if (sampleIndex < 0 || back < 0 || back / z >= width_)
+    const qint64 newest = newestInView();
+    if (!record_.FileReady || sampleIndex < 1 || sampleIndex > newest)
         return std::nullopt;
-    const int x = int(back / z);
-    if (!ReadoutIndex(x))
-        return std::nullopt;
-    return x;
+    const qint64 back = newest - sampleIndex;
+    const int s = currentStretch();
+    const qint64 z = std::max(1, record_.ViewMode == 0 ? record_.RecZoom : record_.BrowseZoom);
+    const qint64 x = s > 1 ? back * s : back / z;
+    return x < width_ ? std::optional<int>(int(x)) : std::nullopt;
+}
+
+// The scale buttons of the channels autoscale set, as after a manual change.
+void RecordBrowser::syncScaleButtons(const std::array<std::optional<int>, 6>& changed)
+{
+    for (int c = 0; c < 6; ++c) {
+        if (!changed[c])
+            continue;
+        controls_.scaleUp[c] = record_.ChannelVisible[c] && record_.ScaleIndex[c] < kLastScale;
+        controls_.scaleDown[c] = record_.ChannelVisible[c] && record_.ScaleIndex[c] > 0;
+    }
+}
+
+void RecordBrowser::Autoscale()
+{
+    const AutoscaleChoice choice = ChooseAutoscale(record_, width_);
+    ApplyAutoscale(record_, choice);
+    syncScaleButtons(choice.scaleIndex);
+    hooks_.redraw();
+}
+
+void RecordBrowser::AutoscaleChannel(int c)
+{
+    AutoscaleChoice choice;
+    choice.rangeMode = record_.RangeMode;
+    choice.scaleIndex[c] = ChooseChannelScale(record_, c, record_.RangeMode, width_);
+    ApplyAutoscale(record_, choice);
+    syncScaleButtons(choice.scaleIndex);
+    hooks_.redraw();
 }
 
 QString ReadoutValueText(float value)

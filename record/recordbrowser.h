@@ -12,10 +12,11 @@ struct RecordState;
 // commands are enabled, the positions of the scroll bar (0-450) and of the
 // zoom track bar (0-150), and the display range button's text.
 struct BrowseControls {
-    bool zoomIn = true;  // "向前展開" and SeSkinSpeedButton8
-    bool zoomOut = true; // "向後收縮" and SeSkinSpeedButton7
-    bool older = true;   // "段前移" and SeSkinSpeedButton10
-    bool newer = true;   // "段後移" and SeSkinSpeedButton9
+    bool zoomIn = true;    // "向前展開" and SeSkinSpeedButton8
+    bool zoomOut = true;   // "向後收縮" and SeSkinSpeedButton7
+    bool older = true;     // "段前移" and SeSkinSpeedButton10
+    bool newer = true;     // "段後移" and SeSkinSpeedButton9
+    bool stretchIn = true; // zooming in that goes on past one sample a column
     std::array<bool, 6> scaleUp{true, true, true, true, true, true};
     std::array<bool, 6> scaleDown{true, true, true, true, true, true};
     int scrollPosition = 0;
@@ -46,7 +47,20 @@ public:
 
     void SwitchView();
     void ZoomIn();
+    // One step of zoom out, first taking back a stretch one pixel a step.
     void ZoomOut();
+    // Zooms in as ZoomIn does down to one sample a column, then stretches
+    // each sample one pixel wider a step, until about ten samples fill the
+    // chart (StretchLimit).
+    void StretchIn();
+    // The widest stretch on a chart `width` pixels wide: ten samples across.
+    static int StretchLimit(int width);
+    // Every shown channel at the finest scale its drawn points fit the chart's
+    // height at, and the display range their signs need; a channel without a
+    // value other than zero keeps its scale.
+    void Autoscale();
+    // Channel `c` alone, in the display range shown.
+    void AutoscaleChannel(int channel);
     void PageOlder();
     void PageNewer();
     void ScaleUp(int channel); // channel 0-5
@@ -73,15 +87,21 @@ public:
     // The sample under chart column `x`, or none beyond the drawn points,
     // outside the chart, for sample 0 or without a file.
     std::optional<int> ReadoutIndex(int x) const;
-    // The chart column that sample `sampleIndex` of the view falls in (the
-    // column whose read-out covers it), or none when that column is not in
-    // view or has no read-out.
+    // The column where sample `sampleIndex` is drawn, or where it would lie
+    // between the drawn samples of a column at Z > 1; none when it is not in
+    // view. ReadoutIndex of that column gives the sample back wherever it is
+    // drawn.
     std::optional<int> ColumnOfSample(int sampleIndex) const;
 
 private:
     int dataSize() const; // N
     int& zoom();
     int& offset();
+    int& stretch();
+    int currentStretch() const;
+    // The newest sample in view, in column 0: L - O.
+    qint64 newestInView() const;
+    void syncScaleButtons(const std::array<std::optional<int>, 6>& changed);
     void ScrollChanged();
     void TrackChanged();
     void syncScrollToOffset();

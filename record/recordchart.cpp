@@ -18,6 +18,9 @@ namespace {
 // arithmetic of the display ranges.
 constexpr double kRawLimit = 1e8;
 
+// The stretch from which each drawn sample gets a dot.
+constexpr int kSampleDotStretch = 8;
+
 const QColor kTeal(0, 128, 128);
 const QColor kGreen(0, 128, 0);
 
@@ -52,6 +55,8 @@ RecordView CurrentView(const RecordState& record)
     view.last = int(std::clamp<std::int64_t>(last, -1, kMaxSamples - 1));
     view.zoom = std::max(1, recording ? record.RecZoom : record.BrowseZoom);
     view.offset = std::max(0, recording ? record.RecOffset : record.BrowseOffset);
+    view.stretch =
+        view.zoom == 1 ? std::max(1, recording ? record.RecStretch : record.BrowseStretch) : 1;
     return view;
 }
 
@@ -59,6 +64,23 @@ int DrawnPointCount(int last, int offset, int zoom, int width)
 {
     const int p = (last - offset) / std::max(1, zoom);
     return std::min(p, width);
+}
+
+int DrawnPointCount(const RecordView& view, int width)
+{
+    if (view.stretch <= 1)
+        return DrawnPointCount(view.last, view.offset, view.zoom, width);
+    const int onChart = width > 0 ? (width - 1) / view.stretch + 1 : 0;
+    return std::min(view.last - view.offset, onChart);
+}
+
+GridDivision GridDivisionAt(int stretch)
+{
+    const int s = std::max(1, stretch);
+    for (int samples : {1, 2, 4, 5, 10})
+        if (samples * s >= 20)
+            return {samples, samples * s};
+    return {20, 20 * s};
 }
 
 int GridRowY(int height, int b)
@@ -115,6 +137,13 @@ QString ShortestDecimalText(double value)
 QString TimeDivisionCaption(int zoom)
 {
     return QStringLiteral("Time/DIV=%1S").arg(20 * zoom);
+}
+
+QString TimeDivisionCaption(int zoom, int stretch)
+{
+    if (stretch <= 1)
+        return TimeDivisionCaption(zoom);
+    return QStringLiteral("Time/DIV=%1S").arg(GridDivisionAt(stretch).samples);
 }
 
 QString ChannelDivisionCaption(int channel, int rangeMode, float scale)
@@ -246,6 +275,7 @@ RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& rul
     const RecordView view = CurrentView(record);
     RecordChartFacts facts;
     facts.zoom = view.zoom;
+    facts.stretch = view.stretch;
 
     chart.SetBrush(CanvasBrush::Solid(colors.ChartBackColor));
     chart.FillRect({0, 0, W, H});
@@ -256,11 +286,14 @@ RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& rul
         chart.MoveTo({0, y});
         chart.LineTo({W, y});
     }
-    const int shift = record.ViewMode == 0 ? record.GridShift : 0;
+    const GridDivision division = GridDivisionAt(view.stretch);
+    // Stretched, the drift moves the grid by whole samples, as the traces move.
+    const int drift = record.ViewMode == 0 ? record.GridShift : 0;
+    const int shift = view.stretch == 1 ? drift : (drift % division.samples) * view.stretch;
     // Columns that the drift pushes past the right edge are not drawn.
     std::vector<CanvasLine> columns;
-    for (int i = 0; 20 * i + shift < W; ++i) {
-        const int x = 20 * i + shift;
+    for (int i = 0; division.pixels * i + shift < W; ++i) {
+        const int x = division.pixels * i + shift;
         columns.push_back({{x, 16}, {x, H - 16}});
     }
     chart.Lines(columns);
@@ -268,15 +301,19 @@ RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& rul
     if (record.FileReady) {
         facts.dataDrawn = true;
         const float k = PixelsPerUnit(H);
-        const int P = DrawnPointCount(view.last, view.offset, view.zoom, W);
+        const int P = DrawnPointCount(view, W);
+        const int S = view.stretch;
         facts.points = std::max(0, P);
         if (P > 0) {
             facts.startTime = view.timestamps[view.last - ((P - 1) * view.zoom + view.offset)];
             facts.endTime = view.timestamps[view.last - view.offset];
         }
         RecordOverflow& overflow = facts.overflow;
+        // Stretched, a trace runs on to the next older sample beyond the
+        // right edge, so that it reaches the edge; that point is not counted.
+        const bool runOn = S > 1 && P > 0 && view.last - view.offset > P;
         // Each trace starts at the left edge at the height of its first point.
-        std::vector<QPoint> trace(std::size_t(std::max(0, P)) + 1, QPoint(0, 0));
+        std::vector<QPoint> trace(std::size_t(std::max(0, P)) + 1 + (runOn ? 1 : 0), QPoint(0, 0));
         chart.SetPen({chart.State().pen.color, 1, PenStyle::Solid});
         for (int c = 0; c < 6; ++c) {
             const float* values = view.channels[c];
@@ -284,11 +321,16 @@ RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& rul
             for (int x = 0; x < P; ++x) {
                 const int idx = view.last - view.offset - x * view.zoom;
                 const int y = RangeY(ScaledRaw(values[idx], scale, k), record.RangeMode, H);
-                trace[std::size_t(x) + 1] = {x, y};
+                trace[std::size_t(x) + 1] = {x * S, y};
                 if (y < 0)
                     overflow.overTop[c] = true;
                 if (y > H)
                     overflow.belowBottom[c] = true;
+            }
+            if (runOn) {
+                const int idx = view.last - view.offset - P;
+                trace.back() = {P * S,
+                                RangeY(ScaledRaw(values[idx], scale, k), record.RangeMode, H)};
             }
             const int y0 = P > 0 ? trace[1].y() : 0;
             trace[0] = {0, y0};
@@ -297,6 +339,15 @@ RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& rul
                 facts.penTops[c] = y0 - 7;
                 if (P > 0)
                     chart.Polyline(trace);
+                // Samples this far apart get a dot each, so that a reader sees
+                // where the line only joins them.
+                if (S >= kSampleDotStretch) {
+                    chart.SetBrush(CanvasBrush::Solid(kRecordChannelColors[c]));
+                    for (int x = 0; x < P; ++x) {
+                        const QPoint at = trace[std::size_t(x) + 1];
+                        chart.FillRect({at.x() - 2, at.y() - 2, at.x() + 3, at.y() + 3});
+                    }
+                }
             }
             const int x0 = W - 72 + 12 * c;
             if (overflow.overTop[c]) {
@@ -318,7 +369,7 @@ RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& rul
     // their colour would hardly show on it.
     SetCaptionStyle(chart, record.ViewMode == 0 ? kTeal : kGreen, colors.ChartBackColor);
     // A chart narrower than the captions ends them at its right edge.
-    chart.TextOutClipped({5, H - 12}, TimeDivisionCaption(view.zoom), W);
+    chart.TextOutClipped({5, H - 12}, TimeDivisionCaption(view.zoom, view.stretch), W);
     for (int c = 0; c < 6; ++c) {
         SetCaptionStyle(chart, kRecordChannelColors[c], colors.ChartBackColor);
         if (100 + 85 * c < W)

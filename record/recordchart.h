@@ -34,14 +34,28 @@ inline constexpr int kRecordChartDesignedHeight = 300;
 struct RecordView {
     const float* channels[6];
     const double* timestamps;
-    int last;   // L, -1 when there is no sample
-    int zoom;   // Z
-    int offset; // O
+    int last;    // L, -1 when there is no sample
+    int zoom;    // Z
+    int offset;  // O
+    int stretch; // S, pixels per sample: above 1 only at Z = 1
 };
 RecordView CurrentView(const RecordState& record);
 
 // P = (L - O) div Z, at most W: the number of drawn points (0 or less: none).
 int DrawnPointCount(int last, int offset, int zoom, int width);
+// The same for the view: stretched, the points whose columns x S fall on
+// the chart, at most L - O.
+int DrawnPointCount(const RecordView& view, int width);
+
+// One division of the time grid: `samples` samples over `pixels` columns. At
+// one sample a column 20 over 20; stretched, the fewest samples that divide
+// 20 and span at least 20 pixels, so that grid lines fall on samples and the
+// recording view's drift (one sample a tick, wrapping at 20) stays even.
+struct GridDivision {
+    int samples;
+    int pixels;
+};
+GridDivision GridDivisionAt(int stretch);
 
 // Row b (0-10) of the horizontal grid: Near((H - 32) * (b / 10)) + 16.
 int GridRowY(int height, int b);
@@ -74,6 +88,8 @@ double UnitsPerDivision(int rangeMode, float scale);
 QString ShortestDecimalText(double value);
 // "Time/DIV=" 20 Z "S" and "CHc/DIV=" followed by the units per division.
 QString TimeDivisionCaption(int zoom);
+// Stretched (S > 1, Z = 1): "Time/DIV=" the samples of one grid division "S".
+QString TimeDivisionCaption(int zoom, int stretch);
 QString ChannelDivisionCaption(int channel, int rangeMode, float scale); // channel 0-5
 // "100%" .. "0%", "100%" .. "-100%" or "-0%" .. "-100%" at tick i (multiple of 5).
 QString RulerLabel(int rangeMode, int i);
@@ -98,6 +114,7 @@ struct RecordOverflow {
 struct RecordChartFacts {
     bool dataDrawn = false; // FileReady was set
     int zoom = 1;
+    int stretch = 1;
     int points = 0;                            // P, 0 when none
     double startTime = 0;                      // the oldest drawn sample (points > 0 only)
     double endTime = 0;                        // the newest drawn sample (points > 0 only)

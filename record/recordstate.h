@@ -83,6 +83,10 @@ struct RecordState {
     int RecOffset = 0;
     int BrowseZoom = 1;
     int BrowseOffset = 0;
+    // Pixels per sample once zoomed in past one sample a column (the zoom is
+    // then 1): 1 until then, per view like the zoom.
+    int RecStretch = 1;
+    int BrowseStretch = 1;
     int GridShift = 0;
     int RangeMode = 0; // 0 positive, 1 positive and negative, 2 negative
     std::array<bool, kRecordChannels> ChannelVisible{true, true, true, true, true, true};

@@ -21,6 +21,8 @@ enum class RecordCommand {
     ZoomIn,
     ExportCsv,
     ExportPng,
+    StretchIn,
+    Autoscale,
 };
 
 // The record window's tool bar "記錄工具列": one button a command, kept

@@ -23,6 +23,7 @@
 #include <QSlider>
 #include <QStatusBar>
 #include <QTime>
+#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -52,6 +53,7 @@ TRecordForm::TRecordForm(RecordControl& control, RecordState& record, SharedStat
     buildMenus();
     tools = new RecordToolBar([this](RecordCommand command) { run(command); });
     addToolBar(tools);
+    buildViewTools();
     buildStatusBar();
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -143,6 +145,13 @@ void TRecordForm::buildMenus()
     zoomOutItem = item(view, QStringLiteral("向後收縮"), command(RecordCommand::ZoomOut));
     olderItem = item(view, QStringLiteral("段前移"), command(RecordCommand::Older));
     newerItem = item(view, QStringLiteral("段後移"), command(RecordCommand::Newer));
+    view->addSeparator();
+    stretchInItem = item(view, QStringLiteral("逐點展開"), command(RecordCommand::StretchIn));
+    stretchInItem->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    zoomOutItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    autoscaleItem = item(view, QStringLiteral("自動縮放"), command(RecordCommand::Autoscale));
+    autoscaleItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
 
     QMenu* operate = bar->addMenu(QStringLiteral("操作 (&R)"));
     startItem = item(operate, QStringLiteral("啟動記錄"), command(RecordCommand::Start));
@@ -205,7 +214,42 @@ void TRecordForm::run(RecordCommand command)
     case RecordCommand::ExportPng:
         control_.ExportPng(chartImage());
         break;
+    case RecordCommand::StretchIn:
+        browse([](RecordBrowser& r) { r.StretchIn(); });
+        break;
+    case RecordCommand::Autoscale:
+        browse([](RecordBrowser& r) { r.Autoscale(); });
+        showRange();
+        break;
     }
+}
+
+// A tool bar of its own beside "記錄工具列", which keeps its buttons.
+void TRecordForm::buildViewTools()
+{
+    viewTools = new QToolBar(QStringLiteral("檢閱工具列"), this);
+    viewTools->setObjectName(QStringLiteral("viewTools"));
+    viewTools->setMovable(false);
+    viewTools->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    const auto button = [this](const QString& name, QAction* action) {
+        viewTools->addAction(action);
+        auto* b = qobject_cast<QToolButton*>(viewTools->widgetForAction(action));
+        b->setObjectName(name);
+        b->setAutoRaise(true);
+        b->setToolTip(action->text() + QStringLiteral("（")
+                      + action->shortcut().toString(QKeySequence::NativeText)
+                      + QStringLiteral("）"));
+        return b;
+    };
+    autoscaleButton = button(QStringLiteral("autoscaleButton"), autoscaleItem);
+    stretchInButton = button(QStringLiteral("stretchInButton"), stretchInItem);
+    addToolBar(viewTools);
+}
+
+void TRecordForm::showRange()
+{
+    statusPanels_[6]->setText(RangePanelText(record_.RangeMode));
+    chart->SeSkinButton19->setToolTip(RangePanelText(record_.RangeMode).trimmed());
 }
 
 void TRecordForm::buildStatusBar()
@@ -399,14 +443,15 @@ void TRecordForm::connectBrowsing()
     });
     connect(chart->SeSkinButton19, &QToolButton::clicked, this, [this] {
         browse([](RecordBrowser& r) { r.CycleRange(); });
-        statusPanels_[6]->setText(RangePanelText(record_.RangeMode));
-        chart->SeSkinButton19->setToolTip(RangePanelText(record_.RangeMode).trimmed());
+        showRange();
     });
     for (int c = 0; c < 6; ++c) {
         connect(parameters->scaleUpButton(c), &QToolButton::clicked, this,
                 [this, c] { browse([c](RecordBrowser& r) { r.ScaleUp(c); }); });
         connect(parameters->scaleDownButton(c), &QToolButton::clicked, this,
                 [this, c] { browse([c](RecordBrowser& r) { r.ScaleDown(c); }); });
+        parameters->scaleUpButton(c)->installEventFilter(this);
+        parameters->scaleDownButton(c)->installEventFilter(this);
         connect(parameters->showHideButton(c), &QToolButton::clicked, this, [this, c] {
             browse([c](RecordBrowser& r) { r.ToggleChannel(c); });
             const bool visible = record_.ChannelVisible[c];
@@ -414,6 +459,25 @@ void TRecordForm::connectBrowsing()
             chart->showPen(c, visible);
         });
     }
+}
+
+bool TRecordForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        const auto* press = static_cast<QMouseEvent*>(event);
+        for (int c = 0; c < 6; ++c) {
+            const bool scaleButton = watched == parameters->scaleUpButton(c)
+                                     || watched == parameters->scaleDownButton(c);
+            if (scaleButton && press->button() == Qt::LeftButton
+                && press->modifiers().testFlag(Qt::ShiftModifier)) {
+                // Taken here: the button never goes down, so no scale step follows.
+                if (static_cast<QWidget*>(watched)->isEnabled())
+                    browse([c](RecordBrowser& r) { r.AutoscaleChannel(c); });
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TRecordForm::browse(const std::function<void(RecordBrowser&)>& command)
@@ -440,6 +504,7 @@ void TRecordForm::syncBrowseControls()
     tools->SeSkinSpeedButton10->setEnabled(s.older);
     newerItem->setEnabled(s.newer);
     tools->SeSkinSpeedButton9->setEnabled(s.newer);
+    stretchInItem->setEnabled(s.stretchIn); // its tool button follows the item
     for (int c = 0; c < 6; ++c) {
         parameters->scaleUpButton(c)->setEnabled(s.scaleUp[c]);
         parameters->scaleDownButton(c)->setEnabled(s.scaleDown[c]);

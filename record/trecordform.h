@@ -19,6 +19,8 @@ class QAction;
 class QDockWidget;
 class QLabel;
 class QMessageBox;
+class QToolBar;
+class QToolButton;
 class RecordBrowser;
 class RecordControl;
 struct RecordCommandStates;
@@ -91,6 +93,8 @@ public:
     QAction* zoomOutItem = nullptr;      // "向後收縮"
     QAction* olderItem = nullptr;        // "段前移"
     QAction* newerItem = nullptr;        // "段後移"
+    QAction* stretchInItem = nullptr;    // "逐點展開", Ctrl++
+    QAction* autoscaleItem = nullptr;    // "自動縮放", Ctrl+A
     QAction* startItem = nullptr;        // "啟動記錄"
     QAction* stopItem = nullptr;         // "停止記錄"
     QAction* exportCsvItem = nullptr;    // "匯出CSV檔案…"
@@ -107,6 +111,10 @@ public:
 
     // The window's parts.
     RecordToolBar* tools = nullptr;
+    // "檢閱工具列": autoscale and the zoom in past one sample a column.
+    QToolBar* viewTools = nullptr;
+    QToolButton* autoscaleButton = nullptr;
+    QToolButton* stretchInButton = nullptr;
     RecordChartView* chart = nullptr;
     RecordParameterPanels* parameters = nullptr;
     QLabel* noticeLabel = nullptr;
@@ -122,12 +130,17 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Shift and a click on a channel's scale button autoscales that channel.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenus();
     void buildStatusBar();
+    void buildViewTools();
+    // Panel 6 and the range button's tip after the display range changed.
+    void showRange();
     // What a tool button or menu item asks for.
     void run(RecordCommand command);
     void applyCommandStates(const RecordCommandStates& states);
@@ -165,7 +178,7 @@ private:
     std::array<QWidget*, 2> cursorLines_{};
     std::array<QLabel*, 2> cursorTags_{};
     CursorReading reading_;
-    int panelGrowth_ = 0; // what the window grew by when the cursor panel came up
+    int panelGrowth_ = 0;    // what the window grew by when the cursor panel came up
     QString saveFailedAt_;   // time of day the failing spell began
     RecordChartFacts facts_; // of the last drawing
     std::optional<RecordExportSpan> exportSpan_;

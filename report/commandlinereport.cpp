@@ -3,6 +3,7 @@
 #include "inifile.h"
 #include "measurementrecord.h"
 #include "pdfexport.h"
+#include "recordautoscale.h"
 #include "recordchart.h"
 #include "recordcontrol.h"
 #include "recordfile.h"
@@ -71,7 +72,7 @@ bool OrientationNamed(const QString& name, std::optional<QPageLayout::Orientatio
 } // namespace
 
 std::optional<RecordReportSource> CommandLineRecordReportSource(const QString& path,
-                                                                RecordState& record)
+                                                                RecordState& record, bool autoscale)
 {
     OpenedRecordFile file;
     const RecordFileResult result = OpenRecordFile(path, record.BrowseBuffers, file);
@@ -86,6 +87,8 @@ std::optional<RecordReportSource> CommandLineRecordReportSource(const QString& p
     record.BrowseFileName = path;
     record.ViewMode = 1;
     record.FileReady = true;
+    if (autoscale)
+        ApplyAutoscale(record, ChooseAutoscale(record, kRecordChartDesignedWidth));
 
     RecordingCanvas chart;
     RecordingCanvas ruler;
@@ -155,6 +158,11 @@ int WriteCommandLineReport(const CommandLineReport& request)
     ReportDocument report;
     switch (KindOfStartFile(file)) {
     case StartFileKind::Snapshot: {
+        if (request.autoscale) {
+            PrintError(QStringLiteral("--autoscale 只適用於記錄檔案（.zqr）的報告：%1")
+                           .arg(QDir::toNativeSeparators(file)));
+            return 1;
+        }
         ResetMeasurementRecord(measurement);
         const SnapshotFileResult result = OpenSnapshotFile(file, measurement);
         if (!result.ok()) {
@@ -166,7 +174,7 @@ int WriteCommandLineReport(const CommandLineReport& request)
     }
     case StartFileKind::RecordFile: {
         const std::optional<RecordReportSource> source =
-            CommandLineRecordReportSource(file, *record);
+            CommandLineRecordReportSource(file, *record, request.autoscale);
         if (!source)
             return 1;
         report = RecordReport(*source);

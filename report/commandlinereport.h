@@ -10,13 +10,14 @@ struct RecordState;
 
 // A report written from the command line, as the arguments name it:
 // qpa3600 --report-pdf OUT.pdf [--paper A4|A3|Letter|Legal]
-//         [--orientation portrait|landscape] FILE
+//         [--orientation portrait|landscape] [--autoscale] FILE
 struct CommandLineReport {
     QString outputPath;     // the PDF to write
     QString paper;          // "A4", "A3", "Letter" or "Legal"; empty: A4
     QString orientation;    // "portrait" or "landscape"; empty: the report's own sheet
     QString inputFile;      // a snapshot or a record file
     QString settingsFolder; // where "EnterInfo.ini" is read
+    bool autoscale = false; // a recording's chart autoscaled (a snapshot refuses it)
 };
 
 // Writes the report of `request.inputFile` as a one-page PDF without any
@@ -34,6 +35,7 @@ int WriteCommandLineReport(const CommandLineReport& request);
 // program: the browsing view at its start, the file's captions, the status
 // panels its chart writes at the designed size; no chart picture. Nothing,
 // with the record window's message on standard error, when the file cannot
-// be read.
-std::optional<RecordReportSource> CommandLineRecordReportSource(const QString& path,
-                                                                RecordState& record);
+// be read. With `autoscale`, the chart as the record window's autoscale
+// leaves it at the designed size.
+std::optional<RecordReportSource>
+CommandLineRecordReportSource(const QString& path, RecordState& record, bool autoscale = false);

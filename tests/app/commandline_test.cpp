@@ -275,3 +275,19 @@ TEST(CommandLineTest, ArgumentsKeepTheBytesOfTheirFileNames)
 }
 
 } // namespace
+
+namespace {
+
+TEST(CommandLineTest, AutoscaleGoesWithTheReportPdfOnly)
+{
+    const CommandLine parsed = ParseCommandLine({"--report-pdf", "o.pdf", "--autoscale", "r.zqr"});
+    ASSERT_EQ(parsed.action, CommandLine::Action::Run) << parsed.error.toStdString();
+    EXPECT_TRUE(parsed.autoscale);
+    EXPECT_FALSE(ParseCommandLine({"--report-pdf", "o.pdf", "r.zqr"}).autoscale);
+    const CommandLine alone = ParseCommandLine({"--autoscale", "r.zqr"});
+    EXPECT_EQ(alone.action, CommandLine::Action::Error);
+    EXPECT_TRUE(alone.error.contains("--report-pdf")) << alone.error.toStdString();
+    EXPECT_TRUE(CommandLineHelp(QStringLiteral("qpa3600")).contains("--autoscale"));
+}
+
+} // namespace

@@ -1,6 +1,8 @@
 // The record window's browsing controls in the running window: menus by
 // keyboard, the read-out by mouse moves, the channel and range buttons, the
 // track bar and the chart picture the PNG export saves.
+#include "recordautoscale.h"
+#include "recordbrowser.h"
 #include "recordchart.h"
 #include "recordcontrol.h"
 #include "recordfixture.h"
@@ -215,6 +217,62 @@ TEST_F(RecordBrowsingTest, StartingARecordingResetsTheGridPeriod)
     EXPECT_EQ(form->chart->TrackBar1->value(), 150);
     EXPECT_EQ(form->chart->SeSkinScrollBar1->value(), 0);
     control.Stop();
+}
+
+} // namespace
+
+namespace {
+
+// The additions to "檢閱": autoscale by its key and tool button, a channel
+// alone by Shift and a click on its scale button, and the zoom in that goes
+// on past one sample a column from its key, with the scale buttons, the
+// range panel and the chart's caption following.
+TEST_F(RecordBrowsingTest, AutoscaleAndStretchFromKeysButtonsAndShiftClick)
+{
+    recording(72);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    // The tool bar of the window keeps its buttons; the new ones sit beside it.
+    EXPECT_EQ(form->chartSize(), QSize(kRecordChartDesignedWidth, kRecordChartDesignedHeight));
+    EXPECT_EQ(form->autoscaleButton->defaultAction(), form->autoscaleItem);
+    EXPECT_EQ(form->stretchInButton->defaultAction(), form->stretchInItem);
+
+    // A channel alone: Shift and a click on its scale-up button, no step up.
+    const int before = record->ScaleIndex[2];
+    QTest::mouseClick(form->parameters->scaleUpButton(2), Qt::LeftButton, Qt::ShiftModifier);
+    const std::optional<int> fitted =
+        ChooseChannelScale(*record, 2, record->RangeMode, form->chartSize().width());
+    ASSERT_TRUE(fitted);
+    EXPECT_EQ(record->ScaleIndex[2], *fitted);
+    EXPECT_NE(record->ScaleIndex[2], before + 1);
+
+    record->ScaleIndex.fill(16);
+    QTest::keyClick(form.get(), Qt::Key_A, Qt::ControlModifier);
+    const AutoscaleChoice choice = ChooseAutoscale(*record, form->chartSize().width());
+    for (int c = 0; c < 6; ++c) {
+        ASSERT_TRUE(choice.scaleIndex[c]) << c;
+        EXPECT_EQ(record->ScaleIndex[c], *choice.scaleIndex[c]) << c;
+        EXPECT_EQ(form->parameters->scaleUpButton(c)->isEnabled(), record->ScaleIndex[c] < 16);
+        EXPECT_EQ(form->parameters->scaleDownButton(c)->isEnabled(), record->ScaleIndex[c] > 0);
+    }
+    EXPECT_EQ(form->statusText(6), RangePanelText(record->RangeMode));
+    form->autoscaleButton->click(); // the same again: nothing moves
+    for (int c = 0; c < 6; ++c)
+        EXPECT_EQ(record->ScaleIndex[c], *choice.scaleIndex[c]) << c;
+
+    // Zoom 1 already: the key stretches the samples apart.
+    QTest::keyClick(form.get(), Qt::Key_Equal, Qt::ControlModifier);
+    QTest::keyClick(form.get(), Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_EQ(record->RecStretch, 3);
+    EXPECT_TRUE(form->zoomOutItem->isEnabled());
+    EXPECT_EQ(form->statusText(4), "長度：71"); // 71 x 3 columns still fit
+    form->stretchInButton->click();
+    QTest::keyClick(form.get(), Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_EQ(record->RecStretch, 3);
+    // The read-out follows the stretched columns: column 6 is sample 69.
+    QTest::mouseMove(form->chart->Pic4, QPoint(6, 40));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] { return label(13)->text() == ReadoutValueText(TestValue(69, 0)); }));
 }
 
 } // namespace

@@ -1,10 +1,14 @@
 // qpa3600 --report-pdf: the program run as a separate process, without a
 // display, writing the reports of files.
+#include "commandlinereport.h"
 #include "pageframe.h"
 #include "pdftext.h"
 #include "ptypair.h"
+#include "recordautoscale.h"
 #include "recordblock.h"
+#include "recordchart.h"
 #include "recordreportgeometry.h"
+#include "recordstate.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -469,6 +473,44 @@ TEST_F(CommandLineReportTest, ACraftedCountFieldGivesTheReportOfAnEmptyRecording
     EXPECT_TRUE(std::any_of(words.begin(), words.end(), [](const PdfWord& w) {
         return w.text.startsWith(QStringLiteral("長度：0"));
     }));
+}
+
+} // namespace
+
+namespace {
+
+// --autoscale draws the recording's report at the scales and range the
+// record window's autoscale chooses at the designed chart size; a snapshot
+// has no chart to scale and is refused with a message.
+TEST_F(CommandLineReportTest, AutoscaleDrawsTheRecordingAtTheScalesItFits)
+{
+    writeRecordFile(QStringLiteral("r.zqr"), 1500);
+    const auto record = std::make_unique<RecordState>();
+    ASSERT_TRUE(
+        CommandLineRecordReportSource(dir.filePath(QStringLiteral("r.zqr")), *record, true));
+    const auto plain = std::make_unique<RecordState>();
+    ASSERT_TRUE(CommandLineRecordReportSource(dir.filePath(QStringLiteral("r.zqr")), *plain));
+    EXPECT_NE(record->ScaleValue, plain->ScaleValue);
+    const AutoscaleChoice again = ChooseAutoscale(*record, kRecordChartDesignedWidth);
+    EXPECT_EQ(again.rangeMode, record->RangeMode);
+
+    const QString pdf = dir.filePath(QStringLiteral("auto.pdf"));
+    const ProgramRun r = run({QStringLiteral("--report-pdf"), pdf, QStringLiteral("--autoscale"),
+                              dir.filePath(QStringLiteral("r.zqr"))});
+    ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+    const auto words = PdfWords(pdf);
+    for (int c = 0; c < 6; ++c) {
+        const QString caption = ChannelDivisionCaption(c, record->RangeMode, record->ScaleValue[c]);
+        EXPECT_TRUE(Find(words, caption)) << caption.toStdString();
+    }
+
+    writeFile(QStringLiteral("m.zqm"), QByteArray(8052, '\0'));
+    const ProgramRun refused = run({QStringLiteral("--report-pdf"), dir.filePath("m.pdf"),
+                                    QStringLiteral("--autoscale"), dir.filePath("m.zqm")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.errors.contains(QStringLiteral("--autoscale")))
+        << refused.errors.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("m.pdf")));
 }
 
 } // namespace
