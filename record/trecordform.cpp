@@ -463,6 +463,13 @@ void TRecordForm::connectBrowsing()
 
 bool TRecordForm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (autoscaleClick(watched, event) || chartInput(watched, event))
+        return true;
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TRecordForm::autoscaleClick(QObject* watched, QEvent* event)
+{
     if (event->type() == QEvent::MouseButtonPress) {
         const auto* press = static_cast<QMouseEvent*>(event);
         for (int c = 0; c < 6; ++c) {
@@ -477,7 +484,7 @@ bool TRecordForm::eventFilter(QObject* watched, QEvent* event)
             }
         }
     }
-    return QMainWindow::eventFilter(watched, event);
+    return false;
 }
 
 void TRecordForm::browse(const std::function<void(RecordBrowser&)>& command)
@@ -721,7 +728,7 @@ bool TRecordForm::Pic4Key(int key, Qt::KeyboardModifiers modifiers)
     }
 }
 
-bool TRecordForm::eventFilter(QObject* watched, QEvent* event)
+bool TRecordForm::chartInput(QObject* watched, QEvent* event)
 {
     if (watched == chart->Pic4) {
         if (event->type() == QEvent::MouseButtonPress) {
@@ -737,7 +744,7 @@ bool TRecordForm::eventFilter(QObject* watched, QEvent* event)
                 return true;
         }
     }
-    return QMainWindow::eventFilter(watched, event);
+    return false;
 }
 
 void TRecordForm::showCursors()
@@ -763,8 +770,18 @@ void TRecordForm::showCursors()
         line->raise();
         tag->raise();
     }
-    if (statisticsDock->isHidden())
+    const std::optional<std::pair<int, int>> span = c.span();
+    // The exports take the span; its figures come with it while the panel
+    // shows them.
+    const auto exportSpan = [&span](QStringList lines) -> std::optional<RecordExportSpan> {
+        if (!span)
+            return std::nullopt;
+        return RecordExportSpan{span->first, span->second, std::move(lines)};
+    };
+    if (statisticsDock->isHidden()) {
+        setExportSpan(exportSpan({}));
         return;
+    }
 
     const RecordView view = CurrentView(record_);
     CursorReading r;
@@ -789,12 +806,14 @@ void TRecordForm::showCursors()
         source.codes[std::size_t(ch)] = record_.ViewMode == 0
                                             ? std::int32_t(record_.SaveBlock.Codes[std::size_t(ch)])
                                             : record_.BrowseChannelCodes[std::size_t(ch)];
-    const std::optional<std::pair<int, int>> span = c.span();
     r.span = span.has_value();
     r.statistics =
         ComputeSpanStatistics(source, span ? span->first : 0, span ? span->second : view.last);
     reading_ = r;
     statisticsPanel->showReading(r);
+    setExportSpan(exportSpan(statisticsPanel->summaryLines()));
+}
+
 void TRecordForm::setExportSpan(const std::optional<RecordExportSpan>& span)
 {
     exportSpan_ = span;
@@ -820,13 +839,7 @@ QImage TRecordForm::exportImage() const
             content.axis.push_back({column, view.timestamps[*sample]});
     content.codes = control_.viewCodes();
     content.span = exportSpan_;
-    // Sample i of the view sits in column (L - O - i) / Z where that divides.
-    content.columnOfSample = [view](int sample) -> std::optional<int> {
-        const int back = view.last - view.offset - sample;
-        if (sample < 0 || back < 0 || back % view.zoom != 0)
-            return std::nullopt;
-        return back / view.zoom;
-    };
+    content.columnOfSample = [&browser](int sample) { return browser.ColumnOfSample(sample); };
     const ChartColors colors{QColor::fromRgb(shared_.ChartBackColor),
                              QColor::fromRgb(shared_.ChartGridColor)};
     return RenderRecordExport(chartImage(), record_, content, colors);

@@ -130,13 +130,15 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    // Shift and a click on a channel's scale button autoscales that channel.
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenus();
+    // Shift and a click on a channel's scale button autoscales that channel.
+    bool autoscaleClick(QObject* watched, QEvent* event);
+    // The mouse and the keys on the chart place and move the cursors.
+    bool chartInput(QObject* watched, QEvent* event);
     void buildStatusBar();
     void buildViewTools();
     // Panel 6 and the range button's tip after the display range changed.
@@ -179,7 +181,6 @@ private:
     std::array<QLabel*, 2> cursorTags_{};
     CursorReading reading_;
     int panelGrowth_ = 0;    // what the window grew by when the cursor panel came up
-    QString saveFailedAt_;   // time of day the failing spell began
     RecordChartFacts facts_; // of the last drawing
     std::optional<RecordExportSpan> exportSpan_;
 };
