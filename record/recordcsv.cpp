@@ -38,14 +38,26 @@ QString ShortestFloatText(float value)
 
 QString CsvChannelHeading(int channel, std::int32_t code)
 {
-    QString heading = QStringLiteral("CH%1").arg(channel + 1);
+    const QString heading = QStringLiteral("CH%1").arg(channel + 1);
     if (code < 0 || code >= kQuantityCount)
         return heading;
-    heading += QLatin1Char(' ') + QuantityCaption(code);
-    const QString unit = QString::fromUtf16(kUnits[std::size_t(code)]);
-    if (!unit.isEmpty())
-        heading += QStringLiteral(" (") + unit + QLatin1Char(')');
-    return heading;
+    return CsvHeading(heading + QLatin1Char(' ') + QuantityCaption(code),
+                      QString::fromUtf16(kUnits[std::size_t(code)]));
+}
+
+QString CsvHeading(const QString& name, const QString& unit)
+{
+    return unit.isEmpty() ? name : name + QStringLiteral(" (") + unit + QLatin1Char(')');
+}
+
+QString CsvTimeHeading()
+{
+    return QStringLiteral("時間");
+}
+
+QString CsvLocalTimeText(const QDateTime& when)
+{
+    return when.toLocalTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
 }
 
 namespace {
@@ -133,7 +145,7 @@ QByteArray RecordCsv(const SampleBuffers& data, std::int32_t last,
 bool WriteRecordCsv(QIODevice& device, const SampleBuffers& data, std::int32_t last,
                     const std::array<std::int32_t, 6>& codes)
 {
-    QString header = QStringLiteral("時間,經過秒數");
+    QString header = CsvTimeHeading() + QStringLiteral(",經過秒數");
     for (int c = 0; c < 6; ++c)
         header += QLatin1Char(',') + CsvField(CsvChannelHeading(c, codes[std::size_t(c)]));
     QByteArray out = header.toUtf8() + "\r\n";
