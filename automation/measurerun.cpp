@@ -54,10 +54,16 @@ MeasureRun::MeasureRun(const MeasureOptions& options, IniFile sysSet, PortEnviro
     });
     connect(&IntervalTimer, &QTimer::timeout, this, &MeasureRun::requestNext);
 
+    // Every answer that makes sense shows that the instrument is there.
+    const auto answered = [this] {
+        answered_ = true;
+        AnswerWatch.start();
+    };
+    connect(&link_.dispatcher, &ResponseDispatcher::alarmValueRead, this, answered);
+    connect(&link_.dispatcher, &ResponseDispatcher::alarmFlagsRead, this, answered);
     connect(&link_.dispatcher, &ResponseDispatcher::optionsRead, this,
-            [this](bool wideBand, bool csaMethod) {
-                answered_ = true;
-                AnswerWatch.start();
+            [this, answered](bool wideBand, bool csaMethod) {
+                answered();
                 if (!measuring_)
                     emit settingsReadBack(wideBand, csaMethod);
             });
