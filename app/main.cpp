@@ -143,5 +143,5 @@ int main(int argc, char** argv)
     mainForm.show();
     CloseOnQuitSignals(&mainForm);
     splash.close();
-    return app.exec();
+    return QApplication::exec();
 }

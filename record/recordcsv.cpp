@@ -38,7 +38,7 @@ QString ShortestFloatText(float value)
 
 QString CsvChannelHeading(int channel, std::int32_t code)
 {
-    const QString heading = QStringLiteral("CH%1").arg(channel + 1);
+    QString heading = QStringLiteral("CH%1").arg(channel + 1);
     if (code < 0 || code >= kQuantityCount)
         return heading;
     return CsvHeading(heading + QLatin1Char(' ') + QuantityCaption(code),

@@ -337,7 +337,7 @@ bool SimulatedInstrument::closeStartingSwitch()
 void SimulatedInstrument::setBurstLog(std::optional<BurstLog> log)
 {
     std::lock_guard lock(impl_->mutex);
-    impl_->model.setBurstLog(std::move(log));
+    impl_->model.setBurstLog(log);
 }
 
 std::optional<BurstLog> SimulatedInstrument::servedBurstLog() const
