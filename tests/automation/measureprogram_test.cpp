@@ -304,6 +304,19 @@ TEST_F(MeasureProgramTest, BadInputExitsWithOneAndLeavesThePortAlone)
     EXPECT_EQ(sim->requestCount(), 0u);
 }
 
+// The program's help points to the command's, which answers without a port.
+TEST_F(MeasureProgramTest, HelpAnswersWithoutTouchingThePort)
+{
+    const Result help = run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith("Usage: qpa3600 measure [options]\n"));
+    QProcess program;
+    program.start(binary, {QStringLiteral("--help")});
+    ASSERT_TRUE(program.waitForFinished(kWaitMs));
+    EXPECT_TRUE(program.readAllStandardOutput().contains("qpa3600 measure --help"));
+    EXPECT_EQ(sim->requestCount(), 0u);
+}
+
 // A second run on a port the first one holds is refused, naming the holder.
 TEST_F(MeasureProgramTest, APortHeldByAnotherRunIsRefusedNamingIt)
 {
