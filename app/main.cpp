@@ -3,6 +3,7 @@
 #include "commandlinestats.h"
 #include "installcheck.h"
 #include "losslessutf8.h"
+#include "measurecommand.h"
 #include "program.h"
 #include "qttranslations.h"
 #include "quitsignals.h"
@@ -83,6 +84,10 @@ bool displayReachable(const QStringList& rawArguments)
 
 int main(int argc, char** argv)
 {
+    // A command for scripts: no window system at all.
+    if (IsMeasureCommand(argc, argv))
+        return RunMeasureCommand(argc, argv);
+
     // File names are bytes: the arguments are read so that every byte
     // survives (QCoreApplication::arguments() would replace those that are
     // not UTF-8, and the program would open or write another name).

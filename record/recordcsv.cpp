@@ -24,11 +24,22 @@ QString CsvChannelHeading(int channel, std::int32_t code)
     QString heading = QStringLiteral("CH%1").arg(channel + 1);
     if (code < 0 || code >= kQuantityCount)
         return heading;
-    heading += QLatin1Char(' ') + QuantityCaption(code);
-    const QString unit = QuantityUnit(code);
-    if (!unit.isEmpty())
-        heading += QStringLiteral(" (") + unit + QLatin1Char(')');
-    return heading;
+    return CsvHeading(heading + QLatin1Char(' ') + QuantityCaption(code), QuantityUnit(code));
+}
+
+QString CsvHeading(const QString& name, const QString& unit)
+{
+    return unit.isEmpty() ? name : name + QStringLiteral(" (") + unit + QLatin1Char(')');
+}
+
+QString CsvTimeHeading()
+{
+    return QStringLiteral("時間");
+}
+
+QString CsvLocalTimeText(const QDateTime& when)
+{
+    return when.toLocalTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
 }
 
 namespace {
@@ -122,7 +133,7 @@ bool WriteRecordCsv(QIODevice& device, const SampleBuffers& data, std::int32_t l
 bool WriteRecordCsv(QIODevice& device, const SampleBuffers& data, std::int32_t from,
                     std::int32_t last, const std::array<std::int32_t, 6>& codes)
 {
-    QStringList header{QStringLiteral("時間"), QStringLiteral("經過秒數")};
+    QStringList header{CsvTimeHeading(), QStringLiteral("經過秒數")};
     for (int c = 0; c < 6; ++c)
         header << CsvChannelHeading(c, codes[std::size_t(c)]);
     QByteArray out = CsvLine(header);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+class QDateTime;
 class QIODevice;
 class SampleBuffers;
 
@@ -28,5 +29,11 @@ bool WriteRecordCsv(QIODevice& device, const SampleBuffers& data, std::int32_t f
 
 // "CH1 電壓 (V)", "CH2 功率因數", "CH3" (a code that names no quantity).
 QString CsvChannelHeading(int channel, std::int32_t code);
+// A column heading with its unit: "URMS (V)"; a plain fraction ("") has none.
+QString CsvHeading(const QString& name, const QString& unit);
+// The first column's heading, "時間".
+QString CsvTimeHeading();
+// The local time of `when` as the rows give it: "2026-03-01T14:05:09.250".
+QString CsvLocalTimeText(const QDateTime& when);
 // The shortest decimal text that reads back to `value`, "." as the point.
 QString ShortestFloatText(float value);

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <poll.h>
@@ -81,6 +82,9 @@ struct SimulatedInstrument::Impl {
     // Fingerprints of the data bytes of the whole measurements sent: a few
     // bytes each, so a long soak does not grow the process.
     std::unordered_set<std::uint64_t> sentMeasurements;
+    // The newest of them whole, for a client in another process whose
+    // output tells only their values.
+    std::deque<MeasurementRecord> recentMeasurements;
     std::vector<std::vector<std::uint8_t>> received;
     std::vector<std::chrono::steady_clock::time_point> arrivals; // of `received`
     std::optional<Answer> parkedStart;    // start acknowledgement awaiting the switch
@@ -208,9 +212,15 @@ void SimulatedInstrument::Impl::startNextAnswer(std::chrono::steady_clock::time_
             for (const Transmission::Part& part : transmission.parts)
                 whole.append(part.bytes.begin(), part.bytes.end());
             if (whole.size() == kMeasurementAnswerSize
-                && whole == std::string(answer->bytes.begin(), answer->bytes.end()))
+                && whole == std::string(answer->bytes.begin(), answer->bytes.end())) {
                 sentMeasurements.insert(
                     Fingerprint(reinterpret_cast<const std::uint8_t*>(whole.data())));
+                MeasurementRecord& record = recentMeasurements.emplace_back();
+                ResetMeasurementRecord(record);
+                std::memcpy(&record, whole.data(), kMeasurementDataSize);
+                if (recentMeasurements.size() > kRecentMeasurements)
+                    recentMeasurements.pop_front();
+            }
         }
         sender.begin(std::move(transmission), lineRate(), now);
     }
@@ -360,6 +370,12 @@ bool SimulatedInstrument::sentMeasurement(const std::uint8_t* data) const
 {
     std::lock_guard lock(impl_->mutex);
     return impl_->sentMeasurements.count(Fingerprint(data)) > 0;
+}
+
+std::vector<MeasurementRecord> SimulatedInstrument::recentMeasurements() const
+{
+    std::lock_guard lock(impl_->mutex);
+    return {impl_->recentMeasurements.begin(), impl_->recentMeasurements.end()};
 }
 
 void SimulatedInstrument::setSplitPauseMs(int ms)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "instrumentmodel.h"
+#include "measurementrecord.h"
 
 #include <chrono>
 #include <cstdint>
@@ -64,6 +65,10 @@ public:
     // Whether a measurement with these 2530 data bytes went on the line
     // whole (unspoiled, or split in two parts), at any time since start.
     bool sentMeasurement(const std::uint8_t* data) const;
+    // The newest measurements that went on the line whole (at most
+    // kRecentMeasurements, oldest first), as the instrument sent them.
+    static constexpr std::size_t kRecentMeasurements = 64;
+    std::vector<MeasurementRecord> recentMeasurements() const;
 
     // Every request with a valid checksum that was addressed to this
     // instrument, in arrival order, as received.
