@@ -105,18 +105,21 @@ QSize DrawRecordExport(Canvas& canvas, const QImage& chart, const RecordState& r
 {
     const int chartWidth = chart.width() - kRecordRulerWidth; // W
     const int chartHeight = chart.height();                   // H
-    const int width = chart.width() + 2 * kMargin;
     const QString title = RecordExportTitle(content);
+    const QStringList spanLines = content.span ? content.span->lines : QStringList();
 
     canvas.SetFont(TitleFont());
     const int titleHeight =
         canvas.TextExtent(title.isEmpty() ? QStringLiteral("0") : title).height();
     canvas.SetFont(ChartFont(Qt::black));
     const int lineHeight = canvas.TextExtent(QStringLiteral("0")).height();
+    // The span's figures are read whole: the picture grows to its widest line.
+    int width = chart.width() + 2 * kMargin;
+    for (const QString& line : spanLines)
+        width = std::max(width, canvas.TextExtent(line).width() + 2 * kMargin);
     const std::vector<LegendItem> legend =
         LayOutLegend(canvas, record, content, width - 2 * kMargin, lineHeight);
     const int legendHeight = legend.empty() ? 0 : legend.back().at.y() + lineHeight;
-    const QStringList spanLines = content.span ? content.span->lines : QStringList();
 
     const int chartTop = kMargin + titleHeight + kGap;
     const int axisTop = chartTop + chartHeight;
