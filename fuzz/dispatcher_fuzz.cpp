@@ -87,7 +87,9 @@ PtyPair* line = nullptr;
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+// The signature is libFuzzer's.
+extern "C" int LLVMFuzzerInitialize(int* argc, // NOLINT(readability-non-const-parameter)
+                                    char*** argv)
 {
     static QCoreApplication app(*argc, *argv);
     // The far end of the line: requests the dispatcher sends go there and
@@ -110,7 +112,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ResetMeasurementRecord(record);
     InstrumentLink parts(*link, record);
     const QString device = line->slavePath();
-    parts.Comm1.setDeviceResolver([device](int) { return device; });
+    // Each call returns its own copy of the captured path.
+    parts.Comm1.setDeviceResolver(
+        [device](int) { return device; }); // NOLINT(performance-no-automatic-move)
     parts.Comm1.setPortOpen(true);
     enter(state, detail, parts, *link);
 
