@@ -11,6 +11,24 @@ double Linear(double channel)
     return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
 }
 
+// `color` moved `step` 255ths of the way towards `target`.
+QColor MixedTowards(const QColor& color, const QColor& target, int step)
+{
+    const auto mix = [step](int from, int to) { return from + (to - from) * step / 255; };
+    return QColor(mix(color.red(), target.red()), mix(color.green(), target.green()),
+                  mix(color.blue(), target.blue()));
+}
+
+// The fewest steps towards `target` at which `color` stands out on
+// `background`; 256 when even `target` itself does not.
+int StepsToContrast(const QColor& color, const QColor& target, const QColor& background)
+{
+    for (int step = 0; step <= 255; ++step)
+        if (ContrastRatio(MixedTowards(color, target, step), background) >= kMinCaptionContrast)
+            return step;
+    return 256;
+}
+
 } // namespace
 
 double RelativeLuminance(const QColor& color)
@@ -39,4 +57,16 @@ std::optional<QColor> CaptionChipColor(const QColor& text, const QColor& backgro
 QColor CaptionBacking(const QColor& text, const QColor& background)
 {
     return CaptionChipColor(text, background).value_or(background);
+}
+
+QColor TraceColorOn(const QColor& palette, const QColor& background)
+{
+    const QColor rgb = palette.toRgb();
+    const QColor black(Qt::black);
+    const QColor white(Qt::white);
+    const int darker = StepsToContrast(rgb, black, background);
+    const int lighter = StepsToContrast(rgb, white, background);
+    // Black or white stands out on any background by at least 4.5:1, so one
+    // of the two always gets there.
+    return darker <= lighter ? MixedTowards(rgb, black, darker) : MixedTowards(rgb, white, lighter);
 }

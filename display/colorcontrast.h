@@ -20,3 +20,9 @@ std::optional<QColor> CaptionChipColor(const QColor& text, const QColor& backgro
 // What the caption's cell is filled with: the chip where one is needed,
 // otherwise the background itself.
 QColor CaptionBacking(const QColor& text, const QColor& background);
+
+// The colour a trace of palette colour `palette` is drawn in on
+// `background`: the palette colour where it stands out, otherwise the
+// nearest shade of it (mixed with black or white, whichever needs less) that
+// reaches kMinCaptionContrast. A line cannot sit on a chip as a caption can.
+QColor TraceColorOn(const QColor& palette, const QColor& background);

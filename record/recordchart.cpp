@@ -1,6 +1,7 @@
 #include "recordchart.h"
 
 #include "canvas.h"
+#include "colorcontrast.h"
 #include "paintercanvas.h"
 #include "recordstate.h"
 
@@ -334,15 +335,18 @@ RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& rul
             }
             const int y0 = P > 0 ? trace[1].y() : 0;
             trace[0] = {0, y0};
+            // A palette colour that hardly shows on this background is drawn
+            // in a shade of it that does.
+            const QColor traceColor = TraceColorOn(kRecordChannelColors[c], colors.ChartBackColor);
             if (record.ChannelVisible[c]) {
-                chart.SetPen({kRecordChannelColors[c], 2, PenStyle::Solid});
+                chart.SetPen({traceColor, 2, PenStyle::Solid});
                 facts.penTops[c] = y0 - 7;
                 if (P > 0)
                     chart.Polyline(trace);
                 // Samples this far apart get a dot each, so that a reader sees
                 // where the line only joins them.
                 if (S >= kSampleDotStretch) {
-                    chart.SetBrush(CanvasBrush::Solid(kRecordChannelColors[c]));
+                    chart.SetBrush(CanvasBrush::Solid(traceColor));
                     for (int x = 0; x < P; ++x) {
                         const QPoint at = trace[std::size_t(x) + 1];
                         chart.FillRect({at.x() - 2, at.y() - 2, at.x() + 3, at.y() + 3});
@@ -352,13 +356,13 @@ RecordChartFacts DrawRecordChart(RecordState& record, Canvas& chart, Canvas& rul
             const int x0 = W - 72 + 12 * c;
             if (overflow.overTop[c]) {
                 chart.SetPen({chart.State().pen.color, 1, PenStyle::Solid});
-                chart.SetBrush(CanvasBrush::Solid(kRecordChannelColors[c]));
+                chart.SetBrush(CanvasBrush::Solid(traceColor));
                 const QPoint up[] = {{x0, 5}, {x0 + 10, 5}, {x0 + 5, 0}};
                 chart.Polygon(up);
             }
             if (overflow.belowBottom[c]) {
                 chart.SetPen({chart.State().pen.color, 1, PenStyle::Solid});
-                chart.SetBrush(CanvasBrush::Solid(kRecordChannelColors[c]));
+                chart.SetBrush(CanvasBrush::Solid(traceColor));
                 const QPoint down[] = {{x0, H - 6}, {x0 + 10, H - 6}, {x0 + 5, H - 1}};
                 chart.Polygon(down);
             }

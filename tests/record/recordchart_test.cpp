@@ -1,6 +1,7 @@
 // The record chart on recorded canvas calls at the chart's worked sizes and
 // values, its captions and ruler labels, untrusted numbers, and one drawing
 // checked on pixels.
+#include "colorcontrast.h"
 #include "recordchart.h"
 #include "recordingcanvas.h"
 #include "recordstate.h"
@@ -197,14 +198,17 @@ TEST_F(RecordChartTest, HiddenChannelKeepsItsTriangleButLosesTraceAndPen)
     state->CaptureBuffers.channel(2)[2] = -100;
     state->ChannelVisible[2] = false;
     const RecordChartFacts facts = draw();
-    EXPECT_TRUE(traceOf(kRecordChannelColors[2]).empty());
+    // Blue is drawn lighter on the black chart, as every trace that would
+    // hardly show on its background.
+    const QColor blueTrace = TraceColorOn(kRecordChannelColors[2], kColors.ChartBackColor);
+    EXPECT_TRUE(traceOf(blueTrace).empty());
     EXPECT_FALSE(facts.penTops[2].has_value());
     const auto marks = polygons();
     ASSERT_EQ(marks.size(), 1u);
     const int x0 = kW - 72 + 24;
     EXPECT_EQ(marks[0].points,
               (std::vector<QPoint>{{x0, kH - 6}, {x0 + 10, kH - 6}, {x0 + 5, kH - 1}}));
-    EXPECT_EQ(marks[0].state.brush.color, kRecordChannelColors[2]);
+    EXPECT_EQ(marks[0].state.brush.color, blueTrace);
     // The outline keeps the colour of the pen last used: channel 2's trace.
     EXPECT_EQ(marks[0].state.pen, (CanvasPen{kRecordChannelColors[1], 1, PenStyle::Solid}));
 }

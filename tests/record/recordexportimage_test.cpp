@@ -111,6 +111,57 @@ TEST(CaptionContrast, EveryCaptionOnEveryBackground)
     }
 }
 
+// A trace cannot sit on a chip: a palette colour that hardly shows on the
+// chart background is drawn in a shade of it that does, and one that shows
+// keeps its colour. Each trace is one polyline of its own colour.
+TEST(TraceContrast, EveryTraceOnEveryBackground)
+{
+    auto record = std::make_unique<RecordState>();
+    FillTestSamples(record->CaptureBuffers, 0, 300);
+    record->CaptureCount = 300;
+    record->FileReady = true;
+    for (int choice = 0; choice < kChartColorChoices; ++choice) {
+        const ChartColors colors{QColor::fromRgba(ChartBackColorOf(choice)),
+                                 QColor::fromRgba(ChartGridColorOf(choice))};
+        RecordingCanvas chart, ruler;
+        DrawRecordChart(*record, chart, ruler, 690, 300, colors);
+        const auto traces = chart.callsOf(CanvasOp::Polyline);
+        ASSERT_EQ(traces.size(), 6u);
+        for (std::size_t c = 0; c < 6; ++c) {
+            const QColor drawn = traces[c].state.pen.color;
+            const QColor palette = kRecordChannelColors[c];
+            EXPECT_GE(ContrastRatio(drawn, colors.ChartBackColor), kMinCaptionContrast)
+                << c << " on " << colors.ChartBackColor.name().toStdString();
+            if (ContrastRatio(palette, colors.ChartBackColor) >= kMinCaptionContrast) {
+                EXPECT_EQ(drawn, palette) << c;
+            }
+        }
+    }
+}
+
+TEST(TraceContrast, ShadesKeepTheHueAndChangeNoMoreThanNeeded)
+{
+    const struct {
+        QColor palette;
+        QColor background;
+        QColor drawn;
+    } cases[] = {
+        {QColor(255, 255, 0), Qt::white, QColor(0x9A, 0x9A, 0)},                // yellow, darkened
+        {QColor(0, 0, 255), Qt::black, QColor(0x31, 0x31, 0xFF)},               // blue, lightened
+        {QColor(128, 0, 0), Qt::black, QColor(0x9B, 0x38, 0x38)},               // maroon, lightened
+        {QColor(255, 0, 255), QColor(0xEE, 0xEE, 0xEE), QColor(0xF1, 0, 0xF1)}, // magenta, darkened
+        {QColor(0, 128, 0), Qt::black, QColor(0, 128, 0)},                      // already reads
+    };
+    for (const auto& c : cases) {
+        const QColor drawn = TraceColorOn(c.palette, c.background);
+        EXPECT_EQ(drawn.name(), c.drawn.name()) << c.palette.name().toStdString();
+        EXPECT_GE(ContrastRatio(drawn, c.background), kMinCaptionContrast);
+        if (drawn != c.palette) {
+            EXPECT_LT(ContrastRatio(c.palette, c.background), kMinCaptionContrast);
+        }
+    }
+}
+
 // Captions that read on the background keep the background behind them.
 TEST(CaptionContrast, ReadableCaptionsKeepTheBackground)
 {
