@@ -248,6 +248,9 @@ QString FirstThatFits(const QStringList& forms, const std::function<int(const QS
 
 QString ZoomPanelText(const RecordChartFacts& facts)
 {
+    // Stretched, a column holds a part of one sample.
+    if (facts.stretch > 1)
+        return QStringLiteral("採樣步長：1/%1S").arg(facts.stretch);
     return QStringLiteral("採樣步長：%1S").arg(facts.zoom);
 }
 

@@ -123,7 +123,7 @@ struct RecordChartFacts {
 };
 
 // Status panels 0, 2, 3 and 4 after a drawing with data.
-QString ZoomPanelText(const RecordChartFacts& facts);   // "採樣步長：" Z "S"
+QString ZoomPanelText(const RecordChartFacts& facts); // "採樣步長：" Z "S", "1/" S "S" stretched
 QString StartPanelText(const RecordChartFacts& facts);  // "開始：" date-time
 QString EndPanelText(const RecordChartFacts& facts);    // "結束：" date-time
 QString LengthPanelText(const RecordChartFacts& facts); // "長度：" P

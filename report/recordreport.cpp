@@ -6,6 +6,7 @@
 #include "recordreportgeometry.h"
 #include "recordstate.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -27,7 +28,7 @@ QString LegendText(const RecordReportSource& source, int c)
 // ---- printout ----
 
 void PrintGridAndRuler(Canvas& canvas, const RecordPrintGeometry& g, const PageFrame& f,
-                       int rangeMode)
+                       int rangeMode, int stretch)
 {
     canvas.SetPen({kLightGray, 1, PenStyle::Dot});
     for (int i = 0; i <= 10; ++i) {
@@ -35,8 +36,9 @@ void PrintGridAndRuler(Canvas& canvas, const RecordPrintGeometry& g, const PageF
         Line(canvas, {f.L, y}, {g.plotRight, y});
     }
     const int bottomRow = PrintGridRowY(g, 10);
-    for (int j = 0; j < g.gridColumns; ++j)
-        Line(canvas, {f.L + 200 * j, g.Yt}, {f.L + 200 * j, bottomRow});
+    const PrintGridColumns columns = PrintGridColumnsAt(g, stretch);
+    for (int j = 0; j < columns.count; ++j)
+        Line(canvas, {f.L + columns.pitch * j, g.Yt}, {f.L + columns.pitch * j, bottomRow});
 
     canvas.SetPen({Qt::black, 3, PenStyle::Solid});
     for (int i = 0; i <= 50; ++i) {
@@ -99,7 +101,7 @@ RecordOverflow PrintTraces(Canvas& canvas, const RecordState& record, const Page
                            const RecordPrintGeometry& g)
 {
     const RecordView view = CurrentView(record);
-    const int n = DrawnPointCount(view.last, view.offset, view.zoom, g.maxPoints);
+    const int n = DrawnPointCount(view, g.maxPoints);
     const std::size_t count = std::size_t(std::max(0, n));
 
     std::array<std::vector<int>, kRecordChannels> ys;
@@ -120,7 +122,8 @@ RecordOverflow PrintTraces(Canvas& canvas, const RecordState& record, const Page
     for (int c = 0; c < kRecordChannels; ++c) {
         if (record.ChannelVisible[c]) {
             canvas.SetPen({kRecordChannelColors[c], 10, PenStyle::Solid});
-            DrawTrace(canvas, PrintedTraceSteps(ys[c], f.L, g.Yt, g.Yb));
+            DrawTrace(canvas,
+                      PrintedTraceSteps(ys[c], f.L, g.Yt, g.Yb, 10 * std::max(1, view.stretch)));
         }
         PrintOverflowMarks(canvas, overflow, c, f, g);
     }
@@ -134,7 +137,7 @@ void PrintCaptionsLegendStatusNote(Canvas& canvas, const RecordReportSource& sou
     const RecordView view = CurrentView(record);
     const int captionY = g.Hc + RoundToInt(2.3 * f.T);
     canvas.SetFont({kReportArialFace, 8, kTeal, false});
-    canvas.TextOut({f.L + 50, captionY}, TimeDivisionCaption(view.zoom));
+    canvas.TextOut({f.L + 50, captionY}, TimeDivisionCaption(view.zoom, view.stretch));
     for (int c = 0; c < kRecordChannels; ++c) {
         SetFontColor(canvas, kRecordChannelColors[c]);
         canvas.TextOut({f.L + 1000 * (c + 1), captionY},
@@ -224,7 +227,8 @@ RecordOverflow DrawRecordPrintBody(Canvas& canvas, const RecordReportSource& sou
     const RecordPrintGeometry g = RecordPrintGeometryFor(f);
     SetFontSizeAndColor(canvas, 8, kReportGray);
     const int rangeMode = source.record ? source.record->RangeMode : 0;
-    PrintGridAndRuler(canvas, g, f, rangeMode);
+    const int stretch = source.record ? CurrentView(*source.record).stretch : 1;
+    PrintGridAndRuler(canvas, g, f, rangeMode, stretch);
     if (!source.record)
         return {};
     const RecordState& record = *source.record;

@@ -1,5 +1,7 @@
 #include "recordreportgeometry.h"
 
+#include "recordchart.h"
+
 #include <algorithm>
 
 RecordPreviewPicture PlaceRecordPreviewPicture(QSize chart, int W, int H, int statusHeight)
@@ -37,6 +39,15 @@ RecordPrintGeometry RecordPrintGeometryFor(const PageFrame& f)
     return g;
 }
 
+PrintGridColumns PrintGridColumnsAt(const RecordPrintGeometry& g, int stretch)
+{
+    if (stretch <= 1)
+        return {200, g.gridColumns};
+    const int pitch = 10 * GridDivisionAt(stretch).pixels;
+    const int plotWidth = g.plotRight - g.plotLeft;
+    return {pitch, plotWidth < 0 ? 0 : plotWidth / pitch + 1};
+}
+
 int PrintGridRowY(const RecordPrintGeometry& g, int i)
 {
     return RoundToInt(g.Hc * (i / 10.0)) + g.Yt;
@@ -61,7 +72,8 @@ int PrintedSampleY(float sample, float scale, int rangeMode, const RecordPrintGe
     return y;
 }
 
-std::vector<TraceStep> PrintedTraceSteps(std::span<const int> ys, int left, int top, int bottom)
+std::vector<TraceStep> PrintedTraceSteps(std::span<const int> ys, int left, int top, int bottom,
+                                         int pitch)
 {
     std::vector<TraceStep> steps;
     if (ys.empty())
@@ -70,7 +82,7 @@ std::vector<TraceStep> PrintedTraceSteps(std::span<const int> ys, int left, int 
     steps.push_back({{left, ys[0]}, false});
     int previous = ys[0];
     for (std::size_t j = 0; j < ys.size(); ++j) {
-        const int x = left + 10 * int(j);
+        const int x = left + pitch * int(j);
         int y = ys[j];
         bool line = true;
         if (j == 0) {

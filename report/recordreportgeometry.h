@@ -47,6 +47,14 @@ struct RecordPrintGeometry {
 };
 RecordPrintGeometry RecordPrintGeometryFor(const PageFrame& frame);
 
+// The printed grid's columns, `stretch` pixels per sample as on the screen:
+// ten printed pixels for each pixel of the screen's division.
+struct PrintGridColumns {
+    int pitch = 200; // printed pixels between two vertical lines
+    int count = 0;   // lines, 0 when the plot has no width
+};
+PrintGridColumns PrintGridColumnsAt(const RecordPrintGeometry& g, int stretch);
+
 // Row i (0-10) of the grid and tick i (0-50) of the ruler.
 int PrintGridRowY(const RecordPrintGeometry& g, int i);
 int PrintRulerTickY(const RecordPrintGeometry& g, int i);
@@ -66,11 +74,13 @@ struct TraceStep {
     bool operator==(const TraceStep&) const = default;
 };
 
-// The steps of a trace through the points `ys` (point j at x = left + 10 j):
+// The steps of a trace through the points `ys` (point j at x = left + pitch
+// j, ten pixels a point unless the chart is stretched):
 // a move to the first point, a line to it when it lies on the chart, then
 // for each later point a point beyond the top or bottom is brought to that
 // edge, with a line there only when the previous point (as brought) was not
 // already on or beyond it. So a trace runs to the edge where it leaves, not
 // along it while outside, from the edge where it returns, and edge to edge
 // on a jump across; the first point is never brought to the edge.
-std::vector<TraceStep> PrintedTraceSteps(std::span<const int> ys, int left, int top, int bottom);
+std::vector<TraceStep> PrintedTraceSteps(std::span<const int> ys, int left, int top, int bottom,
+                                         int pitch = 10);

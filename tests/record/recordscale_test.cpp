@@ -199,6 +199,7 @@ struct StretchCase {
     int divisionSamples;
     int divisionPixels;
     const char* caption;
+    const char* stepPanel;
 };
 
 class StretchLevels : public RecordScaleTest, public ::testing::WithParamInterface<StretchCase> {};
@@ -215,6 +216,7 @@ TEST_P(StretchLevels, GridCaptionPointsAndReadoutAgree)
     EXPECT_EQ(facts.stretch, level.stretch);
     EXPECT_EQ(GridDivisionAt(level.stretch).samples, level.divisionSamples);
     EXPECT_EQ(timeCaption(), level.caption);
+    EXPECT_EQ(ZoomPanelText(facts), level.stepPanel);
     const std::vector<int> columns = gridColumns();
     ASSERT_FALSE(columns.empty());
     for (std::size_t i = 0; i < columns.size(); ++i)
@@ -256,12 +258,13 @@ TEST_P(StretchLevels, GridCaptionPointsAndReadoutAgree)
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, StretchLevels,
-                         ::testing::Values(StretchCase{1, 20, 20, "Time/DIV=20S"},
-                                           StretchCase{2, 10, 20, "Time/DIV=10S"},
-                                           StretchCase{3, 10, 30, "Time/DIV=10S"},
-                                           StretchCase{7, 4, 28, "Time/DIV=4S"},
-                                           StretchCase{13, 2, 26, "Time/DIV=2S"},
-                                           StretchCase{60, 1, 60, "Time/DIV=1S"}));
+                         ::testing::Values(StretchCase{1, 20, 20, "Time/DIV=20S", "採樣步長：1S"},
+                                           StretchCase{2, 10, 20, "Time/DIV=10S", "採樣步長：1/2S"},
+                                           StretchCase{3, 10, 30, "Time/DIV=10S", "採樣步長：1/3S"},
+                                           StretchCase{7, 4, 28, "Time/DIV=4S", "採樣步長：1/7S"},
+                                           StretchCase{13, 2, 26, "Time/DIV=2S", "採樣步長：1/13S"},
+                                           StretchCase{60, 1, 60, "Time/DIV=1S",
+                                                       "採樣步長：1/60S"}));
 
 TEST_F(RecordScaleTest, ColumnOfSampleAtZoomAboveOneIsTheColumnHoldingIt)
 {

@@ -197,6 +197,30 @@ TEST_F(RecordPrintTest, PointCountAndSampleIndicesInBothViews)
     }
 }
 
+// Stretched to three pixels a sample, the page prints samples 30 pixels
+// apart, its grid a division of ten samples (300 pixels) apart and says so.
+TEST_F(RecordPrintTest, StretchedViewPrintsItsSamplesGridAndDivision)
+{
+    browse(449);
+    record->BrowseStretch = 3;
+    print();
+    const std::vector<CanvasSegment> pieces = trace(0);
+    const int points = std::min(449, (g.maxPoints - 1) / 3 + 1);
+    ASSERT_EQ(int(pieces.size()), points - 1);
+    EXPECT_EQ(pieces[0].from, QPoint(kFrame.L, g.Yb - RoundToInt(449.0F * float(g.ys))));
+    EXPECT_EQ(pieces[1].from.x(), kFrame.L + 30);
+    EXPECT_LE(pieces.back().to.x(), g.plotRight);
+
+    std::vector<int> gridXs;
+    for (const CanvasSegment& s : canvas.segments())
+        if (s.pen.style == PenStyle::Dot && s.from.x() == s.to.x())
+            gridXs.push_back(s.from.x());
+    ASSERT_EQ(int(gridXs.size()), (g.plotRight - g.plotLeft) / 300 + 1);
+    for (std::size_t j = 0; j < gridXs.size(); ++j)
+        EXPECT_EQ(gridXs[j], kFrame.L + 300 * int(j));
+    EXPECT_NE(text("Time/DIV=10S"), nullptr);
+}
+
 TEST_F(RecordPrintTest, TracesFollowTheRangeAndScale)
 {
     browse(3);
