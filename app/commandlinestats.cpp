@@ -204,16 +204,6 @@ QString StatisticNumber(std::optional<double> value)
     return QString::fromLatin1(text, int(result.ptr - text));
 }
 
-QString StatisticTime(double oleDate)
-{
-    const std::optional<OleWallClock> clock = WallClockFromOleDate(oleDate);
-    if (!clock)
-        return {};
-    return clock->date().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('T')
-           + QTime::fromMSecsSinceStartOfDay(int(clock->msOfDay))
-                 .toString(QStringLiteral("HH:mm:ss.zzz"));
-}
-
 std::optional<double> StatisticsTime(const QString& text, double firstSample,
                                      std::optional<double> notBefore)
 {

@@ -39,5 +39,3 @@ StatisticsOutcome RunStatistics(const StatisticsRequest& request);
 // The same numbers as text: the shortest decimal that reads back to the
 // same double ("0.1527777777777778"); "" for none.
 QString StatisticNumber(std::optional<double> value);
-// "2026-12-11T01:02:03.456" of an OLE date as recorded; "" for no date.
-QString StatisticTime(double oleDate);

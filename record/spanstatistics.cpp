@@ -2,6 +2,8 @@
 
 #include "recordstate.h"
 
+#include <QTime>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -175,4 +177,14 @@ QString DurationText(double seconds)
                  .arg(hours)
                  .arg(minutes, 2, 10, QLatin1Char('0'))
                  .arg(rest, 6, 'f', 3, QLatin1Char('0'));
+}
+
+QString StatisticTime(double oleDate)
+{
+    const std::optional<OleWallClock> clock = WallClockFromOleDate(oleDate);
+    if (!clock)
+        return {};
+    return clock->date().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('T')
+           + QTime::fromMSecsSinceStartOfDay(int(clock->msOfDay))
+                 .toString(QStringLiteral("HH:mm:ss.zzz"));
 }

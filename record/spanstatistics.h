@@ -60,6 +60,12 @@ std::optional<SampleSpan> SamplesBetween(const double* timestamps, int last, dou
 // significant digits ("230.2126", "0.08875", "1.5e+06").
 QString StatisticText(double value);
 
+// A cursor's or a span's time to the millisecond, as the cursor panel shows
+// it and "--stats" takes and prints it: "2026-12-11T01:02:03.456"; "" for
+// no date. Whole seconds would hide that a sample lies after the second
+// shown.
+QString StatisticTime(double oleDate);
+
 // A time difference as the panels show it: "12.000 s" below a minute, then
 // "1:02:03.500" (hours:minutes:seconds), negative with a leading "-".
 QString DurationText(double seconds);

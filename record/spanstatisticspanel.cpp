@@ -22,7 +22,7 @@ QString FigureText(std::optional<double> value)
 
 QString CursorTimeText(std::optional<double> time)
 {
-    return time ? RecordDateTimeText(*time) : QStringLiteral("—");
+    return time ? StatisticTime(*time) : QStringLiteral("—");
 }
 
 } // namespace
