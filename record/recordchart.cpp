@@ -254,6 +254,15 @@ QString ZoomPanelText(const RecordChartFacts& facts)
     return QStringLiteral("採樣步長：%1S").arg(facts.zoom);
 }
 
+QStringList ZoomPanelForms(const RecordChartFacts& facts)
+{
+    const QString whole = ZoomPanelText(facts);
+    if (facts.stretch <= 1)
+        return {whole};
+    const QString step = QStringLiteral("1/%1S").arg(facts.stretch);
+    return {whole, QStringLiteral("步長：") + step, step};
+}
+
 QString StartPanelText(const RecordChartFacts& facts)
 {
     return QStringLiteral("開始：")

@@ -128,6 +128,9 @@ QString StartPanelText(const RecordChartFacts& facts);  // "開始：" date-time
 QString EndPanelText(const RecordChartFacts& facts);    // "結束：" date-time
 QString LengthPanelText(const RecordChartFacts& facts); // "長度：" P
 
+// The forms panel 0 may take: stretched, the step's fraction without its
+// caption's first word, then alone.
+QStringList ZoomPanelForms(const RecordChartFacts& facts);
 // The forms panels 2 and 3 may take, whole first, each shorter than the one
 // before; the time is in every form. The start's date goes from whole to
 // without its year to none; the end's the same, but it drops the date first

@@ -90,7 +90,8 @@ TRecordForm::TRecordForm(RecordControl& control, RecordState& record, SharedStat
             &TRecordForm::applyCommandStates);
     connect(&control_, &RecordControl::redrawRequested, this, &TRecordForm::DrawRecordChart);
     connect(&control_, &RecordControl::stepTextsChanged, this, [this] {
-        statusPanels_[0]->setText(SampleStepStatusText(record_.SampleStepIndex));
+        const QString step = SampleStepStatusText(record_.SampleStepIndex);
+        ShowFittedText(*statusPanels_[0], {step}, step);
         statusPanels_[1]->setText(SaveIntervalStatusText(record_.SaveIntervalIndex));
     });
     connect(&control_, &RecordControl::captionsChanged, parameters,
@@ -420,8 +421,8 @@ void TRecordForm::DrawRecordChart()
     const RecordChartFacts facts = chart->draw(record_, colors);
     facts_ = facts;
     if (facts.dataDrawn) {
-        statusPanels_[0]->setText(ZoomPanelText(facts));
         // Whole in the tooltip, as much as fits on the panel.
+        ShowFittedText(*statusPanels_[0], ZoomPanelForms(facts), ZoomPanelText(facts));
         ShowFittedText(*statusPanels_[2], StartPanelForms(facts), StartPanelText(facts));
         ShowFittedText(*statusPanels_[3], EndPanelForms(facts), EndPanelText(facts));
         statusPanels_[4]->setText(LengthPanelText(facts));

@@ -217,6 +217,8 @@ TEST_P(StretchLevels, GridCaptionPointsAndReadoutAgree)
     EXPECT_EQ(GridDivisionAt(level.stretch).samples, level.divisionSamples);
     EXPECT_EQ(timeCaption(), level.caption);
     EXPECT_EQ(ZoomPanelText(facts), level.stepPanel);
+    EXPECT_EQ(ZoomPanelForms(facts).front(), level.stepPanel);
+    EXPECT_EQ(ZoomPanelForms(facts).size(), level.stretch > 1 ? 3U : 1U);
     const std::vector<int> columns = gridColumns();
     ASSERT_FALSE(columns.empty());
     for (std::size_t i = 0; i < columns.size(); ++i)
