@@ -141,8 +141,8 @@ TEST(MeasureOptionsTest, LinkOptionsOverTheSavedSettingsNeverWriteTheFile)
         const char *port, *baudIndex, *address, *mapped;
     } cases[] = {
         {{}, "3", "1", "2", nullptr},
-        {{7, {}, 115200, 9}, "7", "7", "9", nullptr},
-        {{0, QStringLiteral("/dev/pts/7"), 4800, 0}, "200", "0", "2", "/dev/pts/7"},
+        {{7, {}, 115200, 9, {}}, "7", "7", "9", nullptr},
+        {{0, QStringLiteral("/dev/pts/7"), 4800, 0, {}}, "200", "0", "2", "/dev/pts/7"},
         {{0, {}, 0, 0, QStringLiteral("rfc2217://bench-3.local:4001")},
          "200",
          "1",
