@@ -171,11 +171,11 @@ void Rfc2217Session::receive(const char* bytes, qsizetype count, QByteArray& dat
             if (byte == kIac)
                 parse_ = Parse::SubIac;
             else
-                sub_.append(char(byte));
+                appendSub(byte);
             break;
         case Parse::SubIac:
             if (byte == kIac) {
-                sub_.append(char(kIac));
+                appendSub(kIac);
                 parse_ = Parse::Sub;
             } else {
                 // IAC SE ends it; any other command cuts it short, and what
@@ -186,6 +186,14 @@ void Rfc2217Session::receive(const char* bytes, qsizetype count, QByteArray& dat
             break;
         }
     }
+}
+
+void Rfc2217Session::appendSub(std::uint8_t byte)
+{
+    // The longest the link reads is a rate (option, code, four bytes); a
+    // server that never ends its subnegotiation must not fill the memory.
+    if (sub_.size() < kLongestSubnegotiation)
+        sub_.append(char(byte));
 }
 
 void Rfc2217Session::negotiate(std::uint8_t verb, std::uint8_t option, QByteArray& reply)

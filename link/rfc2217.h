@@ -75,7 +75,9 @@ private:
     static bool isOn(const Flags& flags, std::uint8_t option) { return flags[option]; }
 
     void negotiate(std::uint8_t verb, std::uint8_t option, QByteArray& reply);
+    void appendSub(std::uint8_t byte);
     void subnegotiation();
+    static constexpr qsizetype kLongestSubnegotiation = 64;
     QByteArray lineCommands() const;
 
     enum class Parse { Data, Iac, Verb, Sub, SubIac };

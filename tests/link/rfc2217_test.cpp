@@ -167,6 +167,14 @@ TEST(Rfc2217SessionTest, CommandsSplitAcrossReadsAreUnderstood)
                               + comPort(101, {0x00, 0x01, 0xC2, 0x00}) + bytes({0x44, 0xFF, 0xFF});
     const QByteArray data = bytes({0x11, 0xFF, 0x22, 0x33, 0x44, 0xFF});
 
+    // A megabyte of subnegotiation from a broken server is read past; what
+    // follows its end is read as ever.
+    S endless;
+    const QByteArray noise(1 << 20, char(0x55));
+    const Received after = feed(endless, bytes({S::kIac, S::kSb, S::kComPort}) + noise
+                                             + bytes({S::kIac, S::kSe}) + stream);
+    EXPECT_EQ(after.data, data);
+
     S whole;
     whole.opening();
     whole.setLine(line8N1(115200));
