@@ -2,6 +2,7 @@
 
 #include "baudratelist.h"
 #include "inifile.h"
+#include "networkaddress.h"
 
 #include <QCommandLineParser>
 
@@ -9,6 +10,7 @@ namespace {
 
 const QString kPort = QStringLiteral("port");
 const QString kDevice = QStringLiteral("device");
+const QString kUrl = QStringLiteral("url");
 const QString kBaud = QStringLiteral("baud");
 const QString kAddress = QStringLiteral("address");
 
@@ -38,10 +40,33 @@ int baudIndexOf(int bitsPerSecond)
 
 } // namespace
 
+QString NetworkAddressProblem(const QString& text)
+{
+    if (!IsNetworkAddress(text))
+        return QStringLiteral("is no network address: use tcp://HOST:PORT or rfc2217://HOST:PORT.");
+    const NetworkAddressParse parsed = ParseNetworkAddress(text);
+    if (parsed.address)
+        return {};
+    switch (parsed.error) {
+    case NetworkAddressError::OtherScheme:
+        return QStringLiteral("has a scheme the program does not speak: use tcp:// (raw bytes) "
+                              "or rfc2217:// (Telnet with the COM-PORT option).");
+    case NetworkAddressError::NoHost:
+        return QStringLiteral("names no host: use tcp://HOST:PORT or rfc2217://HOST:PORT.");
+    case NetworkAddressError::NoPort:
+        return QStringLiteral("names no port: add it after the host, as in tcp://HOST:4001 "
+                              "(an IPv6 address goes in brackets, [::1]:4001).");
+    case NetworkAddressError::BadPort:
+        return QStringLiteral("has a port that is no number from 1 to 65535.");
+    }
+    return {};
+}
+
 void AddLinkOptions(QCommandLineParser& parser)
 {
     parser.addOptions({{kPort, {}, QStringLiteral("COMn")},
                        {kDevice, {}, QStringLiteral("PATH")},
+                       {kUrl, {}, QStringLiteral("URL")},
                        {kBaud, {}, QStringLiteral("N")},
                        {kAddress, {}, QStringLiteral("N")}});
 }
@@ -55,6 +80,9 @@ std::vector<OptionHelp> LinkOptionHelp()
         {QStringLiteral("--device PATH"),
          QStringLiteral("the serial device to use instead of a COM port (/dev/ttyUSB0, a "
                         "pseudo-terminal)")},
+        {QStringLiteral("--url URL"),
+         QStringLiteral("a serial device server on the network: tcp://HOST:PORT (raw bytes) or "
+                        "rfc2217://HOST:PORT (Telnet with the COM-PORT option)")},
         {QStringLiteral("--baud N"),
          QStringLiteral("line rate in bit/s: %1 (default: the saved rate)").arg(rateList())},
         {QStringLiteral("--address N"),
@@ -64,8 +92,10 @@ std::vector<OptionHelp> LinkOptionHelp()
 
 QString ReadLinkOptions(const QCommandLineParser& parser, LinkOptions& options)
 {
-    if (parser.isSet(kPort) && parser.isSet(kDevice))
-        return QStringLiteral("--port and --device name the same thing; give one of them.");
+    const int named =
+        int(parser.isSet(kPort)) + int(parser.isSet(kDevice)) + int(parser.isSet(kUrl));
+    if (named > 1)
+        return QStringLiteral("--port, --device and --url name the same thing; give one of them.");
     if (parser.isSet(kPort)) {
         QString text = parser.value(kPort);
         if (text.startsWith(QLatin1String("com"), Qt::CaseInsensitive))
@@ -80,6 +110,12 @@ QString ReadLinkOptions(const QCommandLineParser& parser, LinkOptions& options)
         options.device = parser.value(kDevice);
         if (options.device.isEmpty())
             return QStringLiteral("--device needs the path of a serial device.");
+    }
+    if (parser.isSet(kUrl)) {
+        options.url = parser.value(kUrl);
+        const QString problem = NetworkAddressProblem(options.url);
+        if (!problem.isEmpty())
+            return QStringLiteral("--url '%1' %2").arg(options.url, problem);
     }
     if (parser.isSet(kBaud)) {
         const int rate = wholeNumber(parser.value(kBaud));
@@ -105,9 +141,10 @@ void ApplyLinkOptions(const LinkOptions& options, IniFile& sysSet)
         QString given; // empty: the file's value
     };
     QString port;
-    if (!options.device.isEmpty()) {
+    const QString named = !options.url.isEmpty() ? options.url : options.device;
+    if (!named.isEmpty()) {
         const QString com = QStringLiteral("COM%1").arg(kDeviceOptionPort);
-        sysSet.setOverride(QStringLiteral("PortMap"), com, options.device);
+        sysSet.setOverride(QStringLiteral("PortMap"), com, named);
         port = QString::number(kDeviceOptionPort);
     } else if (options.comNumber != 0) {
         port = QString::number(options.comNumber);

@@ -3,6 +3,7 @@
 #include "losslessutf8.h"
 #include "measurementline.h"
 #include "measurerun.h"
+#include "networkaddress.h"
 #include "portenvironment.h"
 #include "settingsfolder.h"
 #include "stopsignals.h"
@@ -72,8 +73,11 @@ bool IsMeasureCommand(int argc, const char* const* argv)
 QString MeasureOutcomeText(const MeasureOutcome& outcome)
 {
     using Kind = MeasureOutcome::Kind;
+    // A network port is known by its address; the COM number that carries it
+    // for --url means nothing to the user.
     const QString port =
-        outcome.comNumber != 0
+        IsNetworkAddress(outcome.device) ? outcome.device
+        : outcome.comNumber != 0
             ? QStringLiteral("COM%1 (%2)").arg(outcome.comNumber).arg(outcome.device)
             : QString();
     switch (outcome.kind) {
@@ -85,8 +89,8 @@ QString MeasureOutcomeText(const MeasureOutcome& outcome)
         return QStringLiteral("the measurements could not be written to standard output.");
     case Kind::NoPort:
         if (outcome.comNumber == 0)
-            return QStringLiteral("no port is saved in the link settings; name one with --port "
-                                  "or --device.");
+            return QStringLiteral("no port is saved in the link settings; name one with --port, "
+                                  "--device or --url.");
         if (outcome.deniedDevices.contains(outcome.device))
             return port + QStringLiteral(": ") + accessHint(outcome.device);
         return port + QStringLiteral(": no such serial device.");
@@ -103,6 +107,19 @@ QString MeasureOutcomeText(const MeasureOutcome& outcome)
         case ECommError::Reason::NoPermission:
             return port + QStringLiteral(": ") + accessHint(outcome.device);
         case ECommError::Reason::OpenFailed:
+        case ECommError::Reason::BadAddress:
+            return port + QLatin1Char(' ') + NetworkAddressProblem(outcome.device);
+        case ECommError::Reason::HostNotFound: {
+            const NetworkAddressParse parsed = ParseNetworkAddress(outcome.device);
+            return QStringLiteral("%1: the host '%2' is not known (its name does not resolve).")
+                .arg(port, parsed.address ? parsed.address->host : outcome.device);
+        }
+        case ECommError::Reason::Refused:
+            return port
+                   + QStringLiteral(": the connection was refused; is the serial device "
+                                    "server (ser2net) running, and is this its port?");
+        case ECommError::Reason::Unreachable:
+            return port + QStringLiteral(": the host did not answer or cannot be reached.");
         case ECommError::Reason::NotOpen:
         case ECommError::Reason::AlreadyOpen:
             break;

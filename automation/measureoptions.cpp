@@ -117,8 +117,8 @@ QString MeasureHelp(const QString& program)
         QStringLiteral("Usage: %1 measure [options]\n"
                        "Reads measurements from the instrument without a window and prints one "
                        "line each on standard output.\n"
-                       "Without --port or --device the saved link settings are used (read "
-                       "only).\n"
+                       "Without --port, --device or --url the saved link settings are used "
+                       "(read only).\n"
                        "Exit codes: 0 done (also after SIGINT or SIGTERM), 1 bad arguments, "
                        "settings or port, 2 no answer from the instrument.\n\nOptions:\n")
             .arg(program);

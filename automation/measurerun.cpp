@@ -105,12 +105,22 @@ void MeasureRun::start()
     connection_.ScanPorts();
     if (finished_ || !link_.Comm1.PortOpen())
         return;
+    ReadBackRetry.start();
+    // A network port is open once it is connected.
+    if (link_.Comm1.Connecting())
+        connect(&link_.Comm1, &TComm::Connected, this, &MeasureRun::announceOpen,
+                Qt::SingleShotConnection);
+    else
+        announceOpen();
+}
+
+void MeasureRun::announceOpen()
+{
     const int baudIndex = state_.link.BaudIndex;
     emit portOpened(link_.Comm1.devicePath(),
                     IsBaudIndex(baudIndex) ? BaudRateValue(kBaudRateList[baudIndex].rate)
                                            : BaudRateValue(link_.Comm1.BaudRate()),
                     state_.link.InstrumentAddress);
-    ReadBackRetry.start();
 }
 
 void MeasureRun::stop()

@@ -81,6 +81,7 @@ signals:
     void finished(const MeasureOutcome& outcome);
 
 private:
+    void announceOpen();
     void onReadBackComplete();
     void onMeasured(const QDateTime& when);
     void requestNext();

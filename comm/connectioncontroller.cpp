@@ -40,6 +40,15 @@ ConnectionController::ConnectionController(LinkState& link, TComm& comm, Request
     connect(&Timer1, &QTimer::timeout, this,
             [this] { dispatcher_.whenIdle(&Timer1, [this] { WatchdogTick(); }); });
     Timer1.start();
+    // A network port that cannot be reached closes itself after its open
+    // seemed to work; what recovery reopens is its own affair.
+    connect(&comm_, &TComm::ConnectFailed, this, [this](const ECommError& e) {
+        if (recovery_.waitingForDevice())
+            return;
+        control_.setMeasurementCommandsEnabled(false);
+        emit openFailed(e);
+        emit linkStatusChanged(LinkStatus::Failed);
+    });
 }
 
 bool ConnectionController::AddressKeyAccepted(QChar key)
@@ -59,7 +68,8 @@ bool ConnectionController::openLink()
         return true;
     try {
         comm_.setPortOpen(true);
-        return true;
+        // False when a network port was refused at once (already reported).
+        return comm_.PortOpen();
     } catch (const ECommError& e) {
         emit openFailed(e);
         emit linkStatusChanged(LinkStatus::Failed);

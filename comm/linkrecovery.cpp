@@ -8,6 +8,8 @@
 
 #include <QLoggingCategory>
 
+#include <utility>
+
 Q_LOGGING_CATEGORY(lcRecovery, "qpa3600.comm.recovery", QtWarningMsg)
 
 LinkRecovery::LinkRecovery(LinkState& link, TComm& comm, PortEnvironment& ports,
@@ -20,6 +22,12 @@ LinkRecovery::LinkRecovery(LinkState& link, TComm& comm, PortEnvironment& ports,
     ResumeGuard.setInterval(kResumeGuardMs);
     ResumeGuard.setSingleShot(true);
     connect(&comm_, &TComm::DeviceLost, this, &LinkRecovery::onDeviceLost);
+    connect(&comm_, &TComm::Connected, this, [this] {
+        if (std::exchange(connectPending_, false))
+            restored();
+    });
+    // The port closed itself; the next tick tries again.
+    connect(&comm_, &TComm::ConnectFailed, this, [this] { connectPending_ = false; });
     // A tick that would send waits while an answer is being received.
     connect(&RecoveryTimer, &QTimer::timeout, this,
             [this] { dispatcher_.whenIdle(&RecoveryTimer, [this] { RecoveryTick(); }); });
@@ -40,6 +48,7 @@ void LinkRecovery::onDeviceLost()
     qCDebug(lcRecovery) << "device of COM" << link_.CurrentPort << "lost; waiting for it";
     control_.SuspendRun();
     resumePending_ = false;
+    connectPending_ = false;
     ResumeGuard.stop();
     comm_.setPortOpen(false);
     RecoveryTimer.start();
@@ -49,6 +58,8 @@ void LinkRecovery::onDeviceLost()
 void LinkRecovery::RecoveryTick()
 {
     if (comm_.PortOpen()) {
+        if (connectPending_)
+            return; // still connecting; the port gives up on its own
         // Reconnected meanwhile by the user (a scan or a click in the list).
         RecoveryTimer.stop();
         return;
@@ -61,6 +72,17 @@ void LinkRecovery::RecoveryTick()
     } catch (const ECommError&) {
         return; // gone again between the test and the open: the next tick tries
     }
+    if (!comm_.PortOpen())
+        return; // a network port refused at once
+    if (comm_.Connecting()) {
+        connectPending_ = true;
+        return;
+    }
+    restored();
+}
+
+void LinkRecovery::restored()
+{
     RecoveryTimer.stop();
     qCDebug(lcRecovery) << "COM" << link_.CurrentPort << "is back";
     emit linkRestored();

@@ -16,6 +16,10 @@ struct LinkState;
 // that was going on resumes once the chain is complete (or after a few
 // seconds if its answers do not come).
 //
+// A network port is reopened the same way; its open only starts the
+// connection, and the port counts as back once the connection is made (a
+// server that is not there yet closes it again until the next tick).
+//
 // The instrument's USB link has a watchdog of its own that closes, tests and
 // reopens the port; a loss there is left to it.
 class LinkRecovery : public QObject {
@@ -41,6 +45,7 @@ signals:
     void linkRestored();
 
 private:
+    void restored();
     void resume();
 
     LinkState& link_;
@@ -49,4 +54,5 @@ private:
     ResponseDispatcher& dispatcher_;
     MeasurementControl& control_;
     bool resumePending_ = false;
+    bool connectPending_ = false; // a network port reopened, not connected yet
 };

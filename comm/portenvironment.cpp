@@ -1,6 +1,7 @@
 #include "portenvironment.h"
 
 #include "inifile.h"
+#include "networkaddress.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -30,7 +31,7 @@ bool IsUartWithoutHardware(const QString& path)
 
 DeviceAccess SerialDeviceAccess(const QString& path)
 {
-    if (path.isEmpty())
+    if (path.isEmpty() || IsNetworkAddress(path))
         return DeviceAccess::Missing;
     // Non-blocking, so that a line without carrier does not hold the scan.
     const int fd =
@@ -68,7 +69,10 @@ const PortDirectory& SystemPorts::directory()
 
 bool SystemPorts::canOpen(int comNumber)
 {
-    return CanOpenSerialDevice(directory().devicePath(comNumber));
+    const QString path = directory().devicePath(comNumber);
+    // A network port is tried by connecting to it: the open says what is
+    // wrong with its address, its host or its server.
+    return IsNetworkAddress(path) || CanOpenSerialDevice(path);
 }
 
 QString SystemPorts::deniedDevice(int comNumber)

@@ -18,7 +18,8 @@ public:
     // Called once at the start of every scan: gathers the device identifiers.
     virtual void refresh() = 0;
     // Whether COMn can be opened right now: not missing, not held by another
-    // program, not forbidden to this user.
+    // program, not forbidden to this user. A network port always may be
+    // tried; whether it can be reached shows when it connects.
     virtual bool canOpen(int comNumber) = 0;
     // The device identifier of COMn ("USB\VID_vvvv&PID_pppp\serial"), or empty.
     virtual QString deviceId(int comNumber) = 0;

@@ -2,6 +2,7 @@
 
 #include "baudratelist.h"
 #include "connectioncontroller.h"
+#include "networkaddress.h"
 #include "userdialogs.h"
 
 #include <QButtonGroup>
@@ -106,8 +107,36 @@ QString TCommForm::PortErrorText(const ECommError& error, const QString& userNam
         return QStringLiteral("COM Port is not opened yet!");
     case ECommError::Reason::AlreadyOpen:
         return QStringLiteral("COM Port has been opened!");
+    case ECommError::Reason::BadAddress:
+    case ECommError::Reason::HostNotFound:
+    case ECommError::Reason::Refused:
+    case ECommError::Reason::Unreachable:
+        return kOpenFailed + QLatin1Char('\n') + NetworkPortProblem(error);
     }
     return kOpenFailed;
+}
+
+QString TCommForm::NetworkPortProblem(const ECommError& error)
+{
+    const QString& address = error.device();
+    switch (error.reason()) {
+    case ECommError::Reason::BadAddress:
+        return QStringLiteral("「%1」不是可用的網路端口：請寫成 tcp://主機:埠號 或 "
+                              "rfc2217://主機:埠號。")
+            .arg(address);
+    case ECommError::Reason::HostNotFound: {
+        const NetworkAddressParse parsed = ParseNetworkAddress(address);
+        return QStringLiteral("找不到主機「%1」（%2）。")
+            .arg(parsed.address ? parsed.address->host : address, address);
+    }
+    case ECommError::Reason::Refused:
+        return QStringLiteral("%1 拒絕連線：串口伺服器（ser2net）是否已啟動、埠號是否正確？")
+            .arg(address);
+    case ECommError::Reason::Unreachable:
+        return QStringLiteral("無法連上 %1：主機沒有回應或網路不通。").arg(address);
+    default:
+        return {};
+    }
 }
 
 QString TCommForm::PortItemText(int n, bool usb)

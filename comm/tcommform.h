@@ -37,6 +37,9 @@ public:
                                     const std::vector<serial::DeviceHolder>& holders);
     // What the user is told when the port refused to open or to be used.
     static QString PortErrorText(const ECommError& error, const QString& userName);
+    // The second line of that message for a network port that could not be
+    // reached or whose address is wrong: what is wrong, naming the address.
+    static QString NetworkPortProblem(const ECommError& error);
     // The programs holding a port: "cat（PID 4711）", several joined with
     // "、"; empty when none is known.
     static QString DeviceHoldersText(const std::vector<serial::DeviceHolder>& holders);

@@ -7,6 +7,7 @@
 
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -199,13 +200,16 @@ long ReadReady(int fd, std::uint8_t* buffer, std::size_t capacity)
     return static_cast<long>(got);
 }
 
-std::size_t WriteAll(int fd, const std::uint8_t* data, std::size_t count, int stallMs, int totalMs)
+std::size_t WriteAll(int fd, const std::uint8_t* data, std::size_t count, int stallMs, int totalMs,
+                     FdKind kind)
 {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(totalMs);
     std::size_t done = 0;
     while (done < count) {
-        const ssize_t put = ::write(fd, data + done, count - done);
+        const ssize_t put = kind == FdKind::Socket
+                                ? ::send(fd, data + done, count - done, MSG_NOSIGNAL)
+                                : ::write(fd, data + done, count - done);
         if (put > 0) {
             done += static_cast<std::size_t>(put);
             continue;

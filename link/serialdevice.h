@@ -80,10 +80,15 @@ bool LineHungUp(int fd);
 // count, 0 when nothing is ready or the device hung up, -1 on failure.
 long ReadReady(int fd, std::uint8_t* buffer, std::size_t capacity);
 
+// What a descriptor for WriteAll is: a socket is written without raising
+// SIGPIPE when its far end has gone.
+enum class FdKind { Device, Socket };
+
 // Writes all `count` bytes, waiting for room in the output buffer while the
 // driver accepts more within `stallMs`, and never longer than `totalMs` in
 // all. Returns the number of bytes written.
-std::size_t WriteAll(int fd, const std::uint8_t* data, std::size_t count, int stallMs, int totalMs);
+std::size_t WriteAll(int fd, const std::uint8_t* data, std::size_t count, int stallMs, int totalMs,
+                     FdKind kind = FdKind::Device);
 
 // Discards the queued input, or input and output.
 bool FlushInput(int fd);

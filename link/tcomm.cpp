@@ -1,5 +1,6 @@
 #include "tcomm.h"
 
+#include "networkaddress.h"
 #include "portmap.h"
 
 #include <QCoreApplication>
@@ -34,6 +35,9 @@ constexpr std::uint32_t kEventRing = 256;
 constexpr int kWriteStallMs = 250;
 constexpr int kWriteTotalMs = 2000;
 
+// How often a network port's connection is looked at while it is being made.
+constexpr int kConnectCheckMs = 10;
+
 QByteArray hexDump(const QByteArray& bytes)
 {
     return bytes.toHex(' ');
@@ -55,6 +59,8 @@ TComm::TComm(QObject* parent)
     PollTimer.setInterval(100);
     connect(&PollTimer, &QTimer::timeout, this, &TComm::PollPort);
     PollTimer.start();
+    ConnectTimer.setInterval(kConnectCheckMs);
+    connect(&ConnectTimer, &QTimer::timeout, this, &TComm::advanceConnection);
 }
 
 TComm::~TComm()
@@ -74,7 +80,7 @@ void TComm::setPortOpen(bool open)
         ClosePort();
         return;
     }
-    if (fd_ >= 0) {
+    if (transport_) {
         emit refused(ECommError::Reason::AlreadyOpen);
         return;
     }
@@ -87,6 +93,10 @@ void TComm::OpenPort()
     if (path.isEmpty()) {
         qCDebug(lcPort) << "no device for COM" << commPort_ + 1;
         throw ECommError(ECommError::Reason::OpenFailed);
+    }
+    if (IsNetworkAddress(path)) {
+        OpenNetworkPort(path);
+        return;
     }
 
     const serial::OpenResult opened = serial::OpenSerialDevice(DevicePathBytes(path).constData());
@@ -111,26 +121,95 @@ void TComm::OpenPort()
                          path);
     }
 
-    fd_ = opened.fd;
+    transport_ = std::make_unique<SerialTransport>(opened.fd);
+    ready_ = true;
     devicePath_ = path;
     deviceFailed_ = false;
     lossAnnounced_ = false;
     receiveQueue_.clear();
-    serial::FlushInputAndOutput(fd_);
+    transport_->flushInputAndOutput();
     // Line errors count from the open on; what the driver counted before
     // belongs to someone else.
-    errorCountsKnown_ = serial::ReadErrorCounters(fd_, &errorCounts_);
+    errorCountsKnown_ = transport_->readErrorCounters(&errorCounts_);
     ApplyPortSettings();
     qCDebug(lcPort) << "opened COM" << commPort_ + 1 << "as" << path << "at"
                     << BaudRateValue(baudRate_);
 }
 
+void TComm::OpenNetworkPort(const QString& address)
+{
+    const NetworkAddressParse parsed = ParseNetworkAddress(address);
+    if (!parsed.address) {
+        qCDebug(lcPort) << address << "is no network address the port takes";
+        throw ECommError(ECommError::Reason::BadAddress, address);
+    }
+    transport_ = std::make_unique<NetworkTransport>(*parsed.address);
+    ready_ = false;
+    devicePath_ = address;
+    deviceFailed_ = false;
+    lossAnnounced_ = false;
+    errorCountsKnown_ = false;
+    receiveQueue_.clear();
+    pendingOutput_.clear();
+    // The settings go to an RFC 2217 server once it takes the COM-PORT option.
+    ApplyPortSettings();
+    qCDebug(lcPort) << "connecting COM" << commPort_ + 1 << "to" << address;
+    ConnectTimer.start();
+    advanceConnection();
+}
+
+// Follows a network port's connection until it is made or has failed.
+void TComm::advanceConnection()
+{
+    if (!transport_ || ready_) {
+        ConnectTimer.stop();
+        return;
+    }
+    switch (transport_->advance()) {
+    case ByteTransport::State::Connecting:
+        return;
+    case ByteTransport::State::Ready: {
+        ConnectTimer.stop();
+        ready_ = true;
+        qCDebug(lcPort) << "connected to" << devicePath_;
+        const QByteArray waiting = std::exchange(pendingOutput_, {});
+        if (!waiting.isEmpty())
+            WriteData(reinterpret_cast<const std::uint8_t*>(waiting.constData()),
+                      int(waiting.size()));
+        emit Connected();
+        return;
+    }
+    case ByteTransport::State::Failed:
+        break;
+    }
+    ConnectTimer.stop();
+    ECommError::Reason reason = ECommError::Reason::Unreachable;
+    if (const auto* network = dynamic_cast<const NetworkTransport*>(transport_.get())) {
+        switch (network->failure()) {
+        case NetworkTransport::Failure::HostNotFound:
+            reason = ECommError::Reason::HostNotFound;
+            break;
+        case NetworkTransport::Failure::Refused:
+            reason = ECommError::Reason::Refused;
+            break;
+        case NetworkTransport::Failure::None:
+        case NetworkTransport::Failure::Unreachable:
+            break;
+        }
+    }
+    const ECommError error(reason, devicePath_);
+    ClosePort();
+    emit ConnectFailed(error);
+}
+
 void TComm::ClosePort()
 {
-    if (fd_ < 0)
+    ConnectTimer.stop();
+    pendingOutput_.clear();
+    if (!transport_)
         return;
-    serial::CloseSerialDevice(fd_);
-    fd_ = -1;
+    transport_.reset();
+    ready_ = false;
     qCDebug(lcPort) << "closed" << devicePath_;
     devicePath_.clear();
     receiveQueue_.clear();
@@ -155,15 +234,12 @@ void TComm::ApplyPortSettings()
         break;
     }
     line.xonXoff = swHandShaking_ == TSWHandShaking::shXonXoff;
-    // As with every settings call of this component, the outcome is not
-    // judged: a refused setting leaves the line as it was.
-    if (!serial::ApplyLineSettings(fd_, line))
-        qCDebug(lcPort) << devicePath_ << "refused the line settings";
+    transport_->applyLineSettings(line);
 }
 
 void TComm::settingChanged()
 {
-    if (fd_ >= 0)
+    if (transport_)
         ApplyPortSettings();
 }
 
@@ -217,24 +293,24 @@ void TComm::setStopBits(TStopBits value)
 
 void TComm::setDTREnabled(bool value)
 {
-    if (fd_ < 0)
+    if (!transport_)
         return;
     dtrEnabled_ = value;
-    serial::SetModemLine(fd_, serial::ModemLine::Dtr, value);
+    transport_->setModemLine(serial::ModemLine::Dtr, value);
 }
 
 void TComm::setRTSEnabled(bool value)
 {
-    if (fd_ < 0)
+    if (!transport_)
         return;
     rtsEnabled_ = value;
-    serial::SetModemLine(fd_, serial::ModemLine::Rts, value);
+    transport_->setModemLine(serial::ModemLine::Rts, value);
 }
 
 std::uint32_t TComm::lineErrorFlags()
 {
     serial::ErrorCounters now;
-    if (!serial::ReadErrorCounters(fd_, &now))
+    if (!transport_->readErrorCounters(&now))
         return 0;
     if (!errorCountsKnown_) {
         errorCounts_ = now;
@@ -267,7 +343,7 @@ int TComm::queuedCount()
     std::uint8_t area[kQueueSize + 1];
     bool readFailed = false;
     while (receiveQueue_.size() <= kQueueSize) {
-        const long got = serial::ReadReady(fd_, area, kQueueSize + 1 - receiveQueue_.size());
+        const long got = transport_->readReady(area, kQueueSize + 1 - receiveQueue_.size());
         readFailed = got < 0;
         if (got <= 0)
             break;
@@ -275,8 +351,8 @@ int TComm::queuedCount()
     }
 
     commError_ = lineErrorFlags();
-    const int held = serial::InputWaiting(fd_);
-    if (held < 0 || readFailed || serial::LineHungUp(fd_)) {
+    const int held = transport_->inputWaiting();
+    if (held < 0 || readFailed || transport_->hungUp()) {
         // Unplugged or hung up: every later call fails the same way until
         // the port is closed, so it is announced once.
         if (!deviceFailed_)
@@ -290,26 +366,26 @@ int TComm::queuedCount()
 void TComm::discardInput()
 {
     receiveQueue_.clear();
-    serial::FlushInput(fd_);
+    transport_->flushInput();
 }
 
 int TComm::DataCount()
 {
-    if (fd_ < 0)
+    if (!transport_ || !ready_)
         return 0;
     return std::max(queuedCount(), 0);
 }
 
 void TComm::setDataCount(int value)
 {
-    if (value == 0 && fd_ >= 0)
+    if (value == 0 && transport_ && ready_)
         discardInput();
 }
 
 void TComm::ReadPortInput()
 {
     lastReadFresh_ = false;
-    if (fd_ < 0)
+    if (!transport_ || !ready_)
         return;
     const int queued = queuedCount();
     if (queued <= 0)
@@ -350,14 +426,21 @@ QString TComm::Input()
 
 bool TComm::WriteData(const std::uint8_t* buffer, int count)
 {
-    if (fd_ < 0) {
+    if (!transport_) {
         emit refused(ECommError::Reason::NotOpen);
         return false;
     }
     if (count <= 0 || buffer == nullptr)
         return true;
-    const std::size_t written = serial::WriteAll(fd_, buffer, static_cast<std::size_t>(count),
-                                                 kWriteStallMs, kWriteTotalMs);
+    if (!ready_) {
+        // Requests sent while a network port connects (the read-back that
+        // follows an open) go out once it is connected.
+        if (pendingOutput_.size() < kQueueSize)
+            pendingOutput_.append(reinterpret_cast<const char*>(buffer), count);
+        return true;
+    }
+    const std::size_t written =
+        transport_->write(buffer, static_cast<std::size_t>(count), kWriteStallMs, kWriteTotalMs);
     if (lcPort().isDebugEnabled()) {
         const QByteArray bytes(reinterpret_cast<const char*>(buffer), count);
         qCDebug(lcPort).noquote() << "wrote" << written << "of" << count << ":"
@@ -368,11 +451,11 @@ bool TComm::WriteData(const std::uint8_t* buffer, int count)
 
 void TComm::UpdateModemStatus()
 {
-    if (fd_ < 0)
+    if (!transport_)
         throw ECommError(ECommError::Reason::NotOpen);
     commEvent_ = 0;
     serial::ModemStatus lines;
-    if (!serial::ReadModemStatus(fd_, &lines))
+    if (!transport_->readModemStatus(&lines))
         return;
     if (lines.carrier != cdHolding_)
         commEvent_ |= kEventCarrier;
@@ -393,8 +476,12 @@ void TComm::UpdateModemStatus()
 // the windows expect.
 void TComm::PollPort()
 {
-    if (fd_ < 0)
+    if (!transport_)
         return;
+    if (!ready_) {
+        advanceConnection();
+        return;
+    }
     const int queued = queuedCount();
     if (queued < 0) {
         // Nothing more can come from a device that is gone; its owner
@@ -407,7 +494,7 @@ void TComm::PollPort()
     }
     if (rThreshold_ > 0 && queued >= rThreshold_)
         emit OnReceiveData();
-    if (fd_ < 0)
+    if (!transport_)
         return; // the receive handler closed the port
     UpdateModemStatus();
     QCoreApplication::processEvents();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bytetransport.h"
 #include "serialdevice.h"
 
 #include <QByteArray>
@@ -9,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -57,6 +59,11 @@ public:
         NoPermission, // this user may not open the device
         NotOpen,      // used while closed
         AlreadyOpen,  // opened while open
+        // A network port (see networkaddress.h):
+        BadAddress,   // the port map's text is no address: another scheme, no port
+        HostNotFound, // the host's name is not known
+        Refused,      // nothing listens at the host's port
+        Unreachable,  // the host did not answer, or the network failed
     };
 
     explicit ECommError(Reason reason, QString device = {},
@@ -66,7 +73,8 @@ public:
     {
     }
     Reason reason() const { return reason_; }
-    // The device path; empty where no device was found.
+    // The device path, or a network port's address as the port map gives it;
+    // empty where no device was found.
     const QString& device() const { return device_; }
     // For HeldByOther: the programs holding it where they are known.
     const std::vector<serial::DeviceHolder>& holders() const { return holders_; }
@@ -85,6 +93,13 @@ private:
 // On Linux the port is a termios device opened exclusively (TIOCEXCL and a
 // non-blocking flock, which also stops root); every rate of TBaudRate is set
 // through termios2/BOTHER.
+//
+// A port the map points at a network address ("tcp://HOST:PORT",
+// "rfc2217://HOST:PORT") is a TCP connection to a serial device server. Its
+// open only starts the connection: the port counts as open at once, what is
+// written meanwhile goes out when the connection is made (Connected), and a
+// server that cannot be reached closes the port again (ConnectFailed). A
+// connection lost later is a lost device (DeviceLost).
 class TComm : public QObject {
     Q_OBJECT
 public:
@@ -100,7 +115,9 @@ public:
     TComPortNumber CommPort() const { return commPort_; }
     void setCommPort(TComPortNumber port) { commPort_ = port; } // takes effect at the next open
 
-    bool PortOpen() const { return fd_ >= 0; }
+    bool PortOpen() const { return transport_ != nullptr; }
+    // Open, but the network connection is not made yet.
+    bool Connecting() const { return transport_ && !ready_; }
     // Opening when open announces refused(AlreadyOpen) and keeps the port; a
     // failed open throws ECommError and leaves the port closed. Closing never
     // fails.
@@ -160,7 +177,7 @@ public:
     void UpdateModemStatus();
 
     // Whether the open device was found gone (see DeviceLost).
-    bool DeviceFailed() const { return fd_ >= 0 && deviceFailed_; }
+    bool DeviceFailed() const { return transport_ && deviceFailed_; }
 
     // The device path used by the last successful open (empty when closed).
     QString devicePath() const { return devicePath_; }
@@ -177,13 +194,20 @@ signals:
     // The open device hung up or started failing (unplugged, its far end
     // gone). Raised once per open, by the poll.
     void DeviceLost();
+    // A network port's connection is made; written bytes that waited for it
+    // went out.
+    void Connected();
+    // A network port could not be reached; the port is closed again.
+    void ConnectFailed(const ECommError& error);
     // A call the port refused in its state (AlreadyOpen, NotOpen): whoever
     // owns the port tells the user.
     void refused(ECommError::Reason reason);
 
 private:
     void OpenPort();
+    void OpenNetworkPort(const QString& address);
     void ClosePort();
+    void advanceConnection();
     void ApplyPortSettings();
     void ReadPortInput();
     int queuedCount(); // also refreshes CommError; -1 when the device fails
@@ -193,7 +217,12 @@ private:
 
     std::function<QString(int)> resolver_;
     QTimer PollTimer;
-    int fd_ = -1;
+    // While a network port connects, its progress is followed more often
+    // than the poll looks at the port.
+    QTimer ConnectTimer;
+    std::unique_ptr<ByteTransport> transport_;
+    bool ready_ = false;
+    QByteArray pendingOutput_; // written while connecting
     QString devicePath_;
 
     TComPortNumber commPort_ = pnCOM2;

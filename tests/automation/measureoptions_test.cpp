@@ -75,7 +75,16 @@ TEST(MeasureOptionsTest, MistakesAreNamedInTheMessage)
         const char* named; // a word the message must contain
     } cases[] = {
         {{"--bogus"}, "bogus"},
-        {{"--url", "tcp://bench:4001"}, "url"},
+        {{"--url", "bench:4001"}, "'bench:4001'"},
+        {{"--url", "tcp://bench"}, "no port"},
+        {{"--url", "tcp://[::1]"}, "no port"},
+        {{"--url", "tcp://:4001"}, "no host"},
+        {{"--url", "tcp://bench:0"}, "65535"},
+        {{"--url", "tcp://bench:70000"}, "65535"},
+        {{"--url", "tcp://bench:+4001"}, "65535"},
+        {{"--url", "telnet://bench:23"}, "rfc2217://"},
+        {{"--url", "tcp://bench:4001", "--port", "COM1"}, "--url"},
+        {{"--url", "tcp://bench:4001", "--device", "/dev/ttyS0"}, "--url"},
         {{"--count", "x"}, "'x'"},
         {{"--count", "-1"}, "'-1'"},
         {{"--count", "2.5"}, "'2.5'"},
@@ -108,11 +117,10 @@ TEST(MeasureOptionsTest, HelpListsEveryOption)
 {
     const QString help = MeasureHelp(QStringLiteral("qpa3600"));
     EXPECT_TRUE(help.startsWith(QLatin1String("Usage: qpa3600 measure [options]\n")));
-    for (const char* option :
-         {"--help", "--port COMn", "--device PATH", "--baud N", "--address N", "--count N",
-          "--interval SECONDS", "--format csv|json", "--harmonics", "--timeout SECONDS"})
+    for (const char* option : {"--help", "--port COMn", "--device PATH", "--url URL", "--baud N",
+                               "--address N", "--count N", "--interval SECONDS",
+                               "--format csv|json", "--harmonics", "--timeout SECONDS"})
         EXPECT_TRUE(help.contains(QLatin1String(option))) << option;
-    EXPECT_FALSE(help.contains(QLatin1String("--url")));
 }
 
 // The saved settings are read, the options laid over them, and the file is
@@ -133,8 +141,13 @@ TEST(MeasureOptionsTest, LinkOptionsOverTheSavedSettingsNeverWriteTheFile)
         const char *port, *baudIndex, *address, *mapped;
     } cases[] = {
         {{}, "3", "1", "2", nullptr},
-        {{7, {}, 115200, 9}, "7", "7", "9", nullptr},
-        {{0, QStringLiteral("/dev/pts/7"), 4800, 0}, "200", "0", "2", "/dev/pts/7"},
+        {{7, {}, 115200, 9, {}}, "7", "7", "9", nullptr},
+        {{0, QStringLiteral("/dev/pts/7"), 4800, 0, {}}, "200", "0", "2", "/dev/pts/7"},
+        {{0, {}, 0, 0, QStringLiteral("rfc2217://bench-3.local:4001")},
+         "200",
+         "1",
+         "2",
+         "rfc2217://bench-3.local:4001"},
     };
     for (const Case& c : cases) {
         IniFile sysSet(path);

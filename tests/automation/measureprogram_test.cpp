@@ -1,5 +1,6 @@
 #include "measurementrecord.h"
 #include "programrig.h"
+#include "ser2net.h"
 #include "simulatedinstrument.h"
 
 #include <QDir>
@@ -289,7 +290,10 @@ TEST_F(MeasureProgramTest, BadInputExitsWithOneAndLeavesThePortAlone)
         {{"--bogus"}, "bogus"},
         {{"--count", "x"}, "--count 'x'"},
         {{"--interval", "soon"}, "--interval 'soon'"},
-        {{"--url", "tcp://bench-3:4001"}, "url"},
+        {{"--url", "tcp://bench-3"}, "no port"},
+        {{"--url", "telnet://bench-3:23"}, "rfc2217://"},
+        {{"--url", "rfc2217://no-such-bench.invalid:4001"}, "'no-such-bench.invalid' is not known"},
+        {{"--url", QStringLiteral("tcp://127.0.0.1:%1").arg(Ser2net::freePort())}, "refused"},
         {{"--port", "COM250"}, "COM250"},
         {{"--device", dir->filePath("missing")}, dir->filePath("missing")},
         {{"--device", regularFile}, "not a serial device"},
@@ -302,6 +306,48 @@ TEST_F(MeasureProgramTest, BadInputExitsWithOneAndLeavesThePortAlone)
         EXPECT_TRUE(result.err.contains(c.named)) << result.err.toStdString();
     }
     EXPECT_EQ(sim->requestCount(), 0u);
+}
+
+// The instrument behind ser2net, reached with --url, raw and with RFC 2217
+// (ser2net's own rate is wrong then: the 115200 set over the connection
+// must take): the lines carry the values the instrument sent, in order.
+TEST_F(MeasureProgramTest, MeasuresThroughSer2netRawAndRfc2217)
+{
+    if (!Ser2net::installed())
+        GTEST_SKIP() << Ser2net::kProgram << " is missing (scripts/install-deps installs it)";
+    for (const Ser2net::Mode mode : {Ser2net::Mode::Raw, Ser2net::Mode::Rfc2217}) {
+        Ser2net server(device, mode, mode == Ser2net::Mode::Raw ? 115200 : 9600);
+        SCOPED_TRACE(server.url().toStdString());
+        QString error;
+        ASSERT_TRUE(server.start(&error)) << error.toStdString();
+        const Result result =
+            run({"--url", server.url(), "--baud", "115200", "--address", "1", "--count", "3"});
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+        const QList<QByteArray> lines = result.out.split('\n');
+        ASSERT_EQ(lines.size(), 5) << result.out.toStdString();
+        const std::vector<int> indices =
+            sentIndices({csvValues(lines[1]), csvValues(lines[2]), csvValues(lines[3])});
+        EXPECT_NE(indices[0], -1);
+        EXPECT_LT(indices[0], indices[1]);
+        EXPECT_LT(indices[1], indices[2]);
+    }
+    EXPECT_FALSE(QFile::exists(settings)) << "the link options wrote no settings";
+}
+
+// ser2net answers, the instrument behind it does not (its device is
+// missing, so ser2net drops every connection): exit code 2 with the reason.
+TEST_F(MeasureProgramTest, Ser2netWithoutItsInstrumentIsNoAnswer)
+{
+    if (!Ser2net::installed())
+        GTEST_SKIP() << Ser2net::kProgram << " is missing (scripts/install-deps installs it)";
+    Ser2net server(dir->filePath(QStringLiteral("no-instrument")), Ser2net::Mode::Raw);
+    QString error;
+    ASSERT_TRUE(server.start(&error)) << error.toStdString();
+    const Result result = run({"--url", server.url(), "--timeout", "1"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(result.out.isEmpty());
+    EXPECT_TRUE(result.err.contains("no answer from the instrument on " + server.url()))
+        << result.err.toStdString();
 }
 
 // The program's help points to the command's, which answers without a port.
