@@ -242,6 +242,13 @@ void MaxHold::take(const LimitsAssessment& assessment)
         reset();
     class_ = assessment.emissionClass;
     ++count_;
+    // The highest currents are kept whatever the verdict: they are facts of
+    // the product under test even where no limit can be applied to them.
+    for (std::size_t k = 0; k < held_.size(); ++k) {
+        const double measured = assessment.orders[k].measured;
+        if (std::isfinite(measured) && measured >= 0.0)
+            held_[k].highest = std::max(held_[k].highest.value_or(measured), measured);
+    }
     if (assessment.verdict == OverallVerdict::NoFundamental) {
         ++noFundamental_;
         return;
@@ -253,8 +260,6 @@ void MaxHold::take(const LimitsAssessment& assessment)
     for (std::size_t k = 0; k < held_.size(); ++k) {
         const OrderAssessment& o = assessment.orders[k];
         Held& h = held_[k];
-        if (std::isfinite(o.measured) && o.measured >= 0.0)
-            h.highest = std::max(h.highest.value_or(o.measured), o.measured);
         if (o.state == OrderState::NoLimit)
             continue;
         h.anyLimit = true;

@@ -109,8 +109,9 @@ HarmonicCurrents CurrentsOf(const MeasurementRecord& record);
 
 LimitsAssessment AssessLimits(EmissionClass emissionClass, const HarmonicCurrents& currents);
 
-// The highest value of each order seen since the last reset, and its highest
-// percentage of its limit, each measurement judged against the limit of its
+// The highest value of each order seen since the last reset (from every
+// measurement, with a verdict or without), and its highest percentage of its
+// limit, each measurement judged against the limit of its
 // own basis (Class C and D limits move with the fundamental and the power).
 // Orders whose every measurement lacked a verdict keep no percentage.
 class MaxHold {

@@ -190,15 +190,15 @@ void TLimitsForm::refresh()
                                   FixedText(a.basis.powerFactor, 3),
                                   FixedText(a.basis.activePower, 1)));
     verdictLabel_->setText(OverallVerdictText(a.verdict, a.basis));
-    QPalette palette = verdictLabel_->palette();
-    palette.setColor(QPalette::WindowText, a.verdict == OverallVerdict::Exceeded
-                                               ? kExceededColor
-                                               : this->palette().color(QPalette::WindowText));
-    verdictLabel_->setPalette(palette);
+    // A style sheet, since the skins' style sheets take precedence over a palette.
+    verdictLabel_->setStyleSheet(a.verdict == OverallVerdict::Exceeded
+                                     ? QStringLiteral("color: %1;").arg(kExceededColor.name())
+                                     : QString());
     worstLabel_->setText(a.worstOrder
                              ? WorstOrderText(*a.worstOrder, *a.order(*a.worstOrder).percent,
                                               *a.worstMarginAmperes())
                              : QString());
+    worstLabel_->setVisible(a.worstOrder.has_value());
     const bool holding = hold_.count() > 0;
     holdLabel_->setText(
         holding ? QStringLiteral("最大值保持（自重設起 %1 次量測）：").arg(hold_.count())

@@ -259,6 +259,18 @@ TEST(HarmonicLimits, MaxHoldKeepsTheHighestOfEachOrderUntilReset)
     hold.take(AssessLimits(EmissionClass::A, silent));
     EXPECT_EQ(hold.verdict(), OverallVerdict::Incomplete);
 
+    // Class D above 600 W: no verdict for the hold, but the highest
+    // currents are still kept.
+    MaxHold big;
+    HarmonicCurrents heavy;
+    heavy.rms[1] = 5.0;
+    heavy.rms[3] = 2.0;
+    heavy.basis = {5.0, 0.9, 900.0};
+    big.take(AssessLimits(EmissionClass::D, heavy));
+    EXPECT_EQ(big.verdict(), OverallVerdict::NotApplicable);
+    EXPECT_DOUBLE_EQ(*big.highest(3), 2.0);
+    EXPECT_FALSE(big.highestPercent(3));
+
     // Another class starts afresh.
     HarmonicCurrents c;
     c.rms[1] = 1.0;
