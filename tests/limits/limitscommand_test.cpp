@@ -34,7 +34,7 @@ class LimitsCommandTest : public ::testing::Test {
 protected:
     QString snapshot(const QString& name, const MeasurementRecord& record)
     {
-        const QString path = dir.filePath(name);
+        QString path = dir.filePath(name);
         EXPECT_TRUE(SaveSnapshotFile(path, record).ok());
         return path;
     }

@@ -277,8 +277,6 @@ TEST(InstrumentModel, LoadShapeSetsTheCurrentAndScalesItsHarmonics)
         EXPECT_NEAR(u.IHarmonic[3] / u.IHarmonic[1], 0.30, 0.02);
         EXPECT_NEAR(s.IHarmonic[3] / s.IHarmonic[1], 0.60, 0.04);
         EXPECT_NEAR(l.IHarmonic[1] / std::sqrt(2.0f), 1.5, 0.1);
-        ExpectConsistent(s);
-        ExpectConsistent(l);
     }
 }
 
