@@ -36,7 +36,12 @@ constexpr OptionText kOptionTexts[] = {
      "start of the span of --stats: 2026-12-11T01:02:03, a time of day 01:02:03 (its first "
      "moment in the recording) or +SECONDS after the first sample (default: the first sample)"},
     {"--to", "TIME", "end of the span of --stats, in the same forms (default: the last sample)"},
-    {"--format", "F", "output of --stats: text (default), csv or json"},
+    {"--harmonic-limits", "FILE",
+     "compare the current harmonics of the snapshot FILE with the IEC 61000-3-2 emission limits "
+     "of --class and exit: 0 every limit kept, 3 a limit exceeded, 1 bad input or no verdict "
+     "(a pre-compliance aid, not the standard's full method)"},
+    {"--class", "C", "class of --harmonic-limits: A, B, C or D"},
+    {"--format", "F", "output of --stats and --harmonic-limits: text (default), csv or json"},
 };
 
 // The choice of `allowed` that `value` names, ignoring case; empty when none.
@@ -81,8 +86,11 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption to(QStringLiteral("to"), {}, QStringLiteral("TIME"));
     const QCommandLineOption format(QStringLiteral("format"), {}, QStringLiteral("F"));
     const QCommandLineOption autoscale(QStringLiteral("autoscale"));
+    const QCommandLineOption harmonicLimits(QStringLiteral("harmonic-limits"), {},
+                                            QStringLiteral("FILE"));
+    const QCommandLineOption limitsClass(QStringLiteral("class"), {}, QStringLiteral("C"));
     parser.addOptions({help, version, demo, checkInstall, reportPdf, paper, orientation, autoscale,
-                       stats, from, to, format});
+                       stats, from, to, format, harmonicLimits, limitsClass});
 
     // QCommandLineParser expects the program name first.
     if (!parser.parse(QStringList{QStringLiteral("qpa3600")} + arguments))
@@ -102,6 +110,38 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     result.demo = parser.isSet(demo);
     result.arguments = parser.positionalArguments();
 
+    const auto readFormat = [&parser, &format](CommandLine& line) {
+        line.format = parser.value(format);
+        if (parser.isSet(format)
+            && matchChoice(line.format,
+                           {QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("json")})
+                   .isEmpty())
+            return false;
+        line.format = line.format.toLower();
+        return true;
+    };
+    if (parser.isSet(harmonicLimits)) {
+        if (parser.isSet(stats) || parser.isSet(reportPdf))
+            return failure(QStringLiteral(
+                "--harmonic-limits cannot be used together with --stats or --report-pdf."));
+        if (parser.isSet(from) || parser.isSet(to))
+            return failure(QStringLiteral("--from and --to apply only with --stats."));
+        result.action = CommandLine::Action::HarmonicLimits;
+        result.harmonicLimits = parser.value(harmonicLimits);
+        if (result.harmonicLimits.isEmpty())
+            return failure(
+                QStringLiteral("--harmonic-limits needs the name of a snapshot file (*.zqm)."));
+        result.limitsClass = parser.value(limitsClass);
+        if (result.limitsClass.isEmpty())
+            return failure(QStringLiteral("--harmonic-limits needs --class A, B, C or D."));
+        if (!readFormat(result))
+            return failure(
+                QStringLiteral("Unknown format '%1': use text, csv or json.").arg(result.format));
+        return result;
+    }
+    if (parser.isSet(limitsClass))
+        return failure(QStringLiteral("--class applies only with --harmonic-limits."));
+
     if (parser.isSet(stats)) {
         if (parser.isSet(reportPdf))
             return failure(QStringLiteral("--stats and --report-pdf cannot be used together."));
@@ -111,18 +151,14 @@ CommandLine ParseCommandLine(const QStringList& arguments)
             return failure(QStringLiteral("--stats needs the name of a record file (*.zqr)."));
         result.from = parser.value(from);
         result.to = parser.value(to);
-        result.format = parser.value(format);
-        if (parser.isSet(format)
-            && matchChoice(result.format,
-                           {QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("json")})
-                   .isEmpty())
+        if (!readFormat(result))
             return failure(
                 QStringLiteral("Unknown format '%1': use text, csv or json.").arg(result.format));
-        result.format = result.format.toLower();
         return result;
     }
     if (parser.isSet(from) || parser.isSet(to) || parser.isSet(format))
-        return failure(QStringLiteral("--from, --to and --format apply only with --stats."));
+        return failure(QStringLiteral(
+            "--from and --to apply only with --stats, --format with --stats or --harmonic-limits."));
 
     if (parser.isSet(reportPdf)) {
         result.reportPdf = parser.value(reportPdf);
@@ -166,10 +202,12 @@ bool NeedsNoWindow(const QStringList& arguments)
     for (const QString& word : arguments) {
         if (word == QLatin1String("--"))
             break;
-        for (const char* option : {"-h", "--help", "-v", "--version", "--check-install", "--stats"})
+        for (const char* option :
+             {"-h", "--help", "-v", "--version", "--check-install", "--stats", "--harmonic-limits"})
             if (word == QLatin1String(option))
                 return true;
-        if (word.startsWith(QLatin1String("--stats=")))
+        if (word.startsWith(QLatin1String("--stats="))
+            || word.startsWith(QLatin1String("--harmonic-limits=")))
             return true;
         // Qt's own options (-platform, -style ...) take one dash.
         if (word.startsWith(QLatin1Char('-')) && !word.startsWith(QLatin1String("--")))
@@ -181,8 +219,9 @@ bool NeedsNoWindow(const QStringList& arguments)
 
 QStringList OptionsWithoutDisplay()
 {
-    return {QStringLiteral("--report-pdf"), QStringLiteral("--help"), QStringLiteral("--version"),
-            QStringLiteral("--check-install"), QStringLiteral("--stats")};
+    return {QStringLiteral("--report-pdf"), QStringLiteral("--help"),
+            QStringLiteral("--version"),    QStringLiteral("--check-install"),
+            QStringLiteral("--stats"),      QStringLiteral("--harmonic-limits")};
 }
 
 QString CommandLineHelp(const QString& program)
@@ -193,6 +232,8 @@ QString CommandLineHelp(const QString& program)
                                   "FILE is a snapshot (*.zqm) to show or a recording (*.zqr) "
                                   "to open in the record window.\n"
                                   "       %1 --stats FILE.zqr [--from TIME] [--to TIME] "
+                                  "[--format text|csv|json]\n"
+                                  "       %1 --harmonic-limits FILE.zqm --class A|B|C|D "
                                   "[--format text|csv|json]\n\nOptions:\n")
                        .arg(program);
     for (const OptionText& option : kOptionTexts) {

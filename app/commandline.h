@@ -6,12 +6,13 @@
 // What the program was asked to do on its command line.
 struct CommandLine {
     enum class Action {
-        Run,          // start the window (possibly with a file)
-        Help,         // print the help text and exit
-        Version,      // print the version and exit
-        CheckInstall, // print where the data was found and exit
-        Stats,        // print the statistics of a record file and exit
-        Error,        // print `error` and the hint to --help, exit with failure
+        Run,            // start the window (possibly with a file)
+        Help,           // print the help text and exit
+        Version,        // print the version and exit
+        CheckInstall,   // print where the data was found and exit
+        Stats,          // print the statistics of a record file and exit
+        HarmonicLimits, // print a snapshot's harmonics against the emission limits and exit
+        Error,          // print `error` and the hint to --help, exit with failure
     };
     Action action = Action::Run;
     QString error;          // for Action::Error: what is wrong, in one line
@@ -24,8 +25,10 @@ struct CommandLine {
     QString stats;          // --stats FILE: the record file whose statistics to print
     QString from;           // --from TIME and --to TIME of --stats (empty: its ends)
     QString to;
-    QString format;        // --format text|csv|json of --stats (empty: text)
-    QStringList arguments; // the file argument, as the words it was given in
+    QString format;         // --format text|csv|json of --stats and --harmonic-limits (empty: text)
+    QString harmonicLimits; // --harmonic-limits FILE: the snapshot to compare with the limits
+    QString limitsClass;    // --class A|B|C|D of --harmonic-limits
+    QStringList arguments;  // the file argument, as the words it was given in
 };
 
 // The arguments after the program name (argv[1] on) as text that keeps

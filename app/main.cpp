@@ -2,6 +2,7 @@
 #include "commandlinereport.h"
 #include "commandlinestats.h"
 #include "installcheck.h"
+#include "limitscommand.h"
 #include "losslessutf8.h"
 #include "measurecommand.h"
 #include "program.h"
@@ -27,7 +28,7 @@ void print(FILE* stream, const QString& text)
     std::fputs(ToUtf8Lossless(text).constData(), stream);
 }
 
-// --help, --version, --check-install, --stats and wrong options: answered on the
+// --help, --version, --check-install, --stats, --harmonic-limits and wrong options: answered on the
 // terminal, without a window system. Returns the exit code.
 int answerOnTerminal(const CommandLine& commandLine, const QString& program, bool fileWanted)
 {
@@ -47,6 +48,14 @@ int answerOnTerminal(const CommandLine& commandLine, const QString& program, boo
     case CommandLine::Action::Stats: {
         const StatisticsOutcome outcome = RunStatistics(
             {commandLine.stats, commandLine.from, commandLine.to, commandLine.format});
+        print(stdout, outcome.output);
+        if (!outcome.error.isEmpty())
+            print(stderr, QStringLiteral("%1: %2\n").arg(program, outcome.error));
+        return outcome.exitCode;
+    }
+    case CommandLine::Action::HarmonicLimits: {
+        const LimitsCommandOutcome outcome = RunHarmonicLimits(
+            {commandLine.harmonicLimits, commandLine.limitsClass, commandLine.format});
         print(stdout, outcome.output);
         if (!outcome.error.isEmpty())
             print(stderr, QStringLiteral("%1: %2\n").arg(program, outcome.error));
@@ -98,7 +107,7 @@ int main(int argc, char** argv)
                || !rawArguments.filter(QLatin1String(option) + QLatin1Char('=')).isEmpty();
     };
     const bool reportWanted = asked("--report-pdf");
-    const bool statsWanted = asked("--stats");
+    const bool statsWanted = asked("--stats") || asked("--harmonic-limits");
     if (NeedsNoWindow(rawArguments)) {
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("Quorvane QPA3600"));

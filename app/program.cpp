@@ -17,6 +17,7 @@
 #include "tcommform.h"
 #include "tenterinfoform.h"
 #include "tharmonicform.h"
+#include "tlimitsform.h"
 #include "tmainform.h"
 #include "tprinterform.h"
 #include "trecordform.h"
@@ -73,6 +74,7 @@ Program::Program(ProgramOptions options, UserDialogs* dialogs)
     createCommForm();
     createReportForms();
     createHarmonicForm();
+    createLimitsForm();
     createRecordForms();
     createInstrumentForms();
 }
@@ -229,6 +231,60 @@ void Program::createHarmonicForm()
     harmonicForm_ = std::make_unique<THarmonicForm>(state_, mainForm_.get(), &dialogs_);
     QObject::connect(mainForm_.get(), &TMainForm::harmonicListRequested, harmonicForm_.get(),
                      [this] { harmonicForm_->exec(); });
+}
+
+void Program::createLimitsForm()
+{
+    TMainForm* main = mainForm_.get();
+    limitsForm_ = std::make_unique<TLimitsForm>(sysSet_, main);
+    TLimitsForm* limits = limitsForm_.get();
+    // It follows every measurement, also while hidden, so that the highest
+    // values of continuous sampling are held from the start.
+    QObject::connect(&link_.dispatcher, &ResponseDispatcher::measured, limits,
+                     [this, limits](const QDateTime& when) {
+                         const MeasurementSource source =
+                             link_.control.runState() == RunState::ContinuousSampling
+                                 ? MeasurementSource::ContinuousSampling
+                                 : MeasurementSource::SingleTest;
+                         limits->showMeasurement(state_.MeasurementRecord, when, source);
+                     });
+    const auto openedBefore = snapshots_->opened;
+    snapshots_->opened = [openedBefore, limits, this](const QString& path, const QDateTime& taken) {
+        if (openedBefore)
+            openedBefore(path, taken);
+        limits->showMeasurement(state_.MeasurementRecord, taken, MeasurementSource::Snapshot);
+    };
+    // A snapshot named on the command line was opened before this window existed.
+    if (state_.MeasurementTime.isValid())
+        limits->showMeasurement(state_.MeasurementRecord, state_.MeasurementTime,
+                                MeasurementSource::Snapshot);
+
+    printerForm_->setHarmonicLimitsReportSource([limits](const ReportInfo& info) {
+        return HarmonicLimitsReport(limits->pageContent(), info);
+    });
+    QObject::connect(limits, &TLimitsForm::printRequested, printerForm_.get(), [this] {
+        report_->ReportKind = ReportKind::HarmonicLimits;
+        printerForm_->exec();
+    });
+    QObject::connect(limits, &TLimitsForm::savePdfRequested, printerForm_.get(), [this] {
+        report_->ReportKind = ReportKind::HarmonicLimits;
+        printerForm_->SaveAsPdf();
+    });
+    QObject::connect(main, &TMainForm::harmonicLimitsRequested, limits,
+                     [this] { showLimitsForm(); });
+    // The harmonic table is modal: it gives way to the limits window, which
+    // is not, so that sampling can be started and stopped beside it.
+    QObject::connect(harmonicForm_.get(), &THarmonicForm::limitsRequested, limits, [this] {
+        harmonicForm_->accept();
+        showLimitsForm();
+    });
+}
+
+void Program::showLimitsForm()
+{
+    limitsForm_->show();
+    limitsForm_->raise();
+    limitsForm_->activateWindow();
 }
 
 void Program::createCommForm()

@@ -19,6 +19,7 @@ class MeasurementArea;
 class SimulatedInstrument;
 class SnapshotCommands;
 class THarmonicForm;
+class TLimitsForm;
 class TRecSetForm;
 class TRecordForm;
 class RecordControl;
@@ -49,6 +50,7 @@ public:
     TMainForm& MainForm() { return *mainForm_; }
     TCommForm& CommForm() { return *commForm_; }
     THarmonicForm& HarmonicForm() { return *harmonicForm_; }
+    TLimitsForm& LimitsForm() { return *limitsForm_; }
     TRecordForm& RecordForm() { return *recordForm_; }
     TRecSetForm& RecSetForm() { return *recSetForm_; }
     RecordControl& Recording() { return *recordControl_; }
@@ -75,6 +77,8 @@ private:
     void createCommForm();
     void createReportForms();
     void createHarmonicForm();
+    void createLimitsForm();
+    void showLimitsForm();
     void createRecordForms();
     void createInstrumentForms();
     void createAppearanceForms();
@@ -102,6 +106,7 @@ private:
     std::unique_ptr<TPrinterForm> printerForm_;
     std::unique_ptr<TEnterInfoForm> enterInfoForm_; // the preview's child, destroyed first
     std::unique_ptr<THarmonicForm> harmonicForm_;
+    std::unique_ptr<TLimitsForm> limitsForm_;
     std::unique_ptr<RecordState> record_;
     std::unique_ptr<RecordControl> recordControl_;
     std::unique_ptr<TRecordForm> recordForm_;

@@ -151,6 +151,7 @@ void TMainForm::buildMenus()
     item(operate, QStringLiteral("啟動測試"), &TMainForm::startTestRequested);
     operate->addSeparator();
     item(operate, QStringLiteral("諧波列表 "), &TMainForm::harmonicListRequested);
+    item(operate, QStringLiteral("諧波限值預檢"), &TMainForm::harmonicLimitsRequested);
     operate->addSeparator();
     item(operate, QStringLiteral("記錄 "), &TMainForm::recordRequested);
 

@@ -100,6 +100,7 @@ signals:
     void externalCtRequested();
     void startTestRequested();
     void harmonicListRequested();
+    void harmonicLimitsRequested();
     void recordRequested();
     void versionRequested();
     void webPageRequested();

@@ -8,8 +8,10 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QShowEvent>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -50,6 +52,14 @@ THarmonicForm::THarmonicForm(SharedState& state, QWidget* parent, UserDialogs* d
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(p1_h);
+    limitsButton = new QPushButton(QStringLiteral("限值比較…"), this);
+    limitsButton->setObjectName(QStringLiteral("limitsButton"));
+    auto* buttons = new QHBoxLayout;
+    buttons->setContentsMargins(6, 4, 6, 6);
+    buttons->addStretch(1);
+    buttons->addWidget(limitsButton);
+    layout->addLayout(buttons);
+    connect(limitsButton, &QPushButton::clicked, this, &THarmonicForm::limitsRequested);
 
     QHeaderView* top = p1_h->horizontalHeader();
     top->setMinimumSectionSize(0);

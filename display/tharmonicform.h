@@ -4,6 +4,7 @@
 #include <QTimer>
 
 class QAction;
+class QPushButton;
 class QTableWidget;
 class UserDialogs;
 struct SharedState;
@@ -34,8 +35,12 @@ public:
 
     QTableWidget* p1_h = nullptr;
     QTimer Timer1;
-    QAction* copyItem = nullptr;      // "複製", Ctrl+C
-    QAction* exportCsvItem = nullptr; // "匯出CSV檔案…"
+    QAction* copyItem = nullptr;         // "複製", Ctrl+C
+    QAction* exportCsvItem = nullptr;    // "匯出CSV檔案…"
+    QPushButton* limitsButton = nullptr; // "限值比較…": the harmonic limits window
+
+signals:
+    void limitsRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -12,8 +12,15 @@ const QString kInstrument = QStringLiteral("Quorvane QPA3600");
 
 QString Title(ReportKind kind)
 {
-    return kind == ReportKind::Analysis ? QStringLiteral("電量分析報告")
-                                        : QStringLiteral("電量記錄報告");
+    switch (kind) {
+    case ReportKind::Analysis:
+        break;
+    case ReportKind::Record:
+        return QStringLiteral("電量記錄報告");
+    case ReportKind::HarmonicLimits:
+        return QStringLiteral("諧波預檢報告");
+    }
+    return QStringLiteral("電量分析報告");
 }
 
 } // namespace

@@ -11,7 +11,9 @@
 struct ReportInfo;
 
 // Which report the preview window shows and prints.
-enum class ReportKind : std::uint8_t { Analysis = 0, Record = 1 };
+// The harmonic limits page is a one-page report of its own, drawn by the
+// limits view's code through ReportDocument.
+enum class ReportKind : std::uint8_t { Analysis = 0, Record = 1, HarmonicLimits = 2 };
 
 // The face of every report text. The generic sans-serif face falls back to
 // Japanese glyph forms for Chinese; this one has the Traditional Chinese

@@ -145,8 +145,16 @@ void TPrinterForm::setMeasurementTimeSource(std::function<QDateTime()> source)
     measurementTime_ = std::move(source);
 }
 
+void TPrinterForm::setHarmonicLimitsReportSource(
+    std::function<ReportDocument(const ReportInfo&)> source)
+{
+    limitsSource_ = std::move(source);
+}
+
 ReportDocument TPrinterForm::currentReport(const ReportInfo& info) const
 {
+    if (report_.ReportKind == ReportKind::HarmonicLimits && limitsSource_)
+        return limitsSource_(info);
     if (report_.ReportKind == ReportKind::Analysis)
         return AnalysisReport(record_, info, measurementTime_ ? measurementTime_() : QDateTime());
     return RecordReport(recordReportSource());

@@ -60,6 +60,8 @@ public:
     void setRecordReportSource(std::function<RecordReportSource()> source);
     // What the record report would take now (nothing set: an empty source).
     RecordReportSource recordReportSource() const;
+    // The harmonic limits page as its view would draw it at this moment.
+    void setHarmonicLimitsReportSource(std::function<ReportDocument(const ReportInfo&)> source);
     // When the measurement in memory was taken, for the analysis report's
     // header (invalid or unset: not stated).
     void setMeasurementTimeSource(std::function<QDateTime()> source);
@@ -99,6 +101,7 @@ private:
     QToolButton* saveButton_ = nullptr;
     std::function<RecordReportSource()> recordSource_;
     std::function<QDateTime()> measurementTime_;
+    std::function<ReportDocument(const ReportInfo&)> limitsSource_;
     bool orientationChosen_ = false; // "印表機設置" was accepted in this run
     QString saveFolder_;             // the folder of the last PDF saved in this run
 };

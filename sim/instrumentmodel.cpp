@@ -36,9 +36,9 @@ std::vector<std::uint8_t> FloatAnswer(std::uint8_t address, float value)
 } // namespace
 
 InstrumentModel::InstrumentModel(std::uint32_t seed, std::chrono::milliseconds triggerDelay,
-                                 Clock::time_point switchedOn)
-    : load_(seed), converterNoise_(seed + kConverterNoiseSeedOffset), triggerDelay_(triggerDelay),
-      energyCountedUntil_(switchedOn)
+                                 Clock::time_point switchedOn, LoadShape loadShape)
+    : load_(seed, loadShape), converterNoise_(seed + kConverterNoiseSeedOffset),
+      triggerDelay_(triggerDelay), energyCountedUntil_(switchedOn)
 {
     powerWatts_ = ActivePower(observedLoad());
 }

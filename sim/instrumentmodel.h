@@ -44,7 +44,7 @@ public:
     using Clock = std::chrono::steady_clock;
 
     InstrumentModel(std::uint32_t seed, std::chrono::milliseconds triggerDelay,
-                    Clock::time_point switchedOn);
+                    Clock::time_point switchedOn, LoadShape loadShape = {});
 
     // `now` drives the energy counter, which runs from switch-on.
     std::optional<Answer> answer(const std::vector<std::uint8_t>& request, Clock::time_point now);

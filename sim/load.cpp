@@ -30,7 +30,7 @@ struct Drift {
 
 constexpr Drift kFrequencyDrift{50.0, 0.01};
 constexpr Drift kVoltageDrift{230.0, 0.6};
-constexpr Drift kCurrentDrift{4.2, 0.08};
+constexpr Drift kCurrentDrift{4.2, 0.08}; // of the usual appliance; others drift in proportion
 constexpr Drift kLagDrift{28.0, 0.8};
 constexpr double kPullBack = 0.2;      // share of the distance to the mean recovered per step
 constexpr double kShapeJitter = 0.05;  // relative change of a harmonic's share per step
@@ -39,6 +39,13 @@ constexpr double kVoltageDc = 0.08;    // V
 constexpr double kCurrentDc = 0.003;   // A
 
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
+
+// The current's drift around the shape's RMS value, as wide in proportion.
+Drift CurrentDrift(const LoadShape& shape)
+{
+    const double scale = shape.currentRms / kCurrentDrift.mean;
+    return {shape.currentRms, kCurrentDrift.spread * scale};
+}
 
 double Walk(double value, const Drift& drift, RandomSource& random)
 {
@@ -76,11 +83,12 @@ LoadSnapshot LoadSnapshot::withCurrentShifted(double seconds) const
     return shifted;
 }
 
-DriftingLoad::DriftingLoad(std::uint32_t seed)
-    : random_(seed),
+DriftingLoad::DriftingLoad(std::uint32_t seed, LoadShape shape)
+    : random_(seed), shape_(shape),
       frequency_(kFrequencyDrift.mean + kFrequencyDrift.spread * random_.symmetric()),
       voltageRms_(kVoltageDrift.mean + 2.0 * kVoltageDrift.spread * random_.symmetric()),
-      currentRms_(kCurrentDrift.mean + 2.0 * kCurrentDrift.spread * random_.symmetric()),
+      currentRms_(CurrentDrift(shape_).mean
+                  + 2.0 * CurrentDrift(shape_).spread * random_.symmetric()),
       lagDegrees_(kLagDrift.mean + kLagDrift.spread * random_.symmetric())
 {
     for (int k = 2; k < kHarmonicOrders; ++k) {
@@ -90,7 +98,7 @@ DriftingLoad::DriftingLoad(std::uint32_t seed)
     for (const HarmonicShare& share : kVoltageHarmonics)
         voltageShape_[share.order] = share.ratio;
     for (const HarmonicShare& share : kCurrentHarmonics)
-        currentShape_[share.order] = share.ratio;
+        currentShape_[share.order] = share.ratio * shape_.harmonicScale;
     rebuildSnapshot();
 }
 
@@ -98,12 +106,13 @@ void DriftingLoad::step()
 {
     frequency_ = Walk(frequency_, kFrequencyDrift, random_);
     voltageRms_ = Walk(voltageRms_, kVoltageDrift, random_);
-    currentRms_ = Walk(currentRms_, kCurrentDrift, random_);
+    currentRms_ = Walk(currentRms_, CurrentDrift(shape_), random_);
     lagDegrees_ = Walk(lagDegrees_, kLagDrift, random_);
     for (const HarmonicShare& share : kVoltageHarmonics)
         voltageShape_[share.order] = share.ratio * (1.0 + kShapeJitter * random_.symmetric());
     for (const HarmonicShare& share : kCurrentHarmonics)
-        currentShape_[share.order] = share.ratio * (1.0 + kShapeJitter * random_.symmetric());
+        currentShape_[share.order] =
+            share.ratio * shape_.harmonicScale * (1.0 + kShapeJitter * random_.symmetric());
     rebuildSnapshot();
 }
 

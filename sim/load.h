@@ -27,12 +27,23 @@ struct LoadSnapshot {
     LoadSnapshot withCurrentShifted(double seconds) const;
 };
 
+// What kind of appliance draws the load's current: its RMS value around which
+// it drifts, and how strong its harmonics are against those of the usual
+// rectifier-fed appliance (1: as usual, 2: twice the share at every listed
+// order, 0: a pure sine with only the noise residue).
+struct LoadShape {
+    double currentRms = 4.2; // A
+    double harmonicScale = 1.0;
+
+    bool operator==(const LoadShape&) const = default;
+};
+
 // A load that drifts a little from one look to the next: mains near 230 V and
 // 50 Hz with a few odd harmonics, a current of a few amperes lagging the
 // voltage, with more harmonic content. The same seed gives the same sequence.
 class DriftingLoad {
 public:
-    explicit DriftingLoad(std::uint32_t seed);
+    explicit DriftingLoad(std::uint32_t seed, LoadShape shape = {});
 
     const LoadSnapshot& snapshot() const { return snapshot_; }
     // One step of drift, taken before each measurement.
@@ -42,6 +53,7 @@ private:
     void rebuildSnapshot();
 
     RandomSource random_;
+    LoadShape shape_;
     double frequency_;
     double voltageRms_;
     double currentRms_;

@@ -19,6 +19,8 @@ enum class Setting {
     SplitPause,
     SilentAfter,
     PeriodicFault,
+    LoadCurrent,
+    HarmonicScale,
 };
 
 struct OptionSpec {
@@ -33,6 +35,8 @@ constexpr OptionSpec kOptions[] = {
     {"--trigger-delay", Setting::TriggerDelay, Fault::None},
     {"--link", Setting::Link, Fault::None},
     {"--seed", Setting::Seed, Fault::None},
+    {"--load-current", Setting::LoadCurrent, Fault::None},
+    {"--harmonic-scale", Setting::HarmonicScale, Fault::None},
     {"--split-pause-ms", Setting::SplitPause, Fault::None},
     {"--silent-after", Setting::SilentAfter, Fault::None},
     {"--drop-every", Setting::PeriodicFault, Fault::Drop},
@@ -51,7 +55,8 @@ std::optional<long long> ParseInteger(std::string_view text, long long low, long
     return value;
 }
 
-std::optional<double> ParseSeconds(const std::string& text)
+// A decimal number from `low` to `high`, the whole text.
+std::optional<double> ParseDecimal(const std::string& text, double low, double high)
 {
     if (text.empty())
         return std::nullopt;
@@ -62,9 +67,14 @@ std::optional<double> ParseSeconds(const std::string& text)
     } catch (const std::exception&) {
         return std::nullopt;
     }
-    if (used != text.size() || !std::isfinite(value) || value < 0.0 || value > 3600.0)
+    if (used != text.size() || !std::isfinite(value) || value < low || value > high)
         return std::nullopt;
     return value;
+}
+
+std::optional<double> ParseSeconds(const std::string& text)
+{
+    return ParseDecimal(text, 0.0, 3600.0);
 }
 
 // Applies one option's value; returns an error text or an empty string.
@@ -115,6 +125,18 @@ std::string Apply(const OptionSpec& option, const std::string& value, SimCommand
             return {};
         }
         return bad + " (a number of answers, 0 or more)";
+    case Setting::LoadCurrent:
+        if (const auto amperes = ParseDecimal(value, 0.1, 50.0)) {
+            commandLine.options.load.currentRms = *amperes;
+            return {};
+        }
+        return bad + " (amperes from 0.1 to 50)";
+    case Setting::HarmonicScale:
+        if (const auto scale = ParseDecimal(value, 0.0, 3.0)) {
+            commandLine.options.load.harmonicScale = *scale;
+            return {};
+        }
+        return bad + " (a factor from 0 to 3)";
     case Setting::PeriodicFault:
         if (const auto every = ParseInteger(value, 1, 1000000000)) {
             commandLine.periodicFaults.emplace_back(option.fault, static_cast<int>(*every));
@@ -175,6 +197,11 @@ std::string SimUsage()
            "  --link PATH            keep a symbolic link PATH to the device while running\n"
            "                         (replaces only a symbolic link of that name)\n"
            "  --seed N               seed of the drifting load and of the faults (default 1)\n"
+           "  --load-current A       RMS current the load drifts around (default 4.2; about\n"
+           "                         200 W per ampere at its power factor)\n"
+           "  --harmonic-scale F     the load current's harmonics F times as strong as the\n"
+           "                         usual rectifier-fed appliance's (default 1; 2 takes the\n"
+           "                         3rd harmonic past the 2.30 A emission limit of Class A)\n"
            "  --drop-every N         do not send every N-th answer\n"
            "  --corrupt-every N      change one byte of every N-th answer\n"
            "  --truncate-every N     send only the first half of every N-th answer\n"

@@ -57,7 +57,7 @@ struct SimulatedInstrument::Impl {
         : options(std::move(chosen)), model(options.seed,
                                             std::chrono::milliseconds(static_cast<long long>(
                                                 options.triggerDelaySeconds * 1000.0)),
-                                            std::chrono::steady_clock::now()),
+                                            std::chrono::steady_clock::now(), options.load),
           faults(options.seed + kFaultSeedOffset)
     {
     }

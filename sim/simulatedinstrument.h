@@ -36,6 +36,7 @@ public:
         bool startingSwitchByCommand = false;
         std::string linkPath; // symbolic link to the device, if not empty
         unsigned seed = 1;    // drift and garbage are reproducible
+        LoadShape load;       // the appliance on the inputs
     };
 
     SimulatedInstrument();

@@ -90,7 +90,7 @@ TEST(StatisticsCommandLine, ParsesTheStatsOptionsAndRefusesTheirMisuse)
         const char* error;
     } wrong[] = {
         {{"--stats", "r.zqr", "--format", "xml"}, "Unknown format 'xml'"},
-        {{"--from", "+1", "r.zqr"}, "--from, --to and --format apply only with --stats"},
+        {{"--from", "+1", "r.zqr"}, "--from and --to apply only with --stats"},
         {{"--stats", "r.zqr", "--report-pdf", "o.pdf"}, "cannot be used together"},
         {{"--stats"}, "Missing value after '--stats'"},
     };

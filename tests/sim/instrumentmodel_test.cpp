@@ -255,6 +255,31 @@ TEST(InstrumentModel, SameSeedSameMeasurementsOtherSeedOthers)
     }
 }
 
+// The load's shape sets the current it drifts around and scales every listed
+// harmonic's share of the fundamental, so that an appliance can be made to
+// keep or break the emission limits.
+TEST(InstrumentModel, LoadShapeSetsTheCurrentAndScalesItsHarmonics)
+{
+    InstrumentModel usual(7, 250ms, kSwitchOn);
+    InstrumentModel strong(7, 250ms, kSwitchOn, LoadShape{4.2, 2.0});
+    InstrumentModel small(7, 250ms, kSwitchOn, LoadShape{1.5, 1.0});
+    for (int i = 0; i < 5; ++i) {
+        const auto at = kSwitchOn + i * 1s;
+        const auto a = Bytes(usual.answer(Read(148, 2), at));
+        const auto b = Bytes(strong.answer(Read(148, 2), at));
+        const auto c = Bytes(small.answer(Read(148, 2), at));
+        ASSERT_TRUE(a && b && c);
+        const MeasurementRecord u = Decode(*a);
+        const MeasurementRecord s = Decode(*b);
+        const MeasurementRecord l = Decode(*c);
+        // The 3rd harmonic: 30 % of the fundamental (within the 5 % jitter and
+        // the noise residue), 60 % with twice the harmonics.
+        EXPECT_NEAR(u.IHarmonic[3] / u.IHarmonic[1], 0.30, 0.02);
+        EXPECT_NEAR(s.IHarmonic[3] / s.IHarmonic[1], 0.60, 0.04);
+        EXPECT_NEAR(l.IHarmonic[1] / std::sqrt(2.0f), 1.5, 0.1);
+    }
+}
+
 TEST(InstrumentModel, EnergyCountsTheActivePowerOverTime)
 {
     InstrumentModel model(7, 250ms, kSwitchOn);

@@ -15,6 +15,7 @@ TEST(SimCommandLine, DefaultsFollowTheLineAndAnswerEveryAddress)
     EXPECT_GT(result.commandLine.options.triggerDelaySeconds, 0.0);
     EXPECT_LT(result.commandLine.options.triggerDelaySeconds, 1.0);
     EXPECT_TRUE(result.commandLine.options.linkPath.empty());
+    EXPECT_EQ(result.commandLine.options.load, LoadShape{});
     EXPECT_TRUE(result.commandLine.periodicFaults.empty());
     EXPECT_FALSE(result.commandLine.showHelp);
 }
@@ -42,7 +43,10 @@ TEST(SimCommandLine, TakesEveryOption)
                                                              "--silent-after",
                                                              "10",
                                                              "--split-pause-ms",
-                                                             "50"});
+                                                             "50",
+                                                             "--load-current",
+                                                             "2.5",
+                                                             "--harmonic-scale=1.8"});
     ASSERT_EQ(result.error, "");
     const SimCommandLine& line = result.commandLine;
     EXPECT_EQ(line.options.baud, 9600);
@@ -51,6 +55,7 @@ TEST(SimCommandLine, TakesEveryOption)
     EXPECT_EQ(line.options.linkPath, "/tmp/qpa");
     EXPECT_EQ(line.options.seed, 42u);
     EXPECT_EQ(line.splitPauseMs, 50);
+    EXPECT_EQ(line.options.load, (LoadShape{2.5, 1.8}));
     const std::vector<std::pair<Fault, int>> faults{
         {Fault::Drop, 3},  {Fault::Corrupt, 4}, {Fault::Truncate, 5},
         {Fault::Split, 6}, {Fault::Garbage, 7}, {Fault::Silent, 11}, // silent from answer 11 on
@@ -81,6 +86,10 @@ TEST(SimCommandLine, RefusesWhatItDoesNotUnderstand)
         {"--drop-every", "0"},
         {"--silent-after", "-1"},
         {"--link="},
+        {"--load-current", "0"},
+        {"--load-current", "inf"},
+        {"--harmonic-scale", "-1"},
+        {"--harmonic-scale", "4"},
         {"--frobnicate"},
         {"9600"},
     };
