@@ -78,7 +78,7 @@ QString RecordFileFailureText(const RecordFileResult& result, const QString& pat
 
 RecordControl::RecordControl(RecordState& record, SharedState& shared, UserDialogs& dialogs,
                              QObject* parent)
-    : QObject(parent), record_(record), shared_(shared), dialogs_(dialogs),
+    : QObject(parent), record_(record), shared_(shared), dialogs_(dialogs), writer_(record),
       browser_(record, BrowseHooks{[this] { emit redrawRequested(); },
                                    [this] { ScrollBar1ChangeTimer.start(); },
                                    [this](int ms) { GridTimer.setInterval(ms); }}),
@@ -432,16 +432,7 @@ void RecordControl::Timer1Timer()
         }
         sampledArrival_ = arrivals.count;
         record_.SampleVector = SampleVectorOf(shared_.MeasurementRecord);
-        const std::int32_t i = record_.CaptureCount;
-        for (int k = 0; k < 6; ++k) {
-            // The quantities the file names, so that its codes always fit its samples.
-            const int code = record_.SaveBlock.Codes[k];
-            // A code that names no quantity records 0.0.
-            record_.CaptureBuffers.channel(k)[i] =
-                code < kQuantityCount ? record_.SampleVector[code] : 0.0f;
-        }
-        record_.CaptureBuffers.timestamps()[i] = OleDateFromLocal(clock_());
-        record_.CaptureCount += 1;
+        writer_.take(record_.SampleVector, OleDateFromLocal(clock_()));
         if (record_.CaptureCount >= kMaxSamples) {
             Timer1.stop();
             save(); // the last samples reach the file before the message

@@ -3,6 +3,7 @@
 #include "recordbrowser.h"
 #include "recordfile.h"
 #include "recordsettings.h"
+#include "recordwriter.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -159,6 +160,7 @@ private:
     RecordState& record_;
     SharedState& shared_;
     UserDialogs& dialogs_;
+    RecordWriter writer_;
     RecordCommandStates states_;
     RecordBrowser browser_;
     std::function<QDateTime()> clock_ = [] { return QDateTime::currentDateTime(); };
