@@ -88,11 +88,15 @@ QString RecordOutcomeText(const RecordOutcome& outcome, int savedSamples)
     case Kind::Done:
     case Kind::Stopped:
         break;
-    case Kind::Full:
-        text = QStringLiteral("'%1' holds the %2 samples one record file can; the recording "
-                              "ended.")
-                   .arg(outcome.path)
-                   .arg(kMaxSamples);
+    case Kind::SeriesEnded:
+        text = outcome.file.ok()
+                   ? QStringLiteral("'%1' is full and the next file of its series, '%2', is "
+                                    "there already; it was not overwritten and the recording "
+                                    "ended, every sample saved.")
+                         .arg(outcome.path, outcome.next)
+                   : QStringLiteral("'%1' is full and the next file of its series, '%2', could "
+                                    "not be made (%3); the recording ended, every sample saved.")
+                         .arg(outcome.path, outcome.next, fileReason(outcome.file));
         break;
     case Kind::LinkFailed:
         text = MeasureOutcomeText(outcome.link);
@@ -189,6 +193,12 @@ int RunRecordCommand(int argc, char** argv)
                       options.durationMs > 0
                           ? QStringLiteral(", for %1 s").arg(seconds(options.durationMs))
                           : QStringLiteral(" until stopped")));
+    });
+    QObject::connect(&run, &RecordRun::nextFileStarted, &run, [&](const QString& path, int number) {
+        complain(QStringLiteral("the record file is full; the recording goes "
+                                "on in %1 (file %2 of the series)")
+                     .arg(path)
+                     .arg(number));
     });
     QObject::connect(&run, &RecordRun::waitingChanged, &run, [&](bool waiting) {
         note(waiting ? QStringLiteral("no fresh measurement: no samples until the instrument "

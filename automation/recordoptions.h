@@ -48,3 +48,6 @@ QString RecordHelp(const QString& program);
 // Exit codes of `record` beyond those of `measure` (0 done, 1 bad arguments,
 // settings, port or files, 2 no answer at the start).
 inline constexpr int kRecordExitUnsaved = 3; // the file lacks samples: its last save failed
+// A full file could not go on in the next file of its series (its name was
+// taken, or it could not be made); every sample is in the files written.
+inline constexpr int kRecordExitSeriesEnded = 4;

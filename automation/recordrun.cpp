@@ -26,8 +26,9 @@ int RecordOutcome::exitCode() const
     switch (kind) {
     case Kind::Done:
     case Kind::Stopped:
-    case Kind::Full:
         return csvFailed ? kRecordExitUnsaved : 0;
+    case Kind::SeriesEnded:
+        return csvFailed ? kRecordExitUnsaved : kRecordExitSeriesEnded;
     case Kind::LinkFailed:
         return std::max(link.exitCode(), 1);
     case Kind::CreateFailed:
@@ -55,6 +56,11 @@ RecordRun::RecordRun(const RecordOptions& options, IniFile sysSet, PortEnvironme
     SaveTimer.setInterval(options_.saveMs);
     if (options_.durationMs > 0)
         durationTicks_ = (options_.durationMs + options_.stepMs - 1) / options_.stepMs;
+    // Each full file of the series gets its CSV before the capture starts over.
+    writer_.setFileComplete([this](const QString&, int number) {
+        if (!options_.csv.isEmpty())
+            writeCsv(number);
+    });
     connect(&StepTimer, &QTimer::timeout, this, &RecordRun::StepTimerTimer);
     connect(&SaveTimer, &QTimer::timeout, this, &RecordRun::SaveTimerTimer);
     connect(&measure_, &MeasureRun::finished, this, [this](const MeasureOutcome& outcome) {
@@ -123,21 +129,41 @@ void RecordRun::StepTimerTimer()
     const qint64 age = sinceStart_.elapsed() - latestMs_;
     const bool fresh =
         arrivals_ != sampledArrival_ || age < 2 * std::max<qint64>(options_.stepMs, cycleMs_);
-    if (fresh) {
-        sampledArrival_ = arrivals_;
-        writer_.take(latest_, OleDateFromLocal(clock_()));
-    }
     if (fresh == waiting_) {
         waiting_ = !fresh;
         emit waitingChanged(waiting_);
     }
-    if (writer_.full()) {
-        RecordOutcome outcome;
-        outcome.kind = RecordOutcome::Kind::Full;
-        finish(outcome);
-    } else if (durationTicks_ > 0 && ticks_ >= durationTicks_) {
-        finish({});
+    if (fresh) {
+        sampledArrival_ = arrivals_;
+        takeSample();
     }
+    if (!finished_ && durationTicks_ > 0 && ticks_ >= durationTicks_)
+        finish({});
+}
+
+// A full file goes on in the next file of its series; where that cannot
+// be, the recording ends with every sample in the files written.
+void RecordRun::takeSample()
+{
+    const RecordWriter::TakeResult taken = writer_.take(latest_, OleDateFromLocal(clock_()));
+    switch (taken.taken) {
+    case RecordWriter::Taken::Taken:
+        return;
+    case RecordWriter::Taken::NextFile:
+        emit nextFileStarted(taken.path, writer_.fileNumber());
+        return;
+    case RecordWriter::Taken::FullUnsaved:
+        noteSaved(taken.file); // the next tick tries again
+        return;
+    case RecordWriter::Taken::NextExists:
+    case RecordWriter::Taken::NextFailed:
+        break;
+    }
+    RecordOutcome outcome;
+    outcome.kind = RecordOutcome::Kind::SeriesEnded;
+    outcome.file = taken.file;
+    outcome.next = taken.path;
+    finish(outcome);
 }
 
 void RecordRun::SaveTimerTimer()
@@ -155,15 +181,19 @@ void RecordRun::SaveTimerTimer()
 // samples stay in memory meanwhile.
 RecordFileResult RecordRun::save()
 {
-    const RecordFileResult result = writer_.save();
+    return noteSaved(writer_.save());
+}
+
+RecordFileResult RecordRun::noteSaved(const RecordFileResult& result)
+{
     if (result.ok()) {
         if (saveFailing_) {
             saveFailing_ = false;
-            emit saveRecovered(options_.out);
+            emit saveRecovered(record_->RecordFileName);
         }
     } else if (result.failure != RecordFileFailure::Replaced && !saveFailing_) {
         saveFailing_ = true;
-        emit saveFailed(result, options_.out);
+        emit saveFailed(result, record_->RecordFileName);
     }
     return result;
 }
@@ -185,23 +215,29 @@ void RecordRun::finish(RecordOutcome outcome)
         }
     }
     if (recording_ && !options_.csv.isEmpty())
-        writeCsv(outcome);
-    outcome.path = options_.out;
+        writeCsv(writer_.fileNumber());
+    outcome.csvFailed = csvFailed_;
+    outcome.csvReason = csvReason_;
+    outcome.path = recording_ ? record_->RecordFileName : options_.out;
     outcome.samples = record_->CaptureCount;
     measure_.stop(); // releases the port
     emit finished(outcome);
 }
 
-void RecordRun::writeCsv(RecordOutcome& outcome) const
+// The CSV of file `number` of the series (the capture's samples) as the
+// same number of the CSV's own series. False when it could not be written.
+bool RecordRun::writeCsv(int number)
 {
     std::array<std::int32_t, 6> codes{};
     for (int k = 0; k < 6; ++k)
         codes[std::size_t(k)] = record_->SaveBlock.Codes[std::size_t(k)];
-    const SaveResult saved = SaveFile(options_.csv, [&](QIODevice& file) {
-        return WriteRecordCsv(file, record_->CaptureBuffers, record_->CaptureCount - 1, codes);
-    });
-    if (!saved.ok()) {
-        outcome.csvFailed = true;
-        outcome.csvReason = SaveFailureReason(saved);
-    }
+    const SaveResult saved =
+        SaveFile(RecordWriter::SeriesFileName(options_.csv, number), [&](QIODevice& file) {
+            return WriteRecordCsv(file, record_->CaptureBuffers, record_->CaptureCount - 1, codes);
+        });
+    if (saved.ok())
+        return true;
+    csvFailed_ = true;
+    csvReason_ = SaveFailureReason(saved);
+    return false;
 }

@@ -21,7 +21,7 @@ struct RecordOutcome {
     enum class Kind {
         Done,         // the duration ended; the file holds every sample
         Stopped,      // a stop signal ended it; the file holds every sample
-        Full,         // the file holds as many samples as one file can
+        SeriesEnded,  // a full file could not go on in the next of its series
         LinkFailed,   // the port or the instrument failed before the recording started
         CreateFailed, // the record file could not be made
         Unsaved,      // the last save failed: samples are missing from the file
@@ -29,17 +29,21 @@ struct RecordOutcome {
     };
     Kind kind = Kind::Done;
     MeasureOutcome link;      // LinkFailed
-    RecordFileResult file;    // CreateFailed, Unsaved, Replaced
-    QString path;             // the record file
+    RecordFileResult file;    // CreateFailed, Unsaved, Replaced, SeriesEnded (none: name taken)
+    QString path;             // the record file written last
+    QString next;             // SeriesEnded: the next file of the series
     std::int32_t samples = 0; // samples taken
     bool csvFailed = false;   // the CSV file could not be written
     QString csvReason;        // why, where known
 
     // 0 when every sample reached the file, 1 for a port or file that could
     // not be had, 2 for an instrument that did not answer, kRecordExitUnsaved
-    // for a file that lacks samples.
+    // for a file that lacks samples, kRecordExitSeriesEnded for a series that
+    // could not go on.
     int exitCode() const;
 };
+
+Q_DECLARE_METATYPE(RecordOutcome)
 
 // `qpa3600 record` without its words: the measure run's link (port, the
 // read-back, continuous sampling) feeding the record writer the window uses.
@@ -59,6 +63,8 @@ public:
     void stop();
 
     MeasureRun& measure() { return measure_; }
+    // The record writer, for tests that lower a file's capacity.
+    RecordWriter& writer() { return writer_; }
     const RecordState& record() const { return *record_; }
 
     // Where samples take their local time from; tests set a clock of their own.
@@ -71,6 +77,8 @@ public:
 
 signals:
     void recordingStarted(const QString& path);
+    // A full file went on in `path`, file `number` of the series.
+    void nextFileStarted(const QString& path, int number);
     // No fresh measurement at a step (true), or samples come again (false).
     void waitingChanged(bool waiting);
     // The first failed save of a spell; every save tries again.
@@ -83,7 +91,9 @@ private:
     void begin();
     RecordFileResult save();
     void finish(RecordOutcome outcome);
-    void writeCsv(RecordOutcome& outcome) const;
+    void takeSample();
+    bool writeCsv(int number);
+    RecordFileResult noteSaved(const RecordFileResult& result);
 
     RecordOptions options_;
     std::unique_ptr<RecordState> record_;
@@ -102,5 +112,6 @@ private:
     bool waiting_ = false;
     bool saveFailing_ = false;
     bool finished_ = false;
-    RecordFileResult lastFailure_;
+    bool csvFailed_ = false;
+    QString csvReason_;
 };
