@@ -230,11 +230,14 @@ QString RecordHelp(const QString& program)
             "SIGINT, SIGTERM, SIGHUP and the end of --duration save the file and end the "
             "recording.\n"
             "Exit codes: 0 done, every sample saved; 1 bad arguments, settings, files or port; "
-            "2 no answer from the instrument at the start; %2 samples are missing from the file "
-            "(its last save failed, or it was replaced; each failed save was reported).\n\n"
+            "2 no answer from the instrument at the start; %2 samples are missing from a file "
+            "(its last save failed, it was replaced, or the CSV could not be written; each "
+            "failure was reported); %3 a full file could not go on in the next file of its "
+            "series (NAME-0002.zqr ...), every sample saved.\n\n"
             "Options:\n")
             .arg(program)
-            .arg(kRecordExitUnsaved);
+            .arg(kRecordExitUnsaved)
+            .arg(kRecordExitSeriesEnded);
     for (const OptionHelp& option : options)
         text += QStringLiteral("  %1  %2\n").arg(option.names, -20).arg(option.description);
     return text;
