@@ -119,8 +119,9 @@ QString MeasureHelp(const QString& program)
                        "line each on standard output.\n"
                        "Without --port or --device the saved link settings are used (read "
                        "only).\n"
-                       "Exit codes: 0 done (also after SIGINT or SIGTERM), 1 bad arguments, "
-                       "settings or port, 2 no answer from the instrument.\n\nOptions:\n")
+                       "Exit codes: 0 done (also after SIGINT, SIGTERM or SIGHUP), 1 bad "
+                       "arguments, settings or port, 2 no answer from the instrument.\n\n"
+                       "Options:\n")
             .arg(program);
     for (const OptionHelp& option : options)
         text += QStringLiteral("  %1  %2\n").arg(option.names, -20).arg(option.description);
