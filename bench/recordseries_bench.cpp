@@ -75,7 +75,7 @@ int main(int argc, char** argv)
     std::printf("series switch at %d samples: %d switch, %.1f ms for the sample that started "
                 "the next file\n",
                 kMaxSamples, switches, switchMs);
-    std::printf("files of the series: %d + %d samples; samples lost at the switch: %d\n",
-                counts[0], counts[1], lost);
+    std::printf("files of the series: %d + %d samples; samples lost at the switch: %d\n", counts[0],
+                counts[1], lost);
     return lost == 0 && switches == 1 ? 0 : 1;
 }

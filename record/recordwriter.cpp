@@ -126,9 +126,8 @@ RecordWriter::TakeResult RecordWriter::nextFile()
 
 RecordFileResult RecordWriter::save()
 {
-    const RecordFileResult result =
-        saver_(record_.RecordFileName, record_.CaptureBuffers, record_.CaptureCount,
-               record_.SavedCount, record_.SaveBlock);
+    RecordFileResult result = saver_(record_.RecordFileName, record_.CaptureBuffers,
+                                     record_.CaptureCount, record_.SavedCount, record_.SaveBlock);
     if (result.ok())
         record_.SavedCount = record_.CaptureCount;
     return result;

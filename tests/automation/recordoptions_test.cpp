@@ -16,7 +16,7 @@ TEST(RecordOptionsTest, TimesAreSecondsOrCarryTheirUnit)
         {"1.5h", 5400000},     {" 10 ", 10000},
         {"", std::nullopt},    {"s", std::nullopt},
         {"-1", std::nullopt},  {"5w", std::nullopt},
-        {"2 h", 7200000}, {"1e400", std::nullopt},
+        {"2 h", 7200000},      {"1e400", std::nullopt},
         {"nan", std::nullopt}, {"10000d", std::nullopt},
     };
     for (const Case& c : cases) {
