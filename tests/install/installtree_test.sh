@@ -50,8 +50,8 @@ done
 # The example user unit of a recording starts the installed program.
 unit=$usr/lib/systemd/user/qpa3600-record@.service
 need "$unit"
-grep -q "^ExecStart=/bin/sh -c 'exec \"\$\$0\" record .*' /usr/bin/qpa3600\$" "$unit" ||
-    fail "the recording unit does not start /usr/bin/qpa3600 record"
+grep -q "^ExecStart=/bin/sh -c 'exec \"\$\$0\" record .*' qpa3600\$" "$unit" ||
+    fail "the recording unit does not start qpa3600 record"
 
 for page in qpa3600.1.gz qpa3600-sim.1.gz; do
     need "$usr/share/man/man1/$page"
