@@ -228,6 +228,7 @@ QString CommandLineHelp(const QString& program)
 {
     QString text = QStringLiteral("Usage: %1 [options] [FILE]\n"
                                   "       %1 measure [options]  (see '%1 measure --help')\n"
+                                  "       %1 record OUT.zqr [options]  (see '%1 record --help')\n"
                                   "The desktop program of the QPA3600 power analyzer.\n"
                                   "FILE is a snapshot (*.zqm) to show or a recording (*.zqr) "
                                   "to open in the record window.\n"

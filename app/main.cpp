@@ -8,6 +8,7 @@
 #include "program.h"
 #include "qttranslations.h"
 #include "quitsignals.h"
+#include "recordcommand.h"
 #include "settingsfolder.h"
 #include "snapshotcommands.h"
 #include "tlogoform.h"
@@ -96,6 +97,8 @@ int main(int argc, char** argv)
     // A command for scripts: no window system at all.
     if (IsMeasureCommand(argc, argv))
         return RunMeasureCommand(argc, argv);
+    if (IsRecordCommand(argc, argv))
+        return RunRecordCommand(argc, argv);
 
     // File names are bytes: the arguments are read so that every byte
     // survives (QCoreApplication::arguments() would replace those that are

@@ -212,7 +212,7 @@ int RunMeasureCommand(int argc, char** argv)
         exitCode = outcome.exitCode();
         QCoreApplication::exit(exitCode);
     });
-    CallOnSignals({SIGINT, SIGTERM}, &run, [&run] { run.stop(); });
+    CallOnStopSignals(&run, [&run] { run.stop(); });
     QTimer::singleShot(0, &run, [&run] { run.start(); });
     QCoreApplication::exec();
     return exitCode;

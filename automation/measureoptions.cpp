@@ -118,9 +118,14 @@ QString MeasureHelp(const QString& program)
                        "Reads measurements from the instrument without a window and prints one "
                        "line each on standard output.\n"
                        "Without --port, --device or --url the saved link settings are used "
-                       "(read only).\n"
-                       "Exit codes: 0 done (also after SIGINT or SIGTERM), 1 bad arguments, "
-                       "settings or port, 2 no answer from the instrument.\n\nOptions:\n")
+                       "(read only).
+"
+                       "Exit codes: 0 done (also after SIGINT, SIGTERM or SIGHUP), 1 bad "
+                       "arguments, settings or port, 2 no answer from the instrument.
+
+"
+                       "Options:
+")
             .arg(program);
     for (const OptionHelp& option : options)
         text += QStringLiteral("  %1  %2\n").arg(option.names, -20).arg(option.description);

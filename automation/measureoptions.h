@@ -15,6 +15,9 @@ struct MeasureOptions {
     Format format = Format::Csv;
     bool harmonics = false; // add both spectra (orders 0-50)
     int timeoutMs = 10000;  // no answer for this long ends the command
+    // Once measurements came, a silent instrument is waited for rather than
+    // given up after the timeout (a recording waits as the window does).
+    bool waitOnceMeasuring = false;
 };
 
 struct MeasureCommandLine {

@@ -57,7 +57,7 @@ MeasureRun::MeasureRun(const MeasureOptions& options, IniFile sysSet, PortEnviro
     // Every answer that makes sense shows that the instrument is there.
     const auto answered = [this] {
         answered_ = true;
-        AnswerWatch.start();
+        watchAnswers();
     };
     connect(&link_.dispatcher, &ResponseDispatcher::alarmValueRead, this, answered);
     connect(&link_.dispatcher, &ResponseDispatcher::alarmFlagsRead, this, answered);
@@ -136,11 +136,19 @@ void MeasureRun::onReadBackComplete()
         return;
     ReadBackRetry.stop();
     measuring_ = true;
-    AnswerWatch.start();
+    watchAnswers();
     if (options_.intervalMs == 0)
         link_.control.ContinuousSampling(); // as the window samples: the next 50 ms after each
     else
         requestNext();
+}
+
+void MeasureRun::watchAnswers()
+{
+    if (measuring_ && options_.waitOnceMeasuring)
+        AnswerWatch.stop();
+    else
+        AnswerWatch.start();
 }
 
 void MeasureRun::requestNext()
@@ -156,7 +164,7 @@ void MeasureRun::onMeasured(const QDateTime& when)
     if (!measuring_ || finished_)
         return;
     answered_ = true;
-    AnswerWatch.start();
+    watchAnswers();
     if (!sink_.write(state_.MeasurementRecord, when)) {
         MeasureOutcome outcome;
         outcome.kind = sink_.outputClosed() ? MeasureOutcome::Kind::OutputClosed

@@ -85,6 +85,7 @@ private:
     void onReadBackComplete();
     void onMeasured(const QDateTime& when);
     void requestNext();
+    void watchAnswers(); // an answer came: the timeout starts again
     void finish(MeasureOutcome outcome);
 
     MeasureOptions options_;

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -36,4 +37,9 @@ void CallOnSignals(std::initializer_list<int> signalNumbers, QObject* context,
     handler.sa_flags = SA_RESTART;
     for (int signal : signalNumbers)
         ::sigaction(signal, &handler, nullptr);
+}
+
+void CallOnStopSignals(QObject* context, std::function<void()> action)
+{
+    CallOnSignals({SIGINT, SIGTERM, SIGHUP}, context, std::move(action));
 }

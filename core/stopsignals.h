@@ -11,3 +11,8 @@ class QObject;
 // runs in the event loop once per signal. One set of signals per process.
 void CallOnSignals(std::initializer_list<int> signalNumbers, QObject* context,
                    std::function<void()> action);
+
+// The signals that end a command for scripts, its output complete: SIGINT
+// (Ctrl+C), SIGTERM (kill, a service stopped) and SIGHUP (its terminal or
+// session closed).
+void CallOnStopSignals(QObject* context, std::function<void()> action);

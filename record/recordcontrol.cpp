@@ -78,16 +78,10 @@ QString RecordFileFailureText(const RecordFileResult& result, const QString& pat
 
 RecordControl::RecordControl(RecordState& record, SharedState& shared, UserDialogs& dialogs,
                              QObject* parent)
-    : QObject(parent), record_(record), shared_(shared), dialogs_(dialogs),
+    : QObject(parent), record_(record), shared_(shared), dialogs_(dialogs), writer_(record),
       browser_(record, BrowseHooks{[this] { emit redrawRequested(); },
                                    [this] { ScrollBar1ChangeTimer.start(); },
-                                   [this](int ms) { GridTimer.setInterval(ms); }}),
-      saver_([this](const QString& path, const SampleBuffers& capture, std::int32_t count,
-                    std::int32_t savedCount, RecordBlock& assembly) {
-          // Only ever into the file this recording created.
-          return SaveRecordFile(path, record_.RecordFileIdentity, capture, count, savedCount,
-                                assembly);
-      })
+                                   [this](int ms) { GridTimer.setInterval(ms); }})
 {
     Timer1.setInterval(record_.SampleStepMs);
     TimerSave.setInterval(record_.SaveIntervalMs);
@@ -181,8 +175,7 @@ void RecordControl::beginRecording()
         // Still without samples: the file takes the quantities this recording
         // samples, written before the first sample is taken.
         record_.SaveBlock.Codes = codes;
-        const RecordFileResult result = saver_(record_.RecordFileName, record_.CaptureBuffers, 0,
-                                               record_.SavedCount, record_.SaveBlock);
+        const RecordFileResult result = writer_.save();
         if (!result.ok()) {
             reportFileFailure(result, record_.RecordFileName);
             return;
@@ -249,16 +242,12 @@ void RecordControl::CreateFile()
     const QString path = dialogs_.saveFileNameOverwriting(QString(), kFilter, kDefaultName);
     if (path.isEmpty())
         return;
-    const RecordFileResult result = CreateRecordFile(path, block);
+    const RecordFileResult result = writer_.create(path, block.Codes);
     if (!result.ok()) {
         reportFileFailure(result, path);
         return;
     }
-    record_.FileReady = true;
-    record_.RecordFileName = path;
-    record_.RecordFileIdentity = result.created.identity;
-    record_.SavedCount = 0;
-    record_.SaveFailureReported = false;
+    emit recordFileChanged(path, writer_.fileNumber());
     RecordCommandStates s = states_;
     s.startButton = true;
     s.startItem = true;
@@ -406,10 +395,6 @@ void RecordControl::writeExport(const QString& path, const std::function<bool(QI
 
 void RecordControl::Timer1Timer()
 {
-    if (record_.CaptureCount >= kMaxSamples) { // no room left: never write past the buffers
-        Timer1.stop();
-        return;
-    }
     if (shared_.link.SessionMode == SessionModeT::ContinuousSampling) {
         // A tick without a fresh measurement would record the last one again
         // under a new time, as if the instrument had measured it.
@@ -432,26 +417,7 @@ void RecordControl::Timer1Timer()
         }
         sampledArrival_ = arrivals.count;
         record_.SampleVector = SampleVectorOf(shared_.MeasurementRecord);
-        const std::int32_t i = record_.CaptureCount;
-        for (int k = 0; k < 6; ++k) {
-            // The quantities the file names, so that its codes always fit its samples.
-            const int code = record_.SaveBlock.Codes[k];
-            // A code that names no quantity records 0.0.
-            record_.CaptureBuffers.channel(k)[i] =
-                code < kQuantityCount ? record_.SampleVector[code] : 0.0f;
-        }
-        record_.CaptureBuffers.timestamps()[i] = OleDateFromLocal(clock_());
-        record_.CaptureCount += 1;
-        if (record_.CaptureCount >= kMaxSamples) {
-            Timer1.stop();
-            save(); // the last samples reach the file before the message
-            TimerSave.stop();
-            RecordCommandStates s = states_;
-            s.startButton = false;
-            s.stopButton = false;
-            setStates(s);
-            dialogs_.message(QStringLiteral("   記錄已經超過檔案最大限制，請重新建立檔案.    "));
-        }
+        takeSample();
     } else {
         Timer1.stop();
         setWaiting(false);
@@ -503,15 +469,61 @@ void RecordControl::TimerSaveTimer()
     save();
 }
 
+// Takes the sample of SampleVector. A full file goes on in the next file of
+// its series; where the series cannot go on without overwriting a file it
+// did not make, or the next file cannot be made, the recording stops with
+// every sample taken in the full file.
+void RecordControl::takeSample()
+{
+    const RecordWriter::TakeResult taken =
+        writer_.take(record_.SampleVector, OleDateFromLocal(clock_()));
+    switch (taken.taken) {
+    case RecordWriter::Taken::Taken:
+        return;
+    case RecordWriter::Taken::NextFile:
+        emit recordFileChanged(taken.path, writer_.fileNumber());
+        return;
+    case RecordWriter::Taken::FullUnsaved:
+        // A spell of failing saves: the tick after the next save tries again.
+        handleSaved(taken.file);
+        return;
+    case RecordWriter::Taken::NextExists:
+    case RecordWriter::Taken::NextFailed:
+        break;
+    }
+    Timer1.stop();
+    GridTimer.stop();
+    TimerSave.stop();
+    setWaiting(false);
+    RecordCommandStates s = states_;
+    s.startButton = false;
+    s.startItem = false;
+    s.stopButton = false;
+    s.stopItem = false;
+    s.settingsButton = true;
+    s.settingsItem = true;
+    setStates(s);
+    const QString shown = QDir::toNativeSeparators(taken.path);
+    if (taken.taken == RecordWriter::Taken::NextExists)
+        dialogs_.message(QStringLiteral("記錄檔案已滿，下一個檔案的名稱已被其他檔案使用，"
+                                        "為免覆蓋，記錄已停止：%1\n"
+                                        "已取得的樣本都已存入：%2")
+                             .arg(shown, QDir::toNativeSeparators(record_.RecordFileName)),
+                         UserDialogs::Icon::Error);
+    else
+        reportFileFailure(taken.file, taken.path);
+}
+
 bool RecordControl::save()
 {
     if (!record_.FileReady || record_.RecordFileName.isEmpty())
         return true;
-    const RecordFileResult result =
-        saver_(record_.RecordFileName, record_.CaptureBuffers, record_.CaptureCount,
-               record_.SavedCount, record_.SaveBlock);
+    return handleSaved(writer_.save());
+}
+
+bool RecordControl::handleSaved(const RecordFileResult& result)
+{
     if (result.ok()) {
-        record_.SavedCount = record_.CaptureCount;
         if (record_.SaveFailureReported) {
             record_.SaveFailureReported = false;
             emit saveRecovered(record_.RecordFileName);

@@ -3,6 +3,7 @@
 #include "recordbrowser.h"
 #include "recordfile.h"
 #include "recordsettings.h"
+#include "recordwriter.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -96,10 +97,10 @@ public:
 
     // What writes the record file in place (SaveRecordFile); tests put a
     // failing or counting one in its place.
-    using FileSaver = std::function<RecordFileResult(const QString& path, const SampleBuffers&,
-                                                     std::int32_t count, std::int32_t savedCount,
-                                                     RecordBlock& assembly)>;
-    void setFileSaver(FileSaver saver) { saver_ = std::move(saver); }
+    using FileSaver = RecordWriter::FileSaver;
+    void setFileSaver(FileSaver saver) { writer_.setFileSaver(std::move(saver)); }
+    // The record writer, for tests that lower a file's capacity.
+    RecordWriter& writer() { return writer_; }
 
     // How "啟動記錄" starts continuous sampling when it is not running: the
     // main window's command, when it is `available` now; `start` runs it and
@@ -140,11 +141,16 @@ signals:
     void saveFailed(const RecordFileResult& result, const QString& path);
     // A save succeeded again after a failure spell.
     void saveRecovered(const QString& path);
+    // The recording writes into `path`, file `number` of its series (1 for
+    // the file "建立新檔" made, 2 on for the files a full one went on in).
+    void recordFileChanged(const QString& path, int number);
 
 private:
     bool offerContinuousSampling();
     void beginRecording();
     bool save();
+    bool handleSaved(const RecordFileResult& result);
+    void takeSample();
     bool measurementIsFresh() const;
     void setWaiting(bool waiting);
     void weighCycle();
@@ -159,10 +165,10 @@ private:
     RecordState& record_;
     SharedState& shared_;
     UserDialogs& dialogs_;
+    RecordWriter writer_;
     RecordCommandStates states_;
     RecordBrowser browser_;
     std::function<QDateTime()> clock_ = [] { return QDateTime::currentDateTime(); };
-    FileSaver saver_;
     SamplingStarter sampling_;
     bool waiting_ = false;
     // The measurement cycle as this recording sees it: the shortest cycle

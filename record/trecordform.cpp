@@ -101,6 +101,15 @@ TRecordForm::TRecordForm(RecordControl& control, RecordState& record, SharedStat
                                                 : QStringLiteral("模式：查閱"));
     });
     connect(&control_, &RecordControl::viewModeChanged, this, &TRecordForm::showViewGlyph);
+    // A long recording goes on file after file: which one is written now.
+    connect(&control_, &RecordControl::recordFileChanged, this,
+            [this](const QString& path, int number) {
+                const QString name = QFileInfo(path).fileName();
+                recordFileLabel_->setText(
+                    number > 1 ? QStringLiteral("記錄檔案：%1（第 %2 個）").arg(name).arg(number)
+                               : QStringLiteral("記錄檔案：%1").arg(name));
+                recordFileLabel_->setToolTip(QDir::toNativeSeparators(path));
+            });
     connect(&control_, &RecordControl::browseControlsChanged, this,
             &TRecordForm::syncBrowseControls);
     connect(&control_, &RecordControl::showRequested, this, [this] {
@@ -279,6 +288,9 @@ void TRecordForm::buildStatusBar()
     statusPanels_[6]->setMinimumWidth(50);
     statusPanels_[6]->setMaximumWidth(QWIDGETSIZE_MAX);
     bar->addWidget(statusPanels_[6], 1);
+    recordFileLabel_ = new QLabel(bar);
+    recordFileLabel_->setObjectName(QStringLiteral("recordFileLabel"));
+    bar->addPermanentWidget(recordFileLabel_);
 }
 
 void TRecordForm::showViewGlyph(int viewMode)
@@ -313,6 +325,11 @@ QString TRecordForm::shownStatusText(int panel) const
 {
     return panel >= 0 && panel < int(statusPanels_.size()) ? statusPanels_[panel]->text()
                                                            : QString();
+}
+
+QString TRecordForm::recordFileText() const
+{
+    return recordFileLabel_->text();
 }
 
 QString TRecordForm::noticeText() const

@@ -76,6 +76,10 @@ public:
     // shorter form of it (shownStatusText), the whole one in their tooltip.
     QString statusText(int panel) const;
     QString shownStatusText(int panel) const;
+    // The record file the recording writes, at the right of the status
+    // bar: "記錄檔案：run-0002.zqr（第 2 個）" once a full file went on in
+    // the next of its series; empty before any file was created.
+    QString recordFileText() const;
     // The notice line above the parameter panels: what the recording in
     // progress should tell (waiting for the instrument, repeated
     // measurements, saving); empty and hidden when there is nothing.
@@ -167,6 +171,7 @@ private:
     SharedState& shared_;
     QString programFolder_;
     std::array<QLabel*, 7> statusPanels_{};
+    QLabel* recordFileLabel_ = nullptr;
     bool placed_ = false;
     bool syncing_ = false; // the controls are being set to the browsing state
     // The lines of the notice: waiting, repeated measurements, saving.

@@ -212,12 +212,12 @@ TEST_F(MeasureProgramTest, JsonLinesFromANamedDeviceWriteNoSettings)
     }
 }
 
-// SIGINT (Ctrl+C) and SIGTERM end a run that would go on for ever with
+// SIGINT (Ctrl+C), SIGTERM and SIGHUP end a run that would go on for ever with
 // exit code 0 and nothing but whole lines; the port is free again at once.
 TEST_F(MeasureProgramTest, StopSignalsEndAfterAWholeLineAndReleaseThePort)
 {
     saveSettings();
-    for (int signal : {SIGINT, SIGTERM}) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         SCOPED_TRACE(signal);
         std::unique_ptr<QProcess> process = start({"--count", "0", "--format", "json"});
         for (int i = 0; i < 2; ++i)

@@ -47,6 +47,12 @@ for key in 'ATTRS{idVendor}=="0483", ATTRS{idProduct}=="5732"' 'SYMLINK+="qpa360
     grep -v '^#' "$rule" | grep -qF "$key" || fail "udev rule lacks $key"
 done
 
+# The example user unit of a recording starts the installed program.
+unit=$usr/lib/systemd/user/qpa3600-record@.service
+need "$unit"
+grep -q "^ExecStart=/bin/sh -c 'exec \"\$\$0\" record .*' qpa3600\$" "$unit" ||
+    fail "the recording unit does not start qpa3600 record"
+
 for page in qpa3600.1.gz qpa3600-sim.1.gz; do
     need "$usr/share/man/man1/$page"
     gzip -t "$usr/share/man/man1/$page" || fail "$page is not a gzip file"

@@ -320,29 +320,89 @@ TEST_F(RecordControlTest, StartNeverContinuesAFileWithOtherCodesOrWithoutItsCode
     EXPECT_TRUE(control.states().startButton) << "the user may try again";
 }
 
-TEST_F(RecordControlTest, TheLastSampleFillsTheFileStopsAndIsSaved)
+// The sample after a file's last goes into the next file of its series,
+// which the window is told of; the full file has every one of its samples,
+// and the recording goes on.
+TEST_F(RecordControlTest, AFullFileGoesOnInTheNextFileOfItsSeries)
 {
+    QSignalSpy files(&control, &RecordControl::recordFileChanged);
     control.ApplySettings({{0, 3, 3, 3, 3, 3}, 2, 2});
     ASSERT_TRUE(create());
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(files[0], (QVariantList{dir.filePath("run.zqr"), 1}));
     control.Start();
     FillTestSamples(record->CaptureBuffers, 0, kMaxSamples - 3);
     record->CaptureCount = kMaxSamples - 3;
-    for (int i = 0; i < 3; ++i)
-        sample(99);
-    EXPECT_EQ(record->CaptureCount, kMaxSamples);
-    EXPECT_FALSE(control.Timer1.isActive() || control.TimerSave.isActive());
-    EXPECT_TRUE(control.GridTimer.isActive());
-    EXPECT_EQ(dialogs.texts(), QStringList{"   記錄已經超過檔案最大限制，請重新建立檔案.    "});
-    EXPECT_EQ(control.states(), (RecordCommandStates{false, false, false, false, true, false}));
-    control.Timer1Timer(); // a stray tick never writes past the buffers
-    EXPECT_EQ(record->CaptureCount, kMaxSamples);
+    for (int i = 0; i < 4; ++i)
+        sample(float(99 + i));
+    EXPECT_EQ(record->CaptureCount, 1);
+    EXPECT_EQ(record->RecordFileName, dir.filePath("run-0002.zqr"));
+    ASSERT_EQ(files.size(), 2);
+    EXPECT_EQ(files[1], (QVariantList{dir.filePath("run-0002.zqr"), 2}));
+    EXPECT_TRUE(control.Timer1.isActive() && control.TimerSave.isActive());
+    EXPECT_TRUE(dialogs.texts().isEmpty());
+    control.Stop();
 
-    const OpenedRecordFile opened = reopen();
-    EXPECT_EQ(opened.blocks, 450);
-    EXPECT_EQ(opened.last, kMaxSamples - 1);
-    EXPECT_EQ(browse->channel(0)[kMaxSamples - 1], 99.0f);
+    const OpenedRecordFile full = reopen();
+    EXPECT_EQ(full.blocks, 450);
+    EXPECT_EQ(full.last, kMaxSamples - 1);
+    EXPECT_EQ(browse->channel(0)[kMaxSamples - 1], 101.0f);
     EXPECT_EQ(browse->channel(3)[1000], TestValue(1000, 3));
-    EXPECT_EQ(browse->channel(3)[kMaxSamples - 1], 0.0f);
+    const double lastTime = browse->timestamps()[kMaxSamples - 1];
+    const OpenedRecordFile next = reopen("run-0002.zqr");
+    EXPECT_EQ(next.blocks, 1);
+    EXPECT_EQ(next.last, 0);
+    EXPECT_EQ(next.codes, (std::array<std::int32_t, 6>{0, 3, 3, 3, 3, 3}));
+    EXPECT_EQ(browse->channel(0)[0], 102.0f);
+    EXPECT_GT(browse->timestamps()[0], lastTime);
+}
+
+// Over several files at a lowered capacity, every sample is in exactly one
+// file, in order; "打開舊檔" opens any file of the series.
+TEST_F(RecordControlTest, NoSampleIsLostOverASeriesAndEachFileOpens)
+{
+    control.writer().setFileCapacity(4);
+    control.ApplySettings({{0, 0, 0, 0, 0, 0}, 2, 2});
+    ASSERT_TRUE(create());
+    control.Start();
+    for (int i = 1; i <= 11; ++i)
+        sample(float(i));
+    control.Stop();
+    float expected = 1;
+    for (const char* name : {"run.zqr", "run-0002.zqr", "run-0003.zqr"}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(control.OpenPath(dir.filePath(QString::fromUtf8(name))));
+        EXPECT_EQ(record->BrowseFileName, dir.filePath(QString::fromUtf8(name)));
+        for (std::int32_t i = 0; i <= record->BrowseLast; ++i)
+            EXPECT_EQ(record->BrowseBuffers.channel(5)[i], expected++);
+    }
+    EXPECT_EQ(expected, 12.0f);
+    EXPECT_FALSE(QFile::exists(dir.filePath("run-0004.zqr")));
+}
+
+// A next file of the series that is there already (an earlier recording's)
+// is never overwritten: the recording stops with every sample in the full
+// file and says why.
+TEST_F(RecordControlTest, ANextFileThatIsThereStopsTheRecordingUntouched)
+{
+    control.writer().setFileCapacity(3);
+    WriteTestFile(dir.filePath("run-0002.zqr"), 1, 500);
+    const QByteArray earlier = FileBytes(dir.filePath("run-0002.zqr"));
+    control.ApplySettings({{0, 0, 0, 0, 0, 0}, 2, 2});
+    ASSERT_TRUE(create());
+    control.Start();
+    for (int i = 1; i <= 4; ++i)
+        sample(float(i));
+    EXPECT_FALSE(control.Timer1.isActive() || control.TimerSave.isActive());
+    EXPECT_EQ(control.states(), (RecordCommandStates{false, false, true, false, false, true}));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(dir.filePath("run-0002.zqr")));
+    EXPECT_TRUE(dialogs.messages[0].text.contains("為免覆蓋"));
+    EXPECT_EQ(FileBytes(dir.filePath("run-0002.zqr")), earlier);
+    control.Timer1Timer(); // a stray tick takes nothing
+    EXPECT_EQ(record->CaptureCount, 3);
+    EXPECT_EQ(reopen().last, 2);
+    EXPECT_EQ(browse->channel(0)[2], 3.0f);
 }
 
 // A file that went away, then a device that refuses a few saves: each spell

@@ -217,6 +217,29 @@ TEST_F(RecordWindowsTest, ClosingOnlyHidesTheWindowAndTheRecordingGoesOn)
     EXPECT_TRUE(control.TimerSave.isActive());
 }
 
+// The status bar names the file being written, and the next of its series
+// once a full one went on in it.
+TEST_F(RecordWindowsTest, TheStatusBarNamesTheFileOfTheSeriesBeingWritten)
+{
+    createWindows();
+    EXPECT_EQ(form->recordFileText(), "");
+    control.writer().setFileCapacity(2);
+    qint64 nowMs = 50'000;
+    shared.link.Arrivals.clock = [&] { return nowMs; };
+    dialogs.saveAnswer = dir.filePath("a.zqr");
+    control.CreateFile();
+    EXPECT_EQ(form->recordFileText(), "記錄檔案：a.zqr");
+    shared.link.SessionMode = SessionModeT::ContinuousSampling;
+    control.Start();
+    for (int i = 0; i < 3; ++i) {
+        shared.link.Arrivals.noteArrival();
+        control.Timer1Timer();
+        nowMs += 3000;
+    }
+    EXPECT_EQ(form->recordFileText(), "記錄檔案：a-0002.zqr（第 2 個）");
+    EXPECT_TRUE(control.Timer1.isActive());
+}
+
 // What the recording has to tell shows in the notice line, and a failing
 // save in a message that does not block: waiting for the instrument, samples
 // repeating measurements, a save failure and its end.
