@@ -1,9 +1,12 @@
 #pragma once
 
+#include "brokersettings.h"
 #include "linkoptions.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // What `qpa3600 measure` was asked for.
 struct MeasureOptions {
@@ -13,8 +16,9 @@ struct MeasureOptions {
     int count = 1;      // measurements to print; 0: until stopped
     int intervalMs = 0; // at most one measurement per interval; 0: as fast as they come
     Format format = Format::Csv;
-    bool harmonics = false; // add both spectra (orders 0-50)
-    int timeoutMs = 10000;  // no answer for this long ends the command
+    bool harmonics = false;               // add both spectra (orders 0-50)
+    int timeoutMs = 10000;                // no answer for this long ends the command
+    std::optional<BrokerSettings> broker; // --mqtt: each measurement also goes there
 };
 
 struct MeasureCommandLine {
