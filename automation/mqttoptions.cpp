@@ -8,6 +8,7 @@ namespace {
 
 const QString kMqtt = QStringLiteral("mqtt");
 const QString kPasswordFile = QStringLiteral("mqtt-password-file");
+const QString kCaFile = QStringLiteral("mqtt-ca-file");
 
 QString address(const BrokerSettings& settings)
 {
@@ -18,8 +19,9 @@ QString address(const BrokerSettings& settings)
 
 void AddMqttOptions(QCommandLineParser& parser)
 {
-    parser.addOptions(
-        {{kMqtt, {}, QStringLiteral("URL")}, {kPasswordFile, {}, QStringLiteral("FILE")}});
+    parser.addOptions({{kMqtt, {}, QStringLiteral("URL")},
+                       {kPasswordFile, {}, QStringLiteral("FILE")},
+                       {kCaFile, {}, QStringLiteral("FILE")}});
 }
 
 std::vector<OptionHelp> MqttOptionHelp()
@@ -28,14 +30,18 @@ std::vector<OptionHelp> MqttOptionHelp()
              QStringLiteral("also publish each measurement to an MQTT broker: "
                             "mqtt://[USER@]HOST[:PORT]/PREFIX, mqtts:// for TLS")},
             {QStringLiteral("--mqtt-password-file FILE"),
-             QStringLiteral("the broker password: the first line of FILE")}};
+             QStringLiteral("the broker password: the first line of FILE")},
+            {QStringLiteral("--mqtt-ca-file FILE"),
+             QStringLiteral("mqtts://: the CA that signed the broker's certificate (default: "
+                            "the system's)")}};
 }
 
 QString ReadMqttOptions(const QCommandLineParser& parser, std::optional<BrokerSettings>& broker)
 {
     if (!parser.isSet(kMqtt)) {
-        if (parser.isSet(kPasswordFile))
-            return QStringLiteral("--mqtt-password-file needs --mqtt.");
+        for (const QString& option : {kPasswordFile, kCaFile})
+            if (parser.isSet(option))
+                return QStringLiteral("--%1 needs --mqtt.").arg(option);
         return {};
     }
     const QString url = parser.value(kMqtt);
@@ -58,6 +64,9 @@ QString ReadMqttOptions(const QCommandLineParser& parser, std::optional<BrokerSe
                               "URL (a command line is seen by every user of the computer).");
     }
     settings.passwordFile = parser.value(kPasswordFile);
+    settings.caFile = parser.value(kCaFile);
+    if (!settings.caFile.isEmpty() && !settings.tls)
+        return QStringLiteral("--mqtt-ca-file is for TLS: use an mqtts:// URL.");
     broker = settings;
     return {};
 }

@@ -11,8 +11,9 @@ class MeasurementTelemetry;
 class QCommandLineParser;
 struct BrokerStatus;
 
-// `--mqtt mqtt://[USER@]HOST[:PORT]/PREFIX` (mqtts:// for TLS) and
-// `--mqtt-password-file FILE`, for every command that takes measurements.
+// `--mqtt mqtt://[USER@]HOST[:PORT]/PREFIX` (mqtts:// for TLS),
+// `--mqtt-password-file FILE` and `--mqtt-ca-file FILE`, for every command
+// that takes measurements.
 void AddMqttOptions(QCommandLineParser& parser);
 std::vector<OptionHelp> MqttOptionHelp();
 

@@ -305,6 +305,9 @@ TEST_F(BrokerMeasureTest, BadBrokerInputStopsTheCommandAtStartWithOneLine)
         {{QStringLiteral("--mqtt"), url(), QStringLiteral("--mqtt-password-file"),
           rig.path(QStringLiteral("no-such-file"))},
          "password file"},
+        {{QStringLiteral("--mqtt"), QStringLiteral("mqtts://127.0.0.1/lab"),
+          QStringLiteral("--mqtt-ca-file"), rig.path(QStringLiteral("no-such-ca.crt"))},
+         "CA file"},
         {{QStringLiteral("--mqtt"), QStringLiteral("mqtts://127.0.0.1/lab")}, nullptr},
     };
     for (const Case& c : cases) {
