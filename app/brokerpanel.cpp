@@ -13,8 +13,10 @@ BrokerPanel::BrokerPanel(QWidget* parent) : QLabel(parent)
 {
     setObjectName(QStringLiteral("BrokerPanel"));
     setVisible(false);
-    // Like the alarm's panel it takes the room there is, and asks for none.
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // It asks for its whole text but makes do with little, so that the
+    // window can still be made as narrow as before.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    setMinimumWidth(kMinimumWidth);
 }
 
 void BrokerPanel::setBroker(const BrokerSettings& settings, const QStringList& invalidKeys)
@@ -48,35 +50,39 @@ QString BrokerPanel::StatusText(const BrokerStatus& status, const BrokerSettings
         text += QStringLiteral("已連接 %1").arg(address);
         break;
     case State::Waiting:
+        // Short, the address in the tooltip: the status bar is crowded.
         switch (status.problem) {
         case Problem::None:
         case Problem::Unreachable:
-            text += QStringLiteral("%1 無回應").arg(address);
+            text += QStringLiteral("伺服器無回應");
             break;
         case Problem::UnknownHost:
             text += QStringLiteral("找不到主機 %1").arg(settings.host);
             break;
         case Problem::NotAuthorised:
-            text += QStringLiteral("%1 拒絕了使用者名稱或密碼").arg(address);
+            text += QStringLiteral("使用者名稱或密碼被拒");
             break;
         case Problem::Rejected:
-            text += QStringLiteral("%1 拒絕連接").arg(address);
+            text += QStringLiteral("伺服器拒絕連接");
             break;
         case Problem::TlsFailed:
-            text += QStringLiteral("無法與 %1 建立 TLS 連接（憑證不受信任？）").arg(address);
+            text += QStringLiteral("TLS 憑證不受信任");
             break;
         case Problem::Lost:
-            text += QStringLiteral("與 %1 的連接中斷").arg(address);
+            text += QStringLiteral("連接中斷");
             break;
         }
-        text += QStringLiteral("，%1 秒後重試").arg(status.retrySeconds);
         break;
     }
+    // What waits and what was lost come before the retry's time.
+    QString counts;
     if (status.state != State::Connected && status.queued > 0)
-        text += QStringLiteral("，%1 筆待送").arg(status.queued);
+        counts += QStringLiteral("，%1 筆待送").arg(status.queued);
     if (status.dropped > 0)
-        text += QStringLiteral("，已捨棄 %1 筆").arg(status.dropped);
-    return text;
+        counts += QStringLiteral("，已捨棄 %1 筆").arg(status.dropped);
+    if (status.state == State::Waiting)
+        return text + counts + QStringLiteral("，%1 秒後重試").arg(status.retrySeconds);
+    return text + counts;
 }
 
 QString BrokerPanel::FileProblemText(BrokerFileProblem problem, const BrokerSettings& settings)
@@ -95,6 +101,8 @@ QString BrokerPanel::FileProblemText(BrokerFileProblem problem, const BrokerSett
 void BrokerPanel::showStatus(const BrokerStatus& status)
 {
     showText(StatusText(status, settings_) + invalidKeys_);
+    setToolTip(
+        QStringLiteral("MQTT %1 (%2)：%3").arg(addressOf(settings_), settings_.prefix, text()));
 }
 
 void BrokerPanel::showFileProblem(BrokerFileProblem problem)

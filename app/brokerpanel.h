@@ -22,6 +22,7 @@ public:
     static QString StatusText(const BrokerStatus& status, const BrokerSettings& settings);
     static QString FileProblemText(BrokerFileProblem problem, const BrokerSettings& settings);
     static QString InvalidKeysText(const QStringList& keys);
+    static constexpr int kMinimumWidth = 60;
 
 private:
     void showText(const QString& text);
