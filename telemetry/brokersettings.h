@@ -44,7 +44,7 @@ inline const QString kBrokerSection = QStringLiteral("Mqtt");
 // `mqtt://[USER@]HOST[:PORT]/PREFIX`, or `mqtts://` for TLS: the fields it
 // names are set in `settings`, the others are left alone.
 enum class BrokerUrlError { None, Scheme, NoHost, Port, Prefix, Password };
-BrokerUrlError ParseBrokerUrl(const QString& url, BrokerSettings& settings);
+BrokerUrlError ParseBrokerUrl(const QString& text, BrokerSettings& settings);
 
 // Reads the password file and checks that the CA file can be read, so that a
 // mistake is told at start rather than as a refused connection later.

@@ -121,7 +121,7 @@ bool BrokerRig::makeCertificates()
 
 QString BrokerRig::passwordFile(const QByteArray& password)
 {
-    const QString name = path(QStringLiteral("password-%1").arg(++files_));
+    QString name = path(QStringLiteral("password-%1").arg(++files_));
     QFile file(name);
     if (file.open(QIODevice::WriteOnly))
         file.write(password + "\n");
