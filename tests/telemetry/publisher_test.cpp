@@ -293,6 +293,24 @@ TEST_F(BrokerMeasureTest, PublishesWhatTheInstrumentSentAndTheLastWillWhenKilled
         WaitUntil([&] { return !status().empty() && status().back() == "offline"; }, kWaitMs));
 }
 
+TEST_F(BrokerMeasureTest, TheLastMeasurementsGoOutBeforeTheCommandEnds)
+{
+    std::unique_ptr<QProcess> measure =
+        start({QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--mqtt"), url(),
+               QStringLiteral("--mqtt-password-file"), rig.passwordFile()});
+    ASSERT_TRUE(measure->waitForFinished(kWaitMs));
+    EXPECT_EQ(measure->exitCode(), 0);
+    // Sent before the end, or never: the program is gone.
+    ASSERT_TRUE(receivedAtLeast("lab/COM200/measurement", 3));
+    EXPECT_EQ(received("lab/COM200/measurement").size(), 3U);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const auto status = received("lab/COM200/status");
+            return !status.empty() && status.back() == "offline";
+        },
+        kWaitMs));
+}
+
 TEST_F(BrokerMeasureTest, BadBrokerInputStopsTheCommandAtStartWithOneLine)
 {
     struct Case {
