@@ -2,9 +2,11 @@
 
 #include "alarmwatch.h"
 #include "baudratelist.h"
+#include "brokerpanel.h"
 #include "chartbox.h"
 #include "instrumentforms.h"
 #include "measurementarea.h"
+#include "measurementtelemetry.h"
 #include "portmap.h"
 #include "recordcontrol.h"
 #include "recordreport.h"
@@ -77,9 +79,33 @@ Program::Program(ProgramOptions options, UserDialogs* dialogs)
     createLimitsForm();
     createRecordForms();
     createInstrumentForms();
+    createTelemetry();
 }
 
 Program::~Program() = default;
+
+void Program::createTelemetry()
+{
+    const SavedBrokerSettings saved = ReadBrokerSettings(sysSet_);
+    if (!saved.settings.enabled())
+        return;
+    BrokerPanel& panel = mainForm_->brokerPanel();
+    BrokerSettings settings = saved.settings;
+    panel.setBroker(settings, saved.invalidKeys);
+    const BrokerFileProblem problem = LoadBrokerFiles(settings);
+    if (problem != BrokerFileProblem::None) {
+        panel.showFileProblem(problem);
+        return;
+    }
+    telemetry_ = std::make_unique<MeasurementTelemetry>(settings);
+    QObject::connect(&telemetry_->publisher(), &MqttPublisher::statusChanged, &panel,
+                     &BrokerPanel::showStatus);
+    // Every measurement taken in, of a single test or of continuous sampling.
+    QObject::connect(
+        &link_.dispatcher, &ResponseDispatcher::measured, &panel, [this](const QDateTime& when) {
+            telemetry_->publish(state_.link.CurrentPort, sysSet_, state_.MeasurementRecord, when);
+        });
+}
 
 void Program::startDemo()
 {

@@ -14,6 +14,7 @@
 #include <memory>
 
 class AlarmWatch;
+class MeasurementTelemetry;
 class InstrumentForms;
 class MeasurementArea;
 class SimulatedInstrument;
@@ -67,6 +68,7 @@ public:
     ConnectionController& Connection() { return *connection_; }
     ResponseDispatcher& Dispatcher() { return link_.dispatcher; }
     InstrumentForms& Instrument() { return *instrumentForms_; }
+    MeasurementTelemetry* Telemetry() { return telemetry_.get(); }
     const IniFile& SysSet() const { return sysSet_; }
 
     // DrawMeasurementView of the current record in the current chart colours.
@@ -83,6 +85,7 @@ private:
     void createInstrumentForms();
     void createAppearanceForms();
     void startDemo();
+    void createTelemetry();
 
     ProgramOptions options_;
     QtDialogs qtDialogs_;
@@ -112,4 +115,5 @@ private:
     std::unique_ptr<TRecordForm> recordForm_;
     std::unique_ptr<TRecSetForm> recSetForm_;
     std::unique_ptr<InstrumentForms> instrumentForms_;
+    std::unique_ptr<MeasurementTelemetry> telemetry_; // with a broker set only
 };

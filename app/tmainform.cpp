@@ -1,5 +1,7 @@
 #include "tmainform.h"
 
+#include "brokerpanel.h"
+
 #include "linkmessages.h"
 #include "measurementtime.h"
 #include "numberformat.h"
@@ -249,10 +251,13 @@ void TMainForm::buildStatusBar()
     // more: the window keeps the width it can be made narrow to.
     alarmPanel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
+    brokerPanel_ = new BrokerPanel;
     for (int i = 0; i < int(statusPanels_.size()); ++i) {
         bar->addWidget(statusPanels_[i], i == 4 ? 1 : 0);
-        if (i == 4)
+        if (i == 4) {
             bar->addWidget(alarmPanel_, 2);
+            bar->addWidget(brokerPanel_, 2);
+        }
     }
 }
 

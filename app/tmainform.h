@@ -11,6 +11,7 @@
 
 #include <array>
 
+class BrokerPanel;
 class QAction;
 class QDateTime;
 class QLabel;
@@ -53,6 +54,8 @@ public:
     static QString BreachText(const std::vector<ThresholdBreach>& breaches);
     QString alarmStatusText() const; // empty while hidden
     QString statusText(int panel) const;
+    // The MQTT broker's panel, after the measurement's time.
+    BrokerPanel& brokerPanel() const { return *brokerPanel_; }
     // Panel 0: where the link stands.
     void showLinkStatus(LinkStatus status);
     static QString LinkStatusText(LinkStatus status);
@@ -122,4 +125,5 @@ private:
     QWidget* panel1_ = nullptr;
     std::array<QLabel*, 7> statusPanels_{};
     QLabel* alarmPanel_ = nullptr; // after panel 4, shown while a threshold is passed
+    BrokerPanel* brokerPanel_ = nullptr;
 };

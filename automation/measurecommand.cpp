@@ -2,8 +2,10 @@
 
 #include "losslessutf8.h"
 #include "measurementline.h"
+#include "measurementtelemetry.h"
 #include "measurerun.h"
 #include "networkaddress.h"
+#include "mqttoptions.h"
 #include "portenvironment.h"
 #include "settingsfolder.h"
 #include "stopsignals.h"
@@ -20,6 +22,9 @@
 #include <unistd.h>
 
 namespace {
+
+// How long an ending command waits for the broker to take its last measurements.
+constexpr int kDeliveryWaitMs = 5000;
 
 void print(FILE* stream, const QString& text)
 {
@@ -167,14 +172,24 @@ int RunMeasureCommand(int argc, char** argv)
             print(stderr, QStringLiteral("%1 measure: %2\n").arg(program, text));
     };
 
+    bool telemetryFailed = false;
+    const std::unique_ptr<MeasurementTelemetry> telemetry = StartCommandTelemetry(
+        options.broker, options.harmonics, chatty,
+        [&](const QString& text) {
+            print(stderr, QStringLiteral("%1 measure: %2\n").arg(program, text));
+        },
+        telemetryFailed);
+    if (telemetryFailed)
+        return 1;
+
     IniFile sysSet(QDir(SettingsFolder()).filePath(QStringLiteral("SysSet.ini")));
     ApplyLinkOptions(options.link, sysSet);
     SystemPorts ports(sysSet);
 
     LineWriter writer;
     bool headerDone = false;
-    MeasureRun::Sink sink;
-    sink.write = [&](const MeasurementRecord& record, const QDateTime& when) {
+    MeasureRun* runOfSink = nullptr;
+    const auto writeLine = [&](const MeasurementRecord& record, const QDateTime& when) {
         if (options.format == MeasureOptions::Format::Json)
             return writer.write(MeasurementJsonLine(record, when, options.harmonics));
         if (!headerDone) {
@@ -184,9 +199,18 @@ int RunMeasureCommand(int argc, char** argv)
         }
         return writer.write(MeasurementCsvLine(record, when, options.harmonics));
     };
+    MeasureRun::Sink sink;
+    sink.write = [&](const MeasurementRecord& record, const QDateTime& when) {
+        if (!writeLine(record, when))
+            return false;
+        if (telemetry)
+            telemetry->publish(runOfSink->comNumber(), runOfSink->sysSet(), record, when);
+        return true;
+    };
     sink.outputClosed = [&] { return writer.lastErrno == EPIPE; };
 
     MeasureRun run(options, sysSet, ports, sink);
+    runOfSink = &run;
     QObject::connect(&run, &MeasureRun::portOpened, &run,
                      [&](const QString& device, int baud, int address) {
                          note(QStringLiteral("%1 open at %2 bit/s, instrument address %3; "
@@ -210,7 +234,10 @@ int RunMeasureCommand(int argc, char** argv)
         if (!text.isEmpty())
             print(stderr, QStringLiteral("%1 measure: %2\n").arg(program, text));
         exitCode = outcome.exitCode();
-        QCoreApplication::exit(exitCode);
+        if (telemetry)
+            telemetry->whenDelivered(kDeliveryWaitMs, [&] { QCoreApplication::exit(exitCode); });
+        else
+            QCoreApplication::exit(exitCode);
     });
     CallOnStopSignals(&run, [&run] { run.stop(); });
     QTimer::singleShot(0, &run, [&run] { run.start(); });

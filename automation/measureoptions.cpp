@@ -1,5 +1,7 @@
 #include "measureoptions.h"
 
+#include "mqttoptions.h"
+
 #include <QCommandLineParser>
 
 #include <cmath>
@@ -43,6 +45,7 @@ MeasureCommandLine ParseMeasureCommandLine(const QStringList& arguments)
                        {kFormat, {}, QStringLiteral("FORMAT")},
                        {kHarmonics, {}},
                        {kTimeout, {}, QStringLiteral("SECONDS")}});
+    AddMqttOptions(parser);
     // QCommandLineParser expects the program name first.
     if (!parser.parse(QStringList{QStringLiteral("measure")} + arguments))
         return failure(parser.errorText());
@@ -90,6 +93,9 @@ MeasureCommandLine ParseMeasureCommandLine(const QStringList& arguments)
             return failure(QStringLiteral("--timeout '%1' is not a number of seconds above 0.")
                                .arg(parser.value(kTimeout)));
     }
+    const QString mqttError = ReadMqttOptions(parser, options.broker);
+    if (!mqttError.isEmpty())
+        return failure(mqttError);
     return result;
 }
 
@@ -113,6 +119,8 @@ QString MeasureHelp(const QString& program)
          {QStringLiteral("--timeout SECONDS"),
           QStringLiteral("give up when the instrument has not answered for this long "
                          "(default 10)")}});
+    for (const OptionHelp& option : MqttOptionHelp())
+        options.push_back(option);
     QString text =
         QStringLiteral("Usage: %1 measure [options]\n"
                        "Reads measurements from the instrument without a window and prints one "

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "brokersettings.h"
 #include "linkoptions.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // What `qpa3600 measure` was asked for.
 struct MeasureOptions {
@@ -18,6 +21,9 @@ struct MeasureOptions {
     // Once measurements came, a silent instrument is waited for rather than
     // given up after the timeout (a recording waits as the window does).
     bool waitOnceMeasuring = false;
+    bool harmonics = false;               // add both spectra (orders 0-50)
+    int timeoutMs = 10000;                // no answer for this long ends the command
+    std::optional<BrokerSettings> broker; // --mqtt: each measurement also goes there
 };
 
 struct MeasureCommandLine {

@@ -66,6 +66,8 @@ public:
     void stop();
 
     InstrumentLink& link() { return link_; }
+    int comNumber() const { return state_.link.CurrentPort; }
+    const IniFile& sysSet() const { return sysSet_; }
     ConnectionController& connection() { return connection_; }
 
     static constexpr int kReadBackRetryMs = 2000;
