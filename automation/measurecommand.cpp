@@ -4,8 +4,8 @@
 #include "measurementline.h"
 #include "measurementtelemetry.h"
 #include "measurerun.h"
-#include "networkaddress.h"
 #include "mqttoptions.h"
+#include "networkaddress.h"
 #include "portenvironment.h"
 #include "settingsfolder.h"
 #include "stopsignals.h"
@@ -22,9 +22,6 @@
 #include <unistd.h>
 
 namespace {
-
-// How long an ending command waits for the broker to take its last measurements.
-constexpr int kDeliveryWaitMs = 5000;
 
 void print(FILE* stream, const QString& text)
 {
@@ -235,7 +232,8 @@ int RunMeasureCommand(int argc, char** argv)
             print(stderr, QStringLiteral("%1 measure: %2\n").arg(program, text));
         exitCode = outcome.exitCode();
         if (telemetry)
-            telemetry->whenDelivered(kDeliveryWaitMs, [&] { QCoreApplication::exit(exitCode); });
+            telemetry->whenDelivered(kMqttDeliveryWaitMs,
+                                     [&] { QCoreApplication::exit(exitCode); });
         else
             QCoreApplication::exit(exitCode);
     });

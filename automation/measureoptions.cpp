@@ -126,14 +126,10 @@ QString MeasureHelp(const QString& program)
                        "Reads measurements from the instrument without a window and prints one "
                        "line each on standard output.\n"
                        "Without --port, --device or --url the saved link settings are used "
-                       "(read only).
-"
+                       "(read only).\n"
                        "Exit codes: 0 done (also after SIGINT, SIGTERM or SIGHUP), 1 bad "
-                       "arguments, settings or port, 2 no answer from the instrument.
-
-"
-                       "Options:
-")
+                       "arguments, settings or port, 2 no answer from the instrument.\n\n"
+                       "Options:\n")
             .arg(program);
     for (const OptionHelp& option : options)
         text += QStringLiteral("  %1  %2\n").arg(option.names, -20).arg(option.description);

@@ -21,8 +21,6 @@ struct MeasureOptions {
     // Once measurements came, a silent instrument is waited for rather than
     // given up after the timeout (a recording waits as the window does).
     bool waitOnceMeasuring = false;
-    bool harmonics = false;               // add both spectra (orders 0-50)
-    int timeoutMs = 10000;                // no answer for this long ends the command
     std::optional<BrokerSettings> broker; // --mqtt: each measurement also goes there
 };
 

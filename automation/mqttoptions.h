@@ -25,6 +25,9 @@ QString ReadMqttOptions(const QCommandLineParser& parser, std::optional<BrokerSe
 QString BrokerFileProblemText(BrokerFileProblem problem, const BrokerSettings& settings);
 QString BrokerProblemText(const BrokerStatus& status, const BrokerSettings& settings);
 
+// How long an ending command waits for the broker to take its last measurements.
+inline constexpr int kMqttDeliveryWaitMs = 5000;
+
 // A command's publishing, started: the files read (a problem is said through
 // `say` and gives no telemetry, `failed` set), and the broker's connection
 // reported through `say` as it changes (problems always, the rest when

@@ -3,6 +3,8 @@
 #include "inifile.h"
 #include "losslessutf8.h"
 #include "measurecommand.h"
+#include "measurementtelemetry.h"
+#include "mqttoptions.h"
 #include "portenvironment.h"
 #include "portmap.h"
 #include "recordrun.h"
@@ -171,8 +173,20 @@ int RunRecordCommand(int argc, char** argv)
             complain(text);
     };
 
+    bool telemetryFailed = false;
+    const std::unique_ptr<MeasurementTelemetry> telemetry =
+        StartCommandTelemetry(options.broker, false, chatty, complain, telemetryFailed);
+    if (telemetryFailed)
+        return 1;
+
     SystemPorts ports(sysSet);
     RecordRun run(options, sysSet, ports);
+    if (telemetry)
+        QObject::connect(&run, &RecordRun::measured, &run,
+                         [&](const MeasurementRecord& measurement, const QDateTime& when) {
+                             telemetry->publish(run.measure().comNumber(), run.measure().sysSet(),
+                                                measurement, when);
+                         });
     MeasureRun& link = run.measure();
     QObject::connect(&link, &MeasureRun::portOpened, &run,
                      [&](const QString& device, int baud, int address) {
@@ -222,7 +236,13 @@ int RunRecordCommand(int argc, char** argv)
         else
             note(QStringLiteral("%1 samples saved in %2").arg(outcome.samples).arg(outcome.path));
         exitCode = outcome.exitCode();
-        QCoreApplication::exit(exitCode);
+        // The last measurements reach the broker before the command ends, as
+        // long as it answers within a few seconds.
+        if (telemetry)
+            telemetry->whenDelivered(kMqttDeliveryWaitMs,
+                                     [&] { QCoreApplication::exit(exitCode); });
+        else
+            QCoreApplication::exit(exitCode);
     });
     CallOnStopSignals(&run, [&run] { run.stop(); });
     QTimer::singleShot(0, &run, [&run] { run.start(); });

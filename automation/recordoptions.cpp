@@ -1,5 +1,7 @@
 #include "recordoptions.h"
 
+#include "mqttoptions.h"
+
 #include "recordsettings.h"
 
 #include <QCommandLineParser>
@@ -99,6 +101,7 @@ RecordCommandLine ParseRecordCommandLine(const QStringList& arguments)
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     parser.addOption(help);
     AddLinkOptions(parser);
+    AddMqttOptions(parser);
     parser.addOptions({{kChannels, {}, QStringLiteral("CODES")},
                        {kStep, {}, QStringLiteral("TIME")},
                        {kSave, {}, QStringLiteral("TIME")},
@@ -127,6 +130,9 @@ RecordCommandLine ParseRecordCommandLine(const QStringList& arguments)
     const QString linkError = ReadLinkOptions(parser, options.link);
     if (!linkError.isEmpty())
         return failure(linkError);
+    const QString mqttError = ReadMqttOptions(parser, options.broker);
+    if (!mqttError.isEmpty())
+        return failure(mqttError);
     if (parser.isSet(kChannels)) {
         options.channels = channelList(parser.value(kChannels));
         if (!options.channels)
@@ -194,6 +200,8 @@ QString RecordHelp(const QString& program)
     std::vector<OptionHelp> options = {
         {QStringLiteral("-h, --help"), QStringLiteral("show this text and exit")}};
     for (const OptionHelp& option : LinkOptionHelp())
+        options.push_back(option);
+    for (const OptionHelp& option : MqttOptionHelp())
         options.push_back(option);
     options.insert(
         options.end(),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "brokersettings.h"
 #include "linkoptions.h"
 
 #include <QString>
@@ -16,10 +17,11 @@ struct RecordOptions {
     QString csv; // the CSV file written alongside; empty for none
     // The quantity codes of the six channels; none: the saved record settings.
     std::optional<std::array<std::int32_t, 6>> channels;
-    std::int32_t stepMs = 0; // the sampling step; 0: the saved record settings
-    std::int32_t saveMs = 0; // the save interval; 0: the saved record settings
-    qint64 durationMs = 0;   // 0: until stopped
-    int timeoutMs = 10000;   // no answer for this long at the start ends the command
+    std::int32_t stepMs = 0;              // the sampling step; 0: the saved record settings
+    std::int32_t saveMs = 0;              // the save interval; 0: the saved record settings
+    qint64 durationMs = 0;                // 0: until stopped
+    int timeoutMs = 10000;                // no answer for this long at the start ends the command
+    std::optional<BrokerSettings> broker; // --mqtt: each measurement also goes there
 };
 
 struct RecordCommandLine {

@@ -44,11 +44,13 @@ RecordRun::RecordRun(const RecordOptions& options, IniFile sysSet, PortEnvironme
                      QObject* parent)
     : QObject(parent), options_(options), record_(std::make_unique<RecordState>()),
       writer_(*record_),
-      measure_(measureOptionsOf(options), std::move(sysSet), ports,
-               MeasureRun::Sink{[this](const MeasurementRecord& measurement, const QDateTime&) {
-                                    return onMeasurement(measurement);
-                                },
-                                [] { return false; }})
+      measure_(
+          measureOptionsOf(options), std::move(sysSet), ports,
+          MeasureRun::Sink{[this](const MeasurementRecord& measurement, const QDateTime& when) {
+                               emit measured(measurement, when);
+                               return onMeasurement(measurement);
+                           },
+                           [] { return false; }})
 {
     // Steps add up over days: each tick is due a whole step after the last.
     StepTimer.setTimerType(Qt::PreciseTimer);

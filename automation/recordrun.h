@@ -76,6 +76,8 @@ public:
     QTimer SaveTimer;
 
 signals:
+    // Each measurement the instrument sent, as it came (for the broker).
+    void measured(const MeasurementRecord& measurement, const QDateTime& when);
     void recordingStarted(const QString& path);
     // A full file went on in `path`, file `number` of the series.
     void nextFileStarted(const QString& path, int number);

@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -228,7 +229,8 @@ protected:
         ASSERT_TRUE(sim->start());
     }
 
-    std::unique_ptr<QProcess> start(const QStringList& words)
+    std::unique_ptr<QProcess> start(const QStringList& words,
+                                    const QString& command = QStringLiteral("measure"))
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -237,7 +239,7 @@ protected:
         // The link comes from the options: the settings file is only read.
         process->setProcessEnvironment(env);
         process->start(QStringLiteral(QPA3600_BINARY),
-                       QStringList{QStringLiteral("measure"), QStringLiteral("--device"),
+                       QStringList{command, QStringLiteral("--device"),
                                    QString::fromStdString(sim->devicePath()),
                                    QStringLiteral("--baud"), QStringLiteral("115200"),
                                    QStringLiteral("--address"), QStringLiteral("1")}
@@ -303,6 +305,33 @@ TEST_F(BrokerMeasureTest, TheLastMeasurementsGoOutBeforeTheCommandEnds)
     // Sent before the end, or never: the program is gone.
     ASSERT_TRUE(receivedAtLeast("lab/COM200/measurement", 3));
     EXPECT_EQ(received("lab/COM200/measurement").size(), 3U);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const auto status = received("lab/COM200/status");
+            return !status.empty() && status.back() == "offline";
+        },
+        kWaitMs));
+}
+
+// `record --mqtt` publishes what comes while it records, and the file holds
+// the recording as without a broker.
+TEST_F(BrokerMeasureTest, RecordPublishesWhileItRecords)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString out = folder.filePath(QStringLiteral("bench.zqr"));
+    std::unique_ptr<QProcess> record =
+        start({out, QStringLiteral("--step"), QStringLiteral("0.5"), QStringLiteral("--duration"),
+               QStringLiteral("3"), QStringLiteral("--mqtt"), url(),
+               QStringLiteral("--mqtt-password-file"), rig.passwordFile()},
+              QStringLiteral("record"));
+    ASSERT_TRUE(record->waitForFinished(3 * kWaitMs));
+    EXPECT_EQ(record->exitCode(), 0) << record->readAllStandardError().toStdString();
+    EXPECT_GT(QFileInfo(out).size(), 0);
+    ASSERT_TRUE(receivedAtLeast("lab/COM200/measurement", 3));
+    const QJsonObject first =
+        QJsonDocument::fromJson(received("lab/COM200/measurement").front()).object();
+    EXPECT_TRUE(first.contains(QLatin1String("urms")));
     ASSERT_TRUE(WaitUntil(
         [&] {
             const auto status = received("lab/COM200/status");
