@@ -102,13 +102,20 @@ TRecordForm::TRecordForm(RecordControl& control, RecordState& record, SharedStat
     });
     connect(&control_, &RecordControl::viewModeChanged, this, &TRecordForm::showViewGlyph);
     // A long recording goes on file after file: which one is written now.
+    // The first is the file the user chose and needs no word; from the
+    // second on the bar says which, briefly, so that the panels before it
+    // keep their room, and whole in the tooltip.
     connect(&control_, &RecordControl::recordFileChanged, this,
             [this](const QString& path, int number) {
                 const QString name = QFileInfo(path).fileName();
-                recordFileLabel_->setText(
-                    number > 1 ? QStringLiteral("記錄檔案：%1（第 %2 個）").arg(name).arg(number)
-                               : QStringLiteral("記錄檔案：%1").arg(name));
-                recordFileLabel_->setToolTip(QDir::toNativeSeparators(path));
+                recordFileLabel_->setText(number > 1 ? QStringLiteral("第 %1 個檔案").arg(number)
+                                                     : QString());
+                recordFileLabel_->setToolTip(number > 1
+                                                 ? QStringLiteral("記錄檔案：%1（第 %2 個）\n%3")
+                                                       .arg(name)
+                                                       .arg(number)
+                                                       .arg(QDir::toNativeSeparators(path))
+                                                 : QString());
             });
     connect(&control_, &RecordControl::browseControlsChanged, this,
             &TRecordForm::syncBrowseControls);

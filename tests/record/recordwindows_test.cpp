@@ -228,7 +228,7 @@ TEST_F(RecordWindowsTest, TheStatusBarNamesTheFileOfTheSeriesBeingWritten)
     shared.link.Arrivals.clock = [&] { return nowMs; };
     dialogs.saveAnswer = dir.filePath("a.zqr");
     control.CreateFile();
-    EXPECT_EQ(form->recordFileText(), "記錄檔案：a.zqr");
+    EXPECT_EQ(form->recordFileText(), "") << "the file just chosen needs no word";
     shared.link.SessionMode = SessionModeT::ContinuousSampling;
     control.Start();
     for (int i = 0; i < 3; ++i) {
@@ -236,7 +236,10 @@ TEST_F(RecordWindowsTest, TheStatusBarNamesTheFileOfTheSeriesBeingWritten)
         control.Timer1Timer();
         nowMs += 3000;
     }
-    EXPECT_EQ(form->recordFileText(), "記錄檔案：a-0002.zqr（第 2 個）");
+    EXPECT_EQ(form->recordFileText(), "第 2 個檔案");
+    EXPECT_TRUE(form->findChild<QLabel*>("recordFileLabel")
+                    ->toolTip()
+                    .startsWith("記錄檔案：a-0002.zqr（第 2 個）\n"));
     EXPECT_TRUE(control.Timer1.isActive());
 }
 
