@@ -231,11 +231,7 @@ int RunMeasureCommand(int argc, char** argv)
         if (!text.isEmpty())
             print(stderr, QStringLiteral("%1 measure: %2\n").arg(program, text));
         exitCode = outcome.exitCode();
-        if (telemetry)
-            telemetry->whenDelivered(kMqttDeliveryWaitMs,
-                                     [&] { QCoreApplication::exit(exitCode); });
-        else
-            QCoreApplication::exit(exitCode);
+        ExitWhenDelivered(telemetry.get(), exitCode);
     });
     CallOnStopSignals(&run, [&run] { run.stop(); });
     QTimer::singleShot(0, &run, [&run] { run.start(); });

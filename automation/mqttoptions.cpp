@@ -3,6 +3,7 @@
 #include "measurementtelemetry.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 namespace {
 
@@ -153,4 +154,13 @@ StartCommandTelemetry(const std::optional<BrokerSettings>& broker, bool harmonic
             }
         });
     return telemetry;
+}
+
+void ExitWhenDelivered(MeasurementTelemetry* telemetry, int exitCode)
+{
+    if (!telemetry) {
+        QCoreApplication::exit(exitCode);
+        return;
+    }
+    telemetry->whenDelivered(kMqttDeliveryWaitMs, [exitCode] { QCoreApplication::exit(exitCode); });
 }

@@ -28,6 +28,11 @@ QString BrokerProblemText(const BrokerStatus& status, const BrokerSettings& sett
 // How long an ending command waits for the broker to take its last measurements.
 inline constexpr int kMqttDeliveryWaitMs = 5000;
 
+// Ends the command's event loop with `exitCode`: at once without a broker,
+// else once the broker took the last measurements or kMqttDeliveryWaitMs
+// passed, whichever comes first.
+void ExitWhenDelivered(MeasurementTelemetry* telemetry, int exitCode);
+
 // A command's publishing, started: the files read (a problem is said through
 // `say` and gives no telemetry, `failed` set), and the broker's connection
 // reported through `say` as it changes (problems always, the rest when

@@ -236,13 +236,7 @@ int RunRecordCommand(int argc, char** argv)
         else
             note(QStringLiteral("%1 samples saved in %2").arg(outcome.samples).arg(outcome.path));
         exitCode = outcome.exitCode();
-        // The last measurements reach the broker before the command ends, as
-        // long as it answers within a few seconds.
-        if (telemetry)
-            telemetry->whenDelivered(kMqttDeliveryWaitMs,
-                                     [&] { QCoreApplication::exit(exitCode); });
-        else
-            QCoreApplication::exit(exitCode);
+        ExitWhenDelivered(telemetry.get(), exitCode);
     });
     CallOnStopSignals(&run, [&run] { run.stop(); });
     QTimer::singleShot(0, &run, [&run] { run.start(); });
