@@ -138,15 +138,22 @@ QString MeasureOutcomeText(const MeasureOutcome& outcome)
     return {};
 }
 
+CommandStart StartCommand(int argc, char** argv)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvane QPA3600"));
+    CommandStart start;
+    start.program = QFileInfo(FromUtf8Lossless(argv[0])).fileName();
+    for (int i = 2; i < argc; ++i)
+        start.words << FromUtf8Lossless(argv[i]);
+    return start;
+}
+
 int RunMeasureCommand(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    // The settings folder of an installed program is named after it.
-    QCoreApplication::setApplicationName(QStringLiteral("Quorvane QPA3600"));
-    const QString program = QFileInfo(FromUtf8Lossless(argv[0])).fileName();
-    QStringList words;
-    for (int i = 2; i < argc; ++i)
-        words << FromUtf8Lossless(argv[i]);
+    const CommandStart start = StartCommand(argc, argv);
+    const QString& program = start.program;
+    const QStringList& words = start.words;
 
     const MeasureCommandLine commandLine = ParseMeasureCommandLine(words);
     if (commandLine.help) {

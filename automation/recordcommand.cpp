@@ -133,12 +133,9 @@ QString RecordOutcomeText(const RecordOutcome& outcome, int savedSamples)
 int RunRecordCommand(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    // The settings folder of an installed program is named after it.
-    QCoreApplication::setApplicationName(QStringLiteral("Quorvane QPA3600"));
-    const QString program = QFileInfo(FromUtf8Lossless(argv[0])).fileName();
-    QStringList words;
-    for (int i = 2; i < argc; ++i)
-        words << FromUtf8Lossless(argv[i]);
+    const CommandStart start = StartCommand(argc, argv);
+    const QString& program = start.program;
+    const QStringList& words = start.words;
     const auto complain = [&](const QString& text) {
         print(stderr, QStringLiteral("%1 record: %2\n").arg(program, text));
     };

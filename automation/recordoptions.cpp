@@ -231,7 +231,7 @@ QString RecordHelp(const QString& program)
             "Usage: %1 record OUT.zqr [options]\n"
             "Records the instrument's continuous sampling into the record file OUT.zqr (a "
             "regular file of that name is replaced) without a window.\n"
-            "Without --port or --device the saved link and record settings are used (read "
+            "Without --port, --device or --url the saved link and record settings are used (read "
             "only).\n"
             "TIME is a number of seconds (90, 0.5, 90s) or of minutes, hours or days (15m, 2h, "
             "3d).\n"

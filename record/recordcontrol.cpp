@@ -491,18 +491,7 @@ void RecordControl::takeSample()
     case RecordWriter::Taken::NextFailed:
         break;
     }
-    Timer1.stop();
-    GridTimer.stop();
-    TimerSave.stop();
-    setWaiting(false);
-    RecordCommandStates s = states_;
-    s.startButton = false;
-    s.startItem = false;
-    s.stopButton = false;
-    s.stopItem = false;
-    s.settingsButton = true;
-    s.settingsItem = true;
-    setStates(s);
+    stopForANewFile();
     const QString shown = QDir::toNativeSeparators(taken.path);
     if (taken.taken == RecordWriter::Taken::NextExists)
         dialogs_.message(QStringLiteral("記錄檔案已滿，下一個檔案的名稱已被其他檔案使用，"
@@ -544,12 +533,9 @@ bool RecordControl::handleSaved(const RecordFileResult& result)
     return false;
 }
 
-// The record file's name leads elsewhere now (replaced by a link or another
-// file): every later save would write into whatever stands there, so the
-// recording stops and needs a new file. The file is let go (no name to save
-// to or start into), while its samples stay in memory: the chart, the record
-// report and the CSV export still show them until a new file is created.
-void RecordControl::abandonRecordFile(const RecordFileResult& result)
+// Sampling stops and the commands wait for a new record file: only the
+// settings stay open.
+void RecordControl::stopForANewFile()
 {
     Timer1.stop();
     GridTimer.stop();
@@ -563,6 +549,16 @@ void RecordControl::abandonRecordFile(const RecordFileResult& result)
     s.settingsButton = true;
     s.settingsItem = true;
     setStates(s);
+}
+
+// The record file's name leads elsewhere now (replaced by a link or another
+// file): every later save would write into whatever stands there, so the
+// recording stops and needs a new file. The file is let go (no name to save
+// to or start into), while its samples stay in memory: the chart, the record
+// report and the CSV export still show them until a new file is created.
+void RecordControl::abandonRecordFile(const RecordFileResult& result)
+{
+    stopForANewFile();
     const QString abandoned = record_.RecordFileName;
     record_.RecordFileName.clear();
     record_.RecordFileIdentity = {};

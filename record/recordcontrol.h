@@ -161,6 +161,7 @@ private:
     void setStates(const RecordCommandStates& states);
     void reportFileFailure(const RecordFileResult& result, const QString& path);
     void abandonRecordFile(const RecordFileResult& result);
+    void stopForANewFile();
 
     RecordState& record_;
     SharedState& shared_;
